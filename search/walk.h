@@ -18,6 +18,8 @@
 // Paths are native bytes throughout; turning them into display text is the caller's job.
 #pragma once
 
+#include "platform/fsinfo.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -28,27 +30,7 @@
 
 namespace bv {
 
-// Attribute classes of the listing: 33 = files that are not hidden, 39 = all files;
-// 16 = folders that are not hidden, 55 = all folders. Hidden means the name starts with ".".
-enum class FileClass { Normal = 33, All = 39 };
-enum class DirClass { Normal = 16, All = 55 };
-
-// One lstat() of a listed file.
-struct FileInfo
-{
-    dev_t dev = 0;
-    ino_t ino = 0;
-    mode_t mode = 0;
-    std::int64_t size = 0;
-    std::int64_t blocks = 0; // 512-byte units
-    std::int64_t nlink = 0;
-    timespec atime{};
-    timespec mtime{};
-    timespec ctime{};
-
-    bool isSymlink() const;
-    bool isReadOnly() const; // the owner has no write permission
-};
+// FileClass, DirClass and FileInfo (one lstat() of a listed file) live in platform/fsinfo.h.
 
 struct WalkFile
 {

@@ -1,0 +1,156 @@
+#include "app/ui/iconbar.h"
+
+#include "platform/twips.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace bv {
+
+namespace {
+
+enum class Glyph { Search, Duplicates, OpenLog, Print, Help };
+
+void drawGlyph(QPainter& p, Glyph g, const QRect& box, const QColor& ink, const QColor& accent)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    QPen pen(ink, 1.6);
+    p.setPen(pen);
+    const QPointF c = box.center();
+    switch (g) {
+    case Glyph::Search: {
+        p.setBrush(accent.lighter(160));
+        p.drawEllipse(QPointF(c.x() - 2, c.y() - 2), 6.5, 6.5);
+        p.setPen(QPen(ink, 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(c.x() + 3, c.y() + 3), QPointF(c.x() + 8, c.y() + 8));
+        break;
+    }
+    case Glyph::Duplicates: {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(c.x() - 9, c.y() - 9, 11, 14));
+        p.setBrush(accent.lighter(150));
+        p.drawRect(QRectF(c.x() - 3, c.y() - 4, 11, 14));
+        break;
+    }
+    case Glyph::OpenLog: {
+        p.setBrush(accent.lighter(140));
+        QPainterPath folder;
+        folder.moveTo(c.x() - 10, c.y() + 8);
+        folder.lineTo(c.x() - 10, c.y() - 7);
+        folder.lineTo(c.x() - 4, c.y() - 7);
+        folder.lineTo(c.x() - 2, c.y() - 4);
+        folder.lineTo(c.x() + 10, c.y() - 4);
+        folder.lineTo(c.x() + 10, c.y() + 8);
+        folder.closeSubpath();
+        p.drawPath(folder);
+        p.drawLine(QPointF(c.x() - 6, c.y()), QPointF(c.x() + 6, c.y()));
+        p.drawLine(QPointF(c.x() - 6, c.y() + 4), QPointF(c.x() + 6, c.y() + 4));
+        break;
+    }
+    case Glyph::Print: {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(c.x() - 6, c.y() - 10, 12, 8));
+        p.setBrush(accent.lighter(150));
+        p.drawRoundedRect(QRectF(c.x() - 10, c.y() - 3, 20, 9), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(c.x() - 6, c.y() + 3, 12, 6));
+        break;
+    }
+    case Glyph::Help: {
+        p.setBrush(accent.lighter(150));
+        p.drawEllipse(c, 9.5, 9.5);
+        QFont f(QStringLiteral("Liberation Sans"));
+        f.setBold(true);
+        f.setPixelSize(14);
+        p.setFont(f);
+        p.drawText(QRectF(c.x() - 9, c.y() - 9, 19, 19), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    }
+    }
+    p.restore();
+}
+
+} // namespace
+
+QPixmap drawIconBar(IconBarLook look)
+{
+    QPixmap bar(448, 35);
+    bar.fill(QColor(0xC0, 0xC0, 0xC0));
+    QPainter p(&bar);
+    struct Button
+    {
+        int leftTwips;
+        Glyph glyph;
+        const char* caption;
+        QColor accent;
+    };
+    const Button buttons[] = {
+        {30, Glyph::Search, "Search", QColor(0x20, 0x60, 0xC0)},
+        {1365, Glyph::Duplicates, "Duplicates", QColor(0x20, 0x90, 0x40)},
+        {2715, Glyph::OpenLog, "Open Log", QColor(0xD0, 0xA0, 0x20)},
+        {4050, Glyph::Print, "Print", QColor(0x60, 0x60, 0x90)},
+        {5370, Glyph::Help, "Help", QColor(0xC0, 0x30, 0x30)},
+    };
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setPixelSize(11);
+    f.setBold(true);
+    p.setFont(f);
+    for (int i = 0; i < 5; ++i) {
+        const Button& b = buttons[i];
+        bool enabled = look == IconBarLook::AllEnabled || i == 4 || (look == IconBarLook::PrintEnabled && i == 3);
+        const QRect r(tw(b.leftTwips), 2, tw(1290) - 2, 31);
+        // Raised bevel for a usable button, a flat etched one otherwise.
+        p.setPen(enabled ? Qt::white : QColor(0xA8, 0xA8, 0xA8));
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(enabled ? QColor(0x40, 0x40, 0x40) : QColor(0xA8, 0xA8, 0xA8));
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+        const QColor ink = enabled ? Qt::black : QColor(0x90, 0x90, 0x90);
+        const QColor accent = enabled ? b.accent : QColor(0xB8, 0xB8, 0xB8);
+        drawGlyph(p, b.glyph, QRect(r.left() + 4, r.top() + 4, 24, 24), ink, accent);
+        if (!enabled) {
+            p.setPen(Qt::white);
+            p.drawText(QRect(r.left() + 31, r.top() + 1, r.width() - 32, r.height()), Qt::AlignVCenter,
+                       QString::fromLatin1(b.caption));
+        }
+        p.setPen(ink);
+        p.drawText(QRect(r.left() + 30, r.top(), r.width() - 32, r.height()), Qt::AlignVCenter,
+                   QString::fromLatin1(b.caption));
+    }
+    return bar;
+}
+
+QIcon drawAppIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double s = size / 32.0;
+        p.setPen(QPen(Qt::black, 1.5 * s));
+        p.setBrush(QColor(0xC0, 0x30, 0x30));
+        p.drawRoundedRect(QRectF(6 * s, 10 * s, 20 * s, 20 * s), 2 * s, 2 * s);
+        p.setBrush(QColor(0xE0, 0xE0, 0xE0));
+        p.drawRect(QRectF(4 * s, 6 * s, 24 * s, 4 * s));
+        p.drawRect(QRectF(12 * s, 2 * s, 8 * s, 4 * s));
+        p.setPen(QPen(Qt::white, 2 * s));
+        for (int x : {12, 16, 20})
+            p.drawLine(QPointF(x * s, 14 * s), QPointF(x * s, 26 * s));
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+void ClickLabel::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && isEnabled())
+        Q_EMIT clicked();
+    QLabel::mousePressEvent(event);
+}
+
+} // namespace bv

@@ -1,0 +1,24 @@
+// Opening a document with the desktop's default application for its content type (GIO).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace bv {
+
+enum class OpenResult {
+    Opened,        // a default application was started for it
+    NoAssociation, // no application is registered for the file's content type
+    Failed,        // anything else: the file is missing, the application failed to start
+};
+
+struct OpenOutcome
+{
+    OpenResult result = OpenResult::Failed;
+    QString message; // GIO's explanation, for a failure
+};
+
+// Never opens "" (GIO would take it for the current folder).
+OpenOutcome openWithDefaultApp(const QByteArray& path);
+
+} // namespace bv
