@@ -2,10 +2,14 @@
 // Everything here is touched on the GUI thread only.
 #pragma once
 
+#include "app/searchlog.h"
+
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace bv {
 
@@ -40,6 +44,12 @@ struct AppState
     QByteArray AppFolder;
     // "" until the user picks a drive or folder on the file-search panel.
     QString PathChosen;
+
+    // The working search log, open only between a search's start and its end.
+    SearchLog Log;
+
+    // The clock every date in a log comes from; tests set a fixed one.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
 };
 
 } // namespace bv

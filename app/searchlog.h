@@ -1,0 +1,54 @@
+// The working search log ("temp.bv" in the program's data folder): one open at a time, written
+// line by line by the searches, read back by the log viewer.
+//
+// Every line is UTF-8 and ends with CR LF, and it is on disk (written and flushed to the
+// kernel) before writeLine() returns: a crash or a kill in the middle of a search leaves every
+// line of what was already done. A line that cannot be written makes writeLine() return false
+// and the log stays failed: a search must stop before its next removal, since a removal is
+// never done without its record.
+//
+// Text is escaped on the way in: control characters, bytes that are not UTF-8 and the
+// backslash become \xNN, so a file name can never fake a line of its own.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace bv {
+
+class SearchLog
+{
+public:
+    SearchLog() = default;
+    ~SearchLog();
+    SearchLog(const SearchLog&) = delete;
+    SearchLog& operator=(const SearchLog&) = delete;
+
+    // Creates the file or empties an existing one. False (with error()) when it cannot.
+    bool open(const QByteArray& path);
+    // One line: native bytes (a file name, or text already in UTF-8) or text.
+    bool writeLine(const QByteArray& line);
+    bool writeLine(const QString& line);
+    bool writeLine(const char* line) { return writeLine(QByteArray(line)); }
+    // "This search was made on " and the date as the header shows it.
+    bool writeHeader(const QDateTime& now);
+    void close();
+
+    bool isOpen() const { return m_fd >= 0; }
+    bool failed() const { return m_failed; }
+    QString error() const { return m_error; }
+    QByteArray path() const { return m_path; }
+
+    // The escaping applied to every line (exposed for tests and for the windows that must
+    // show the same text the log holds).
+    static QByteArray escape(const QByteArray& bytes);
+
+private:
+    int m_fd = -1;
+    bool m_failed = false;
+    QString m_error;
+    QByteArray m_path;
+};
+
+} // namespace bv
