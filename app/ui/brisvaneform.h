@@ -98,6 +98,9 @@ public:
     QLineEdit* dummyText() const { return m_dummyText; }
     QLabel* floodLabel() const { return m_floodLabel; }
     void focusDummy();
+    // Whether the duplicate panel's Done button is enabled (a finished duplicate search whose
+    // log is being viewed). The duplicate panel is not built yet, so never.
+    bool dDoneButtonEnabled() const { return false; }
 
     // Click handlers of the icons, also the targets of the menu items.
     void FileSearchIcon_Click();
