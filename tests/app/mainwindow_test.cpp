@@ -1,0 +1,345 @@
+// The main window, driven headless: command states, menus, About, quitting, counters,
+// status line fitting and the walk driver's progress strip.
+#include "app/appstate.h"
+#include "app/ui/brisvaneform.h"
+#include "platform/ui/messagebox_qt.h"
+#include "search/ui/filesearchframe.h"
+#include "tests/support/scripted_messages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace bv;
+
+namespace {
+
+const char* const kAllItems[] = {"OpenLog", "PrintOption", "ExitOption", "FileSearchOption", "NewFilesOption",
+                                 "DiskSpaceOption", "ClusterOption", "QuickCleanOption", "RefreshOption",
+                                 "ContentsMenu", "AboutOption"};
+
+void touch(const QString& path, int bytes = 0)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(bytes, 'x'));
+}
+
+class CountingHooks : public FeatureHooks
+{
+public:
+    explicit CountingHooks(AppState& s) : state(s) {}
+    void file(const WalkFile& f) override
+    {
+        files << QString::fromUtf8(f.name);
+        if (stopAfter > 0 && files.size() == stopAfter)
+            state.StopRequested = true;
+    }
+    AppState& state;
+    QStringList files;
+    int stopAfter = 0;
+};
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_appFolder;
+    AppState m_state;
+    std::unique_ptr<BrisvaneForm> m_form;
+
+    QStringList enabledItems() const
+    {
+        QStringList out;
+        for (const char* name : kAllItems)
+            if (m_form->action(QString::fromLatin1(name))->isEnabled())
+                out << QString::fromLatin1(name);
+        return out;
+    }
+    QStringList enabledIcons() const
+    {
+        QStringList out;
+        for (const char* name : {"FileSearchIcon", "NewFilesIcon", "LogFileIcon", "PrintIcon", "HelpIcon"})
+            if (m_form->findChild<QLabel*>(QString::fromLatin1(name))->isEnabled())
+                out << QString::fromLatin1(name);
+        return out;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_state = {};
+        m_state.AppFolder = QFile::encodeName(m_appFolder.path());
+        m_form = std::make_unique<BrisvaneForm>(m_state);
+        m_form->Form_Load();
+    }
+    void cleanup() { m_form.reset(); }
+
+    void menusHaveTheirCaptionsAndShortcuts()
+    {
+        const struct
+        {
+            const char* name;
+            const char* caption;
+            const char* key;
+        } rows[] = {
+            {"OpenLog", "&Open Log File...", "Ctrl+O"}, {"PrintOption", "&Print", "Ctrl+P"},
+            {"ExitOption", "&Exit", ""},                {"FileSearchOption", "File &Search", "F2"},
+            {"NewFilesOption", "Find &Duplicates", "F3"}, {"DiskSpaceOption", "D&isk Space...", "F4"},
+            {"ClusterOption", "Cluster Over&hang...", "F5"}, {"QuickCleanOption", "&Quick Clean...", "F6"},
+            {"RefreshOption", "&Refresh", "F7"},        {"ContentsMenu", "&Help Contents", "F1"},
+            {"AboutOption", "About", ""},
+        };
+        for (const auto& r : rows) {
+            QAction* a = m_form->action(QString::fromLatin1(r.name));
+            QVERIFY2(a, r.name);
+            QCOMPARE(a->text(), QString::fromLatin1(r.caption));
+            QCOMPARE(a->shortcut().toString(), QString::fromLatin1(r.key));
+        }
+        QStringList menus;
+        for (QAction* a : m_form->menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, QStringList({"&File", "&Tools", "&Help"}));
+    }
+
+    void commandStatesFollowThePanels()
+    {
+        const QStringList always = {"ExitOption", "RefreshOption", "ContentsMenu", "AboutOption"};
+        QCOMPARE(enabledItems().size(), 11);
+        QCOMPARE(enabledIcons().size(), 5);
+        QCOMPARE(m_form->iconBarState(), 0);
+
+        m_form->LockCommands(true);
+        QCOMPARE(enabledItems(), always);
+        QCOMPARE(enabledIcons(), QStringList({"HelpIcon"}));
+        QCOMPARE(m_form->iconBarState(), 1);
+
+        m_form->ShowLogViewCommands();
+        QCOMPARE(enabledItems(), QStringList({"PrintOption", "ExitOption", "RefreshOption", "ContentsMenu",
+                                              "AboutOption"}));
+        QCOMPARE(enabledIcons(), QStringList({"PrintIcon", "HelpIcon"}));
+        QCOMPARE(m_form->iconBarState(), 2);
+
+        QCOMPARE(int(m_form->LockCommands(false)), 0);
+        QCOMPARE(enabledItems().size(), 11);
+        QCOMPARE(m_form->iconBarState(), 0);
+    }
+
+    void panelsOpenLockedAndCloseIdle()
+    {
+        m_form->FileSearchIcon_Click();
+        QVERIFY(m_form->fileSearchFrame()->isVisible());
+        QCOMPARE(m_form->iconBarState(), 1);
+        // While a panel is open its menu items are disabled: F3 does nothing.
+        m_form->action(QStringLiteral("NewFilesOption"))->trigger();
+        QVERIFY(!m_form->dupFilesFrame()->isVisible());
+        m_form->CancelButton_Click();
+        QVERIFY(!m_form->fileSearchFrame()->isVisible());
+        QCOMPARE(m_form->iconBarState(), 0);
+
+        m_form->NewFilesIcon_Click();
+        QVERIFY(m_form->dupFilesFrame()->isVisible());
+        QCOMPARE(m_form->iconBarState(), 1);
+        m_form->dCancelButton_Click();
+        QVERIFY(!m_form->dupFilesFrame()->isVisible());
+        QCOMPARE(m_form->iconBarState(), 0);
+    }
+
+    void aboutShowsItsExactText()
+    {
+        test::ScriptedMessages boxes;
+        m_form->action(QStringLiteral("AboutOption"))->trigger();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("About"));
+        QCOMPARE(boxes.shown[0].style, 0);
+        QCOMPARE(boxes.shown[0].text, QString(22, ' ') + "BRISVANE VERSION 3.0.1" + QString(23, ' ') + "\n\r" +
+                                          QString(44, '_'));
+    }
+
+    void printFromTheIdleWindowHasNothingToPrint()
+    {
+        test::ScriptedMessages boxes;
+        m_form->PrintIcon_Click();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("Nothing to print."));
+        QCOMPARE(boxes.shown[0].style, 48);
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("Brisvane!"));
+    }
+
+    void quitAsksOnlyWhileASearchRuns()
+    {
+        test::ScriptedMessages boxes;
+        const QString question = QStringLiteral("A search is currently in progress, are you sure you want to quit?");
+
+        // No: the program and the search go on.
+        m_state.SearchState = SearchRunning;
+        boxes.answer(AnswerNo);
+        QCloseEvent no;
+        QApplication::sendEvent(m_form.get(), &no);
+        QVERIFY(!no.isAccepted());
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text, question);
+        QCOMPARE(boxes.shown[0].style, 292);
+        QVERIFY(!m_state.StopRequested);
+
+        // In the duplicate search's review phase nothing is asked.
+        m_state.SearchState = SearchReviewing;
+        touch(m_appFolder.filePath("temp.bv"));
+        touch(m_appFolder.filePath("temp.doc"));
+        QCloseEvent review;
+        QApplication::sendEvent(m_form.get(), &review);
+        QVERIFY(review.isAccepted());
+        QCOMPARE(boxes.shown.size(), 1);
+        // The working log and its copy go with the program.
+        QVERIFY(!QFile::exists(m_appFolder.filePath("temp.bv")));
+        QVERIFY(!QFile::exists(m_appFolder.filePath("temp.doc")));
+    }
+
+    void quitYesDuringASearchStopsTheWalk()
+    {
+        test::ScriptedMessages boxes;
+        m_state.SearchState = SearchRunning;
+        boxes.answer(AnswerYes);
+        QCloseEvent yes;
+        QApplication::sendEvent(m_form.get(), &yes);
+        QVERIFY(yes.isAccepted());
+        QVERIFY(m_state.StopRequested);
+    }
+
+    void repaintReprintsTheCountersOfTheVisiblePanel()
+    {
+        m_state.FilesRemoved = 3;
+        m_state.FilesChecked = 4;
+        m_state.BytesReclaimed = 5000000000LL;
+        m_state.FilesMatched = 12;
+
+        // With no panel open a refresh prints nothing.
+        m_form->RefreshOption_Click();
+        QCOMPARE(m_form->fileSearchFrame()->printCount(), 0);
+        QCOMPARE(m_form->dupFilesFrame()->printCount(), 0);
+
+        m_form->FileSearchIcon_Click();
+        m_form->fileSearchFrame()->clearPrints();
+        m_form->repaint();
+        PrintSurface* panel = m_form->fileSearchFrame();
+        QCOMPARE(panel->printedAt(2260, 4640), QStringLiteral(" 3 "));
+        QCOMPARE(panel->printedAt(2260, 4290), QStringLiteral(" 4 "));
+        QCOMPARE(panel->printedAt(5320, 4285), QStringLiteral(" 5000000000 "));
+        QCOMPARE(panel->printedAt(4390, 3940), QStringLiteral(" 12 "));
+        QCOMPARE(m_form->dupFilesFrame()->printCount(), 0);
+    }
+
+    void statusLineIsPaddedOrCut()
+    {
+        const QFontMetrics fm(m_form->font());
+        auto twips = [&fm](const QString& s) { return fm.horizontalAdvance(s) * 15; };
+        const QString shortText = m_form->fitStatus(QStringLiteral("/home"));
+        QVERIFY(shortText.startsWith(QStringLiteral("/home  ")));
+        QVERIFY(twips(shortText) > 4899);
+        QVERIFY(twips(shortText.chopped(2)) <= 4899);
+
+        const QString longText = m_form->fitStatus(QString(400, QLatin1Char('w')));
+        QVERIFY(longText.endsWith(QStringLiteral("...")));
+        QVERIFY(twips(longText.chopped(3)) < 4801);
+        QVERIFY(twips(longText.chopped(3) + QLatin1Char('w')) >= 4801);
+
+        // Outside a walk a status line is shown at once.
+        m_form->ShowStatus(QStringLiteral("hello"));
+        QVERIFY(m_form->statusText().startsWith(QStringLiteral("hello")));
+    }
+
+    void mouseOverAnIdlePanelWipesTheStatusLine()
+    {
+        m_form->FileSearchIcon_Click();
+        m_form->ShowStatus(QStringLiteral("something"));
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form->fileSearchFrame(), &move);
+        QCOMPARE(m_form->statusText(), QString(105, QLatin1Char(' ')));
+
+        m_state.SearchState = SearchRunning;
+        m_form->ShowStatus(QStringLiteral("busy"));
+        QApplication::sendEvent(m_form->fileSearchFrame(), &move);
+        QCOMPARE(screenPointer(), 11);
+        QVERIFY(m_form->statusText().startsWith(QStringLiteral("busy")));
+        m_state.SearchState = SearchEnded;
+        setScreenPointer(1);
+    }
+
+    void progressStripAdvancesEveryStepOfTopLevelFolders()
+    {
+        QTemporaryDir tree;
+        for (int i = 0; i < 22; ++i)
+            QVERIFY(QDir(tree.path()).mkpath(QStringLiteral("d%1/sub").arg(i, 2, 10, QLatin1Char('0'))));
+        WalkOptions options;
+        options.start = QFile::encodeName(tree.path());
+        CountingHooks hooks(m_state);
+
+        // A bigger count left from an earlier run must not hold the bar still.
+        m_state.TopLevelSeen = 1000;
+        const WalkResult result = m_form->SearchDrive(options, hooks);
+        QCOMPARE(int(result.end), int(WalkEnd::Complete));
+        QCOMPARE(m_state.SearchState, quint8(SearchEnded));
+        QCOMPARE(m_state.ProgressStep, 2); // 23 / 11 rounded
+        QCOMPARE(m_form->floodText(), QString(11, QChar(0x2592)));
+
+        // Four or fewer folders: a step of 0, and the bar only fills at the end.
+        QTemporaryDir small;
+        QVERIFY(QDir(small.path()).mkpath(QStringLiteral("a")));
+        m_form->clearFlood();
+        options.start = QFile::encodeName(small.path());
+        m_form->SearchDrive(options, hooks);
+        QCOMPARE(m_state.ProgressStep, 0);
+        QCOMPARE(m_form->floodText(), QString());
+    }
+
+    void aStopBetweenFilesEndsTheWalkAndCountsWhatWasHanded()
+    {
+        QTemporaryDir tree;
+        for (const char* name : {"a.tmp", "b.tmp", "c.tmp", "sub/d.tmp"}) {
+            QDir(tree.path()).mkpath(QFileInfo(tree.filePath(QString::fromLatin1(name))).path());
+            touch(tree.filePath(QString::fromLatin1(name)));
+        }
+        WalkOptions options;
+        options.start = QFile::encodeName(tree.path());
+        CountingHooks hooks(m_state);
+        hooks.stopAfter = 2;
+        m_state.FilesMatched = 0;
+        const WalkResult result = m_form->SearchDrive(options, hooks);
+        QCOMPARE(int(result.end), int(WalkEnd::Stopped));
+        QCOMPARE(m_state.SearchState, quint8(SearchEnded));
+        QCOMPARE(hooks.files, QStringList({"a.tmp", "b.tmp"}));
+        QCOMPARE(m_state.FilesMatched, std::int64_t(2));
+
+        // The next start clears the request.
+        hooks.files.clear();
+        hooks.stopAfter = 0;
+        m_form->SearchDrive(options, hooks);
+        QCOMPARE(hooks.files.size(), 4);
+    }
+
+    void aMissingStartFolderIsAnErrorNotACrash()
+    {
+        WalkOptions options;
+        options.start = QFile::encodeName(m_appFolder.filePath(QStringLiteral("no-such-folder")));
+        CountingHooks hooks(m_state);
+        const WalkResult result = m_form->SearchDrive(options, hooks);
+        QCOMPARE(int(result.end), int(WalkEnd::Error));
+        QVERIFY(!result.reason.isEmpty());
+        QCOMPARE(m_state.SearchState, quint8(SearchEnded));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "mainwindow_test.moc"
