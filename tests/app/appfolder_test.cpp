@@ -1,0 +1,49 @@
+#include "platform/appfolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace bv;
+
+TEST(AppFolder, FollowsXdgDataHomeElseHome)
+{
+    QTemporaryDir tmp;
+    const QByteArray root = QFile::encodeName(tmp.path());
+
+    ::setenv("XDG_DATA_HOME", (root + "/data").constData(), 1);
+    QString error;
+    EXPECT_EQ(prepareAppFolder(&error), root + "/data/Brisvane");
+    EXPECT_TRUE(QFileInfo(tmp.path() + "/data/Brisvane").isDir());
+
+    // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules say.
+    ::setenv("XDG_DATA_HOME", "relative/data", 1);
+    ::setenv("HOME", (root + "/home").constData(), 1);
+    EXPECT_EQ(prepareAppFolder(&error), root + "/home/.local/share/Brisvane");
+    EXPECT_TRUE(QFileInfo(tmp.path() + "/home/.local/share/Brisvane").isDir());
+
+    // A folder that cannot be made is a failure with its reason, not a crash.
+    ::setenv("XDG_DATA_HOME", "/proc/no-such-place", 1);
+    error.clear();
+    EXPECT_EQ(prepareAppFolder(&error), QByteArray());
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(AppFolder, OneInstancePerFolder)
+{
+    QTemporaryDir tmp;
+    const QByteArray folder = QFile::encodeName(tmp.path());
+    {
+        SingleInstance first(folder);
+        ASSERT_TRUE(first.acquired());
+        SingleInstance second(folder);
+        EXPECT_FALSE(second.acquired());
+    }
+    // Once the first has ended, the next one starts.
+    SingleInstance third(folder);
+    EXPECT_TRUE(third.acquired());
+}
