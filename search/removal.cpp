@@ -1,0 +1,106 @@
+#include "search/removal.h"
+
+#include "platform/fileops.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace bv {
+
+namespace {
+
+enum class Check { Same, Changed, Vanished, Unreadable };
+
+Check recheck(const QByteArray& path, const FileInfo& listed, QString* reason)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR)
+            return Check::Vanished;
+        *reason = QString::fromLocal8Bit(std::strerror(err));
+        return Check::Unreadable;
+    }
+    // The access and change times are left out on purpose: looking at a file (Explore) and
+    // putting its access time back change them, and neither changes what the file holds.
+    const bool same = !S_ISDIR(st.st_mode) && st.st_dev == listed.dev && st.st_ino == listed.ino
+        && std::int64_t(st.st_size) == listed.size && st.st_mtim.tv_sec == listed.mtime.tv_sec
+        && st.st_mtim.tv_nsec == listed.mtime.tv_nsec;
+    return same ? Check::Same : Check::Changed;
+}
+
+RemoveResult fromOp(const OpResult& op)
+{
+    switch (op.status) {
+    case OpStatus::Ok: return {RemoveOutcome::Removed, {}};
+    case OpStatus::NotFound: return {RemoveOutcome::Vanished, op.message};
+    case OpStatus::NotSupported: return {RemoveOutcome::NotSupported, op.message};
+    case OpStatus::Exists:
+    case OpStatus::Failed: break;
+    }
+    return {RemoveOutcome::Denied, op.message};
+}
+
+// Shared start of both actions: empty path, re-check.
+bool precheck(const QByteArray& path, const FileInfo& listed, RemoveResult* out)
+{
+    if (path.isEmpty()) {
+        *out = {RemoveOutcome::Vanished, QStringLiteral("No file name.")};
+        return false;
+    }
+    QString reason;
+    switch (recheck(path, listed, &reason)) {
+    case Check::Same: return true;
+    case Check::Changed: *out = {RemoveOutcome::Changed, {}}; return false;
+    case Check::Vanished: *out = {RemoveOutcome::Vanished, {}}; return false;
+    case Check::Unreadable: *out = {RemoveOutcome::Denied, reason}; return false;
+    }
+    return false;
+}
+
+} // namespace
+
+bool sameAsListed(const QByteArray& path, const FileInfo& listed, bool* vanished)
+{
+    QString reason;
+    const Check c = path.isEmpty() ? Check::Vanished : recheck(path, listed, &reason);
+    if (vanished)
+        *vanished = c == Check::Vanished;
+    return c == Check::Same;
+}
+
+RemoveResult removeListedFile(const QByteArray& path, const FileInfo& listed, bool toTrash)
+{
+    RemoveResult out;
+    if (!precheck(path, listed, &out))
+        return out;
+    return fromOp(toTrash ? fileOps().trash(path) : fileOps().remove(path));
+}
+
+RemoveResult moveListedFile(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
+{
+    RemoveResult out;
+    if (!precheck(path, listed, &out))
+        return out;
+    if (destFolder.isEmpty())
+        return {RemoveOutcome::Denied, QStringLiteral("No destination folder.")};
+    return fromOp(fileOps().move(path, destFolder));
+}
+
+int Recycle(const QByteArray& path)
+{
+    if (path.isEmpty())
+        return RecycleNotFound;
+    const OpResult r = fileOps().trash(path);
+    switch (r.status) {
+    case OpStatus::Ok: return RecycleOk;
+    case OpStatus::NotSupported: return RecycleNotSupported;
+    case OpStatus::NotFound: return RecycleNotFound;
+    case OpStatus::Exists:
+    case OpStatus::Failed: break;
+    }
+    return RecycleFailed;
+}
+
+} // namespace bv

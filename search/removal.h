@@ -1,0 +1,52 @@
+// Removing or moving a file a search has listed, and Recycle, the one-file trash every feature
+// uses.
+//
+// A search lists a file, then may wait a long time (a verification window, a busy walk) before
+// acting on it. removeListedFile() and moveListedFile() therefore look at the file again right
+// before acting (lstat: same device and inode, same size and modification time, still not a
+// folder) and leave a file that changed alone: what the user decided on is not what is there
+// now. All file system work goes through fileOps(), so tests can make it fail.
+//
+// The trash is never replaced by deletion: a volume without a trash gives NotSupported and the
+// file stays where it is.
+#pragma once
+
+#include "platform/fsinfo.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace bv {
+
+enum class RemoveOutcome {
+    Removed,      // deleted or trashed; for moveListedFile: moved
+    Changed,      // the file is not the one that was listed (replaced, grown, ...): not touched
+    Vanished,     // the file is gone (or the path is empty): nothing to do
+    Denied,       // the system refused (permission, busy, target name taken, ...): see reason
+    NotSupported, // the volume has no trash: the file stays
+};
+
+struct RemoveResult
+{
+    RemoveOutcome outcome = RemoveOutcome::Denied;
+    QString reason; // the system's explanation, for Denied / NotSupported
+};
+
+// True when the file at path still is the one described by listed (what the re-check compares).
+// Sets *vanished when it is gone.
+bool sameAsListed(const QByteArray& path, const FileInfo& listed, bool* vanished = nullptr);
+
+// Re-checks, then sends the file to the trash (toTrash) or deletes it.
+RemoveResult removeListedFile(const QByteArray& path, const FileInfo& listed, bool toTrash);
+
+// Re-checks, then moves the file into destFolder under its own name; an existing file of that
+// name is never overwritten (Denied).
+RemoveResult moveListedFile(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder);
+
+// Sends one file to the trash without asking. 0 = success; non-zero on any failure:
+// RecycleNotSupported, RecycleNotFound or RecycleFailed. No re-check: callers that listed the
+// file first use removeListedFile().
+enum : int { RecycleOk = 0, RecycleFailed = 1, RecycleNotSupported = 2, RecycleNotFound = 3 };
+int Recycle(const QByteArray& path);
+
+} // namespace bv
