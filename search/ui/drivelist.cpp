@@ -1,0 +1,73 @@
+#include "search/ui/drivelist.h"
+
+#include "platform/paths.h"
+#include "platform/volumes.h"
+
+#include <QFocusEvent>
+
+namespace bv {
+
+DriveList::DriveList(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (index == m_lastIndex)
+            return;
+        m_lastIndex = index;
+        Q_EMIT driveChanged(itemData(index, Qt::UserRole).toByteArray());
+    });
+}
+
+QString DriveList::displayText(const DriveEntry& drive)
+{
+    const QString mount = displayPath(drive.mountPoint);
+    return drive.label.isEmpty() ? mount : QStringLiteral("%1  [%2]").arg(mount, drive.label);
+}
+
+void DriveList::reload()
+{
+    QList<DriveEntry> drives;
+    for (const Volume& volume : mountedVolumes())
+        drives.append({volume.mountPoint, volume.label.isEmpty() ? displayPath(volume.device) : volume.label});
+    const std::optional<Volume> current = currentVolume();
+    setDrives(drives, current ? current->mountPoint : QByteArray("/"));
+}
+
+void DriveList::setDrives(const QList<DriveEntry>& drives, const QByteArray& current)
+{
+    const QSignalBlocker block(this);
+    clear();
+    for (const DriveEntry& drive : drives)
+        addItem(displayText(drive), drive.mountPoint);
+    m_lastIndex = -1;
+    if (!setMountPoint(current) && count() > 0) {
+        setCurrentIndex(0);
+        m_lastIndex = 0;
+    }
+}
+
+QByteArray DriveList::mountPoint() const
+{
+    return currentData(Qt::UserRole).toByteArray();
+}
+
+bool DriveList::setMountPoint(const QByteArray& mountPoint)
+{
+    for (int i = 0; i < count(); ++i) {
+        if (itemData(i, Qt::UserRole).toByteArray() == mountPoint) {
+            const QSignalBlocker block(this);
+            setCurrentIndex(i);
+            m_lastIndex = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+void DriveList::focusInEvent(QFocusEvent* event)
+{
+    QComboBox::focusInEvent(event);
+    Q_EMIT gotFocus();
+}
+
+} // namespace bv

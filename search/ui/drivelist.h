@@ -1,0 +1,52 @@
+// A drive list in the classic style, shared by the file-search panel, the duplicate panel and
+// the move dialog: a combo box of the mounted volumes that hold files, each shown as its mount
+// point with its label or device. The current drive at start is the volume that holds the
+// current directory.
+//
+// Mount points are bytes: every row keeps its native mount point (Qt::UserRole, a QByteArray);
+// the text is for display only.
+#pragma once
+
+#include <QByteArray>
+#include <QComboBox>
+#include <QList>
+#include <QString>
+
+namespace bv {
+
+struct DriveEntry
+{
+    QByteArray mountPoint;
+    QString label; // the volume's label, or its device when it has none
+};
+
+class DriveList : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit DriveList(QWidget* parent = nullptr);
+
+    // Fills the list from the mounted volumes and selects the current drive.
+    void reload();
+    // Fills the list from the given volumes (tests, or a caller that already has them).
+    void setDrives(const QList<DriveEntry>& drives, const QByteArray& current);
+
+    QByteArray mountPoint() const;
+    // Selects the row of a mount point without announcing a change; false if it is not listed.
+    bool setMountPoint(const QByteArray& mountPoint);
+
+    static QString displayText(const DriveEntry& drive);
+
+Q_SIGNALS:
+    // The user picked another drive (not sent for setMountPoint()).
+    void driveChanged(const QByteArray& mountPoint);
+    void gotFocus();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    int m_lastIndex = -1;
+};
+
+} // namespace bv
