@@ -20,6 +20,7 @@
 #include <QByteArray>
 #include <QDialog>
 #include <QList>
+#include <QPoint>
 #include <QString>
 
 #include <time.h>
@@ -45,6 +46,11 @@ struct VerifyItem
     timespec referenceAtime{}; // the access time to put back after Explore
     bool recycle = true;   // the search's "Send all files to the Recycle Bin"
 };
+
+// Appends lines to the search log with no event-loop turn between them. When one cannot be
+// written the search is told to stop (StopRequested) and the user is told once; returns false.
+bool writeFileLog(BrisvaneForm& form, const QList<QByteArray>& lines);
+void stopForLogFailure(BrisvaneForm& form);
 
 class VerificationWindow : public QDialog
 {
@@ -111,7 +117,7 @@ private:
     Decision m_decision = Decision::None;
     bool m_opened = false;
     int m_glassPhase = 0;
-    bool m_toldLogFailure = false;
+    QPoint m_glassPos; // twips: the animation steps in twips, which pixels would round away
 
     QLabel* m_label1 = nullptr;
     QLabel* m_fileName = nullptr;

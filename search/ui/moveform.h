@@ -1,0 +1,82 @@
+// The move-to dialog: the user picks a folder and the file on display is moved there instead
+// of being removed. Opened modally by a verification window (the file search's or the
+// duplicate review's), which describes the file and its log block in a MoveRequest.
+//
+// The move goes through moveListedFile(): the file is checked again first, a file that changed
+// since it was listed stays (and the log says so), and an existing file of the same name in the
+// destination is never overwritten ("Could not move this file."). Only a successful move is
+// logged: the caller's block, then "ACTION: Moved (<folder>)" and an empty line.
+#pragma once
+
+#include "platform/fsinfo.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QList>
+
+class QPushButton;
+
+namespace bv {
+
+class BrisvaneForm;
+class DirList;
+class DriveList;
+
+struct MoveRequest
+{
+    QByteArray path;            // native bytes
+    FileInfo listed;            // the listing's lstat, for the re-check
+    QList<QByteArray> logBlock; // the lines the log gets in front of "ACTION: Moved (...)"
+};
+
+enum class MoveOutcome {
+    Moved,     // moved and logged
+    Cancelled, // the user cancelled: nothing happened
+    Failed,    // the move was refused ("Could not move this file."): nothing happened, nothing logged
+    Changed,   // the file changed since it was listed: not moved, logged, the user told
+    LogFailed, // the log cannot be written: nothing moved, the search told to stop
+};
+
+struct MoveResult
+{
+    MoveOutcome outcome = MoveOutcome::Cancelled;
+    QByteArray destFolder; // for Moved: the folder it went to
+    QByteArray newPath;    // for Moved: where the file is now
+};
+
+class MoveForm : public QDialog
+{
+    Q_OBJECT
+public:
+    MoveForm(BrisvaneForm& form, QWidget* parent);
+
+    // Shows the dialog modally for one file and returns what became of it.
+    MoveResult moveFile(const MoveRequest& request);
+
+    // Event handlers.
+    void OkButton_Click();
+    void CancelButton_Click();
+    void Drive1_GotFocus();
+    void Drive1_Change(const QByteArray& mountPoint);
+
+    DirList* dir1() const { return m_dir1; }
+    DriveList* drive1() const { return m_drive1; }
+
+protected:
+    void reject() override; // Escape: Cancel
+
+private:
+    void finish(MoveOutcome outcome);
+
+    BrisvaneForm& m_form;
+    MoveRequest m_request;
+    MoveResult m_result;
+    QByteArray m_lastDrive;
+
+    DriveList* m_drive1 = nullptr;
+    DirList* m_dir1 = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_okButton = nullptr;
+};
+
+} // namespace bv

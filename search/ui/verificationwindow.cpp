@@ -1,0 +1,526 @@
+// GLib-free on purpose: file types and opening go through platform/ (which includes GLib).
+#include "search/ui/verificationwindow.h"
+
+#include "app/ui/brisvaneform.h"
+#include "platform/desktop.h"
+#include "platform/fileops.h"
+#include "platform/filetype.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/twips.h"
+#include "search/removal.h"
+#include "search/ui/filesearchframe.h"
+#include "search/ui/moveform.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+
+namespace bv {
+
+namespace {
+
+constexpr int kGlassStep = 65; // twips per animation tick
+constexpr int kGlassStartLeft = 0;
+constexpr int kGlassStartTop = 475;
+
+const QColor kBlue(0, 0, 0xFF);
+const QColor kRed(0xFF, 0, 0);
+
+QFont arialFont(double points, bool bold = false, bool underline = false)
+{
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    f.setUnderline(underline);
+    return f;
+}
+
+QFont smallFont(double points)
+{
+    QFont f;
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    return f;
+}
+
+// A 30 x 30 magnifying glass: a lens with a rim and a glint, and a handle to the lower right.
+QPixmap magnifierBitmap()
+{
+    QPixmap pm(30, 30);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Handle first, so the rim covers its end.
+    p.setPen(QPen(QColor(0x60, 0x38, 0x10), 4.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(18.5, 18.5), QPointF(27, 27));
+    const QRectF lens(2.5, 2.5, 18, 18);
+    p.setPen(QPen(QColor(0x40, 0x40, 0x40), 2.5));
+    p.setBrush(QColor(0xC8, 0xE8, 0xFF, 0xD0));
+    p.drawEllipse(lens);
+    p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(6, 6, 10, 10), 100 * 16, 70 * 16);
+    return pm;
+}
+
+// Where no icon theme is set (a bare session, offscreen), use the one the program depends on.
+void ensureIconTheme()
+{
+    const QString theme = QIcon::themeName();
+    if (!theme.isEmpty() && theme != QLatin1String("hicolor"))
+        return;
+    QStringList paths = QIcon::themeSearchPaths();
+    if (!paths.contains(QLatin1String("/usr/share/icons")))
+        paths.append(QStringLiteral("/usr/share/icons"));
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setThemeName(QStringLiteral("Adwaita"));
+}
+
+QIcon iconFor(const FileTypeInfo& type, const QStyle* style)
+{
+    ensureIconTheme();
+    for (const QString& name : type.iconNames) {
+        if (QIcon::hasThemeIcon(name))
+            return QIcon::fromTheme(name);
+    }
+    if (QIcon::hasThemeIcon(QStringLiteral("text-x-generic")))
+        return QIcon::fromTheme(QStringLiteral("text-x-generic"));
+    return style->standardIcon(QStyle::SP_FileIcon);
+}
+
+// A file name as a label shows it: control characters (a newline in a name) become visible
+// marks instead of breaking the line.
+QString labelText(const QByteArray& path)
+{
+    QString text = displayPath(path);
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar(0xFFFD);
+    }
+    return text;
+}
+
+// A caption as a label shows it: "&&" is one "&" (it stays doubled in the log).
+QString shownCaption(const QString& caption)
+{
+    QString s = caption;
+    return s.replace(QLatin1String("&&"), QLatin1String("&"));
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText); // file names are never markup
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+// The file search's Cancel button, when the panel has it: asks, logs "ACTION: Abort Search"
+// and stops the search on Yes.
+template <typename Frame>
+void clickDoneButton(Frame* frame)
+{
+    if constexpr (requires(Frame* f) { f->DoneButton_Click(); }) {
+        if (frame)
+            frame->DoneButton_Click();
+    } else {
+        (void)frame;
+    }
+}
+
+} // namespace
+
+void stopForLogFailure(BrisvaneForm& form)
+{
+    // A removal is never done without its record: stop before the next one. A search that is
+    // already stopping has had its say; the user hears of it once.
+    AppState& state = form.state();
+    const bool told = state.StopRequested;
+    state.StopRequested = true;
+    if (!told) {
+        msgBox(QStringLiteral("The search log could not be written. Nothing more will be removed and the search "
+                              "will stop."),
+               MsgCritical);
+    }
+}
+
+bool writeFileLog(BrisvaneForm& form, const QList<QByteArray>& lines)
+{
+    for (const QByteArray& line : lines) {
+        if (!form.state().Log.writeLine(line)) {
+            stopForLogFailure(form);
+            return false;
+        }
+    }
+    return true;
+}
+
+VerificationWindow::VerificationWindow(BrisvaneForm& form, QWidget* parent) : QDialog(parent), m_form(form)
+{
+    setObjectName(QStringLiteral("VerificationWindow"));
+    setWindowTitle(QStringLiteral("Verification Window"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+    setFont(arialFont(8.25));
+    setFixedSize(twSize(5940, 1815));
+    setMouseTracking(true);
+    buildControls();
+}
+
+VerificationWindow::~VerificationWindow() = default;
+
+void VerificationWindow::buildControls()
+{
+    m_label1 = makeLabel(this, "Label1_0", QStringLiteral("The Following File was Found:"), twRect(15, -15, 2640, 240));
+    m_label1->setFont(arialFont(8.25, true));
+
+    m_fileName = makeLabel(this, "FileName", QStringLiteral("c:\\sample name\\sample.nam"), twRect(-30, 165, 5985, 240));
+    m_fileName->setFont(arialFont(8.25, true, true));
+    m_fileName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_fileName->setCursor(Qt::PointingHandCursor);
+    QPalette pal = m_fileName->palette();
+    pal.setColor(QPalette::WindowText, kBlue);
+    m_fileName->setPalette(pal);
+
+    m_lastUsedLabel = makeLabel(this, "LastUsedLabel", QStringLiteral("...It Has Not Been Used Since 2/13/75"),
+                                twRect(900, 420, 3645, 240));
+    m_bytesLabel = makeLabel(this, "BytesLabel", QStringLiteral("...File Size Is 2000 Bytes"), twRect(900, 660, 2775, 240));
+    m_fileAttribute = makeLabel(this, "FileAttribute", QStringLiteral("...It is Read-Only"), twRect(900, 900, 3765, 240));
+    for (QLabel* l : {m_lastUsedLabel, m_bytesLabel, m_fileAttribute})
+        l->setFont(arialFont(8.25, true));
+
+    m_fileType = makeLabel(this, "FileType", QString(), twRect(4755, 855, 1140, 330));
+    m_fileType->setFont(smallFont(6.75));
+    m_fileType->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_fileType->setWordWrap(true);
+
+    m_iconMan = makeLabel(this, "IconMan", QString(), twRect(5100, 390, 480, 480));
+    m_iconMan->setAutoFillBackground(true);
+    QPalette grey = m_iconMan->palette();
+    grey.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    m_iconMan->setPalette(grey);
+    m_iconMan->setAlignment(Qt::AlignCenter);
+
+    m_glassPos = QPoint(kGlassStartLeft, kGlassStartTop);
+    m_glass = makeLabel(this, "Glass", QString(), twRect(kGlassStartLeft, kGlassStartTop, 450, 450));
+    m_glass->setPixmap(magnifierBitmap());
+    m_glass->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    m_associationLabel = makeLabel(this, "AssociationLabel",
+                                   QStringLiteral("Could Not Find An Application Associated With This File."),
+                                   twRect(0, 1125, 5895, 195));
+    m_associationLabel->setFont(arialFont(8.25, true));
+    m_associationLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette red = m_associationLabel->palette();
+    red.setColor(QPalette::WindowText, kRed);
+    m_associationLabel->setPalette(red);
+    m_associationLabel->hide();
+
+    // Below the visible client area, as designed: it only holds the reference date.
+    m_lastAccessDate = makeLabel(this, "LastAccessDate", QStringLiteral("Label2"), twRect(285, 2670, 1215, 240));
+
+    // Etched separator: a grey line with a white one under it.
+    auto* line0 = new QFrame(this);
+    line0->setObjectName(QStringLiteral("Line1_0"));
+    line0->setGeometry(0, tw(1335), tw(5940), 1);
+    line0->setAutoFillBackground(true);
+    QPalette lp = line0->palette();
+    lp.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    line0->setPalette(lp);
+    auto* line1 = new QFrame(this);
+    line1->setObjectName(QStringLiteral("Line1_1"));
+    line1->setGeometry(0, tw(1365), tw(5940), 1);
+    line1->setAutoFillBackground(true);
+    lp.setColor(QPalette::Window, Qt::white);
+    line1->setPalette(lp);
+
+    m_abortButton = makeButton(this, "AbortButton", QStringLiteral("&Abort"), twRect(165, 1410, 1125, 405));
+    m_moveButton = makeButton(this, "MoveButton", QStringLiteral("&Move"), twRect(1320, 1410, 1125, 405));
+    m_exploreButton = makeButton(this, "ExploreButton", QStringLiteral("&Explore"), twRect(2475, 1410, 1125, 405));
+    m_deleteButton = makeButton(this, "DeleteButton", QStringLiteral("&Delete"), twRect(3630, 1410, 1125, 405));
+    m_ignoreButton = makeButton(this, "IgnoreButton", QStringLiteral("&Ignore"), twRect(4785, 1410, 1125, 405));
+    setTabOrder(m_ignoreButton, m_deleteButton);
+    setTabOrder(m_deleteButton, m_exploreButton);
+    setTabOrder(m_exploreButton, m_abortButton);
+    setTabOrder(m_abortButton, m_moveButton);
+
+    connect(m_ignoreButton, &QPushButton::clicked, this, [this] { IgnoreButton_Click(); });
+    connect(m_deleteButton, &QPushButton::clicked, this, [this] { DeleteButton_Click(); });
+    connect(m_exploreButton, &QPushButton::clicked, this, [this] { ExploreButton_Click(); });
+    connect(m_moveButton, &QPushButton::clicked, this, [this] { MoveButton_Click(); });
+    connect(m_abortButton, &QPushButton::clicked, this, [this] { AbortButton_Click(); });
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(150);
+    connect(m_timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+
+    for (QWidget* w : {static_cast<QWidget*>(m_fileName), static_cast<QWidget*>(m_label1),
+                       static_cast<QWidget*>(m_lastUsedLabel)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    installEventFilter(this); // mouse moves over the window itself
+}
+
+void VerificationWindow::load(const VerifyItem& item)
+{
+    m_item = item;
+    m_decision = Decision::None;
+    m_opened = false;
+    m_fileName->setText(labelText(item.path));
+    m_fileName->setToolTip(m_fileName->text());
+    m_lastUsedLabel->setText(shownCaption(item.lastUsedText));
+    m_bytesLabel->setText(shownCaption(item.bytesText));
+    m_fileAttribute->setText(shownCaption(item.attributeText));
+    m_lastAccessDate->setText(item.referenceDate);
+
+    const FileTypeInfo type = fileTypeOf(item.path);
+    m_fileType->setText(type.description);
+    m_iconMan->setPixmap(iconFor(type, style()).pixmap(32, 32));
+    resetControls();
+}
+
+void VerificationWindow::resetControls()
+{
+    m_exploreButton->setEnabled(true);
+    m_associationLabel->hide();
+}
+
+VerificationWindow::Decision VerificationWindow::verify(const VerifyItem& item)
+{
+    load(item);
+    if (!isVisible()) {
+        // Centred on the screen each time it comes up, as a fresh load would be.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect r = frameGeometry();
+            r.moveCenter(screen->availableGeometry().center());
+            move(r.topLeft());
+        }
+    }
+    m_timer1->start();
+    m_ignoreButton->setFocus(Qt::OtherFocusReason);
+    exec();
+    m_timer1->stop();
+    return m_decision;
+}
+
+QList<QByteArray> VerificationWindow::logBlock() const
+{
+    // The path as native bytes (the log escapes what is not text), then the captions as the
+    // search set them: an attribute's "&&" stays doubled.
+    return {m_item.path, m_item.lastUsedText.toUtf8(), m_item.bytesText.toUtf8(), m_item.attributeText.toUtf8()};
+}
+
+bool VerificationWindow::writeLog(const QList<QByteArray>& lines)
+{
+    return writeFileLog(m_form, lines);
+}
+
+void VerificationWindow::finish(Decision decision)
+{
+    m_decision = decision;
+    resetControls();
+    done(int(decision));
+    m_form.myRefresh(true);
+}
+
+void VerificationWindow::IgnoreButton_Click()
+{
+    if (m_opened)
+        ReverseTime();
+    QList<QByteArray> lines = logBlock();
+    lines << "ACTION: Ignore" << "";
+    finish(writeLog(lines) ? Decision::Ignored : Decision::LogFailed);
+}
+
+void VerificationWindow::DeleteButton_Click()
+{
+    m_opened = false; // a removed file keeps no date to restore
+    const std::int64_t length = m_item.info.size;
+    const bool recycle = m_item.recycle;
+    AppState& state = m_form.state();
+
+    // The block goes first: if it cannot be written, the file stays.
+    if (!writeLog(logBlock())) {
+        finish(Decision::LogFailed);
+        return;
+    }
+    const RemoveResult r = removeListedFile(m_item.path, m_item.info, recycle);
+    if (recycle)
+        state.RecycleResult = r.outcome == RemoveOutcome::Removed ? RecycleOk : RecycleFailed;
+
+    switch (r.outcome) {
+    case RemoveOutcome::Removed:
+        state.BytesReclaimed += length;
+        state.FilesRemoved += 1;
+        writeLog({recycle ? "ACTION: Recycle Bin" : "ACTION: Delete", ""});
+        finish(Decision::Removed);
+        return;
+    case RemoveOutcome::Changed:
+        writeLog({"ACTION: Skipped - File Changed Since It Was Listed", ""});
+        msgBox(QStringLiteral("This file has changed since it was found. It was left in place."), MsgExclamation);
+        finish(Decision::Changed);
+        return;
+    case RemoveOutcome::Vanished:
+    case RemoveOutcome::Denied:
+    case RemoveOutcome::NotSupported:
+        // A volume without a trash lands here too: the file is never deleted instead.
+        writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
+        msgBox(QStringLiteral("Access was denied."), MsgExclamation);
+        finish(Decision::Denied);
+        return;
+    }
+}
+
+void VerificationWindow::ExploreButton_Click()
+{
+    const OpenOutcome r = openWithDefaultApp(m_item.path);
+    if (r.result == OpenResult::NoAssociation) {
+        m_associationLabel->show();
+        m_exploreButton->setEnabled(false);
+        return;
+    }
+    m_opened = true;
+}
+
+void VerificationWindow::FileName_Click()
+{
+    // The label is a second Explore button, but not once Explore has found no application.
+    if (m_exploreButton->isEnabled())
+        ExploreButton_Click();
+}
+
+void VerificationWindow::MoveButton_Click()
+{
+    if (m_opened)
+        ReverseTime();
+    MoveForm dialog(m_form, this);
+    MoveRequest request;
+    request.path = m_item.path;
+    request.listed = m_item.info;
+    request.logBlock = logBlock();
+    const MoveOutcome outcome = dialog.moveFile(request).outcome;
+    switch (outcome) {
+    case MoveOutcome::Moved: finish(Decision::Moved); return;
+    case MoveOutcome::Changed: finish(Decision::Changed); return;
+    case MoveOutcome::LogFailed: finish(Decision::LogFailed); return;
+    case MoveOutcome::Cancelled:
+    case MoveOutcome::Failed:
+        // The same file again: it is never passed over without a decision and a record.
+        resetControls();
+        m_ignoreButton->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+}
+
+void VerificationWindow::AbortButton_Click()
+{
+    if (m_opened)
+        ReverseTime();
+    m_decision = Decision::Aborted;
+    resetControls();
+    done(int(Decision::Aborted));
+    clickDoneButton(m_form.fileSearchFrame());
+    m_form.letMessagesBeProcessed();
+}
+
+void VerificationWindow::reject()
+{
+    Form_Unload();
+}
+
+void VerificationWindow::Form_Unload()
+{
+    if (m_opened)
+        ReverseTime();
+    QList<QByteArray> lines = logBlock();
+    lines << "ACTION: Ignore" << "";
+    finish(writeLog(lines) ? Decision::Closed : Decision::LogFailed);
+}
+
+void VerificationWindow::ReverseTime()
+{
+    m_opened = false;
+    // The file gets back the exact access time it had when shown; its modification time and
+    // the system clock are left alone. A file that cannot be reached is simply not touched.
+    fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
+}
+
+void VerificationWindow::Timer1_Timer()
+{
+    QPoint& pos = m_glassPos;
+    switch (m_glassPhase) {
+    case 0:
+        pos.rx() += kGlassStep;
+        if (pos.x() > 200)
+            m_glassPhase = 1;
+        break;
+    case 1:
+        pos.ry() += kGlassStep;
+        if (pos.y() > 675)
+            m_glassPhase = 2;
+        break;
+    case 2:
+        pos.rx() -= kGlassStep;
+        if (pos.x() < 15)
+            m_glassPhase = 3;
+        break;
+    default:
+        pos.ry() -= kGlassStep;
+        if (pos.y() < 475)
+            m_glassPhase = 0;
+        break;
+    }
+    m_glass->move(twPoint(pos.x(), pos.y()));
+}
+
+bool VerificationWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    auto setFileNameColour = [this](const QColor& c) {
+        QPalette pal = m_fileName->palette();
+        if (pal.color(QPalette::WindowText) == c)
+            return;
+        pal.setColor(QPalette::WindowText, c);
+        m_fileName->setPalette(pal);
+    };
+    if (watched == m_fileName) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            setFileNameColour(kRed);
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            setFileNameColour(kBlue);
+            const auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() == Qt::LeftButton && m_fileName->rect().contains(me->position().toPoint()))
+                FileName_Click();
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseMove) {
+        setFileNameColour(kBlue);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace bv
