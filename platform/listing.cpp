@@ -1,0 +1,287 @@
+#include "platform/listing.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace bv {
+
+bool FileInfo::isSymlink() const
+{
+    return S_ISLNK(mode);
+}
+
+bool FileInfo::isReadOnly() const
+{
+    return (mode & S_IWUSR) == 0;
+}
+
+FileInfo FileInfo::fromStat(const struct stat& st)
+{
+    FileInfo fi;
+    fi.dev = st.st_dev;
+    fi.ino = st.st_ino;
+    fi.mode = st.st_mode;
+    fi.size = st.st_size;
+    fi.blocks = st.st_blocks;
+    fi.nlink = static_cast<std::int64_t>(st.st_nlink);
+    fi.atime = st.st_atim;
+    fi.mtime = st.st_mtim;
+    fi.ctime = st.st_ctim;
+    return fi;
+}
+
+namespace {
+
+struct EntryStat
+{
+    mode_t mode = 0;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    std::uint64_t mountId = 0;
+    bool hasMountId = false;
+};
+
+int statxAt(int dirFd, const char* name, int flags, EntryStat& out)
+{
+    struct statx sx;
+    if (::statx(dirFd, name, flags, STATX_TYPE | STATX_INO | STATX_MNT_ID, &sx) != 0)
+        return errno;
+    out.mode = sx.stx_mode;
+    out.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    out.ino = sx.stx_ino;
+    out.hasMountId = (sx.stx_mask & STATX_MNT_ID) != 0;
+    out.mountId = out.hasMountId ? sx.stx_mnt_id : 0;
+    return 0;
+}
+
+bool isDotOrDotDot(const char* n)
+{
+    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
+}
+
+} // namespace
+
+int identifyFolder(int fd, FolderId& out)
+{
+    EntryStat es;
+    if (const int err = statxAt(fd, "", AT_EMPTY_PATH, es))
+        return err;
+    out.dev = es.dev;
+    out.ino = es.ino;
+    out.mountId = es.mountId;
+    out.hasMountId = es.hasMountId;
+    return 0;
+}
+
+int openSubfolder(int parentFd, const char* name)
+{
+    const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return fd >= 0 ? fd : -errno;
+}
+
+int openFolderPath(const QByteArray& path)
+{
+    if (path.isEmpty())
+        return -ENOENT;
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd >= 0 ? fd : -errno;
+}
+
+int lstatAt(int dirFd, const char* name, FileInfo& out)
+{
+    struct stat st;
+    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    out = FileInfo::fromStat(st);
+    return 0;
+}
+
+TrashFolders TrashFolders::forCurrentUser()
+{
+    TrashFolders t;
+    // The XDG rule: a relative XDG_DATA_HOME is invalid and ignored.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    if (dataHome.startsWith('/')) {
+        t.m_path = dataHome + "/Trash";
+    } else {
+        const QByteArray home = qgetenv("HOME");
+        if (home.startsWith('/'))
+            t.m_path = home + "/.local/share/Trash";
+    }
+    struct stat st;
+    if (!t.m_path.isEmpty() && ::stat(t.m_path.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        t.m_dev = st.st_dev;
+        t.m_ino = st.st_ino;
+        t.m_have = true;
+    }
+    return t;
+}
+
+bool TrashFolders::isTrashName(QByteArrayView name)
+{
+    if (!name.startsWith(".Trash"))
+        return false;
+    if (name.size() == 6)
+        return true;
+    if (name.size() < 8 || name[6] != '-')
+        return false;
+    for (qsizetype i = 7; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+int FolderScan::fill(int dirFd)
+{
+    constexpr std::size_t chunk = 32 * 1024;
+    m_used = 0;
+    for (;;) {
+        if (m_buf.size() < m_used + chunk)
+            m_buf.resize(std::max(m_buf.size() * 2, m_used + chunk));
+        const ssize_t n = ::getdents64(dirFd, m_buf.data() + m_used, m_buf.size() - m_used);
+        if (n == 0)
+            return 0;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        m_used += static_cast<std::size_t>(n);
+    }
+}
+
+int FolderScan::read(int dirFd, const FolderId& self, const ScanFilter& filter)
+{
+    m_files.clear();
+    m_folders.clear();
+    if (const int err = fill(dirFd)) {
+        m_used = 0;
+        return err;
+    }
+
+    const bool allFiles = filter.files == FileClass::All;
+    const bool allDirs = filter.dirs == DirClass::All;
+    const bool everyName = !filter.patterns || filter.patterns->matchesEverything();
+
+    for (std::size_t off = 0; off < m_used;) {
+        const auto* d = reinterpret_cast<const struct dirent64*>(m_buf.data() + off);
+        off += d->d_reclen;
+        const char* name = d->d_name;
+        if (isDotOrDotDot(name))
+            continue;
+        const bool hidden = name[0] == '.';
+        unsigned char type = d->d_type;
+
+        EntryStat es;
+        bool haveStat = false;
+        if (type == DT_UNKNOWN) {
+            // Some file systems do not report types in the listing.
+            if (statxAt(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, es) != 0)
+                continue; // gone meanwhile
+            haveStat = true;
+            type = IFTODT(es.mode);
+        }
+
+        if (type == DT_DIR) {
+            if (!filter.wantFolders || (hidden && !allDirs))
+                continue;
+            const auto size = static_cast<std::uint32_t>(std::strlen(name));
+            if (TrashFolders::isTrashName({name, size}))
+                continue;
+            if (!haveStat && statxAt(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, es) != 0)
+                continue;
+            if (!S_ISDIR(es.mode) || es.dev != self.dev)
+                continue;
+            if (self.hasMountId && es.hasMountId && es.mountId != self.mountId)
+                continue;
+            if (filter.trash && filter.trash->isUserTrash(es.dev, es.ino))
+                continue;
+            m_folders.push_back({name, size, false, es.dev, es.ino});
+        } else if (type == DT_REG || type == DT_LNK) {
+            if (!filter.wantFiles || (hidden && !allFiles))
+                continue;
+            const auto size = static_cast<std::uint32_t>(std::strlen(name));
+            if (!everyName && !filter.patterns->matches({name, size}))
+                continue;
+            if (type == DT_LNK) {
+                // A link is listed as itself unless it leads to a folder; a broken link is a file.
+                EntryStat target;
+                if (statxAt(dirFd, name, AT_NO_AUTOMOUNT, target) == 0 && S_ISDIR(target.mode))
+                    continue;
+            }
+            m_files.push_back({name, size, type == DT_LNK, 0, 0});
+        }
+    }
+
+    const auto byName = [](const Entry& a, const Entry& b) { return compareNames(a.view(), b.view()) < 0; };
+    std::sort(m_files.begin(), m_files.end(), byName);
+    std::sort(m_folders.begin(), m_folders.end(), byName);
+    return 0;
+}
+
+FolderListing listFolder(int dirFd, const ListOptions& options)
+{
+    FolderListing out;
+    FolderId self;
+    if (::lseek(dirFd, 0, SEEK_SET) < 0) {
+        out.error = errno;
+        return out;
+    }
+    if (const int err = identifyFolder(dirFd, self)) {
+        out.error = err;
+        return out;
+    }
+    const WildcardSet patterns(options.patterns);
+    const TrashFolders trash = TrashFolders::forCurrentUser();
+    ScanFilter filter;
+    filter.files = options.files;
+    filter.dirs = options.dirs;
+    filter.patterns = &patterns;
+    filter.trash = &trash;
+    filter.wantFiles = options.wantFiles;
+    filter.wantFolders = options.wantFolders;
+
+    FolderScan scan;
+    if (const int err = scan.read(dirFd, self, filter)) {
+        out.error = err;
+        return out;
+    }
+    out.files.reserve(static_cast<qsizetype>(scan.files().size()));
+    for (const FolderScan::Entry& e : scan.files()) {
+        ListedFile f;
+        if (options.statFiles && lstatAt(dirFd, e.name, f.info) != 0)
+            continue;
+        if (options.statFiles && !S_ISREG(f.info.mode) && !S_ISLNK(f.info.mode))
+            continue; // replaced by something that is not a file since it was listed
+        f.name = QByteArray(e.name, static_cast<qsizetype>(e.size));
+        out.files.append(std::move(f));
+    }
+    out.folders.reserve(static_cast<qsizetype>(scan.folders().size()));
+    for (const FolderScan::Entry& e : scan.folders())
+        out.folders.append({QByteArray(e.name, static_cast<qsizetype>(e.size)), e.dev, e.ino});
+    return out;
+}
+
+FolderListing listFolder(const QByteArray& path, const ListOptions& options)
+{
+    const int fd = openFolderPath(path);
+    if (fd < 0) {
+        FolderListing out;
+        out.error = -fd;
+        return out;
+    }
+    FolderListing out = listFolder(fd, options);
+    ::close(fd);
+    return out;
+}
+
+} // namespace bv

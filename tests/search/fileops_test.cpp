@@ -1,0 +1,356 @@
+// The file operations and the re-checked removal, on real files: trash into an isolated trash
+// (HOME and XDG_DATA_HOME point into the build tree, set by ctest), moves within and across
+// file systems, exact access times, and the cases a fake has to make (CI runs as root).
+#include "platform/fileops.h"
+#include "search/removal.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+using namespace bv;
+
+namespace {
+
+QByteArray envPath(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v ? QByteArray(v) : QByteArray();
+}
+
+void writeFile(const QByteArray& path, const QByteArray& data = "x")
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0) << path.constData();
+    ASSERT_EQ(::write(fd, data.constData(), size_t(data.size())), ssize_t(data.size()));
+    ::close(fd);
+}
+
+bool exists(const QByteArray& path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+FileInfo infoOf(const QByteArray& path)
+{
+    struct stat st{};
+    ::lstat(path.constData(), &st);
+    return FileInfo::fromStat(st);
+}
+
+void setTimes(const QByteArray& path, timespec atime, timespec mtime)
+{
+    const timespec times[2] = {atime, mtime};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+bool sameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// A temporary folder on another file system than `other` (/dev/shm), or null when none is at hand.
+std::unique_ptr<QTemporaryDir> otherFileSystemDir(const QByteArray& other)
+{
+    struct stat a{}, b{};
+    if (::stat(other.constData(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
+        return nullptr;
+    auto dir = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/bv-fileops-XXXXXX"));
+    return dir->isValid() ? std::move(dir) : nullptr;
+}
+
+class FileOpsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        home = envPath("HOME");
+        ASSERT_FALSE(home.isEmpty());
+        // The isolated home lives in the build tree; the work folder sits on the same volume, so
+        // the trash used is the home trash, not a .Trash-UID at the top of the volume.
+        ASSERT_TRUE(QDir().mkpath(QFile::decodeName(home + "/.local/share")));
+        work = std::make_unique<QTemporaryDir>(QFile::decodeName(home + "/work-XXXXXX"));
+        ASSERT_TRUE(work->isValid());
+        dir = QFile::encodeName(work->path());
+    }
+
+    QByteArray file(const QByteArray& name, const QByteArray& data = "x")
+    {
+        const QByteArray p = dir + '/' + name;
+        writeFile(p, data);
+        return p;
+    }
+
+    QByteArray home;
+    QByteArray dir;
+    std::unique_ptr<QTemporaryDir> work;
+};
+
+TEST_F(FileOpsTest, TrashGoesToTheDesktopTrashWithItsRecord)
+{
+    // A plain name, one with a space and one that is not UTF-8: the record holds the escaped path.
+    const QList<QByteArray> names = {"plain.tmp", "with space.tmp", QByteArray("caf\xe9.tmp")};
+    const QByteArray trash = envPath("XDG_DATA_HOME") + "/Trash";
+    for (const QByteArray& name : names) {
+        SCOPED_TRACE(name.toPercentEncoding().constData());
+        const QByteArray p = file(name, "contents");
+        EXPECT_EQ(Recycle(p), 0);
+        EXPECT_FALSE(exists(p));
+        EXPECT_TRUE(exists(trash + "/files/" + name));
+        QFile info(QFile::decodeName(trash + "/info/" + name + ".trashinfo"));
+        ASSERT_TRUE(info.open(QIODevice::ReadOnly));
+        const QByteArray record = info.readAll();
+        EXPECT_TRUE(record.contains("[Trash Info]"));
+        EXPECT_TRUE(record.contains("\nPath=" + p.toPercentEncoding("/") + "\n")) << record.constData();
+        EXPECT_TRUE(record.contains("DeletionDate="));
+    }
+}
+
+TEST_F(FileOpsTest, TrashOnAVolumeWithoutTrashIsRefusedAndTheFileStays)
+{
+    const auto shm = otherFileSystemDir(dir);
+    const QByteArray other = shm ? QFile::encodeName(shm->path()) : QByteArray();
+    struct statfs sf{};
+    if (other.isEmpty() || ::statfs(other.constData(), &sf) != 0 || sf.f_type != 0x01021994 /* TMPFS_MAGIC */)
+        GTEST_SKIP() << "no tmpfs at /dev/shm on another file system here";
+    const QByteArray p = other + "/cache.tmp";
+    writeFile(p);
+    const OpResult r = fileOps().trash(p);
+    EXPECT_EQ(r.status, OpStatus::NotSupported) << r.message.toStdString();
+    EXPECT_NE(Recycle(p), 0);
+    EXPECT_TRUE(exists(p)) << "a refused trash must never turn into a deletion";
+    const RemoveResult rr = removeListedFile(p, infoOf(p), true);
+    EXPECT_EQ(rr.outcome, RemoveOutcome::NotSupported);
+    EXPECT_TRUE(exists(p));
+}
+
+TEST_F(FileOpsTest, NothingActsOnAnEmptyPath)
+{
+    // GIO takes "" for the current folder: make the current folder one whose loss would show.
+    const QByteArray keep = file("keep.tmp");
+    ASSERT_EQ(::chdir(dir.constData()), 0);
+    EXPECT_EQ(fileOps().trash("").status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().remove("").status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().move("", dir + "/..").status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().move(keep, "").status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().restoreAccessTime("", timespec{1, 0}).status, OpStatus::NotFound);
+    EXPECT_NE(Recycle(""), 0);
+    EXPECT_EQ(removeListedFile("", FileInfo{}, true).outcome, RemoveOutcome::Vanished);
+    EXPECT_TRUE(exists(keep));
+    EXPECT_TRUE(exists(dir));
+    ASSERT_EQ(::chdir("/"), 0);
+}
+
+TEST_F(FileOpsTest, RestoreAccessTimeIsExactAndLeavesTheRestAlone)
+{
+    const QByteArray p = file("seen.doc");
+    const timespec mtime{1600000000, 123456789};
+    setTimes(p, timespec{1700000000, 5}, mtime);
+    const timespec wanted{1500000000, 987654321};
+    ASSERT_TRUE(fileOps().restoreAccessTime(p, wanted).ok());
+    const FileInfo after = infoOf(p);
+    EXPECT_TRUE(sameTime(after.atime, wanted)) << after.atime.tv_sec << "." << after.atime.tv_nsec;
+    EXPECT_TRUE(sameTime(after.mtime, mtime));
+
+    // On a link it is the link's own time that changes, never its target's.
+    const QByteArray link = dir + "/link.doc";
+    ASSERT_EQ(::symlink(p.constData(), link.constData()), 0);
+    ASSERT_TRUE(fileOps().restoreAccessTime(link, timespec{1400000000, 1}).ok());
+    EXPECT_TRUE(sameTime(infoOf(p).atime, wanted));
+    EXPECT_EQ(infoOf(link).atime.tv_sec, 1400000000);
+
+    EXPECT_EQ(fileOps().restoreAccessTime(dir + "/gone.doc", wanted).status, OpStatus::NotFound);
+}
+
+struct MoveCase
+{
+    const char* name;
+    bool acrossFileSystems;
+    bool symlink;
+};
+
+class MoveTest : public FileOpsTest, public ::testing::WithParamInterface<MoveCase>
+{
+};
+
+TEST_P(MoveTest, MovesKeepingTimesAndNeverOverwrite)
+{
+    const MoveCase& c = GetParam();
+    QByteArray dest = dir + "/keep";
+    std::unique_ptr<QTemporaryDir> shm;
+    if (c.acrossFileSystems) {
+        shm = otherFileSystemDir(dir);
+        if (!shm)
+            GTEST_SKIP() << "no second file system (/dev/shm) here";
+        dest = QFile::encodeName(shm->path());
+    } else {
+        ASSERT_EQ(::mkdir(dest.constData(), 0755), 0);
+    }
+    const QByteArray target = file("target.txt", "target");
+    QByteArray src = file("a.tmp", "moved contents");
+    const timespec atime{1500000000, 111222333};
+    const timespec mtime{1600000000, 444555666};
+    if (c.symlink) {
+        src = dir + "/a.lnk";
+        ASSERT_EQ(::symlink(target.constData(), src.constData()), 0);
+    }
+    setTimes(src, atime, mtime);
+    const FileInfo listed = infoOf(src);
+
+    // A file of the same name waits in the destination: refused, both untouched.
+    const QByteArray there = dest + '/' + QByteArray(c.symlink ? "a.lnk" : "a.tmp");
+    writeFile(there, "already here");
+    RemoveResult r = moveListedFile(src, listed, dest);
+    EXPECT_EQ(r.outcome, RemoveOutcome::Denied);
+    EXPECT_TRUE(exists(src));
+    QFile existing(QFile::decodeName(there));
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), "already here");
+    existing.close();
+    ASSERT_EQ(::unlink(there.constData()), 0);
+
+    r = moveListedFile(src, listed, dest);
+    ASSERT_EQ(r.outcome, RemoveOutcome::Removed) << r.reason.toStdString();
+    EXPECT_FALSE(exists(src));
+    const FileInfo moved = infoOf(there);
+    EXPECT_EQ(S_ISLNK(moved.mode), c.symlink);
+    EXPECT_EQ(moved.size, listed.size);
+    if (c.symlink) {
+        EXPECT_TRUE(exists(target)) << "the link's target stays where it is";
+    } else {
+        // Microseconds at least across file systems; exact when it is a rename.
+        EXPECT_EQ(moved.mtime.tv_sec, mtime.tv_sec);
+        EXPECT_EQ(moved.mtime.tv_nsec / 1000, mtime.tv_nsec / 1000);
+        EXPECT_EQ(moved.atime.tv_sec, atime.tv_sec);
+        if (!c.acrossFileSystems)
+            EXPECT_TRUE(sameTime(moved.mtime, mtime));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, MoveTest,
+                         ::testing::Values(MoveCase{"WithinFileSystem", false, false},
+                                           MoveCase{"AcrossFileSystems", true, false},
+                                           MoveCase{"LinkWithin", false, true},
+                                           MoveCase{"LinkAcross", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FileOpsTest, MoveIntoItsOwnFolderIsRefused)
+{
+    const QByteArray p = file("stay.tmp", "data");
+    EXPECT_EQ(moveListedFile(p, infoOf(p), dir).outcome, RemoveOutcome::Denied);
+    EXPECT_TRUE(exists(p));
+}
+
+// What the re-check catches, for a removal and a move alike.
+TEST_F(FileOpsTest, AFileThatChangedSinceItWasListedIsNotTouched)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void(const QByteArray&)> change;
+        RemoveOutcome expected;
+    };
+    const QList<Case> cases = {
+        {"grown", [](const QByteArray& p) { writeFile(p, "much longer now"); }, RemoveOutcome::Changed},
+        {"rewritten, same size",
+         [](const QByteArray& p) {
+             writeFile(p, "abcd");
+             setTimes(p, timespec{0, UTIME_OMIT}, timespec{1700000000, 1});
+         },
+         RemoveOutcome::Changed},
+        {"replaced by another file",
+         [](const QByteArray& p) {
+             const FileInfo before = infoOf(p);
+             const QByteArray other = p + ".new";
+             writeFile(other, "abcd");
+             setTimes(other, before.atime, before.mtime);
+             ASSERT_EQ(::rename(other.constData(), p.constData()), 0);
+         },
+         RemoveOutcome::Changed},
+        {"replaced by a folder",
+         [](const QByteArray& p) {
+             ASSERT_EQ(::unlink(p.constData()), 0);
+             ASSERT_EQ(::mkdir(p.constData(), 0755), 0);
+         },
+         RemoveOutcome::Changed},
+        {"vanished", [](const QByteArray& p) { ASSERT_EQ(::unlink(p.constData()), 0); }, RemoveOutcome::Vanished},
+        {"only looked at (access time)",
+         [](const QByteArray& p) { setTimes(p, timespec{1234, 0}, timespec{0, UTIME_OMIT}); },
+         RemoveOutcome::Removed},
+    };
+    const QByteArray dest = dir + "/dest";
+    ASSERT_EQ(::mkdir(dest.constData(), 0755), 0);
+    int n = 0;
+    for (const Case& c : cases) {
+        for (int action = 0; action < 3; ++action) { // delete, trash, move
+            SCOPED_TRACE(std::string(c.what) + " / action " + std::to_string(action));
+            const QByteArray p = file("f" + QByteArray::number(n++) + ".tmp", "abcd");
+            setTimes(p, timespec{1500000000, 0}, timespec{1600000000, 0});
+            const FileInfo listed = infoOf(p);
+            c.change(p);
+            const FileInfo now = infoOf(p);
+            RecordingFileOps ops;
+            const RemoveResult r = action == 2 ? moveListedFile(p, listed, dest) : removeListedFile(p, listed, action == 1);
+            EXPECT_EQ(r.outcome, c.expected);
+            if (c.expected != RemoveOutcome::Removed) {
+                EXPECT_TRUE(ops.calls.isEmpty()) << "nothing may act on a changed or vanished file";
+                if (c.expected == RemoveOutcome::Changed) {
+                    EXPECT_EQ(infoOf(p).ino, now.ino);
+                    EXPECT_TRUE(exists(p));
+                }
+            } else {
+                EXPECT_FALSE(exists(p));
+            }
+        }
+    }
+}
+
+// Failures the system would give only to an ordinary user, made through the fake.
+TEST_F(FileOpsTest, FailuresComeBackAsValuesAndNeverFallBackToDeletion)
+{
+    struct Case
+    {
+        const char* what;
+        bool toTrash;
+        OpResult failure;
+        RemoveOutcome expected;
+    };
+    const QList<Case> cases = {
+        {"trash refused", true, {OpStatus::Failed, QStringLiteral("Permission denied")}, RemoveOutcome::Denied},
+        {"no trash on the volume", true, {OpStatus::NotSupported, QStringLiteral("not supported")},
+         RemoveOutcome::NotSupported},
+        {"gone meanwhile", true, {OpStatus::NotFound, QString()}, RemoveOutcome::Vanished},
+        {"unlink refused", false, {OpStatus::Failed, QStringLiteral("Permission denied")}, RemoveOutcome::Denied},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray p = file("locked.tmp", "data");
+        RecordingFileOps ops;
+        if (c.toTrash)
+            ops.failTrash = c.failure;
+        else
+            ops.failRemove = c.failure;
+        const RemoveResult r = removeListedFile(p, infoOf(p), c.toTrash);
+        EXPECT_EQ(r.outcome, c.expected);
+        EXPECT_EQ(r.reason, c.failure.message);
+        EXPECT_EQ(ops.ops(), QList<QByteArray>{c.toTrash ? "trash" : "remove"});
+        EXPECT_TRUE(exists(p));
+        if (c.toTrash)
+            EXPECT_NE(Recycle(p), 0);
+    }
+}
+
+} // namespace
