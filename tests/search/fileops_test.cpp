@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <fcntl.h>
@@ -36,6 +37,21 @@ void writeFile(const QByteArray& path, const QByteArray& data = "x")
     ASSERT_GE(fd, 0) << path.constData();
     ASSERT_EQ(::write(fd, data.constData(), size_t(data.size())), ssize_t(data.size()));
     ::close(fd);
+}
+
+// Byte paths all the way (QFile cannot name every file).
+QByteArray readBytes(const QByteArray& path)
+{
+    QByteArray out;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return out;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        out.append(buf, n);
+    ::close(fd);
+    return out;
 }
 
 bool exists(const QByteArray& path)
@@ -78,10 +94,16 @@ protected:
     void SetUp() override
     {
         home = envPath("HOME");
-        ASSERT_FALSE(home.isEmpty());
+        // Run through ctest, which points HOME and XDG_DATA_HOME into the build tree: anything
+        // else would fill the real trash of whoever runs it.
+        if (!home.contains("/home-fileops") || !envPath("XDG_DATA_HOME").startsWith(home + '/'))
+            GTEST_SKIP() << "run through ctest (needs its isolated HOME and XDG_DATA_HOME)";
         // The isolated home lives in the build tree; the work folder sits on the same volume, so
         // the trash used is the home trash, not a .Trash-UID at the top of the volume.
         ASSERT_TRUE(QDir().mkpath(QFile::decodeName(home + "/.local/share")));
+        // Byte names: QDir would leave the non-UTF-8 ones behind.
+        std::error_code ec;
+        std::filesystem::remove_all(std::filesystem::path(envPath("XDG_DATA_HOME").toStdString() + "/Trash"), ec);
         work = std::make_unique<QTemporaryDir>(QFile::decodeName(home + "/work-XXXXXX"));
         ASSERT_TRUE(work->isValid());
         dir = QFile::encodeName(work->path());
@@ -110,9 +132,7 @@ TEST_F(FileOpsTest, TrashGoesToTheDesktopTrashWithItsRecord)
         EXPECT_EQ(Recycle(p), 0);
         EXPECT_FALSE(exists(p));
         EXPECT_TRUE(exists(trash + "/files/" + name));
-        QFile info(QFile::decodeName(trash + "/info/" + name + ".trashinfo"));
-        ASSERT_TRUE(info.open(QIODevice::ReadOnly));
-        const QByteArray record = info.readAll();
+        const QByteArray record = readBytes(trash + "/info/" + name + ".trashinfo");
         EXPECT_TRUE(record.contains("[Trash Info]"));
         EXPECT_TRUE(record.contains("\nPath=" + p.toPercentEncoding("/") + "\n")) << record.constData();
         EXPECT_TRUE(record.contains("DeletionDate="));
@@ -216,10 +236,7 @@ TEST_P(MoveTest, MovesKeepingTimesAndNeverOverwrite)
     RemoveResult r = moveListedFile(src, listed, dest);
     EXPECT_EQ(r.outcome, RemoveOutcome::Denied);
     EXPECT_TRUE(exists(src));
-    QFile existing(QFile::decodeName(there));
-    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
-    EXPECT_EQ(existing.readAll(), "already here");
-    existing.close();
+    EXPECT_EQ(readBytes(there), "already here");
     ASSERT_EQ(::unlink(there.constData()), 0);
 
     r = moveListedFile(src, listed, dest);
@@ -235,8 +252,9 @@ TEST_P(MoveTest, MovesKeepingTimesAndNeverOverwrite)
         EXPECT_EQ(moved.mtime.tv_sec, mtime.tv_sec);
         EXPECT_EQ(moved.mtime.tv_nsec / 1000, mtime.tv_nsec / 1000);
         EXPECT_EQ(moved.atime.tv_sec, atime.tv_sec);
-        if (!c.acrossFileSystems)
+        if (!c.acrossFileSystems) {
             EXPECT_TRUE(sameTime(moved.mtime, mtime));
+        }
     }
 }
 
@@ -348,8 +366,9 @@ TEST_F(FileOpsTest, FailuresComeBackAsValuesAndNeverFallBackToDeletion)
         EXPECT_EQ(r.reason, c.failure.message);
         EXPECT_EQ(ops.ops(), QList<QByteArray>{c.toTrash ? "trash" : "remove"});
         EXPECT_TRUE(exists(p));
-        if (c.toTrash)
+        if (c.toTrash) {
             EXPECT_NE(Recycle(p), 0);
+        }
     }
 }
 
