@@ -57,7 +57,7 @@ class MainWindowTest : public QObject
 
 private:
     QTemporaryDir m_appFolder;
-    AppState m_state;
+    std::unique_ptr<AppState> m_statePtr;
     std::unique_ptr<BrisvaneForm> m_form;
 
     QStringList enabledItems() const
@@ -80,12 +80,16 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_state = {};
-        m_state.AppFolder = QFile::encodeName(m_appFolder.path());
-        m_form = std::make_unique<BrisvaneForm>(m_state);
+        m_statePtr = std::make_unique<AppState>();
+        m_statePtr->AppFolder = QFile::encodeName(m_appFolder.path());
+        m_form = std::make_unique<BrisvaneForm>(*m_statePtr);
         m_form->Form_Load();
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup()
+    {
+        m_form.reset();
+        m_statePtr.reset();
+    }
 
     void menusHaveTheirCaptionsAndShortcuts()
     {
@@ -184,7 +188,7 @@ private Q_SLOTS:
         const QString question = QStringLiteral("A search is currently in progress, are you sure you want to quit?");
 
         // No: the program and the search go on.
-        m_state.SearchState = SearchRunning;
+        m_statePtr->SearchState = SearchRunning;
         boxes.answer(AnswerNo);
         QCloseEvent no;
         QApplication::sendEvent(m_form.get(), &no);
@@ -192,10 +196,10 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text, question);
         QCOMPARE(boxes.shown[0].style, 292);
-        QVERIFY(!m_state.StopRequested);
+        QVERIFY(!m_statePtr->StopRequested);
 
         // In the duplicate search's review phase nothing is asked.
-        m_state.SearchState = SearchReviewing;
+        m_statePtr->SearchState = SearchReviewing;
         touch(m_appFolder.filePath("temp.bv"));
         touch(m_appFolder.filePath("temp.doc"));
         QCloseEvent review;
@@ -210,20 +214,20 @@ private Q_SLOTS:
     void quitYesDuringASearchStopsTheWalk()
     {
         test::ScriptedMessages boxes;
-        m_state.SearchState = SearchRunning;
+        m_statePtr->SearchState = SearchRunning;
         boxes.answer(AnswerYes);
         QCloseEvent yes;
         QApplication::sendEvent(m_form.get(), &yes);
         QVERIFY(yes.isAccepted());
-        QVERIFY(m_state.StopRequested);
+        QVERIFY(m_statePtr->StopRequested);
     }
 
     void repaintReprintsTheCountersOfTheVisiblePanel()
     {
-        m_state.FilesRemoved = 3;
-        m_state.FilesChecked = 4;
-        m_state.BytesReclaimed = 5000000000LL;
-        m_state.FilesMatched = 12;
+        m_statePtr->FilesRemoved = 3;
+        m_statePtr->FilesChecked = 4;
+        m_statePtr->BytesReclaimed = 5000000000LL;
+        m_statePtr->FilesMatched = 12;
 
         // With no panel open a refresh prints nothing.
         m_form->RefreshOption_Click();
@@ -268,12 +272,12 @@ private Q_SLOTS:
         QApplication::sendEvent(m_form->fileSearchFrame(), &move);
         QCOMPARE(m_form->statusText(), QString(105, QLatin1Char(' ')));
 
-        m_state.SearchState = SearchRunning;
+        m_statePtr->SearchState = SearchRunning;
         m_form->ShowStatus(QStringLiteral("busy"));
         QApplication::sendEvent(m_form->fileSearchFrame(), &move);
         QCOMPARE(screenPointer(), 11);
         QVERIFY(m_form->statusText().startsWith(QStringLiteral("busy")));
-        m_state.SearchState = SearchEnded;
+        m_statePtr->SearchState = SearchEnded;
         setScreenPointer(1);
     }
 
@@ -284,14 +288,14 @@ private Q_SLOTS:
             QVERIFY(QDir(tree.path()).mkpath(QStringLiteral("d%1/sub").arg(i, 2, 10, QLatin1Char('0'))));
         WalkOptions options;
         options.start = QFile::encodeName(tree.path());
-        CountingHooks hooks(m_state);
+        CountingHooks hooks(*m_statePtr);
 
         // A bigger count left from an earlier run must not hold the bar still.
-        m_state.TopLevelSeen = 1000;
+        m_statePtr->TopLevelSeen = 1000;
         const WalkResult result = m_form->SearchDrive(options, hooks);
         QCOMPARE(int(result.end), int(WalkEnd::Complete));
-        QCOMPARE(m_state.SearchState, quint8(SearchEnded));
-        QCOMPARE(m_state.ProgressStep, 2); // 23 / 11 rounded
+        QCOMPARE(m_statePtr->SearchState, quint8(SearchEnded));
+        QCOMPARE(m_statePtr->ProgressStep, 2); // 23 / 11 rounded
         QCOMPARE(m_form->floodText(), QString(11, QChar(0x2592)));
 
         // Four or fewer folders: a step of 0, and the bar only fills at the end.
@@ -300,7 +304,7 @@ private Q_SLOTS:
         m_form->clearFlood();
         options.start = QFile::encodeName(small.path());
         m_form->SearchDrive(options, hooks);
-        QCOMPARE(m_state.ProgressStep, 0);
+        QCOMPARE(m_statePtr->ProgressStep, 0);
         QCOMPARE(m_form->floodText(), QString());
     }
 
@@ -313,14 +317,14 @@ private Q_SLOTS:
         }
         WalkOptions options;
         options.start = QFile::encodeName(tree.path());
-        CountingHooks hooks(m_state);
+        CountingHooks hooks(*m_statePtr);
         hooks.stopAfter = 2;
-        m_state.FilesMatched = 0;
+        m_statePtr->FilesMatched = 0;
         const WalkResult result = m_form->SearchDrive(options, hooks);
         QCOMPARE(int(result.end), int(WalkEnd::Stopped));
-        QCOMPARE(m_state.SearchState, quint8(SearchEnded));
+        QCOMPARE(m_statePtr->SearchState, quint8(SearchEnded));
         QCOMPARE(hooks.files, QStringList({"a.tmp", "b.tmp"}));
-        QCOMPARE(m_state.FilesMatched, std::int64_t(2));
+        QCOMPARE(m_statePtr->FilesMatched, std::int64_t(2));
 
         // The next start clears the request.
         hooks.files.clear();
@@ -333,11 +337,11 @@ private Q_SLOTS:
     {
         WalkOptions options;
         options.start = QFile::encodeName(m_appFolder.filePath(QStringLiteral("no-such-folder")));
-        CountingHooks hooks(m_state);
+        CountingHooks hooks(*m_statePtr);
         const WalkResult result = m_form->SearchDrive(options, hooks);
         QCOMPARE(int(result.end), int(WalkEnd::Error));
         QVERIFY(!result.reason.isEmpty());
-        QCOMPARE(m_state.SearchState, quint8(SearchEnded));
+        QCOMPARE(m_statePtr->SearchState, quint8(SearchEnded));
     }
 };
 
