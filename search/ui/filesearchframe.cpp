@@ -1,21 +1,699 @@
 #include "search/ui/filesearchframe.h"
 
-#include "app/ui/brisvaneform.h"
+#include "app/format.h"
+#include "app/ui/logfileframe.h"
+#include "platform/listing.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/twips.h"
+#include "platform/ui/messagebox_qt.h"
+#include "search/removal.h"
+#include "search/ui/dirlist.h"
+#include "search/ui/drivelist.h"
+#include "search/ui/verificationwindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QThread>
+
+#include <sys/stat.h>
 
 namespace bv {
+
+namespace {
+
+// Where the four counters are printed (twips).
+constexpr int kRemovedX = 2260, kRemovedY = 4640;
+constexpr int kCheckedX = 2260, kCheckedY = 4290;
+constexpr int kBytesX = 5320, kBytesY = 4285;
+
+const QString kNotEnoughMemory = QStringLiteral(
+    "You do not have enough available memory to use this function. If other windows are currently open, close them "
+    "and try again");
+
+QFont arial(double points, bool bold)
+{
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void setTextColor(QWidget* w, const QColor& text)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::ButtonText, text);
+    w->setPalette(p);
+}
+
+} // namespace
+
+// The panel's side of the walk: every listed file goes to CheckFile, and FilesMatched is
+// printed on this panel.
+class FileSearchFrame::SearchHooks : public FeatureHooks
+{
+public:
+    explicit SearchHooks(FileSearchFrame& frame) : m_frame(frame) {}
+    void file(const WalkFile& file) override { m_frame.CheckFile(file); }
+    void folderError(const QByteArray& path, int errnoValue) override
+    {
+        // An unreadable folder lists nothing and the walk goes on; the log says which.
+        m_frame.writeLog({QByteArray("Could not read the folder ") + path + " (" +
+                              QByteArray(::strerror(errnoValue)) + ")",
+                          QByteArray()});
+    }
+    PrintSurface* counterPanel() override { return &m_frame; }
+
+private:
+    FileSearchFrame& m_frame;
+};
 
 FileSearchFrame::FileSearchFrame(BrisvaneForm& form, QWidget* parent) : PrintSurface(parent), m_form(form)
 {
     setObjectName(QStringLiteral("FileSearchFrame"));
+    buildControls();
+    ResetFileSearch();
+}
+
+FileSearchFrame::~FileSearchFrame() = default;
+
+void FileSearchFrame::buildControls()
+{
+    const QFont labelFont = arial(9, true);
+    auto label = [&](int index, const QString& caption, QRect rect) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(QStringLiteral("SearchLabel%1").arg(index));
+        l->setGeometry(rect);
+        l->setFont(labelFont);
+        setTextColor(l, Qt::black);
+        SearchLabel[index] = l;
+        return l;
+    };
+    auto plainLabel = [&](const char* name, const QString& caption, QRect rect) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(rect);
+        l->setFont(labelFont);
+        setTextColor(l, Qt::black);
+        return l;
+    };
+    auto button = [&](const char* name, const QString& caption, QRect rect) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(rect);
+        b->setFont(arial(8.25, false));
+        setTextColor(b, Qt::black);
+        return b;
+    };
+    auto check = [&](const char* name, const QString& caption, QRect rect) {
+        auto* c = new QCheckBox(caption, this);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setGeometry(rect);
+        c->setFont(arial(8.25, true));
+        setTextColor(c, Qt::black);
+        connect(c, &QCheckBox::clicked, this, [this] { m_form.focusDummy(); });
+        return c;
+    };
+
+    label(0, QStringLiteral("1. Search for files of type(s)"), twRect(90, 450, 2400, 255));
+    const QRect patternRects[2] = {twRect(2475, 405, 825, 345), twRect(3705, 390, 825, 345)};
+    for (int i = 0; i < 2; ++i) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(QStringLiteral("SearchPattern%1").arg(i));
+        box->setGeometry(patternRects[i]);
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->setFont(arial(9, true));
+        setTextColor(box, Qt::red);
+        box->addItems(searchPatternItems());
+        box->setCurrentIndex(-1);
+        box->lineEdit()->installEventFilter(this);
+        box->installEventFilter(this);
+        connect(box, &QComboBox::editTextChanged, this, [this, i] { SearchPattern_Change(i); });
+        connect(box, &QComboBox::activated, this, [this, i] { SearchPattern_Click(i); });
+        SearchPattern[i] = box;
+        if (i == 0)
+            ANDLabel = plainLabel("ANDLabel", QStringLiteral("and"), twRect(3330, 435, 360, 240));
+    }
+
+    label(1, QStringLiteral("2. Files that "), twRect(90, 840, 1065, 255));
+    InstructionList = new QComboBox(this);
+    InstructionList->setObjectName(QStringLiteral("InstructionList"));
+    InstructionList->setGeometry(twRect(1110, 795, 2265, 345));
+    InstructionList->setEditable(true);
+    InstructionList->setInsertPolicy(QComboBox::NoInsert);
+    InstructionList->addItems(instructionItems());
+    InstructionList->setCurrentIndex(-1);
+    connect(InstructionList, &QComboBox::editTextChanged, this, &FileSearchFrame::InstructionList_Change);
+    connect(InstructionList, &QComboBox::activated, this, &FileSearchFrame::InstructionList_Change);
+
+    SINCELabel = plainLabel("SINCELabel", QStringLiteral("since"), twRect(3375, 840, 600, 255));
+    SINCELabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    DateText = new QLineEdit(this);
+    DateText->setObjectName(QStringLiteral("DateText"));
+    DateText->setGeometry(twRect(3945, 795, 1125, 330));
+    DateText->installEventFilter(this);
+    label(2, QStringLiteral("will be removed."), twRect(5115, 840, 1455, 255));
+
+    label(5, QStringLiteral("3. (Optional) Only files larger than"), twRect(90, 1230, 2820, 255));
+    BytesText = new QLineEdit(this);
+    BytesText->setObjectName(QStringLiteral("BytesText"));
+    BytesText->setGeometry(twRect(2970, 1185, 870, 330));
+    label(6, QStringLiteral("bytes will be checked."), twRect(3900, 1230, 1920, 255));
+
+    label(3, QStringLiteral("4. Reclaim files in the following location (Including sub directories):"),
+          twRect(90, 1590, 5775, 255));
+    Drive1 = new DriveList(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setGeometry(twRect(270, 1875, 2820, 330));
+    Drive1->setFont(arial(8.25, true));
+    Drive1->reload();
+    connect(Drive1, &DriveList::gotFocus, this, &FileSearchFrame::Drive1_GotFocus);
+    connect(Drive1, &DriveList::driveChanged, this, &FileSearchFrame::Drive1_Change);
+    Dir1 = new DirList(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setGeometry(twRect(270, 2220, 2820, 990));
+    Dir1->setFont(arial(8.25, true));
+    Dir1->setRoot(Drive1->mountPoint());
+    // Starts where the program was started, like a classic folder list.
+    if (!Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
+        Dir1->setPath(Drive1->mountPoint());
+    m_lastDrive = Drive1->mountPoint();
+    connect(Dir1, &DirList::entryOpened, this, &FileSearchFrame::Dir1_Click);
+
+    RecycleCheck = check("RecycleCheck", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 2040, 2895, 240));
+    VerifyCheck = check("VerifyCheck", QStringLiteral("Bring Up Verification Window"), twRect(3630, 2280, 2895, 240));
+    IgnoreCheck = check("IgnoreCheck", QStringLiteral("Ignore Hidden and System files"), twRect(3630, 2520, 2895, 240));
+    IgnoreDir = check("IgnoreDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2760, 2895, 240));
+
+    CancelButton = button("CancelButton", QStringLiteral("&Cancel"), twRect(3120, 3030, 1125, 405));
+    ResetButton = button("ResetButton", QStringLiteral("&Reset"), twRect(4275, 3030, 1125, 405));
+    BeginButton = button("BeginButton", QStringLiteral("&Begin"), twRect(5430, 3030, 1125, 405));
+
+    label(7, QStringLiteral("Number of files matching the specified file type(s):"), twRect(90, 3930, 4275, 255));
+    label(8, QStringLiteral("Number of files checked:"), twRect(90, 4275, 2145, 255));
+    label(4, QStringLiteral("Total bytes reclaimed:"), twRect(3330, 4275, 1905, 255));
+    label(9, QStringLiteral("Number of files removed:"), twRect(90, 4620, 2145, 255));
+    ViewLogButton = button("ViewLogButton", QStringLiteral("&View Log"), twRect(4275, 4605, 1125, 405));
+    DoneButton = button("DoneButton", QStringLiteral("&Cancel"), twRect(5430, 4605, 1125, 405));
+    DoneButton->setEnabled(false);
+
+    connect(CancelButton, &QPushButton::clicked, this, &FileSearchFrame::CancelButton_Click);
+    connect(ResetButton, &QPushButton::clicked, this, &FileSearchFrame::ResetButton_Click);
+    connect(BeginButton, &QPushButton::clicked, this, &FileSearchFrame::BeginButton_Click);
+    connect(ViewLogButton, &QPushButton::clicked, this, &FileSearchFrame::ViewLogButton_Click);
+    connect(DoneButton, &QPushButton::clicked, this, &FileSearchFrame::DoneButton_Click);
+    DoneButton->installEventFilter(this);
+
+    QWidget* order[] = {SearchPattern[0], SearchPattern[1], InstructionList, DateText,    BytesText,
+                        Drive1,           Dir1,             RecycleCheck,    VerifyCheck, IgnoreCheck,
+                        IgnoreDir,        CancelButton,     ResetButton,     BeginButton, ViewLogButton,
+                        DoneButton};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void FileSearchFrame::paintBackground(QPainter& p)
+{
+    // A black border round the panel and a sunken box behind each counter's print position.
+    p.setPen(Qt::black);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    const QColor grey(0x80, 0x80, 0x80), lightGrey(0xC0, 0xC0, 0xC0);
+    struct Box
+    {
+        int left, top, width;
+    };
+    const Box boxes[] = {{4365, 3900, 2190}, {2235, 4250, 1020}, {5295, 4245, 1260}, {2235, 4600, 1020}};
+    for (const Box& b : boxes) {
+        const QRect r(twPoint(b.left, b.top), twSize(b.width, 285));
+        p.setPen(grey);
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(Qt::black);
+        p.drawLine(r.topLeft() + QPoint(1, 1), r.topRight() + QPoint(-1, 1));
+        p.drawLine(r.topLeft() + QPoint(1, 1), r.bottomLeft() + QPoint(1, -1));
+        p.setPen(lightGrey);
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+    }
+}
+
+bool FileSearchFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool pattern = watched == SearchPattern[0] || watched == SearchPattern[1] ||
+                         (SearchPattern[0] && watched == SearchPattern[0]->lineEdit()) ||
+                         (SearchPattern[1] && watched == SearchPattern[1]->lineEdit());
+    if (pattern && event->type() == QEvent::FocusIn)
+        m_form.ShowStatus(QStringLiteral("...also supports wild characters"));
+    else if (watched == DateText && event->type() == QEvent::MouseButtonPress)
+        m_form.ShowStatus(QStringLiteral("A valid date must be entered here"));
+    else if (watched == DoneButton && event->type() == QEvent::MouseMove)
+        setScreenPointer(1); // the control that stays usable while a search runs
+    return PrintSurface::eventFilter(watched, event);
+}
+
+void FileSearchFrame::setEntriesEnabled(bool enabled)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{SearchPattern[0], SearchPattern[1], InstructionList, DateText,
+                                                       Drive1, Dir1, RecycleCheck, VerifyCheck, IgnoreCheck, IgnoreDir,
+                                                       CancelButton, ResetButton, BeginButton, BytesText})
+        w->setEnabled(enabled);
 }
 
 void FileSearchFrame::ResetFileSearch()
 {
     clearPrints();
-    m_form.state().FilesMatched = 0;
-    m_form.state().FilesChecked = 0;
-    m_form.state().FilesRemoved = 0;
-    m_form.state().BytesReclaimed = 0;
+    DoneButton->setText(QStringLiteral("&Cancel"));
+    setEntriesEnabled(true);
+    BytesText->clear();
+    m_form.state().PathChosen.clear();
+    for (QComboBox* box : SearchPattern) {
+        box->setCurrentIndex(-1);
+        box->setEditText(QString());
+    }
+    SearchPattern[1]->show();
+    ANDLabel->show();
+    SearchLabel[1]->setText(QStringLiteral("2. Files that"));
+    SINCELabel->setText(QStringLiteral("since"));
+    InstructionList->setCurrentIndex(-1);
+    InstructionList->setEditText(QString());
+    DateText->clear();
+    for (QCheckBox* c : {RecycleCheck, VerifyCheck, IgnoreCheck, IgnoreDir})
+        c->setChecked(true);
+    AppState& s = m_form.state();
+    s.FilesMatched = 0;
+    s.FilesChecked = 0;
+    s.FilesRemoved = 0;
+    s.BytesReclaimed = 0;
+    ViewLogButton->setEnabled(false);
+    if (LogFileFrame* log = m_form.logFileFrame())
+        log->enableSave();
+}
+
+FileSearchEntries FileSearchFrame::readEntries() const
+{
+    FileSearchEntries e;
+    e.pattern0 = SearchPattern[0]->currentText();
+    e.pattern1 = SearchPattern[1]->currentText();
+    e.instruction = InstructionList->currentText();
+    e.sinceText = SINCELabel->text();
+    e.dateText = DateText->text();
+    e.bytesText = BytesText->text();
+    e.recycle = RecycleCheck->isChecked();
+    e.verify = VerifyCheck->isChecked();
+    e.ignoreHidden = IgnoreCheck->isChecked();
+    e.ignoreHiddenDirs = IgnoreDir->isChecked();
+    return e;
+}
+
+void FileSearchFrame::focusEntry(EntryControl control, bool selectAll)
+{
+    QWidget* target = nullptr;
+    QLineEdit* edit = nullptr;
+    switch (control) {
+    case EntryControl::BytesText: target = edit = BytesText; break;
+    case EntryControl::SearchPattern0: target = SearchPattern[0]; break;
+    case EntryControl::InstructionList: target = InstructionList; edit = InstructionList->lineEdit(); break;
+    case EntryControl::DateText: target = edit = DateText; break;
+    case EntryControl::None: return;
+    }
+    if (selectAll && edit)
+        edit->selectAll();
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+void FileSearchFrame::BeginButton_Click()
+{
+    if (!BeginButton->isEnabled() || m_form.state().SearchState == SearchRunning)
+        return;
+    const ValidationResult v = validateEntries(readEntries());
+    if (v.reformattedBytes)
+        BytesText->setText(*v.reformattedBytes);
+    if (v.issue) {
+        msgBox(v.issue->message, MsgExclamation);
+        focusEntry(v.issue->control, v.issue->selectAll);
+        return;
+    }
+    if (m_form.state().PathChosen.isEmpty()) {
+        const int answer = msgBox(
+            QStringLiteral("A search path was not specified. Would you like to use the default?"), MsgQuestion);
+        if (answer != AnswerYes)
+            return;
+    }
+    m_criteria = v.criteria;
+    if (!startRun())
+        return;
+
+    SearchHooks hooks(*this);
+    WalkOptions options;
+    options.start = m_criteria.folder;
+    options.files = m_criteria.ignoreHidden ? FileClass::Normal : FileClass::All;
+    options.dirs = m_criteria.ignoreHiddenDirs ? DirClass::Normal : DirClass::All;
+    options.patterns = m_criteria.patterns();
+    options.statFiles = true;
+    const WalkResult result = m_form.SearchDrive(options, hooks);
+    finishRun(result);
+}
+
+bool FileSearchFrame::startRun()
+{
+    AppState& s = m_form.state();
+    m_form.focusDummy();
+    setEntriesEnabled(false);
+    DoneButton->setText(QStringLiteral("&Cancel"));
+    DoneButton->setEnabled(true);
+    s.StopRequested = false;
+    m_toldLogFailure = false;
+
+    // The start folder as it really is: a link the user chose is followed once, here, and the
+    // log names the folder actually searched.
+    m_criteria.folder = resolveFolder(Dir1->path());
+    if (m_criteria.folder.isEmpty() || !s.Log.open(joinPath(s.AppFolder, "temp.bv"))) {
+        failStart();
+        return false;
+    }
+    if (!writeLog(headerLines(m_criteria, s.Now()))) {
+        failStart();
+        return false;
+    }
+    return true;
+}
+
+void FileSearchFrame::failStart()
+{
+    // Nothing was searched: close what was opened and give the entries back for editing.
+    AppState& s = m_form.state();
+    s.Log.close();
+    setScreenPointer(1);
+    msgBox(kNotEnoughMemory, MsgExclamation);
+    setEntriesEnabled(true);
+    DoneButton->setEnabled(false);
+    DoneButton->setText(QStringLiteral("&Cancel"));
+}
+
+void FileSearchFrame::finishRun(const WalkResult& result)
+{
+    AppState& s = m_form.state();
+    if (result.end == WalkEnd::Error) {
+        // The files after the point of failure were never looked at: say so, in the log and to
+        // the user, rather than report a complete search.
+        writeLog({QByteArray("The search ended early: ") + result.reason.toUtf8(), QByteArray()});
+    }
+    m_form.appendFlood(14);
+    m_form.letMessagesBeProcessed();
+    setScreenPointer(1);
+    m_form.ShowStatus(QStringLiteral("Done."));
+    QThread::msleep(300);
+    m_form.clearFlood();
+    DoneButton->setText(QStringLiteral("&Done"));
+    QList<QByteArray> summary;
+    for (const QString& line : summaryLines({s.FilesMatched, s.FilesChecked, s.FilesRemoved, s.BytesReclaimed}))
+        summary.append(line.toUtf8());
+    const bool logged = writeLog(summary);
+    const QString logError = s.Log.error();
+    s.Log.close();
+    ViewLogButton->setEnabled(true);
+    m_form.myRefresh(true);
+    if (result.end == WalkEnd::Error)
+        msgBox(QStringLiteral("The search could not be completed: %1. The files after that point were not checked.")
+                   .arg(result.reason),
+               MsgExclamation);
+    if (!logged && !m_toldLogFailure) {
+        m_toldLogFailure = true;
+        msgBox(QStringLiteral("The search log could not be written (%1).").arg(logError), MsgCritical);
+    }
+}
+
+bool FileSearchFrame::writeLog(const QList<QByteArray>& lines)
+{
+    SearchLog& log = m_form.state().Log;
+    for (const QByteArray& line : lines)
+        if (!log.writeLine(line))
+            return false;
+    return !log.failed();
+}
+
+void FileSearchFrame::stopForLogFailure()
+{
+    AppState& s = m_form.state();
+    s.StopRequested = true;
+    if (m_toldLogFailure)
+        return;
+    m_toldLogFailure = true;
+    setScreenPointer(1);
+    msgBox(QStringLiteral("The search log could not be written (%1). The search was stopped: no file is removed "
+                          "without its record.")
+               .arg(s.Log.error()),
+           MsgCritical);
+}
+
+void FileSearchFrame::printCounter(int x, int y, std::int64_t value)
+{
+    printAt(x, y, numText(value) + QLatin1Char(' '));
+}
+
+void FileSearchFrame::countChecked()
+{
+    AppState& s = m_form.state();
+    ++s.FilesChecked;
+    printCounter(kCheckedX, kCheckedY, s.FilesChecked);
+    m_form.yieldToEvents();
+}
+
+VerificationWindow* FileSearchFrame::verificationWindow()
+{
+    if (!m_verificationWindow)
+        m_verificationWindow = new VerificationWindow(m_form, &m_form);
+    return m_verificationWindow;
+}
+
+void FileSearchFrame::CheckFile(const WalkFile& file)
+{
+    AppState& s = m_form.state();
+    if (s.StopRequested)
+        return;
+    // The walk's own lstat of the file; one that vanished since the listing has none and is
+    // skipped, as is anything that became a folder.
+    FileInfo info;
+    if (file.info)
+        info = *file.info;
+    else if (lstatAt(file.folderFd, file.name.constData(), info) != 0)
+        return;
+    if (S_ISDIR(info.mode))
+        return;
+
+    const FileCheck check = checkFile(m_criteria, file.name, info);
+    if (!check.sizeOk || !check.matched)
+        return;
+    if (s.Log.failed()) {
+        stopForLogFailure();
+        return;
+    }
+
+    if (m_criteria.verify) {
+        const FileCaptions captions = verifyCaptions(m_criteria, check, info);
+        VerifyItem item;
+        item.path = file.path;
+        item.info = info;
+        item.lastUsedText = captions.lastUsed;
+        item.bytesText = captions.bytes;
+        item.attributeText = captions.attribute;
+        item.referenceDate = check.referenceDate;
+        item.referenceAtime = info.atime;
+        item.recycle = m_criteria.recycle;
+        setScreenPointer(1);
+        const VerificationWindow::Decision decision = verificationWindow()->verify(item);
+        setScreenPointer(11);
+        if (decision == VerificationWindow::Decision::LogFailed)
+            m_toldLogFailure = true; // the window has told the user and asked the run to stop
+        countChecked();
+        return;
+    }
+
+    // A confirmed Cancel that is waiting in the event queue is seen before this removal, not
+    // after it.
+    m_form.letMessagesBeProcessed();
+    if (s.StopRequested)
+        return;
+    if (s.Log.failed()) {
+        stopForLogFailure();
+        return;
+    }
+    removeUnattended(file, info, check);
+}
+
+void FileSearchFrame::removeUnattended(const WalkFile& file, const FileInfo& info, const FileCheck& check)
+{
+    AppState& s = m_form.state();
+    // From the block to its ACTION line nothing turns the event loop, so no other line (a
+    // Cancel's "ACTION: Abort Search") can come between them.
+    QList<QByteArray> block{file.path};
+    for (const QString& line : unattendedBlock(m_criteria, check, info))
+        block.append(line.toUtf8());
+    if (!writeLog(block)) {
+        stopForLogFailure(); // no removal without its record
+        return;
+    }
+
+    const RemoveResult result = removeListedFile(file.path, info, m_criteria.recycle);
+    switch (result.outcome) {
+    case RemoveOutcome::Removed: {
+        const bool logged = writeLog({m_criteria.recycle ? QByteArray("ACTION: Recycle Bin")
+                                                         : QByteArray("ACTION: Delete"),
+                                      QByteArray()});
+        // Only bytes that really left the disk's folders are counted.
+        s.BytesReclaimed += info.size;
+        printCounter(kBytesX, kBytesY, s.BytesReclaimed);
+        ++s.FilesRemoved;
+        printCounter(kRemovedX, kRemovedY, s.FilesRemoved);
+        if (!logged)
+            stopForLogFailure();
+        countChecked();
+        return;
+    }
+    case RemoveOutcome::Changed:
+    case RemoveOutcome::Vanished: {
+        const bool vanished = result.outcome == RemoveOutcome::Vanished;
+        const bool logged = writeLog({vanished ? QByteArray("ACTION: Not Removed - File No Longer Exists")
+                                               : QByteArray("ACTION: Not Removed - File Changed Since It Was Checked"),
+                                      QByteArray()});
+        if (!logged) {
+            stopForLogFailure();
+            return;
+        }
+        if (!vanished) {
+            setScreenPointer(1);
+            msgBox(QStringLiteral("%1 changed after it was checked and was not removed.").arg(displayPath(file.path)),
+                   MsgExclamation);
+            setScreenPointer(11);
+        }
+        return;
+    }
+    case RemoveOutcome::Denied:
+    case RemoveOutcome::NotSupported: {
+        // The trash is never replaced by deletion: a volume without one is a refusal like any
+        // other. The record comes before the message, whose box turns the event loop.
+        const bool logged = writeLog({QByteArray("ACTION: Access Denied"), QByteArray()});
+        setScreenPointer(1);
+        msgBox(QStringLiteral("Could not remove ") + displayPath(file.path) +
+                   QStringLiteral(" . Access to this file denied."),
+               MsgCritical);
+        setScreenPointer(11);
+        if (!logged)
+            stopForLogFailure();
+        return;
+    }
+    }
+}
+
+void FileSearchFrame::ResetButton_Click()
+{
+    ResetFileSearch();
+}
+
+void FileSearchFrame::CancelButton_Click()
+{
+    m_form.CancelButton_Click();
+}
+
+void FileSearchFrame::DoneButton_Click()
+{
+    AppState& s = m_form.state();
+    if (DoneButton->text() == QLatin1String("&Cancel")) {
+        if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) != AnswerYes)
+            return;
+        // A log that fails here is told by the closing steps; the run stops either way.
+        if (s.Log.isOpen())
+            (void)writeLog({QByteArray("ACTION: Abort Search"), QByteArray()});
+        s.StopRequested = true;
+        return;
+    }
+    ResetFileSearch();
+    m_form.LockCommands(false);
+    if (LogFileFrame* log = m_form.logFileFrame())
+        log->clearText();
+    DoneButton->setEnabled(false);
+    hide();
+}
+
+void FileSearchFrame::ViewLogButton_Click()
+{
+    m_form.logFileFrame()->showWorkingLog(false);
+}
+
+void FileSearchFrame::InstructionList_Change()
+{
+    const bool onTheDay = InstructionList->currentText().toLower() == QLatin1String("modified or created");
+    SearchLabel[1]->setText(onTheDay ? QStringLiteral("2. Files") : QStringLiteral("2. Files that"));
+    SINCELabel->setText(onTheDay ? QStringLiteral("on") : QStringLiteral("since"));
+}
+
+void FileSearchFrame::SearchPattern_Change(int index)
+{
+    static const QString all = QStringLiteral("*.*");
+    if (index == 1 && SearchPattern[1]->currentText() == all) {
+        // "*.*" already takes every file: it moves to the first box and the second box is
+        // emptied as it is hidden, so no pattern the user can no longer see stays in force.
+        const QSignalBlocker block0(SearchPattern[0]);
+        const QSignalBlocker block1(SearchPattern[1]);
+        SearchPattern[0]->setEditText(all);
+        SearchPattern[1]->setEditText(QString());
+        SearchPattern[1]->hide();
+        ANDLabel->hide();
+        SearchPattern[0]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (index == 0) {
+        // The second box is hidden only while the first one takes every file; a hidden box
+        // must never keep a pattern in force the user cannot see.
+        const bool takesAll = SearchPattern[0]->currentText() == all;
+        SearchPattern[1]->setVisible(!takesAll);
+        ANDLabel->setVisible(!takesAll);
+    }
+}
+
+void FileSearchFrame::SearchPattern_Click(int index)
+{
+    (void)index;
+    if (SearchPattern[0]->currentText() == QLatin1String("*.*"))
+        return;
+    SearchPattern[1]->show();
+    ANDLabel->show();
+}
+
+void FileSearchFrame::Dir1_Click()
+{
+    m_form.state().PathChosen = QStringLiteral("TRUE");
+}
+
+void FileSearchFrame::Drive1_GotFocus()
+{
+    m_lastDrive = Drive1->mountPoint();
+    m_form.state().PathChosen = displayPath(m_lastDrive);
+}
+
+void FileSearchFrame::Drive1_Change()
+{
+    const QByteArray drive = Drive1->mountPoint();
+    const QByteArray previousRoot = Dir1->root();
+    Dir1->setRoot(drive);
+    if (!Dir1->setPath(drive)) {
+        Dir1->setRoot(previousRoot);
+        msgBox(QStringLiteral("Device not ready."), MsgCritical, QStringLiteral("Error"));
+        Drive1->setMountPoint(m_lastDrive);
+        return;
+    }
+    m_lastDrive = drive;
+    m_form.state().PathChosen = displayPath(drive);
 }
 
 } // namespace bv

@@ -1,24 +1,116 @@
-// The file-search panel. (Placeholder until the panel's controls are built: it is a white
-// printing surface that the main window can show, hide and reset.)
+// The file-search panel: the user's four steps (file types, a date criterion, an optional
+// minimum size, a start folder), four options, and the run they start.
+//
+// The panel is thin. At Begin it reads its controls once into FileSearchEntries; the core
+// (search/filesearch.h) validates them and returns the criteria the run works from. The run
+// goes through the main window's walk (SearchDrive); for every listed file CheckFile() asks the
+// core whether it matches and then either hands it to the verification window or removes it
+// at once (search/removal.h, which checks the file again right before removing it). Counters
+// are printed onto the panel; the search log gets the header, one block per handled file and
+// the summary.
+//
+// Removal is never done without its record: a file's block and its "ACTION:" line are written
+// with no event-loop turn between them, and a log that cannot be written stops the run before
+// its next removal.
 #pragma once
 
+#include "app/ui/brisvaneform.h"
 #include "app/ui/printsurface.h"
+#include "search/filesearch.h"
+
+#include <QByteArray>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace bv {
 
-class BrisvaneForm;
+class DirList;
+class DriveList;
+class VerificationWindow;
 
 class FileSearchFrame : public PrintSurface
 {
     Q_OBJECT
 public:
     FileSearchFrame(BrisvaneForm& form, QWidget* parent);
+    ~FileSearchFrame() override;
 
     // Puts the panel back to its start state (Reset, Cancel and Done run it).
     void ResetFileSearch();
 
+    // Panel events. DoneButton_Click is also the verification window's Abort.
+    void BeginButton_Click();
+    void ResetButton_Click();
+    void CancelButton_Click();
+    void DoneButton_Click();
+    void ViewLogButton_Click();
+    void InstructionList_Change();
+    void SearchPattern_Change(int index);
+    void SearchPattern_Click(int index);
+    void Dir1_Click();
+    void Drive1_GotFocus();
+    void Drive1_Change();
+
+    // The per-file routine of the walk.
+    void CheckFile(const WalkFile& file);
+
+    // The criteria of the running or last run.
+    const FileSearchCriteria& criteria() const { return m_criteria; }
+    // The verification window of this panel (created on first use).
+    VerificationWindow* verificationWindow();
+
+protected:
+    void paintBackground(QPainter& painter) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    class SearchHooks;
+
+    void buildControls();
+    FileSearchEntries readEntries() const;
+    void focusEntry(EntryControl control, bool selectAll);
+    // Entries enabled for editing (true) or locked for a run (false).
+    void setEntriesEnabled(bool enabled);
+    bool startRun();
+    void failStart();
+    void finishRun(const WalkResult& result);
+    void removeUnattended(const WalkFile& file, const FileInfo& info, const FileCheck& check);
+    // Writes lines with no event-loop turn between them; false when the log failed.
+    bool writeLog(const QList<QByteArray>& lines);
+    // The log cannot be written: stop the run before its next removal and tell the user once.
+    void stopForLogFailure();
+    void countChecked();
+    void printCounter(int x, int y, std::int64_t value);
+
     BrisvaneForm& m_form;
+    FileSearchCriteria m_criteria;
+    VerificationWindow* m_verificationWindow = nullptr;
+    QByteArray m_lastDrive;
+    bool m_toldLogFailure = false;
+
+    // Controls, named as the panel has always named them.
+    QLabel* SearchLabel[10] = {};
+    QComboBox* SearchPattern[2] = {};
+    QLabel* ANDLabel = nullptr;
+    QComboBox* InstructionList = nullptr;
+    QLabel* SINCELabel = nullptr;
+    QLineEdit* DateText = nullptr;
+    QLineEdit* BytesText = nullptr;
+    DriveList* Drive1 = nullptr;
+    DirList* Dir1 = nullptr;
+    QCheckBox* RecycleCheck = nullptr;
+    QCheckBox* VerifyCheck = nullptr;
+    QCheckBox* IgnoreCheck = nullptr;
+    QCheckBox* IgnoreDir = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* ResetButton = nullptr;
+    QPushButton* BeginButton = nullptr;
+    QPushButton* ViewLogButton = nullptr;
+    QPushButton* DoneButton = nullptr;
 };
 
 } // namespace bv
