@@ -273,6 +273,7 @@ private Q_SLOTS:
         QCOMPARE(m_form->statusText(), QString(105, QLatin1Char(' ')));
 
         m_statePtr->SearchState = SearchRunning;
+        QTest::qWait(40); // past the status line's repaint interval, so "busy" is shown at once
         m_form->ShowStatus(QStringLiteral("busy"));
         QApplication::sendEvent(m_form->fileSearchFrame(), &move);
         QCOMPARE(screenPointer(), 11);
