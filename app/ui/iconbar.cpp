@@ -94,7 +94,7 @@ QPixmap drawIconBar(IconBarLook look)
         {5370, Glyph::Help, "Help", QColor(0xC0, 0x30, 0x30)},
     };
     QFont f(QStringLiteral("Liberation Sans"));
-    f.setPixelSize(11);
+    f.setPixelSize(10);
     f.setBold(true);
     p.setFont(f);
     for (int i = 0; i < 5; ++i) {
@@ -113,11 +113,11 @@ QPixmap drawIconBar(IconBarLook look)
         drawGlyph(p, b.glyph, QRect(r.left() + 4, r.top() + 4, 24, 24), ink, accent);
         if (!enabled) {
             p.setPen(Qt::white);
-            p.drawText(QRect(r.left() + 31, r.top() + 1, r.width() - 32, r.height()), Qt::AlignVCenter,
+            p.drawText(QRect(r.left() + 30, r.top() + 1, r.width() - 30, r.height()), Qt::AlignVCenter,
                        QString::fromLatin1(b.caption));
         }
         p.setPen(ink);
-        p.drawText(QRect(r.left() + 30, r.top(), r.width() - 32, r.height()), Qt::AlignVCenter,
+        p.drawText(QRect(r.left() + 29, r.top(), r.width() - 30, r.height()), Qt::AlignVCenter,
                    QString::fromLatin1(b.caption));
     }
     return bar;
