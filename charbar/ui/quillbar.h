@@ -1,0 +1,112 @@
+// The bar: twelve character buttons under a drag strip. A left press types the button's
+// character into the host window (found by its title through the window service); a right
+// press opens the button menu of the hidden Options window. The bar never takes the keyboard
+// focus, so the host keeps it while the user clicks.
+//
+// The program values that the bar, Options and SettingsForm share live here, and the bar
+// turns itself into settings for the file when the program ends.
+#pragma once
+
+#include "charbar/core/settings.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace bv::quill {
+
+class Options;
+class WindowService;
+
+struct ProgramValues
+{
+    int currentButton = 0; // the button last pressed with any mouse button
+    QString hostCaption;   // title of the window that receives the characters
+    QString buttonFont;    // font family of the twelve buttons
+};
+
+class Quillbar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    Quillbar(WindowService& service, const QuillSettings& settings, const QString& settingsPath,
+             QWidget* parent = nullptr);
+    ~Quillbar() override;
+
+    ProgramValues& values() { return m_values; }
+    WindowService& windowService() { return m_service; }
+    // The hidden window with the timer and the button menu, created the first time it is needed.
+    Options& options();
+    bool hasOptions() const { return m_options != nullptr; }
+
+    // A button's character ("" when none is assigned) and its Windows-1252 code (0 when none).
+    QString buttonCaption(int index) const;
+    int buttonCode(int index) const { return m_codes.at(index); }
+    void setButtonCode(int index, int code);
+    void setButtonFont(const QString& family);
+
+    void makeTopmost(bool on);
+    bool isTopmost() const;
+
+    QuillSettings currentSettings() const;
+    // Writes the settings file unless it already holds exactly these settings. False on failure.
+    bool writeSettings();
+
+    // Controls.
+    QWidget* Client = nullptr; // the client area, inside the bar's frame
+    QLabel* TitleBar = nullptr;
+    QWidget* ExitButton = nullptr;
+    QFrame* Line1 = nullptr;
+    std::array<QPushButton*, kButtonCount> TheButtons{};
+    QLineEdit* DummyText = nullptr;
+
+    // Events.
+    void TheButtons_MouseDown(int index, Qt::MouseButton button, QPoint pos);
+    void TheButtons_MouseMove(int index);
+    void TheButtons_MouseUp(int index);
+    void TitleBar_MouseDown(QPoint globalPos);
+    void TitleBar_MouseMove(QPoint globalPos);
+    void TitleBar_MouseUp();
+    void ExitButton_Click();
+
+    bool reactivateHost() const { return ReactivateHost; }
+    bool dragging() const { return Dragging != 0; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void leftPress(int index);
+    void rightPress(int index, QPoint pos);
+    void enableTimer();
+    void prepareCharacters();
+
+    WindowService& m_service;
+    QString m_settingsPath;
+    ProgramValues m_values;
+    std::array<int, kButtonCount> m_codes{};
+    std::unique_ptr<Options> m_options;
+    std::optional<QuillSettings> m_written; // what the file holds since this run wrote it
+    bool ReactivateHost = false;
+    int Dragging = 0;
+    QPoint m_dragOffset; // mouse position relative to the bar's corner when the drag began
+    bool m_toldUnavailable = false;
+    bool m_exiting = false;
+};
+
+// The frame around the bar's client area, in pixels: the window is the client plus this on
+// every side, which makes it 530 twips high (250 with the strip alone).
+constexpr int kBarFrame = 3;
+
+} // namespace bv::quill

@@ -1,0 +1,66 @@
+// The assignment dialog: the host window's title, the buttons' font, and a grid of the 256
+// Windows-1252 codes from which the user picks the character for the button last pressed.
+// It is created once and only hidden afterwards, so its grid, font list and font stay.
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace bv::quill {
+
+class Quillbar;
+
+class SettingsForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    SettingsForm(Quillbar& bar, QWidget* parent);
+
+    // Controls.
+    std::array<QLabel*, 3> Label1{};
+    QLineEdit* HostText = nullptr;
+    QComboBox* FontList = nullptr;
+    std::array<QFrame*, 4> Line1{};
+    std::array<QLabel*, 256> Letters{};
+    QLabel* CloseUp = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+    // Events.
+    void FontList_Click();
+    void Letters_MouseDown(int index);
+    void Letters_MouseUp();
+    void Command1_Click();
+    void Command2_Click();
+
+    bool charChosen() const { return CharChosen; }
+    int selectedLetter() const { return SelectedLetter; }
+
+    // The display's font families, each once, in the order the system gives them.
+    static QStringList displayFonts();
+
+public Q_SLOTS:
+    void reject() override; // Cancel, Escape and the window's close box
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void load();
+    void clearChoice();
+    void setCellColour(int index, const QColor& colour);
+
+    Quillbar& m_bar;
+    bool CharChosen = false;
+    int SelectedLetter = 0;
+};
+
+} // namespace bv::quill

@@ -1,0 +1,453 @@
+// Quillbar's windows driven as a user would, with a fake desktop behind the window service and
+// scripted message boxes: delivery, the error paths, the menu, dragging, the assignment dialog.
+#include "charbar/core/layout.h"
+#include "charbar/core/settings.h"
+#include "charbar/ui/options.h"
+#include "charbar/ui/quillbar.h"
+#include "charbar/ui/settingsform.h"
+#include "platform/twips.h"
+#include "tests/charbar/fake_window_service.h"
+#include "tests/support/scripted_messages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace bv;
+using namespace bv::quill;
+using bv::quill::test::FakeWindowService;
+
+namespace {
+
+const QString kHost = QStringLiteral("Untitled - Editor");
+
+// Closes the modal dialog the next event loop opens, with Cancel.
+void cancelDialogWhenItOpens(int* opened)
+{
+    QTimer::singleShot(0, [opened] {
+        if (auto* form = qobject_cast<SettingsForm*>(QApplication::activeModalWidget())) {
+            ++*opened;
+            form->Command2_Click();
+        }
+    });
+}
+
+} // namespace
+
+class QuillWindowsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<FakeWindowService> m_service;
+    std::unique_ptr<bv::test::ScriptedMessages> m_boxes;
+    std::unique_ptr<Quillbar> m_bar;
+
+    QString path() const { return m_dir.path() + "/Quillbar/Quillbar.ini"; }
+
+    Quillbar& makeBar(const QuillSettings& settings)
+    {
+        m_bar = std::make_unique<Quillbar>(*m_service, settings, path());
+        m_bar->show();
+        if (!QTest::qWaitForWindowExposed(m_bar.get()))
+            qWarning("bar not exposed");
+        return *m_bar;
+    }
+
+    QuillSettings usual() const
+    {
+        QuillSettings s;
+        s.hostCaption = kHost;
+        s.buttonFont = QApplication::font().family();
+        s.codes = {97, 37, 43, 233, 169, 128, 38}; // a % + é © € &, then empty
+        return s;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_service = std::make_unique<FakeWindowService>();
+        m_service->titles = {"Terminal", kHost, "Untitled - Editor (2)"};
+        m_boxes = std::make_unique<bv::test::ScriptedMessages>();
+    }
+
+    void cleanup()
+    {
+        m_bar.reset();
+        m_boxes.reset();
+        m_service.reset();
+    }
+
+    void barHasItsDesignedLayout()
+    {
+        Quillbar& bar = makeBar(usual());
+        QCOMPARE(bar.size(), QSize(tw(kBarClientWidth) + 2 * kBarFrame, tw(kBarHeight)));
+        QCOMPARE(bar.TheButtons[3]->geometry(), twRect(765, 180, 270, 270));
+        QCOMPARE(bar.TheButtons[3]->focusPolicy(), Qt::NoFocus);
+        QVERIFY(bar.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QCOMPARE(bar.TheButtons[5]->text(), QStringLiteral("€"));
+        QCOMPARE(bar.TheButtons[6]->text(), QStringLiteral("&&")); // the character, not a shortcut
+        QCOMPARE(bar.TheButtons[7]->text(), QString());
+        QCOMPARE(bar.findChild<QLineEdit*>("DummyText")->geometry(), twRect(705, 1515, 1215, 495));
+        QCOMPARE(m_service->prepared, QStringLiteral("a%+é©€&"));
+        QVERIFY(!bar.hasOptions()); // created on first reference
+        QCOMPARE(bar.pos(), twPoint(kDesignLeft, kDesignTop));
+    }
+
+    void leftPressTypesTheCharacterItselfAndMouseUpReactivates_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("letter") << 0 << "a";
+        QTest::newRow("percent") << 1 << "%";
+        QTest::newRow("plus") << 2 << "+";
+        QTest::newRow("accented") << 3 << "é";
+        QTest::newRow("euro") << 5 << "€";
+    }
+
+    void leftPressTypesTheCharacterItselfAndMouseUpReactivates()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, typed);
+        Quillbar& bar = makeBar(usual());
+        QTest::mousePress(bar.TheButtons[button], Qt::LeftButton);
+        QCOMPARE(m_service->calls, QStringList({"find " + kHost, "activate " + kHost, "type " + typed}));
+        QVERIFY(bar.reactivateHost());
+        QVERIFY(bar.TheButtons[button]->isDown());
+        QCOMPARE(bar.values().currentButton, button);
+        QVERIFY(bar.options().Timer1->isActive());
+        m_service->calls.clear();
+        QTest::mouseRelease(bar.TheButtons[button], Qt::LeftButton);
+        QCOMPARE(m_service->calls, QStringList({"find " + kHost, "activate " + kHost}));
+        QVERIFY(!bar.reactivateHost());
+        QVERIFY(!bar.TheButtons[button]->isDown());
+        QVERIFY(m_boxes->shown.isEmpty());
+    }
+
+    void failingPressesExplainAndOpenTheDialog_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("focusFails");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("style");
+        QTest::newRow("empty button") << 8 << kHost << false << "You must first assign this button a character." << 48;
+        QTest::newRow("no caption") << 0 << "" << false << "A titlebar caption was not entered or is invalid." << 16;
+        QTest::newRow("no such window") << 0 << "Nothing" << false << "A titlebar caption was not entered or is invalid."
+                                        << 16;
+        QTest::newRow("focus refused") << 0 << kHost << true << "A titlebar caption was not entered or is invalid."
+                                       << 16;
+    }
+
+    void failingPressesExplainAndOpenTheDialog()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, caption);
+        QFETCH(bool, focusFails);
+        QFETCH(QString, text);
+        QFETCH(int, style);
+        QuillSettings s = usual();
+        s.hostCaption = caption;
+        Quillbar& bar = makeBar(s);
+        m_service->focusFails = focusFails;
+        int opened = 0;
+        cancelDialogWhenItOpens(&opened);
+        QTest::mousePress(bar.TheButtons[button], Qt::LeftButton);
+        QCOMPARE(opened, 1);
+        QCOMPARE(m_boxes->shown.size(), 1);
+        QCOMPARE(m_boxes->shown[0].text, text);
+        QCOMPARE(m_boxes->shown[0].style, style);
+        QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Quillbar"));
+        QVERIFY(m_service->calls.filter("type").isEmpty());
+        QVERIFY(!bar.reactivateHost());
+        QVERIFY(!bar.TheButtons[button]->isDown());
+        QVERIFY(bar.options().Timer1->isActive()); // running again once the dialog closed
+        if (button == 8)
+            QVERIFY(m_service->calls.isEmpty()); // an empty button never touches the host
+    }
+
+    void withoutTypingTheBarSaysSoOnceAndStillCopies()
+    {
+        m_service->whyNot = "this is a Wayland session";
+        Quillbar& bar = makeBar(usual());
+        QVERIFY(m_service->prepared.isEmpty());
+        for (int i = 0; i < 3; ++i) {
+            QTest::mousePress(bar.TheButtons[3], Qt::LeftButton);
+            QTest::mouseRelease(bar.TheButtons[3], Qt::LeftButton);
+        }
+        QCOMPARE(m_boxes->shown.size(), 1);
+        QVERIFY(m_boxes->shown[0].text.contains("Wayland"));
+        QVERIFY(m_boxes->shown[0].text.contains("Copy to ClipBoard"));
+        QVERIFY(m_service->calls.isEmpty());
+        bar.options().CopyOption->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("é"));
+    }
+
+    void rightPressPopsTheMenuBelowTheMouse()
+    {
+        Quillbar& bar = makeBar(usual());
+        QTest::mousePress(bar.TheButtons[4], Qt::RightButton, {}, QPoint(6, 9));
+        Options& options = bar.options();
+        QCOMPARE(bar.values().currentButton, 4);
+        QVERIFY(!options.Timer1->isActive()); // stopped while the menu is open
+        QVERIFY(options.ButtonOptions->isVisible());
+        QStringList captions;
+        for (const QAction* action : options.ButtonOptions->actions())
+            captions << (action->isSeparator() ? "-" : action->text());
+        QCOMPARE(captions,
+                 QStringList({"&Assign New Character", "-", "&Copy to ClipBoard", "-", "Always on &Top"}));
+        const QPoint button = bar.TheButtons[4]->mapTo(&bar, QPoint(0, 0));
+        QCOMPARE(options.ButtonOptions->pos(), bar.pos() + button + QPoint(6, 9 + bar.TheButtons[4]->height()));
+        options.ButtonOptions->hide();
+
+        QTest::mouseMove(bar.TheButtons[2], QPoint(3, 3));
+        QVERIFY(options.Timer1->isActive()); // moving over the bar starts it again
+
+        options.CopyOption->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("©"));
+    }
+
+    void alwaysOnTopIsToggledAndKeptByTheTimer()
+    {
+        Quillbar& bar = makeBar(usual());
+        const WId id = bar.winId();
+        Options& options = bar.options();
+        QVERIFY(!bar.isTopmost());
+        options.AlwaysOnTop->trigger();
+        QVERIFY(options.AlwaysOnTop->isChecked());
+        QVERIFY(bar.isTopmost());
+        bar.makeTopmost(false); // something took the state away
+        options.Timer1_Timer();
+        QVERIFY(bar.isTopmost());
+        options.AlwaysOnTop->trigger();
+        QVERIFY(!bar.isTopmost());
+        QCOMPARE(bar.winId(), id); // the same native window throughout
+        QVERIFY(bar.currentSettings().alwaysOnTop == false);
+
+        QuillSettings s = usual();
+        s.alwaysOnTop = true;
+        Quillbar& again = makeBar(s);
+        QVERIFY(again.hasOptions());
+        QVERIFY(again.options().AlwaysOnTop->isChecked());
+        QVERIFY(again.isTopmost());
+        QVERIFY(again.options().Timer1->isActive());
+    }
+
+    void draggingShowsOnlyTheStrip()
+    {
+        Quillbar& bar = makeBar(usual());
+        const QPoint start = bar.pos();
+        QTest::mousePress(bar.TitleBar, Qt::LeftButton, {}, QPoint(40, 5));
+        QVERIFY(bar.dragging());
+        QCOMPARE(bar.height(), tw(kBarDragHeight));
+        bar.TitleBar_MouseMove(bar.TitleBar->mapToGlobal(QPoint(70, 25)));
+        QCOMPARE(bar.pos(), start + QPoint(30, 20));
+        QTest::mouseRelease(bar.TitleBar, Qt::LeftButton, {}, QPoint(70, 25));
+        QVERIFY(!bar.dragging());
+        QCOMPARE(bar.height(), tw(kBarHeight));
+        QCOMPARE(bar.currentSettings().left, (start.x() + 30) * kTwipsPerPixel);
+    }
+
+    void startPositionOffEveryScreenComesBack()
+    {
+        QuillSettings s = usual();
+        s.left = -200000;
+        s.top = 900000;
+        Quillbar& bar = makeBar(s);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(bar.frameGeometry()));
+    }
+
+    void settingsAreWrittenOnlyWhenChanged()
+    {
+        Quillbar& bar = makeBar(usual());
+        QVERIFY(bar.writeSettings());
+        const QuillSettings written = loadSettings(path(), QuillSettings());
+        QCOMPARE(written, bar.currentSettings());
+        QFile::remove(path());
+        QVERIFY(bar.writeSettings()); // unchanged: not written again
+        QVERIFY(!QFile::exists(path()));
+        bar.setButtonCode(11, 255);
+        QVERIFY(bar.writeSettings());
+        QCOMPARE(loadSettings(path(), QuillSettings()).codes[11], 255);
+    }
+
+    void dialogHasItsGridAndFonts()
+    {
+        Quillbar& bar = makeBar(usual());
+        SettingsForm& form = bar.options().settingsForm();
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quillbar"));
+        QCOMPARE(form.size(), twSize(kDialogWidth, kDialogHeight));
+        const std::pair<int, QString> cells[] = {{0, ""}, {31, ""}, {65, "A"}, {127, ""}, {128, "€"},
+                                                 {129, ""}, {157, ""}, {233, "é"}, {255, "ÿ"}};
+        for (const auto& [index, text] : cells) {
+            QCOMPARE(form.Letters[index]->text(), text);
+            const QPoint at = cellPosition(index);
+            QCOMPARE(form.Letters[index]->geometry(), twRect(at.x(), at.y(), kCellWidth, kCellHeight));
+        }
+        QStringList fonts;
+        for (int i = 0; i < form.FontList->count(); ++i)
+            fonts << form.FontList->itemText(i);
+        QVERIFY(!fonts.isEmpty());
+        QCOMPARE(QSet<QString>(fonts.begin(), fonts.end()).size(), fonts.size());
+        QCOMPARE(form.FontList->currentText(), bar.values().buttonFont);
+
+        form.FontList->setEditText("No Such Font 12345");
+        form.FontList_Click();
+        QCOMPARE(m_boxes->texts(), QStringList{"The font specified was not found."});
+        QCOMPARE(m_boxes->shown[0].style, 16);
+        form.FontList->setEditText(fonts.last());
+        form.FontList_Click();
+        QCOMPARE(form.Letters[65]->font().family(), fonts.last());
+        QCOMPARE(form.CloseUp->font().pointSize(), 18);
+        QVERIFY(form.CloseUp->font().bold());
+    }
+
+    void closeUpFollowsTheClickedCell_data()
+    {
+        QTest::addColumn<int>("cell");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("first row") << 65 << QPoint(315, 2085);
+        QTest::newRow("right column") << 47 << QPoint(4075, 1545);
+        QTest::newRow("last row") << 241 << QPoint(315, 5005);
+        QTest::newRow("corner") << 255 << QPoint(4075, 5005);
+    }
+
+    void closeUpFollowsTheClickedCell()
+    {
+        QFETCH(int, cell);
+        QFETCH(QPoint, at);
+        Quillbar& bar = makeBar(usual());
+        SettingsForm& form = bar.options().settingsForm();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::mousePress(form.Letters[cell], Qt::LeftButton);
+        QVERIFY(form.CloseUp->isVisible());
+        QCOMPARE(form.CloseUp->pos(), twPoint(at.x(), at.y()));
+        QCOMPARE(form.CloseUp->text(), form.Letters[cell]->text());
+        QCOMPARE(form.selectedLetter(), cell);
+        QCOMPARE(form.Letters[cell]->palette().color(QPalette::Window), QColor(0x00, 0x80, 0x80));
+        QTest::mouseRelease(form.Letters[cell], Qt::LeftButton);
+        QVERIFY(!form.CloseUp->isVisible());
+        form.reject();
+    }
+
+    void emptyCellsCannotBeChosen()
+    {
+        Quillbar& bar = makeBar(usual());
+        SettingsForm& form = bar.options().settingsForm();
+        form.show();
+        for (const int cell : {0, 9, 31, 127, 129, 141, 143, 144, 157}) {
+            QTest::mousePress(form.Letters[cell], Qt::LeftButton);
+            QVERIFY2(!form.charChosen(), qPrintable(QString::number(cell)));
+            QVERIFY(!form.CloseUp->isVisible());
+        }
+        form.reject();
+    }
+
+    void applyAndCancel_data()
+    {
+        QTest::addColumn<int>("cell");       // -1: none clicked
+        QTest::addColumn<QString>("hostText");
+        QTest::addColumn<bool>("apply");
+        QTest::addColumn<int>("code");       // of button 9 afterwards
+        QTest::addColumn<QString>("caption"); // HostCaption afterwards
+        QTest::addColumn<bool>("open");      // the dialog still open
+        QTest::newRow("apply character and host") << 233 << "Terminal" << true << 233 << "Terminal" << false;
+        QTest::newRow("apply by prefix") << 169 << "Untitled" << true << 169 << "Untitled" << false;
+        QTest::newRow("apply font only") << -1 << "" << true << 0 << kHost << false;
+        QTest::newRow("apply unknown host") << 128 << "Nowhere" << true << 128 << kHost << true;
+        QTest::newRow("cancel") << 233 << "Terminal" << false << 0 << kHost << false;
+    }
+
+    void applyAndCancel()
+    {
+        QFETCH(int, cell);
+        QFETCH(QString, hostText);
+        QFETCH(bool, apply);
+        QFETCH(int, code);
+        QFETCH(QString, caption);
+        QFETCH(bool, open);
+        Quillbar& bar = makeBar(usual());
+        bar.values().currentButton = 9;
+        SettingsForm& form = bar.options().settingsForm();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        if (cell >= 0)
+            QTest::mousePress(form.Letters[cell], Qt::LeftButton);
+        form.HostText->setText(hostText);
+        const QString font = form.FontList->itemText(form.FontList->count() - 1);
+        form.FontList->setEditText(font);
+        QTest::mouseClick(apply ? form.Command1 : form.Command2, Qt::LeftButton);
+
+        QCOMPARE(bar.buttonCode(9), code);
+        QCOMPARE(bar.values().hostCaption, caption);
+        QCOMPARE(form.isVisible(), open);
+        QCOMPARE(bar.values().buttonFont, apply ? font : usual().buttonFont);
+        QCOMPARE(bar.TheButtons[0]->font().family(), apply ? font : QFont(usual().buttonFont).family());
+        if (apply && !hostText.isEmpty())
+            QVERIFY(m_service->calls.contains("activate " + (hostText == "Untitled" ? kHost + " (2)" : hostText))
+                    || open);
+        if (open) {
+            QCOMPARE(m_boxes->texts(), QStringList{"The titlebar caption specified does not exits."});
+            QCOMPARE(m_boxes->shown[0].style, 16);
+            QCOMPARE(form.HostText->selectedText(), hostText);
+            QVERIFY(form.charChosen()); // the choice stays for another try
+            QCOMPARE(form.selectedLetter(), cell);
+            form.reject();
+        } else {
+            QVERIFY(m_boxes->shown.isEmpty());
+            QVERIFY(!form.charChosen());
+            QCOMPARE(form.selectedLetter(), 0);
+            if (cell >= 0)
+                QCOMPARE(form.Letters[cell]->palette().color(QPalette::Window), QColor(Qt::white));
+        }
+    }
+
+    void dialogOpensWithTheHostCaptionAndKeepsTheBarOffTop()
+    {
+        QuillSettings s = usual();
+        s.alwaysOnTop = true;
+        Quillbar& bar = makeBar(s);
+        bool topmostWhileOpen = true;
+        bool timerWhileOpen = true;
+        QString hostText;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<SettingsForm*>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            topmostWhileOpen = bar.isTopmost();
+            timerWhileOpen = bar.options().Timer1->isActive();
+            hostText = form->HostText->text();
+            form->Command2_Click();
+        });
+        bar.options().AddCharacter_Click();
+        QVERIFY(!topmostWhileOpen);
+        QVERIFY(!timerWhileOpen);
+        QCOMPARE(hostText, kHost);
+        QVERIFY(bar.isTopmost());
+        QVERIFY(bar.options().Timer1->isActive());
+    }
+
+    void exitButtonWritesTheSettings()
+    {
+        Quillbar& bar = makeBar(usual());
+        QFile::remove(path());
+        QTest::mouseClick(bar.ExitButton, Qt::LeftButton);
+        QCOMPARE(loadSettings(path(), QuillSettings()), bar.currentSettings());
+        QVERIFY(m_boxes->shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(QuillWindowsTest)
+#include "quill_windows_test.moc"
