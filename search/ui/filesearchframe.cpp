@@ -164,7 +164,8 @@ void FileSearchFrame::buildControls()
     DateText->installEventFilter(this);
     label(2, QStringLiteral("will be removed."), twRect(5115, 840, 1455, 255));
 
-    label(5, QStringLiteral("3. (Optional) Only files larger than"), twRect(90, 1230, 2820, 255));
+    // Reaches to the size box: the caption is a few pixels wider than its classic box here.
+    label(5, QStringLiteral("3. (Optional) Only files larger than"), twRect(90, 1230, 2880, 255));
     BytesText = new QLineEdit(this);
     BytesText->setObjectName(QStringLiteral("BytesText"));
     BytesText->setGeometry(twRect(2970, 1185, 870, 330));

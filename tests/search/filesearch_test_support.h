@@ -1,0 +1,97 @@
+// Shared by the file-search panel tests: a main window with its own data folder and a fixed
+// clock and locale, and helpers that fill the panel the way a user would.
+#pragma once
+
+#include "app/appstate.h"
+#include "app/ui/brisvaneform.h"
+#include "search/ui/dirlist.h"
+#include "search/ui/filesearchframe.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace bv::test {
+
+struct PanelEntries
+{
+    QString pattern0 = QStringLiteral("*.tmp");
+    QString pattern1;
+    QString instruction = QStringLiteral("haven't been used");
+    QString date = QStringLiteral("6/1/2026");
+    QString bytes;
+    bool recycle = false;
+    bool verify = false;
+    bool ignoreHidden = true;
+    bool ignoreDirs = true;
+};
+
+class PanelHarness
+{
+public:
+    PanelHarness()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        state.AppFolder = QFile::encodeName(appFolder.path());
+        state.Now = [] { return QDateTime(QDate(2026, 12, 8), QTime(15, 38)); };
+        form = std::make_unique<BrisvaneForm>(state);
+        form->Form_Load();
+        form->FileSearchIcon_Click();
+        panel = form->fileSearchFrame();
+    }
+
+    template <typename T>
+    T* child(const char* name) const
+    {
+        return panel->findChild<T*>(QString::fromLatin1(name));
+    }
+    QComboBox* pattern(int i) const { return child<QComboBox>(i == 0 ? "SearchPattern0" : "SearchPattern1"); }
+    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+
+    void fill(const PanelEntries& e, const QByteArray& folder = {})
+    {
+        pattern(0)->setEditText(e.pattern0);
+        pattern(1)->setEditText(e.pattern1);
+        child<QComboBox>("InstructionList")->setEditText(e.instruction);
+        child<QLineEdit>("DateText")->setText(e.date);
+        child<QLineEdit>("BytesText")->setText(e.bytes);
+        child<QCheckBox>("RecycleCheck")->setChecked(e.recycle);
+        child<QCheckBox>("VerifyCheck")->setChecked(e.verify);
+        child<QCheckBox>("IgnoreCheck")->setChecked(e.ignoreHidden);
+        child<QCheckBox>("IgnoreDir")->setChecked(e.ignoreDirs);
+        if (!folder.isEmpty()) {
+            child<DirList>("Dir1")->setPath(folder);
+            panel->Dir1_Click(); // as a click in the list does
+        }
+    }
+
+    QByteArray logBytes() const
+    {
+        QFile f(appFolder.path() + QStringLiteral("/temp.bv"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // The log's lines with the tree's root replaced by @ROOT@.
+    QList<QByteArray> logLines(const QByteArray& root) const
+    {
+        QByteArray text = logBytes();
+        text.replace(root, "@ROOT@");
+        QList<QByteArray> lines = text.split('\n');
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        for (QByteArray& l : lines)
+            if (l.endsWith('\r'))
+                l.chop(1);
+        return lines;
+    }
+
+    QTemporaryDir appFolder;
+    AppState state;
+    std::unique_ptr<BrisvaneForm> form;
+    FileSearchFrame* panel = nullptr;
+};
+
+} // namespace bv::test
