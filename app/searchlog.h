@@ -45,10 +45,35 @@ public:
     static QByteArray escape(const QByteArray& bytes);
 
 private:
+    bool fail(const QString& why);
+
     int m_fd = -1;
     bool m_failed = false;
     QString m_error;
     QByteArray m_path;
 };
+
+// Reading a log back for the viewer. The viewer refuses a log longer than its limit; a saved log
+// the user opens is cut at the limit instead (Truncate), so no file can freeze the program.
+// Only regular files are read: a FIFO or a device picked by name would block or never end.
+struct LogContents
+{
+    enum Status { Loaded, TooLarge, Unreadable };
+    Status status = Unreadable;
+    QString text; // lines end with "\n", as the viewer keeps them
+    QString error;
+};
+enum class LogLimit { Refuse, Truncate };
+LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, LogLimit mode);
+
+// A byte copy of a log (save, the word-processor copy) that replaces `to`. The copy is written
+// beside `to` and renamed over it, so a failed copy (full disk, unreadable source) leaves an
+// existing `to` as it was.
+struct FileResult
+{
+    bool ok = false;
+    QString error;
+};
+FileResult copyLogFile(const QByteArray& from, const QByteArray& to);
 
 } // namespace bv

@@ -1,0 +1,210 @@
+// The working search log as its writers and the viewer use it: line format, durability of each
+// line, escaping of names, failures, and reading and copying a log back.
+#include "app/searchlog.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace bv;
+
+namespace {
+
+QByteArray slurp(const QByteArray& path)
+{
+    QFile f(QFile::decodeName(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void spit(const QByteArray& path, const QByteArray& bytes)
+{
+    QFile f(QFile::decodeName(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+class SearchLogTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QByteArray file(const char* name) const { return QFile::encodeName(dir.filePath(QString::fromUtf8(name))); }
+};
+
+TEST_F(SearchLogTest, HeaderLineWithFixedClock)
+{
+    struct Case
+    {
+        QDateTime when;
+        const char* line;
+    };
+    const Case cases[] = {
+        {QDateTime(QDate(2026, 12, 8), QTime(15, 38)), "This search was made on Tuesday December 08, 2026  3:38 PM"},
+        {QDateTime(QDate(2027, 1, 1), QTime(0, 5)), "This search was made on Friday January 01, 2027  12:05 AM"},
+        {QDateTime(QDate(2024, 2, 29), QTime(12, 0)), "This search was made on Thursday February 29, 2024  12:00 PM"},
+    };
+    for (const Case& c : cases) {
+        SearchLog log;
+        ASSERT_TRUE(log.open(file("temp.bv")));
+        ASSERT_TRUE(log.writeHeader(c.when));
+        log.close();
+        EXPECT_EQ(slurp(file("temp.bv")), QByteArray(c.line) + "\r\n");
+    }
+}
+
+TEST_F(SearchLogTest, EachLineIsOnDiskWithCrLfBeforeWriteReturns)
+{
+    spit(file("temp.bv"), "an older log that must go\r\n");
+    SearchLog log;
+    ASSERT_TRUE(log.open(file("temp.bv")));
+    EXPECT_EQ(slurp(file("temp.bv")), QByteArray()); // emptied at open
+    QByteArray expected;
+    for (const char* line : {"first", "", "ACTION: Delete", "Grüße"}) {
+        ASSERT_TRUE(log.writeLine(line));
+        expected += QByteArray(line) + "\r\n";
+        // Read through another descriptor while the log is still open: nothing is held back.
+        EXPECT_EQ(slurp(file("temp.bv")), expected);
+    }
+    ASSERT_TRUE(log.writeLine(QStringLiteral("text \u00e9")));
+    EXPECT_TRUE(slurp(file("temp.bv")).endsWith("text \xc3\xa9\r\n"));
+    EXPECT_FALSE(log.failed());
+}
+
+TEST_F(SearchLogTest, AFileNameCannotFakeALogLine)
+{
+    SearchLog log;
+    ASSERT_TRUE(log.open(file("temp.bv")));
+    ASSERT_TRUE(log.writeLine(QByteArray("Found: /home/u/x\r\nACTION: Delete")));
+    ASSERT_TRUE(log.writeLine(QStringLiteral("Found: y\u2028ACTION: Delete")));
+    log.close();
+    const QList<QByteArray> lines = slurp(file("temp.bv")).split('\n');
+    ASSERT_EQ(lines.size(), 3); // two lines and what follows the last line end
+    for (const QByteArray& line : lines)
+        EXPECT_FALSE(line.startsWith("ACTION"));
+}
+
+TEST(SearchLogEscape, Table)
+{
+    struct Case
+    {
+        QByteArray in;
+        QByteArray out;
+    };
+    const Case cases[] = {
+        {"plain name.txt", "plain name.txt"},
+        {"a\tb\rc\nd\x01\x1f\x7f", "a\\x09b\\x0Dc\\x0Ad\\x01\\x1F\\x7F"},
+        {"C:\\x41", "C:\\x5Cx41"}, // a backslash cannot be read back as an escape
+        {"caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80"},
+        {"bad\xff", "bad\\xFF"},
+        {"cut\xc3", "cut\\xC3"},                                    // sequence cut short at the end
+        {"\xc3(x", "\\xC3(x"},                                      // lead byte without continuation
+        {"\xc0\xaf", "\\xC0\\xAF"},                                 // overlong "/"
+        {"\xed\xa0\x80", "\\xED\\xA0\\x80"},                        // a surrogate
+        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},               // past U+10FFFF
+        {"nel\xc2\x85", "nel\\xC2\\x85"},                           // C1 control (next line)
+        {"ls\xe2\x80\xa8ps\xe2\x80\xa9", "ls\\xE2\\x80\\xA8ps\\xE2\\x80\\xA9"}, // line, paragraph separators
+        {QByteArray("nul\0z", 5), "nul\\x00z"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SearchLog::escape(c.in), c.out) << c.in.toHex(' ').constData();
+}
+
+TEST_F(SearchLogTest, FailuresAreReportedAndSticky)
+{
+    SearchLog log;
+    EXPECT_FALSE(log.writeLine("not open"));
+    EXPECT_TRUE(log.failed());
+
+    // A full disk: /dev/full takes the open and refuses every write.
+    ASSERT_TRUE(log.open("/dev/full"));
+    EXPECT_FALSE(log.failed());
+    EXPECT_FALSE(log.writeHeader(QDateTime(QDate(2026, 1, 1), QTime(9, 0))));
+    EXPECT_TRUE(log.failed());
+    EXPECT_FALSE(log.error().isEmpty());
+    EXPECT_FALSE(log.writeLine("later"));
+    log.close();
+    EXPECT_TRUE(log.failed());
+
+    // A new run starts clean.
+    ASSERT_TRUE(log.open(file("temp.bv")));
+    EXPECT_FALSE(log.failed());
+    EXPECT_TRUE(log.writeLine("ok"));
+
+    spit(file("plainfile"), "x");
+    EXPECT_FALSE(log.open(file("plainfile") + "/temp.bv"));
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_TRUE(log.failed());
+}
+
+TEST_F(SearchLogTest, OpeningASecondLogClosesTheFirst)
+{
+    SearchLog log;
+    ASSERT_TRUE(log.open(file("one.bv")));
+    ASSERT_TRUE(log.open(file("two.bv")));
+    ASSERT_TRUE(log.writeLine("second"));
+    log.close();
+    EXPECT_EQ(slurp(file("one.bv")), QByteArray());
+    EXPECT_EQ(slurp(file("two.bv")), QByteArray("second\r\n"));
+}
+
+TEST_F(SearchLogTest, ViewerReadsUpToItsLimit)
+{
+    const QByteArray exact = "ab\r\ncd\r\n";
+    spit(file("exact.log"), exact);
+    spit(file("over.log"), exact + "e");
+    // A cut that falls inside "é" drops the half character.
+    spit(file("utf8.log"), "xxxxxxx\xc3\xa9");
+    ::mkfifo(file("fifo").constData(), 0600);
+
+    struct Case
+    {
+        const char* name;
+        LogLimit mode;
+        LogContents::Status status;
+        QString text;
+    };
+    const Case cases[] = {
+        {"exact.log", LogLimit::Refuse, LogContents::Loaded, QStringLiteral("ab\ncd\n")},
+        {"over.log", LogLimit::Refuse, LogContents::TooLarge, QString()},
+        {"over.log", LogLimit::Truncate, LogContents::Loaded, QStringLiteral("ab\ncd\n")},
+        {"utf8.log", LogLimit::Truncate, LogContents::Loaded, QStringLiteral("xxxxxxx")},
+        {"missing.log", LogLimit::Refuse, LogContents::Unreadable, QString()},
+        {"fifo", LogLimit::Truncate, LogContents::Unreadable, QString()}, // must not wait for a writer
+    };
+    for (const Case& c : cases) {
+        const LogContents got = readLogForViewer(file(c.name), exact.size(), c.mode);
+        EXPECT_EQ(got.status, c.status) << c.name;
+        EXPECT_EQ(got.text, c.text) << c.name;
+    }
+    EXPECT_EQ(readLogForViewer(file("utf8.log"), 9, LogLimit::Refuse).text, QStringLiteral("xxxxxxx\u00e9"));
+}
+
+TEST_F(SearchLogTest, CopyReplacesTheTargetAndAFailedCopyKeepsIt)
+{
+    const QByteArray log = QByteArray("This search was made on\r\n\xff raw\r\n");
+    spit(file("temp.bv"), log);
+    spit(file("old.log"), "an older, longer saved log\r\n");
+
+    FileResult r = copyLogFile(file("temp.bv"), file("old.log"));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(slurp(file("old.log")), log);
+
+    spit(file("keep.log"), "keep me");
+    r = copyLogFile(file("missing.bv"), file("keep.log"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(slurp(file("keep.log")), QByteArray("keep me"));
+
+    // Under a regular file there is no folder to write to, whoever runs the test.
+    spit(file("afile"), "x");
+    r = copyLogFile(file("temp.bv"), file("afile") + "/x.log");
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.isEmpty());
+}
+
+} // namespace
