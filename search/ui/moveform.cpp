@@ -107,9 +107,8 @@ void MoveForm::OkButton_Click()
         m_result.newPath = joinPath(dest, baseName(m_request.path));
         QList<QByteArray> lines = m_request.logBlock;
         lines << QByteArray("ACTION: Moved (") + dest + ')' << QByteArray();
-        // The file has moved whatever the log says; a failed line still stops the search.
-        writeFileLog(m_form, lines);
-        finish(MoveOutcome::Moved);
+        // The file has moved whatever the log says; a lost line still stops the search.
+        finish(writeFileLog(m_form, lines) ? MoveOutcome::Moved : MoveOutcome::LogFailed);
         return;
     }
     case RemoveOutcome::Changed: {

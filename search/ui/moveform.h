@@ -34,7 +34,8 @@ enum class MoveOutcome {
     Cancelled, // the user cancelled: nothing happened
     Failed,    // the move was refused ("Could not move this file."): nothing happened, nothing logged
     Changed,   // the file changed since it was listed: not moved, logged, the user told
-    LogFailed, // the log cannot be written: nothing moved, the search told to stop
+    LogFailed, // a log line could not be written: the search was told to stop (the file has moved
+               // when only the ACTION line was lost: destFolder/newPath say where)
 };
 
 struct MoveResult

@@ -377,22 +377,27 @@ void VerificationWindow::DeleteButton_Click()
     case RemoveOutcome::Removed:
         state.BytesReclaimed += length;
         state.FilesRemoved += 1;
-        writeLog({recycle ? "ACTION: Recycle Bin" : "ACTION: Delete", ""});
-        finish(Decision::Removed);
+        // Counted either way: the file is gone. A lost ACTION line still stops the search.
+        finish(writeLog({recycle ? "ACTION: Recycle Bin" : "ACTION: Delete", ""}) ? Decision::Removed
+                                                                                    : Decision::LogFailed);
         return;
-    case RemoveOutcome::Changed:
-        writeLog({"ACTION: Skipped - File Changed Since It Was Listed", ""});
+    case RemoveOutcome::Changed: {
+        const bool logged = writeLog({"ACTION: Skipped - File Changed Since It Was Listed", ""});
         msgBox(QStringLiteral("This file has changed since it was found. It was left in place."), MsgExclamation);
-        finish(Decision::Changed);
+        finish(logged ? Decision::Changed : Decision::LogFailed);
         return;
+    }
     case RemoveOutcome::Vanished:
     case RemoveOutcome::Denied:
     case RemoveOutcome::NotSupported:
         // A volume without a trash lands here too: the file is never deleted instead.
-        writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
+    {
+        const bool logged =
+            writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
         msgBox(QStringLiteral("Access was denied."), MsgExclamation);
-        finish(Decision::Denied);
+        finish(logged ? Decision::Denied : Decision::LogFailed);
         return;
+    }
     }
 }
 

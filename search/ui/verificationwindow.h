@@ -66,7 +66,8 @@ public:
         Moved,    // moved through the move dialog, logged
         Aborted,  // Abort: the search was asked to stop; no log block
         Closed,   // close box: left in place, logged as ignored
-        LogFailed // a log line could not be written: nothing removed, search told to stop
+        LogFailed // a log line could not be written: the search was told to stop and the user told
+                  // (the file stays unless only its ACTION line was lost; the counters say)
     };
 
     VerificationWindow(BrisvaneForm& form, QWidget* parent);

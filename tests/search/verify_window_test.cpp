@@ -1,0 +1,295 @@
+// The verification window, driven headless in an isolated desktop: every way out of the window
+// (its buttons and its close box) with the exact log lines and counters, Explore with a real
+// default application and the access time put back to the nanosecond, and the failures that
+// must never lose a file or its record.
+#include "platform/fileops.h"
+#include "platform/twips.h"
+#include "search/ui/filesearchframe.h"
+#include "tests/search/verify_test_support.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QTest>
+
+#include <sys/statfs.h>
+
+using namespace bv;
+using namespace bv::test;
+
+Q_DECLARE_METATYPE(VerificationWindow::Decision)
+
+class VerifyWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<VerifyFixture> f;
+
+    // Shows the item and presses the named button (or the close box) once it is up.
+    VerificationWindow::Decision decide(const VerifyItem& item, const char* button)
+    {
+        whenModal([this, button] {
+            QVERIFY(f->window->isVisible());
+            if (qstrcmp(button, "close") == 0)
+                f->window->close();
+            else
+                clickButton(f->window, button);
+        });
+        return f->window->verify(item);
+    }
+
+private Q_SLOTS:
+    void init() { f = std::make_unique<VerifyFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void decisions_data()
+    {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<bool>("recycle");
+        QTest::addColumn<QByteArray>("action");
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<VerificationWindow::Decision>("decision");
+        using D = VerificationWindow::Decision;
+        QTest::newRow("ignore") << QByteArray("IgnoreButton") << true << QByteArray("ACTION: Ignore") << false
+                                << D::Ignored;
+        QTest::newRow("close box") << QByteArray("close") << true << QByteArray("ACTION: Ignore") << false
+                                   << D::Closed;
+        QTest::newRow("delete to trash") << QByteArray("DeleteButton") << true << QByteArray("ACTION: Recycle Bin")
+                                         << true << D::Removed;
+        QTest::newRow("delete for good") << QByteArray("DeleteButton") << false << QByteArray("ACTION: Delete")
+                                         << true << D::Removed;
+    }
+
+    void decisions()
+    {
+        QFETCH(QByteArray, button);
+        QFETCH(bool, recycle);
+        QFETCH(QByteArray, action);
+        QFETCH(bool, removed);
+        QFETCH(VerificationWindow::Decision, decision);
+
+        f->state.BytesReclaimed = 100;
+        f->state.FilesRemoved = 2;
+        const QByteArray name = "report " + QByteArray(QTest::currentDataTag()).replace(' ', '-') + ".txt";
+        const QByteArray path = f->file(name, "twelve bytes");
+        const VerifyItem item = f->item(path, recycle);
+
+        QCOMPARE(decide(item, button.constData()), decision);
+        QVERIFY(!f->window->isVisible());
+        QCOMPARE(f->logLines(), VerifyFixture::logged(item, action));
+        QCOMPARE(exists(path), !removed);
+        QCOMPARE(f->state.BytesReclaimed, std::int64_t(removed ? 112 : 100));
+        QCOMPARE(f->state.FilesRemoved, std::int64_t(removed ? 3 : 2));
+        QVERIFY(f->boxes.shown.isEmpty());
+        // The counters are reprinted on the search panel.
+        QCOMPARE(f->form->fileSearchFrame()->printedAt(2260, 4640), removed ? QStringLiteral(" 3 ") : QStringLiteral(" 2 "));
+        if (removed && recycle) {
+            QVERIFY(exists(trashFolder() + "/files/" + name));
+            const QByteArray record = readBytes(trashFolder() + "/info/" + name + ".trashinfo");
+            QVERIFY2(record.contains("Path=" + path.toPercentEncoding("/") + "\n"), record.constData());
+        }
+    }
+
+    void showsTheFileAsTheSearchDescribedIt()
+    {
+        // A name that is not UTF-8 and one with a newline: the label shows text, the log the bytes
+        // (escaped by the log), and the window keeps the exact path to act on.
+        const QByteArray path = f->file(QByteArray("caf\xe9\nACTION: Delete.txt"));
+        VerifyItem item = f->item(path, false);
+        f->window->load(item);
+        auto label = [this](const char* name) { return f->window->findChild<QLabel*>(QString::fromLatin1(name)); };
+        QVERIFY(!label("FileName")->text().contains(QLatin1Char('\n')));
+        QCOMPARE(label("FileAttribute")->text(), QStringLiteral("...It's An Archive & Read-Only File"));
+        QCOMPARE(label("LastUsedLabel")->text(), item.lastUsedText);
+        QCOMPARE(label("LastAccessDate")->text(), QStringLiteral("1/2/2020"));
+        QCOMPARE(label("FileType")->text().isEmpty(), false);
+        QVERIFY(!label("IconMan")->pixmap().isNull());
+        QCOMPARE(f->window->filePath(), path);
+
+        QCOMPARE(decide(item, "DeleteButton"), VerificationWindow::Decision::Removed);
+        QVERIFY(!exists(path));
+        const QList<QByteArray> lines = f->logLines();
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines[0], f->work() + QByteArray("/caf\\xE9\\x0AACTION: Delete.txt"));
+        QCOMPARE(lines[3], QByteArray("...It's An Archive && Read-Only File"));
+        QCOMPARE(lines[4], QByteArray("ACTION: Delete"));
+    }
+
+    // Explore opens the file with its application, which makes it look used; leaving it in
+    // place puts the access time back exactly, and the modification time is never touched.
+    void exploreThenLeaveRestoresTheAccessTime_data()
+    {
+        QTest::addColumn<QByteArray>("button");
+        QTest::newRow("ignore") << QByteArray("IgnoreButton");
+        QTest::newRow("close box") << QByteArray("close");
+        QTest::newRow("abort") << QByteArray("AbortButton");
+    }
+
+    void exploreThenLeaveRestoresTheAccessTime()
+    {
+        QFETCH(QByteArray, button);
+        const QByteArray path = f->file("notes.txt");
+        const timespec atime{1577934245, 123456789};
+        const timespec mtime{1546300800, 987654321};
+        const timespec times[2] = {atime, mtime};
+        QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+        const VerifyItem item = f->item(path, true);
+        QFile::remove(QFile::decodeName(openedMarker()));
+        f->boxes.answer(AnswerNo); // Abort's question: go on with the search
+
+        whenModal([&] {
+            clickButton(f->window, "ExploreButton");
+            QVERIFY(f->window->opened());
+            QTRY_VERIFY_WITH_TIMEOUT(exists(openedMarker()), 10000);
+            QVERIFY(infoOf(path).atime.tv_sec != atime.tv_sec); // the viewer did use it
+            if (button == "close")
+                f->window->close();
+            else
+                clickButton(f->window, button.constData());
+        });
+        f->window->verify(item);
+
+        const FileInfo after = infoOf(path);
+        QCOMPARE(after.atime.tv_sec, atime.tv_sec);
+        QCOMPARE(after.atime.tv_nsec, atime.tv_nsec);
+        QCOMPARE(after.mtime.tv_sec, mtime.tv_sec);
+        QCOMPARE(after.mtime.tv_nsec, mtime.tv_nsec);
+        QVERIFY(!f->window->opened());
+        if (button == "AbortButton") {
+            // No block for the aborted file; the search asks before it stops.
+            QCOMPARE(f->logLines(), QList<QByteArray>{});
+            QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Do you really want to cancel the search?")});
+        }
+    }
+
+    void aFileWithoutApplicationSaysSoUntilTheNextDecision()
+    {
+        // Binary contents: no type any application here is registered for.
+        const QByteArray path = f->file("blob.bvnoapp", QByteArray("\x00\x01\x02\xff", 4));
+        const VerifyItem item = f->item(path, true);
+        whenModal([&] {
+            clickButton(f->window, "ExploreButton");
+            QVERIFY(f->window->findChild<QLabel*>(QStringLiteral("AssociationLabel"))->isVisible());
+            QVERIFY(!f->window->findChild<QPushButton*>(QStringLiteral("ExploreButton"))->isEnabled());
+            QVERIFY(!f->window->opened());
+            clickButton(f->window, "IgnoreButton");
+        });
+        QCOMPARE(f->window->verify(item), VerificationWindow::Decision::Ignored);
+        QVERIFY(f->window->findChild<QPushButton*>(QStringLiteral("ExploreButton"))->isEnabled());
+        QVERIFY(f->window->findChild<QLabel*>(QStringLiteral("AssociationLabel"))->isHidden());
+    }
+
+    // A removal that does not happen is told, logged once, never counted, and the file stays.
+    void refusedRemovals_data()
+    {
+        QTest::addColumn<bool>("recycle");
+        QTest::addColumn<int>("failure"); // 0 trash refused, 1 unlink refused, 2 tmpfs (no trash), 3 vanished
+        QTest::addColumn<QByteArray>("action");
+        QTest::newRow("trash refused") << true << 0 << QByteArray("ACTION: Recycle Bin - Action Denied");
+        QTest::newRow("unlink refused") << false << 1 << QByteArray("ACTION: Delete - Action Denied");
+        QTest::newRow("volume without trash") << true << 2 << QByteArray("ACTION: Recycle Bin - Action Denied");
+        QTest::newRow("vanished") << false << 3 << QByteArray("ACTION: Delete - Action Denied");
+    }
+
+    void refusedRemovals()
+    {
+        QFETCH(bool, recycle);
+        QFETCH(int, failure);
+        QFETCH(QByteArray, action);
+
+        std::unique_ptr<QTemporaryDir> shm;
+        QByteArray path;
+        if (failure == 2) {
+            struct statfs sf{};
+            if (::statfs("/dev/shm", &sf) != 0 || sf.f_type != 0x01021994)
+                QSKIP("no tmpfs at /dev/shm here");
+            shm = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/bv-verify-XXXXXX"));
+            path = QFile::encodeName(shm->path()) + "/cache.txt";
+            writeBytes(path, "data");
+        } else {
+            path = f->file("locked.txt", "data");
+        }
+        const VerifyItem item = f->item(path, recycle);
+        RecordingFileOps ops;
+        if (failure == 0)
+            ops.failTrash = OpResult{OpStatus::Failed, QStringLiteral("Permission denied")};
+        if (failure == 1)
+            ops.failRemove = OpResult{OpStatus::Failed, QStringLiteral("Permission denied")};
+        if (failure == 3)
+            QCOMPARE(::unlink(path.constData()), 0);
+
+        QCOMPARE(decide(item, "DeleteButton"), VerificationWindow::Decision::Denied);
+        QCOMPARE(f->logLines(), VerifyFixture::logged(item, action));
+        QCOMPARE(f->boxes.shown.size(), 1);
+        QCOMPARE(f->boxes.shown[0].text, QStringLiteral("Access was denied."));
+        QCOMPARE(f->boxes.shown[0].style, 48);
+        QCOMPARE(f->boxes.shown[0].title, QStringLiteral("Brisvane!"));
+        QCOMPARE(f->state.FilesRemoved, std::int64_t(0));
+        QCOMPARE(f->state.BytesReclaimed, std::int64_t(0));
+        QCOMPARE(exists(path), failure != 3);
+        QVERIFY(!ops.ops().contains("remove") || failure == 1); // a refused trash never becomes a deletion
+    }
+
+    void aFileThatChangedSinceItWasListedIsLeftAlone()
+    {
+        const QByteArray path = f->file("growing.log", "short");
+        const VerifyItem item = f->item(path, false);
+        writeBytes(path, "a good deal longer now");
+        RecordingFileOps ops;
+        QCOMPARE(decide(item, "DeleteButton"), VerificationWindow::Decision::Changed);
+        QVERIFY(ops.calls.isEmpty());
+        QCOMPARE(readBytes(path), QByteArray("a good deal longer now"));
+        QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Skipped - File Changed Since It Was Listed"));
+        QCOMPARE(f->boxes.shown.size(), 1);
+        QCOMPARE(f->state.FilesRemoved, std::int64_t(0));
+    }
+
+    // A log that cannot take a line: nothing is removed, the search is told to stop and the
+    // user hears of it once however many files follow.
+    void aLogThatCannotBeWrittenStopsTheRemovals()
+    {
+        f->state.Log.close();
+        QVERIFY(f->state.Log.open("/dev/full"));
+        const QByteArray a = f->file("a.tmp");
+        const QByteArray b = f->file("b.tmp");
+        RecordingFileOps ops;
+        QCOMPARE(decide(f->item(a, true), "DeleteButton"), VerificationWindow::Decision::LogFailed);
+        QVERIFY(f->state.StopRequested);
+        QCOMPARE(decide(f->item(b, false), "DeleteButton"), VerificationWindow::Decision::LogFailed);
+        QVERIFY(exists(a));
+        QVERIFY(exists(b));
+        QVERIFY(ops.calls.isEmpty());
+        QCOMPARE(f->boxes.shown.size(), 1);
+        QCOMPARE(f->boxes.shown[0].style, 16);
+        QCOMPARE(f->state.FilesRemoved, std::int64_t(0));
+    }
+
+    // The glass circles in twips; rounding each step to pixels would make it drift away.
+    void theMagnifierStaysOnItsTrack()
+    {
+        QLabel* glass = f->window->findChild<QLabel*>(QStringLiteral("Glass"));
+        QVERIFY(glass);
+        QSet<QPoint> corners;
+        for (int i = 0; i < 400; ++i) {
+            f->window->Timer1_Timer();
+            QVERIFY2(glass->x() >= 0 && glass->x() <= tw(260), qPrintable(QString::number(glass->x())));
+            QVERIFY2(glass->y() >= tw(410) && glass->y() <= tw(735), qPrintable(QString::number(glass->y())));
+            if ((glass->x() == 0 || glass->x() == tw(260)) && (glass->y() == tw(410) || glass->y() == tw(735)))
+                corners.insert(glass->pos());
+        }
+        QCOMPARE(corners.size(), 4);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir xdg;
+    if (!xdg.isValid())
+        return 1;
+    isolateDesktop(xdg.path());
+    QApplication app(argc, argv);
+    VerifyWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "verify_window_test.moc"
