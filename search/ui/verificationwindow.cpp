@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
@@ -291,8 +292,10 @@ void VerificationWindow::load(const VerifyItem& item)
     m_item = item;
     m_decision = Decision::None;
     m_opened = false;
-    m_fileName->setText(labelText(item.path));
-    m_fileName->setToolTip(m_fileName->text());
+    // A long path keeps both ends (where it is and what it is called); the tip has it all.
+    const QString shown = labelText(item.path);
+    m_fileName->setText(QFontMetrics(m_fileName->font()).elidedText(shown, Qt::ElideMiddle, m_fileName->width()));
+    m_fileName->setToolTip(shown);
     m_lastUsedLabel->setText(shownCaption(item.lastUsedText));
     m_bytesLabel->setText(shownCaption(item.bytesText));
     m_fileAttribute->setText(shownCaption(item.attributeText));
@@ -359,6 +362,7 @@ void VerificationWindow::IgnoreButton_Click()
 
 void VerificationWindow::DeleteButton_Click()
 {
+    const bool wasOpened = m_opened;
     m_opened = false; // a removed file keeps no date to restore
     const std::int64_t length = m_item.info.size;
     const bool recycle = m_item.recycle;
@@ -392,6 +396,9 @@ void VerificationWindow::DeleteButton_Click()
     case RemoveOutcome::NotSupported:
         // A volume without a trash lands here too: the file is never deleted instead.
     {
+        // The file stays where it is: if it was looked at, it must not look used from now on.
+        if (wasOpened && r.outcome != RemoveOutcome::Vanished)
+            fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
         const bool logged =
             writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
         msgBox(QStringLiteral("Access was denied."), MsgExclamation);

@@ -162,6 +162,26 @@ private Q_SLOTS:
         }
     }
 
+    // A file that was looked at and then could not be removed stays: it must not look used.
+    void exploreThenARefusedDeleteRestoresTheAccessTime()
+    {
+        const QByteArray path = f->file("kept.txt");
+        const timespec times[2] = {{1577934245, 42}, {1546300800, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+        const VerifyItem item = f->item(path, false);
+        QFile::remove(QFile::decodeName(openedMarker()));
+        RecordingFileOps ops;
+        ops.failRemove = OpResult{OpStatus::Failed, QStringLiteral("Operation not permitted")};
+        whenModal([&] {
+            clickButton(f->window, "ExploreButton");
+            QTRY_VERIFY_WITH_TIMEOUT(exists(openedMarker()), 10000);
+            clickButton(f->window, "DeleteButton");
+        });
+        QCOMPARE(f->window->verify(item), VerificationWindow::Decision::Denied);
+        QCOMPARE(infoOf(path).atime.tv_sec, times[0].tv_sec);
+        QCOMPARE(infoOf(path).atime.tv_nsec, times[0].tv_nsec);
+    }
+
     void aFileWithoutApplicationSaysSoUntilTheNextDecision()
     {
         // Binary contents: no type any application here is registered for.
