@@ -75,6 +75,31 @@ void appendEscaped(QByteArray& out, unsigned char byte)
     out += hex[byte & 0x0F];
 }
 
+// A text view lays out a whole line at once: one line of megabytes (any file can be opened as a
+// saved log) takes seconds to show and to scroll, where the same text in short lines takes
+// milliseconds. Lines longer than this are shown broken into pieces of this length.
+constexpr qsizetype kLongestViewerLine = 2000;
+
+QString breakLongLines(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / kLongestViewerLine + 1);
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\n')) {
+            run = 0;
+        } else if (run >= kLongestViewerLine && !c.isLowSurrogate()) {
+            out += QLatin1Char('\n');
+            run = 0;
+        }
+        out += c;
+        if (c != QLatin1Char('\n'))
+            ++run;
+    }
+    return out;
+}
+
 } // namespace
 
 SearchLog::~SearchLog()
@@ -177,7 +202,7 @@ QByteArray SearchLog::escape(const QByteArray& bytes)
     return out;
 }
 
-LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, LogLimit mode)
+LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetype limitLines, LogLimit mode)
 {
     LogContents out;
     if (path.isEmpty()) {
@@ -233,8 +258,23 @@ LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, LogLimit
         if (lead >= 0 && p[lead] >= 0xC0 && utf8Sequence(p + lead, bytes.size() - lead, &cp) == 0)
             bytes.truncate(lead);
     }
-    out.text = QString::fromUtf8(bytes);
-    out.text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.text = breakLongLines(QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The view's cost grows with its number of lines as much as with its size: a file of
+    // nothing but line ends is refused, or cut, like an oversized one.
+    qsizetype lines = 0;
+    for (qsizetype i = 0; i < out.text.size(); ++i) {
+        if (out.text[i] != QLatin1Char('\n'))
+            continue;
+        if (++lines == limitLines && i + 1 < out.text.size()) {
+            if (mode == LogLimit::Refuse) {
+                out.text.clear();
+                out.status = LogContents::TooLarge;
+                return out;
+            }
+            out.text.truncate(i + 1);
+            break;
+        }
+    }
     out.status = readError ? LogContents::Unreadable : LogContents::Loaded;
     return out;
 }

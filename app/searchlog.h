@@ -53,9 +53,12 @@ private:
     QByteArray m_path;
 };
 
-// Reading a log back for the viewer. The viewer refuses a log longer than its limit; a saved log
-// the user opens is cut at the limit instead (Truncate), so no file can freeze the program.
+// Reading a log back for the viewer. The viewer refuses a log larger than its limits (bytes, or
+// lines); a saved log the user opens is cut at the limits instead (Truncate), so no file can
+// freeze the program.
 // Only regular files are read: a FIFO or a device picked by name would block or never end.
+// Lines longer than a couple of thousand characters come back broken into pieces of that
+// length, so a file with no line ends cannot freeze the viewer either.
 struct LogContents
 {
     enum Status { Loaded, TooLarge, Unreadable };
@@ -64,7 +67,7 @@ struct LogContents
     QString error;
 };
 enum class LogLimit { Refuse, Truncate };
-LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, LogLimit mode);
+LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetype limitLines, LogLimit mode);
 
 // A byte copy of a log (save, the word-processor copy) that replaces `to`. The copy is written
 // beside `to` and renamed over it, so a failed copy (full disk, unreadable source) leaves an

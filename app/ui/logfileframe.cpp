@@ -87,7 +87,7 @@ QString LogFileFrame::text() const
 
 void LogFileFrame::showWorkingLog(bool fromDuplicates)
 {
-    const LogContents log = readLogForViewer(workingLogPath(), kViewerLimit, LogLimit::Refuse);
+    const LogContents log = readLogForViewer(workingLogPath(), kViewerLimit, kViewerLineLimit, LogLimit::Refuse);
     if (log.status != LogContents::Loaded) {
         offerWordProcessor();
         return;
@@ -127,7 +127,7 @@ void LogFileFrame::LogFileIcon_Click()
     if (!name.isEmpty()) {
         // Whatever could be read is shown: an unreadable file shows an empty panel, a huge one
         // its beginning. There is no word-processor offer for a saved log.
-        const LogContents log = readLogForViewer(name, kViewerLimit, LogLimit::Truncate);
+        const LogContents log = readLogForViewer(name, kViewerLimit, kViewerLineLimit, LogLimit::Truncate);
         m_logText->setPlainText(log.text);
         m_form.ShowLogViewCommands();
         m_saveLogButton->setEnabled(false);

@@ -30,9 +30,12 @@ class LogFileFrame : public QWidget
     Q_OBJECT
 public:
     // The largest log the viewer loads. Measured: a 4 MiB log (about 120,000 lines) loads into
-    // the read-only viewer in well under a second and scrolls in a few milliseconds per step;
-    // at 16 MiB loading takes over two seconds, during which the window is frozen.
+    // the read-only viewer in under half a second and scrolls in a few milliseconds per step;
+    // at 16 MiB loading takes over two seconds, during which the window is frozen. The cost
+    // follows the number of lines too (a million empty lines take about ten seconds), hence
+    // a line limit that a real log of 4 MiB stays below.
     static constexpr qint64 kViewerLimit = 4 * 1024 * 1024;
+    static constexpr qsizetype kViewerLineLimit = 150000;
 
     LogFileFrame(BrisvaneForm& form, QWidget* parent);
     ~LogFileFrame() override;

@@ -159,29 +159,52 @@ TEST_F(SearchLogTest, ViewerReadsUpToItsLimit)
     spit(file("over.log"), exact + "e");
     // A cut that falls inside "é" drops the half character.
     spit(file("utf8.log"), "xxxxxxx\xc3\xa9");
+    spit(file("lines.log"), "a\nb\r\nc\n");
     ::mkfifo(file("fifo").constData(), 0600);
 
     struct Case
     {
         const char* name;
+        qsizetype lines;
         LogLimit mode;
         LogContents::Status status;
         QString text;
     };
     const Case cases[] = {
-        {"exact.log", LogLimit::Refuse, LogContents::Loaded, QStringLiteral("ab\ncd\n")},
-        {"over.log", LogLimit::Refuse, LogContents::TooLarge, QString()},
-        {"over.log", LogLimit::Truncate, LogContents::Loaded, QStringLiteral("ab\ncd\n")},
-        {"utf8.log", LogLimit::Truncate, LogContents::Loaded, QStringLiteral("xxxxxxx")},
-        {"missing.log", LogLimit::Refuse, LogContents::Unreadable, QString()},
-        {"fifo", LogLimit::Truncate, LogContents::Unreadable, QString()}, // must not wait for a writer
+        {"exact.log", 10, LogLimit::Refuse, LogContents::Loaded, QStringLiteral("ab\ncd\n")},
+        {"over.log", 10, LogLimit::Refuse, LogContents::TooLarge, QString()},
+        {"over.log", 10, LogLimit::Truncate, LogContents::Loaded, QStringLiteral("ab\ncd\n")},
+        {"utf8.log", 10, LogLimit::Truncate, LogContents::Loaded, QStringLiteral("xxxxxxx")},
+        {"lines.log", 3, LogLimit::Refuse, LogContents::Loaded, QStringLiteral("a\nb\nc\n")},
+        {"lines.log", 2, LogLimit::Refuse, LogContents::TooLarge, QString()},
+        {"lines.log", 2, LogLimit::Truncate, LogContents::Loaded, QStringLiteral("a\nb\n")},
+        {"missing.log", 10, LogLimit::Refuse, LogContents::Unreadable, QString()},
+        {"fifo", 10, LogLimit::Truncate, LogContents::Unreadable, QString()}, // must not wait for a writer
     };
     for (const Case& c : cases) {
-        const LogContents got = readLogForViewer(file(c.name), exact.size(), c.mode);
-        EXPECT_EQ(got.status, c.status) << c.name;
-        EXPECT_EQ(got.text, c.text) << c.name;
+        const LogContents got = readLogForViewer(file(c.name), exact.size(), c.lines, c.mode);
+        EXPECT_EQ(got.status, c.status) << c.name << " " << c.lines;
+        EXPECT_EQ(got.text, c.text) << c.name << " " << c.lines;
     }
-    EXPECT_EQ(readLogForViewer(file("utf8.log"), 9, LogLimit::Refuse).text, QStringLiteral("xxxxxxx\u00e9"));
+    EXPECT_EQ(readLogForViewer(file("utf8.log"), 9, 10, LogLimit::Refuse).text, QStringLiteral("xxxxxxx\u00e9"));
+}
+
+TEST_F(SearchLogTest, ViewerGetsNoLineLongerThanItCanLayOutQuickly)
+{
+    // A file without line ends (any file can be opened as a saved log) comes back in pieces,
+    // with nothing lost; ordinary lines are left alone.
+    QByteArray oneLine;
+    for (int i = 0; oneLine.size() < 100000; ++i)
+        oneLine += "word" + QByteArray::number(i) + ' ';
+    spit(file("oneline.log"), "short line\r\n" + oneLine);
+    const LogContents got = readLogForViewer(file("oneline.log"), 1 << 20, 1000, LogLimit::Refuse);
+    ASSERT_EQ(got.status, LogContents::Loaded);
+    const QStringList lines = got.text.split(QLatin1Char('\n'));
+    EXPECT_EQ(lines.first(), QStringLiteral("short line"));
+    EXPECT_GT(lines.size(), 20);
+    for (const QString& line : lines)
+        EXPECT_LE(line.size(), 2000);
+    EXPECT_EQ(QStringList(lines.mid(1)).join(QString()), QString::fromLatin1(oneLine));
 }
 
 TEST_F(SearchLogTest, CopyReplacesTheTargetAndAFailedCopyKeepsIt)
