@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -60,6 +61,30 @@ int statxAt(int dirFd, const char* name, int flags, EntryStat& out)
     out.hasMountId = (sx.stx_mask & STATX_MNT_ID) != 0;
     out.mountId = out.hasMountId ? sx.stx_mnt_id : 0;
     return 0;
+}
+
+// compareNames() for two listed names, with the common case (ASCII that differs early) done
+// inline: sorting is the one per-file cost of a listing the kernel does not pay for.
+int orderOfNames(const FolderScan::Entry& a, const FolderScan::Entry& b)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(a.name);
+    const auto* q = reinterpret_cast<const unsigned char*>(b.name);
+    const std::uint32_t n = std::min(a.size, b.size);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const unsigned char ca = p[i], cb = q[i];
+        if (ca == cb)
+            continue; // same bytes fold the same, whatever they are
+        if ((ca | cb) >= 0x80)
+            return compareNames(a.view(), b.view());
+        const unsigned char la = (ca >= 'A' && ca <= 'Z') ? ca + 32 : ca;
+        const unsigned char lb = (cb >= 'A' && cb <= 'Z') ? cb + 32 : cb;
+        if (la != lb)
+            return la < lb ? -1 : 1;
+    }
+    if (a.size != b.size)
+        return a.size < b.size ? -1 : 1;
+    const int c = std::memcmp(p, q, n); // equal but for letter case: bytes decide
+    return (c > 0) - (c < 0);
 }
 
 bool isDotOrDotDot(const char* n)
@@ -140,7 +165,7 @@ bool TrashFolders::isTrashName(QByteArrayView name)
     return true;
 }
 
-int FolderScan::fill(int dirFd)
+int FolderScan::fill(int dirFd, bool shortReadIsEnd)
 {
     constexpr std::size_t chunk = 32 * 1024;
     m_used = 0;
@@ -155,15 +180,33 @@ int FolderScan::fill(int dirFd)
                 continue;
             return errno;
         }
+        const std::size_t asked = m_buf.size() - m_used;
         m_used += static_cast<std::size_t>(n);
+        // Room for any further entry was left: on a file system that fills the buffer, this
+        // was the end, and the usual empty read that confirms it can be saved.
+        if (shortReadIsEnd && asked - static_cast<std::size_t>(n) >= 1024)
+            return 0;
     }
+}
+
+bool readsFillTheBuffer(int dirFd)
+{
+    // File systems whose readdir goes on until the caller's buffer is full or the folder ends
+    // (checked in their sources: ext2/3/4 linear and hashed folders, tmpfs, XFS, Btrfs). Network
+    // and FUSE file systems answer a page at a time and are not listed.
+    constexpr long ext4 = 0xEF53, tmpfs = 0x01021994, xfs = 0x58465342, btrfs = 0x9123683E;
+    struct statfs sf;
+    if (::fstatfs(dirFd, &sf) != 0)
+        return false;
+    const long type = static_cast<long>(sf.f_type);
+    return type == ext4 || type == tmpfs || type == xfs || type == btrfs;
 }
 
 int FolderScan::read(int dirFd, const FolderId& self, const ScanFilter& filter)
 {
     m_files.clear();
     m_folders.clear();
-    if (const int err = fill(dirFd)) {
+    if (const int err = fill(dirFd, filter.shortReadIsEnd)) {
         m_used = 0;
         return err;
     }
@@ -197,11 +240,13 @@ int FolderScan::read(int dirFd, const FolderId& self, const ScanFilter& filter)
             const auto size = static_cast<std::uint32_t>(std::strlen(name));
             if (TrashFolders::isTrashName({name, size}))
                 continue;
+            if (!filter.examineFolders) {
+                m_folders.push_back({name, size, false, 0, 0});
+                continue;
+            }
             if (!haveStat && statxAt(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, es) != 0)
                 continue;
-            if (!S_ISDIR(es.mode) || es.dev != self.dev)
-                continue;
-            if (self.hasMountId && es.hasMountId && es.mountId != self.mountId)
+            if (!S_ISDIR(es.mode) || !self.sameVolume(es.dev, es.hasMountId, es.mountId))
                 continue;
             if (filter.trash && filter.trash->isUserTrash(es.dev, es.ino))
                 continue;
@@ -222,7 +267,7 @@ int FolderScan::read(int dirFd, const FolderId& self, const ScanFilter& filter)
         }
     }
 
-    const auto byName = [](const Entry& a, const Entry& b) { return compareNames(a.view(), b.view()) < 0; };
+    const auto byName = [](const Entry& a, const Entry& b) { return orderOfNames(a, b) < 0; };
     std::sort(m_files.begin(), m_files.end(), byName);
     std::sort(m_folders.begin(), m_folders.end(), byName);
     return 0;

@@ -43,6 +43,11 @@ struct FolderId
     bool hasMountId = false; // false on kernels older than 5.8: the device alone decides then
 
     bool sameObject(dev_t d, ino_t i) const { return dev == d && ino == i; }
+    // Same device and, where the kernel tells, the same mount (a bind mount keeps the device).
+    bool sameVolume(dev_t d, bool hasId, std::uint64_t id) const
+    {
+        return dev == d && (!hasMountId || !hasId || mountId == id);
+    }
 };
 
 // The identity of an open folder; 0 or an errno value.
@@ -85,7 +90,17 @@ struct ScanFilter
     const TrashFolders* trash = nullptr;   // null: trash folders are still left out by name
     bool wantFiles = true;
     bool wantFolders = true;
+    // Examine each sub-folder (statx) so the listing holds only real folders on this volume,
+    // with their identity. The walk turns this off: it checks a folder when it opens it, and
+    // keeps mount points from being opened at all by knowing them from mountinfo.
+    bool examineFolders = true;
+    // A read of the folder that leaves room in the buffer is its end (readsFillTheBuffer()).
+    bool shortReadIsEnd = false;
 };
+
+// True when the file system of this folder fills a listing buffer as far as it can, so one
+// short read ends a folder. The walk asks once: it never leaves the start folder's volume.
+bool readsFillTheBuffer(int dirFd);
 
 class FolderScan
 {
@@ -95,7 +110,7 @@ public:
         const char* name; // NUL-terminated, valid until the next read()
         std::uint32_t size;
         bool symlink;     // files only
-        dev_t dev;        // folders only: identity seen when listed
+        dev_t dev;        // folders only, when examined: identity seen when listed
         ino_t ino;
 
         QByteArrayView view() const { return {name, static_cast<qsizetype>(size)}; }
@@ -110,7 +125,7 @@ public:
     const std::vector<Entry>& folders() const { return m_folders; }
 
 private:
-    int fill(int dirFd);
+    int fill(int dirFd, bool shortReadIsEnd);
 
     std::vector<char> m_buf;
     std::size_t m_used = 0;

@@ -229,9 +229,14 @@ QHash<QByteArray, QString> labelsFor(const QList<MountEntry>& mounts)
 
 } // namespace
 
+QList<MountEntry> currentMounts()
+{
+    return parseMountInfo(readWholeFile("/proc/self/mountinfo"));
+}
+
 QList<Volume> mountedVolumes()
 {
-    const QList<MountEntry> mounts = parseMountInfo(readWholeFile("/proc/self/mountinfo"));
+    const QList<MountEntry> mounts = currentMounts();
     return drivesFrom(mounts, labelsFor(mounts));
 }
 
@@ -261,7 +266,7 @@ std::optional<Volume> volumeOf(const QByteArray& path)
     struct statx sx;
     if (::statx(AT_FDCWD, path.constData(), 0, STATX_MNT_ID, &sx) != 0)
         return std::nullopt;
-    const QList<MountEntry> mounts = parseMountInfo(readWholeFile("/proc/self/mountinfo"));
+    const QList<MountEntry> mounts = currentMounts();
     const QList<Volume> drives = drivesFrom(mounts, labelsFor(mounts));
     std::optional<std::uint64_t> id;
     if (sx.stx_mask & STATX_MNT_ID)

@@ -63,6 +63,8 @@ QList<Volume> drivesFrom(const QList<MountEntry>& mounts, const QHash<QByteArray
 // Device path (resolved) -> label, from /dev/disk/by-label.
 QHash<QByteArray, QString> deviceLabels();
 
+// Every mount of this process now (drives and pseudo file systems alike).
+QList<MountEntry> currentMounts();
 // The drives of this system now.
 QList<Volume> mountedVolumes();
 // The drive that holds path (following a final link: the volume of what the path names);

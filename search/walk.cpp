@@ -2,6 +2,9 @@
 
 #include "platform/listing.h"
 #include "platform/paths.h"
+#include "platform/volumes.h"
+
+#include <QSet>
 
 #include <climits>
 #include <cstdlib>
@@ -35,8 +38,6 @@ struct Pending
 {
     std::size_t nameOff;
     std::uint32_t nameLen;
-    dev_t dev;
-    ino_t ino;
 };
 
 // One folder on the current path, from the start folder (index 0) to the one being walked.
@@ -95,6 +96,7 @@ public:
         m_filter.dirs = options.dirs;
         m_filter.patterns = &m_patterns;
         m_filter.trash = &m_trash;
+        m_filter.examineFolders = false; // checked when opened; see isMountPoint()
     }
 
     ~Walker()
@@ -127,6 +129,8 @@ private:
     int openChild(std::size_t parent, const char* name);
     bool enterFolder(int depth); // false: stop requested
     const char* pendingName(const Pending& p) const { return m_names.data() + p.nameOff; }
+    void learnMountPoints();
+    bool isMountPoint(const QByteArray& path) const;
 
     const WalkOptions& m_opt;
     WalkHooks& m_hooks;
@@ -144,6 +148,10 @@ private:
     std::vector<Pending> m_pending;
     std::vector<char> m_names;
     std::unordered_set<DevIno, DevInoHash> m_onPath;
+    // Mount points below the start, relative to it. Opening one would cross into the mounted
+    // volume, and an automount point would even mount it (a dead network share hangs there),
+    // so they are known in advance and never opened.
+    QSet<QByteArray> m_mountPoints;
 
     // Reused for every folder and file, so handing out a file allocates nothing.
     QByteArray m_path;
@@ -163,7 +171,7 @@ void Walker::pushFrame(int fd, const FolderId& id, std::size_t entry)
     f.namesBegin = m_names.size();
     f.childBegin = f.next = m_pending.size();
     for (const FolderScan::Entry& e : m_scan.folders()) {
-        m_pending.push_back({m_names.size(), e.size, e.dev, e.ino});
+        m_pending.push_back({m_names.size(), e.size});
         m_names.insert(m_names.end(), e.name, e.name + e.size + 1); // with its NUL
     }
     f.childEnd = m_pending.size();
@@ -283,7 +291,8 @@ bool Walker::enterFolder(int depth)
     if (m_hooks.handleFolder(folder))
         return true;
 
-    m_filePath = m_path;
+    m_filePath.truncate(0); // keeps its buffer, unlike an assignment
+    m_filePath.append(m_path);
     if (!endsWithSeparator(m_filePath))
         m_filePath.append('/');
     const qsizetype base = m_filePath.size();
@@ -305,6 +314,26 @@ bool Walker::enterFolder(int depth)
         m_hooks.yield();
     }
     return true;
+}
+
+void Walker::learnMountPoints()
+{
+    const QByteArray real = realPath(m_opt.start);
+    if (real.isEmpty())
+        return;
+    const QByteArray prefix = endsWithSeparator(real) ? real : real + '/';
+    for (const MountEntry& m : currentMounts()) {
+        if (m.mountPoint.size() > prefix.size() && m.mountPoint.startsWith(prefix))
+            m_mountPoints.insert(m.mountPoint.mid(prefix.size()));
+    }
+}
+
+bool Walker::isMountPoint(const QByteArray& path) const
+{
+    if (m_mountPoints.isEmpty())
+        return false;
+    const qsizetype skip = m_opt.start.size() + (endsWithSeparator(m_opt.start) ? 0 : 1);
+    return m_mountPoints.contains(QByteArray::fromRawData(path.constData() + skip, path.size() - skip));
 }
 
 WalkResult Walker::run()
@@ -329,15 +358,20 @@ WalkResult Walker::run()
         ::close(fd);
         return fail(QStringLiteral("The folder %1 is in the trash, which is never searched.").arg(shown));
     }
+    m_filter.shortReadIsEnd = readsFillTheBuffer(fd);
     if (const int err = m_scan.read(fd, m_startId, m_filter)) {
         ::close(fd);
         return fail(QStringLiteral("The folder %1 cannot be read: %2.").arg(shown, errorText(err)));
     }
 
+    learnMountPoints();
     m_path = start;
     m_frames.reserve(64);
     pushFrame(fd, m_startId, 0);
-    m_hooks.started(static_cast<int>(m_frames.back().childEnd - m_frames.back().childBegin));
+    int topLevel = 0;
+    for (std::size_t i = m_frames[0].childBegin; i < m_frames[0].childEnd; ++i)
+        topLevel += !isMountPoint(joinPath(start, pendingName(m_pending[i])));
+    m_hooks.started(topLevel);
     if (m_hooks.stopRequested())
         return stopped();
     m_hooks.yield();
@@ -364,6 +398,8 @@ WalkResult Walker::run()
             m_path.append('/');
         m_path.append(name, child.nameLen);
 
+        if (isMountPoint(m_path))
+            continue;
         const int cfd = openChild(top, name);
         if (cfd < 0) {
             if (!isGoneError(-cfd)) {
@@ -372,16 +408,14 @@ WalkResult Walker::run()
             }
             continue;
         }
-        struct stat st;
-        if (::fstat(cfd, &st) != 0 || st.st_dev != child.dev || st.st_ino != child.ino
-            || m_onPath.count({st.st_dev, st.st_ino})) {
-            // Replaced since it was listed (perhaps by a mount), or a loop back to an ancestor.
+        FolderId id;
+        if (identifyFolder(cfd, id) != 0 || !m_startId.sameVolume(id.dev, id.hasMountId, id.mountId)
+            || m_onPath.count({id.dev, id.ino}) || m_trash.isUserTrash(id.dev, id.ino)) {
+            // Another volume mounted since the walk began, a loop back to an ancestor, or the
+            // user's trash under another name.
             ::close(cfd);
             continue;
         }
-        FolderId id = m_startId;
-        id.dev = st.st_dev;
-        id.ino = st.st_ino;
         if (const int err = m_scan.read(cfd, id, m_filter)) {
             ::close(cfd);
             ++m_result.unreadable;

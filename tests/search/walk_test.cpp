@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace bv {
 namespace {
@@ -341,6 +342,33 @@ TEST(Walk, FewOpenFoldersGiveTheSameWalk)
         o.maxOpenFolders = maxOpen;
         EXPECT_EQ(walkTree(o, h).end, WalkEnd::Complete);
         EXPECT_EQ(h.events, reference.events) << maxOpen;
+    }
+}
+
+TEST(Walk, WideFoldersAreListedCompletely)
+{
+    // Several listing buffers' worth of names, on the disk and, where there is one, on tmpfs:
+    // the walk ends a folder's listing early only where the file system allows it.
+    QList<QByteArray> bases = {qgetenv("TMPDIR")};
+    if (::access("/dev/shm", W_OK) == 0)
+        bases.append("/dev/shm");
+    for (const QByteArray& base : bases) {
+        const QByteArray saved = qgetenv("TMPDIR");
+        if (!base.isEmpty())
+            qputenv("TMPDIR", base);
+        TreeFixture t;
+        if (saved.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", saved);
+        t.makeWide("w", 5000, "a-fairly-long-file-name-to-fill-the-buffer-");
+        t.makeChain("w", 3, "sub-folder-at-the-end");
+        RecordingHooks h(t.root());
+        WalkOptions o = optionsFor(t.root());
+        o.statFiles = false;
+        const WalkResult r = walkTree(o, h);
+        EXPECT_EQ(r.files, 5000) << t.root().constData();
+        EXPECT_EQ(r.folders, 2 + 3) << t.root().constData();
     }
 }
 
