@@ -209,11 +209,10 @@ bool Walker::closeOneOtherThan(std::size_t protect)
     for (std::size_t i = m_firstMaybeOpen; i < m_frames.size(); ++i) {
         if (m_frames[i].fd >= 0 && i != protect) {
             closeFrame(m_frames[i]);
-            m_firstMaybeOpen = i + 1;
+            while (m_firstMaybeOpen < m_frames.size() && m_frames[m_firstMaybeOpen].fd < 0)
+                ++m_firstMaybeOpen;
             return true;
         }
-        if (m_frames[i].fd < 0 && i == m_firstMaybeOpen)
-            m_firstMaybeOpen = i + 1;
     }
     return false;
 }
