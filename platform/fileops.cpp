@@ -34,10 +34,17 @@ OpResult fromGError(GError* error)
         return r;
     if (error->domain == G_IO_ERROR) {
         switch (error->code) {
-        case G_IO_ERROR_NOT_SUPPORTED: r.status = OpStatus::NotSupported; break;
-        case G_IO_ERROR_NOT_FOUND: r.status = OpStatus::NotFound; break;
-        case G_IO_ERROR_EXISTS: r.status = OpStatus::Exists; break;
-        default: break;
+        case G_IO_ERROR_NOT_SUPPORTED:
+            r.status = OpStatus::NotSupported;
+            break;
+        case G_IO_ERROR_NOT_FOUND:
+            r.status = OpStatus::NotFound;
+            break;
+        case G_IO_ERROR_EXISTS:
+            r.status = OpStatus::Exists;
+            break;
+        default:
+            break;
         }
     }
     r.message = QString::fromUtf8(error->message);

@@ -12,8 +12,8 @@ namespace bv {
 
 struct FileTypeInfo
 {
-    QString contentType; // e.g. "text/plain"
-    QString description; // e.g. "plain text document"
+    QString contentType;   // e.g. "text/plain"
+    QString description;   // e.g. "plain text document"
     QStringList iconNames; // theme icon names, best first, the generic icon name last
 };
 

@@ -24,20 +24,24 @@ Check recheck(const QByteArray& path, const FileInfo& listed, QString* reason)
     }
     // The access and change times are left out on purpose: looking at a file (Explore) and
     // putting its access time back change them, and neither changes what the file holds.
-    const bool same = !S_ISDIR(st.st_mode) && st.st_dev == listed.dev && st.st_ino == listed.ino
-        && std::int64_t(st.st_size) == listed.size && st.st_mtim.tv_sec == listed.mtime.tv_sec
-        && st.st_mtim.tv_nsec == listed.mtime.tv_nsec;
+    const bool same = !S_ISDIR(st.st_mode) && st.st_dev == listed.dev && st.st_ino == listed.ino &&
+                      std::int64_t(st.st_size) == listed.size && st.st_mtim.tv_sec == listed.mtime.tv_sec &&
+                      st.st_mtim.tv_nsec == listed.mtime.tv_nsec;
     return same ? Check::Same : Check::Changed;
 }
 
 RemoveResult fromOp(const OpResult& op)
 {
     switch (op.status) {
-    case OpStatus::Ok: return {RemoveOutcome::Removed, {}};
-    case OpStatus::NotFound: return {RemoveOutcome::Vanished, op.message};
-    case OpStatus::NotSupported: return {RemoveOutcome::NotSupported, op.message};
+    case OpStatus::Ok:
+        return {RemoveOutcome::Removed, {}};
+    case OpStatus::NotFound:
+        return {RemoveOutcome::Vanished, op.message};
+    case OpStatus::NotSupported:
+        return {RemoveOutcome::NotSupported, op.message};
     case OpStatus::Exists:
-    case OpStatus::Failed: break;
+    case OpStatus::Failed:
+        break;
     }
     return {RemoveOutcome::Denied, op.message};
 }
@@ -51,10 +55,17 @@ bool precheck(const QByteArray& path, const FileInfo& listed, RemoveResult* out)
     }
     QString reason;
     switch (recheck(path, listed, &reason)) {
-    case Check::Same: return true;
-    case Check::Changed: *out = {RemoveOutcome::Changed, {}}; return false;
-    case Check::Vanished: *out = {RemoveOutcome::Vanished, {}}; return false;
-    case Check::Unreadable: *out = {RemoveOutcome::Denied, reason}; return false;
+    case Check::Same:
+        return true;
+    case Check::Changed:
+        *out = {RemoveOutcome::Changed, {}};
+        return false;
+    case Check::Vanished:
+        *out = {RemoveOutcome::Vanished, {}};
+        return false;
+    case Check::Unreadable:
+        *out = {RemoveOutcome::Denied, reason};
+        return false;
     }
     return false;
 }
@@ -94,11 +105,15 @@ int Recycle(const QByteArray& path)
         return RecycleNotFound;
     const OpResult r = fileOps().trash(path);
     switch (r.status) {
-    case OpStatus::Ok: return RecycleOk;
-    case OpStatus::NotSupported: return RecycleNotSupported;
-    case OpStatus::NotFound: return RecycleNotFound;
+    case OpStatus::Ok:
+        return RecycleOk;
+    case OpStatus::NotSupported:
+        return RecycleNotSupported;
+    case OpStatus::NotFound:
+        return RecycleNotFound;
     case OpStatus::Exists:
-    case OpStatus::Failed: break;
+    case OpStatus::Failed:
+        break;
     }
     return RecycleFailed;
 }

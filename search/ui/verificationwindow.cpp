@@ -140,10 +140,9 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 // The file search's Cancel button, when the panel has it: asks, logs "ACTION: Abort Search"
 // and stops the search on Yes.
-template <typename Frame>
-void clickDoneButton(Frame* frame)
+template <typename Frame> void clickDoneButton(Frame* frame)
 {
-    if constexpr (requires(Frame* f) { f->DoneButton_Click(); }) {
+    if constexpr (requires(Frame * f) { f->DoneButton_Click(); }) {
         if (frame)
             frame->DoneButton_Click();
     } else {
@@ -182,8 +181,8 @@ VerificationWindow::VerificationWindow(BrisvaneForm& form, QWidget* parent) : QD
 {
     setObjectName(QStringLiteral("VerificationWindow"));
     setWindowTitle(QStringLiteral("Verification Window"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
     setFont(arialFont(8.25));
     setFixedSize(twSize(5940, 1815));
@@ -198,7 +197,8 @@ void VerificationWindow::buildControls()
     m_label1 = makeLabel(this, "Label1_0", QStringLiteral("The Following File was Found:"), twRect(15, -15, 2640, 240));
     m_label1->setFont(arialFont(8.25, true));
 
-    m_fileName = makeLabel(this, "FileName", QStringLiteral("c:\\sample name\\sample.nam"), twRect(-30, 165, 5985, 240));
+    m_fileName =
+        makeLabel(this, "FileName", QStringLiteral("c:\\sample name\\sample.nam"), twRect(-30, 165, 5985, 240));
     m_fileName->setFont(arialFont(8.25, true, true));
     m_fileName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_fileName->setCursor(Qt::PointingHandCursor);
@@ -208,8 +208,10 @@ void VerificationWindow::buildControls()
 
     m_lastUsedLabel = makeLabel(this, "LastUsedLabel", QStringLiteral("...It Has Not Been Used Since 2/13/75"),
                                 twRect(900, 420, 3645, 240));
-    m_bytesLabel = makeLabel(this, "BytesLabel", QStringLiteral("...File Size Is 2000 Bytes"), twRect(900, 660, 2775, 240));
-    m_fileAttribute = makeLabel(this, "FileAttribute", QStringLiteral("...It is Read-Only"), twRect(900, 900, 3765, 240));
+    m_bytesLabel =
+        makeLabel(this, "BytesLabel", QStringLiteral("...File Size Is 2000 Bytes"), twRect(900, 660, 2775, 240));
+    m_fileAttribute =
+        makeLabel(this, "FileAttribute", QStringLiteral("...It is Read-Only"), twRect(900, 900, 3765, 240));
     for (QLabel* l : {m_lastUsedLabel, m_bytesLabel, m_fileAttribute})
         l->setFont(arialFont(8.25, true));
 
@@ -230,9 +232,9 @@ void VerificationWindow::buildControls()
     m_glass->setPixmap(magnifierBitmap());
     m_glass->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_associationLabel = makeLabel(this, "AssociationLabel",
-                                   QStringLiteral("Could Not Find An Application Associated With This File."),
-                                   twRect(0, 1125, 5895, 195));
+    m_associationLabel =
+        makeLabel(this, "AssociationLabel", QStringLiteral("Could Not Find An Application Associated With This File."),
+                  twRect(0, 1125, 5895, 195));
     m_associationLabel->setFont(arialFont(8.25, true));
     m_associationLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QPalette red = m_associationLabel->palette();
@@ -279,8 +281,8 @@ void VerificationWindow::buildControls()
     m_timer1->setInterval(150);
     connect(m_timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
-    for (QWidget* w : {static_cast<QWidget*>(m_fileName), static_cast<QWidget*>(m_label1),
-                       static_cast<QWidget*>(m_lastUsedLabel)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_fileName), static_cast<QWidget*>(m_label1), static_cast<QWidget*>(m_lastUsedLabel)}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
@@ -356,7 +358,8 @@ void VerificationWindow::IgnoreButton_Click()
     if (m_opened)
         ReverseTime();
     QList<QByteArray> lines = logBlock();
-    lines << "ACTION: Ignore" << "";
+    lines << "ACTION: Ignore"
+          << "";
     finish(writeLog(lines) ? Decision::Ignored : Decision::LogFailed);
 }
 
@@ -383,7 +386,7 @@ void VerificationWindow::DeleteButton_Click()
         state.FilesRemoved += 1;
         // Counted either way: the file is gone. A lost ACTION line still stops the search.
         finish(writeLog({recycle ? "ACTION: Recycle Bin" : "ACTION: Delete", ""}) ? Decision::Removed
-                                                                                    : Decision::LogFailed);
+                                                                                  : Decision::LogFailed);
         return;
     case RemoveOutcome::Changed: {
         const bool logged = writeLog({"ACTION: Skipped - File Changed Since It Was Listed", ""});
@@ -395,16 +398,16 @@ void VerificationWindow::DeleteButton_Click()
     case RemoveOutcome::Denied:
     case RemoveOutcome::NotSupported:
         // A volume without a trash lands here too: the file is never deleted instead.
-    {
-        // The file stays where it is: if it was looked at, it must not look used from now on.
-        if (wasOpened && r.outcome != RemoveOutcome::Vanished)
-            fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
-        const bool logged =
-            writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
-        msgBox(QStringLiteral("Access was denied."), MsgExclamation);
-        finish(logged ? Decision::Denied : Decision::LogFailed);
-        return;
-    }
+        {
+            // The file stays where it is: if it was looked at, it must not look used from now on.
+            if (wasOpened && r.outcome != RemoveOutcome::Vanished)
+                fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
+            const bool logged =
+                writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
+            msgBox(QStringLiteral("Access was denied."), MsgExclamation);
+            finish(logged ? Decision::Denied : Decision::LogFailed);
+            return;
+        }
     }
 }
 
@@ -437,9 +440,15 @@ void VerificationWindow::MoveButton_Click()
     request.logBlock = logBlock();
     const MoveOutcome outcome = dialog.moveFile(request).outcome;
     switch (outcome) {
-    case MoveOutcome::Moved: finish(Decision::Moved); return;
-    case MoveOutcome::Changed: finish(Decision::Changed); return;
-    case MoveOutcome::LogFailed: finish(Decision::LogFailed); return;
+    case MoveOutcome::Moved:
+        finish(Decision::Moved);
+        return;
+    case MoveOutcome::Changed:
+        finish(Decision::Changed);
+        return;
+    case MoveOutcome::LogFailed:
+        finish(Decision::LogFailed);
+        return;
     case MoveOutcome::Cancelled:
     case MoveOutcome::Failed:
         // The same file again: it is never passed over without a decision and a record.
@@ -470,7 +479,8 @@ void VerificationWindow::Form_Unload()
     if (m_opened)
         ReverseTime();
     QList<QByteArray> lines = logBlock();
-    lines << "ACTION: Ignore" << "";
+    lines << "ACTION: Ignore"
+          << "";
     finish(writeLog(lines) ? Decision::Closed : Decision::LogFailed);
 }
 

@@ -36,15 +36,15 @@ class MoveForm;
 
 struct VerifyItem
 {
-    QByteArray path;       // native bytes: what finds the file
-    FileInfo info;         // the listing's lstat (re-checked before a removal or move)
-    QString lastUsedText;  // LastUsedLabel caption: "...It Was Last Used On 12/1/26"
-    QString bytesText;     // BytesLabel caption: "...File Size Is  2000 Bytes"
-    QString attributeText; // FileAttribute caption: "...It's An Archive && Read-Only File"
-                           // ("&&" shows as one "&" and is logged doubled)
-    QString referenceDate; // LastAccessDate (hidden): the reference date as text
+    QByteArray path;           // native bytes: what finds the file
+    FileInfo info;             // the listing's lstat (re-checked before a removal or move)
+    QString lastUsedText;      // LastUsedLabel caption: "...It Was Last Used On 12/1/26"
+    QString bytesText;         // BytesLabel caption: "...File Size Is  2000 Bytes"
+    QString attributeText;     // FileAttribute caption: "...It's An Archive && Read-Only File"
+                               // ("&&" shows as one "&" and is logged doubled)
+    QString referenceDate;     // LastAccessDate (hidden): the reference date as text
     timespec referenceAtime{}; // the access time to put back after Explore
-    bool recycle = true;   // the search's "Send all files to the Recycle Bin"
+    bool recycle = true;       // the search's "Send all files to the Recycle Bin"
 };
 
 // Appends lines to the search log with no event-loop turn between them. When one cannot be

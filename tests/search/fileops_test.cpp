@@ -62,7 +62,9 @@ bool exists(const QByteArray& path)
 
 FileInfo infoOf(const QByteArray& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     ::lstat(path.constData(), &st);
     return FileInfo::fromStat(st);
 }
@@ -81,7 +83,9 @@ bool sameTime(const timespec& a, const timespec& b)
 // A temporary folder on another file system than `other` (/dev/shm), or null when none is at hand.
 std::unique_ptr<QTemporaryDir> otherFileSystemDir(const QByteArray& other)
 {
-    struct stat a{}, b{};
+    struct stat a
+    {
+    }, b{};
     if (::stat(other.constData(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
         return nullptr;
     auto dir = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/bv-fileops-XXXXXX"));
@@ -143,7 +147,9 @@ TEST_F(FileOpsTest, TrashOnAVolumeWithoutTrashIsRefusedAndTheFileStays)
 {
     const auto shm = otherFileSystemDir(dir);
     const QByteArray other = shm ? QFile::encodeName(shm->path()) : QByteArray();
-    struct statfs sf{};
+    struct statfs sf
+    {
+    };
     if (other.isEmpty() || ::statfs(other.constData(), &sf) != 0 || sf.f_type != 0x01021994 /* TMPFS_MAGIC */)
         GTEST_SKIP() << "no tmpfs at /dev/shm on another file system here";
     const QByteArray p = other + "/cache.tmp";
@@ -261,8 +267,7 @@ TEST_P(MoveTest, MovesKeepingTimesAndNeverOverwrite)
 INSTANTIATE_TEST_SUITE_P(Moves, MoveTest,
                          ::testing::Values(MoveCase{"WithinFileSystem", false, false},
                                            MoveCase{"AcrossFileSystems", true, false},
-                                           MoveCase{"LinkWithin", false, true},
-                                           MoveCase{"LinkAcross", true, true}),
+                                           MoveCase{"LinkWithin", false, true}, MoveCase{"LinkAcross", true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FileOpsTest, MoveIntoItsOwnFolderIsRefused)
@@ -306,7 +311,9 @@ TEST_F(FileOpsTest, AFileThatChangedSinceItWasListedIsNotTouched)
          RemoveOutcome::Changed},
         {"vanished", [](const QByteArray& p) { ASSERT_EQ(::unlink(p.constData()), 0); }, RemoveOutcome::Vanished},
         {"only looked at (access time)",
-         [](const QByteArray& p) { setTimes(p, timespec{1234, 0}, timespec{0, UTIME_OMIT}); },
+         [](const QByteArray& p) {
+             setTimes(p, timespec{1234, 0}, timespec{0, UTIME_OMIT});
+         },
          RemoveOutcome::Removed},
     };
     const QByteArray dest = dir + "/dest";
@@ -321,7 +328,8 @@ TEST_F(FileOpsTest, AFileThatChangedSinceItWasListedIsNotTouched)
             c.change(p);
             const FileInfo now = infoOf(p);
             RecordingFileOps ops;
-            const RemoveResult r = action == 2 ? moveListedFile(p, listed, dest) : removeListedFile(p, listed, action == 1);
+            const RemoveResult r =
+                action == 2 ? moveListedFile(p, listed, dest) : removeListedFile(p, listed, action == 1);
             EXPECT_EQ(r.outcome, c.expected);
             if (c.expected != RemoveOutcome::Removed) {
                 EXPECT_TRUE(ops.calls.isEmpty()) << "nothing may act on a changed or vanished file";
@@ -348,7 +356,9 @@ TEST_F(FileOpsTest, FailuresComeBackAsValuesAndNeverFallBackToDeletion)
     };
     const QList<Case> cases = {
         {"trash refused", true, {OpStatus::Failed, QStringLiteral("Permission denied")}, RemoveOutcome::Denied},
-        {"no trash on the volume", true, {OpStatus::NotSupported, QStringLiteral("not supported")},
+        {"no trash on the volume",
+         true,
+         {OpStatus::NotSupported, QStringLiteral("not supported")},
          RemoveOutcome::NotSupported},
         {"gone meanwhile", true, {OpStatus::NotFound, QString()}, RemoveOutcome::Vanished},
         {"unlink refused", false, {OpStatus::Failed, QStringLiteral("Permission denied")}, RemoveOutcome::Denied},

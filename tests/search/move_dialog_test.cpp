@@ -57,7 +57,9 @@ private Q_SLOTS:
         std::unique_ptr<QTemporaryDir> shm;
         QByteArray dest = f->work() + "/keep";
         if (across) {
-            struct stat a{}, b{};
+            struct stat a
+            {
+            }, b{};
             if (::stat(f->work().constData(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
                 QSKIP("no second file system (/dev/shm) here");
             shm = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/bv-move-XXXXXX"));

@@ -58,7 +58,9 @@ inline bool exists(const QByteArray& path)
 
 inline FileInfo infoOf(const QByteArray& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     ::lstat(path.constData(), &st);
     return FileInfo::fromStat(st);
 }
@@ -122,8 +124,7 @@ inline void clickButton(QWidget* window, const char* name)
 class VerifyFixture
 {
 public:
-    VerifyFixture()
-        : m_work(QFile::decodeName(QFile::encodeName(g_xdgRoot) + "/home/work-XXXXXX"))
+    VerifyFixture() : m_work(QFile::decodeName(QFile::encodeName(g_xdgRoot) + "/home/work-XXXXXX"))
     {
         state.AppFolder = QFile::encodeName(m_app.path());
         form = std::make_unique<BrisvaneForm>(state);

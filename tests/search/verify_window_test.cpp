@@ -52,12 +52,11 @@ private Q_SLOTS:
         using D = VerificationWindow::Decision;
         QTest::newRow("ignore") << QByteArray("IgnoreButton") << true << QByteArray("ACTION: Ignore") << false
                                 << D::Ignored;
-        QTest::newRow("close box") << QByteArray("close") << true << QByteArray("ACTION: Ignore") << false
-                                   << D::Closed;
+        QTest::newRow("close box") << QByteArray("close") << true << QByteArray("ACTION: Ignore") << false << D::Closed;
         QTest::newRow("delete to trash") << QByteArray("DeleteButton") << true << QByteArray("ACTION: Recycle Bin")
                                          << true << D::Removed;
-        QTest::newRow("delete for good") << QByteArray("DeleteButton") << false << QByteArray("ACTION: Delete")
-                                         << true << D::Removed;
+        QTest::newRow("delete for good") << QByteArray("DeleteButton") << false << QByteArray("ACTION: Delete") << true
+                                         << D::Removed;
     }
 
     void decisions()
@@ -82,7 +81,8 @@ private Q_SLOTS:
         QCOMPARE(f->state.FilesRemoved, std::int64_t(removed ? 3 : 2));
         QVERIFY(f->boxes.shown.isEmpty());
         // The counters are reprinted on the search panel.
-        QCOMPARE(f->form->fileSearchFrame()->printedAt(2260, 4640), removed ? QStringLiteral(" 3 ") : QStringLiteral(" 2 "));
+        QCOMPARE(f->form->fileSearchFrame()->printedAt(2260, 4640),
+                 removed ? QStringLiteral(" 3 ") : QStringLiteral(" 2 "));
         if (removed && recycle) {
             QVERIFY(exists(trashFolder() + "/files/" + name));
             const QByteArray record = readBytes(trashFolder() + "/info/" + name + ".trashinfo");
@@ -220,7 +220,9 @@ private Q_SLOTS:
         std::unique_ptr<QTemporaryDir> shm;
         QByteArray path;
         if (failure == 2) {
-            struct statfs sf{};
+            struct statfs sf
+            {
+            };
             if (::statfs("/dev/shm", &sf) != 0 || sf.f_type != 0x01021994)
                 QSKIP("no tmpfs at /dev/shm here");
             shm = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/bv-verify-XXXXXX"));
