@@ -2,6 +2,7 @@
 // (HOME and XDG_DATA_HOME point into the build tree, set by ctest), moves within and across
 // file systems, exact access times, and the cases a fake has to make (CI runs as root).
 #include "platform/fileops.h"
+#include "platform/filetype.h"
 #include "search/removal.h"
 
 #include <gtest/gtest.h>
@@ -379,6 +380,36 @@ TEST_F(FileOpsTest, FailuresComeBackAsValuesAndNeverFallBackToDeletion)
         if (c.toTrash) {
             EXPECT_NE(Recycle(p), 0);
         }
+    }
+}
+
+// Type names and icons come from the name alone: reading the contents would stamp the access
+// time and make the file look used to the next "haven't been used" search.
+TEST_F(FileOpsTest, FileTypesNeverReadTheFile)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray contents;
+        const char* type; // "" = any type will do
+    };
+    const QList<Case> cases = {
+        {"notes.txt", QByteArray("\x89PNG\r\n\x1a\n", 8), "text/plain"},
+        {"picture.png", "plain words", "image/png"},
+        {"no-extension", "%PDF-1.4", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray p = file(c.name, c.contents);
+        // Access before modification: with relatime any read would move it.
+        setTimes(p, timespec{1000000000, 0}, timespec{1600000000, 0});
+        const FileTypeInfo t = fileTypeOf(p);
+        if (*c.type) {
+            EXPECT_EQ(t.contentType.toStdString(), c.type);
+        }
+        EXPECT_FALSE(t.description.isEmpty());
+        EXPECT_FALSE(t.iconNames.isEmpty());
+        EXPECT_EQ(infoOf(p).atime.tv_sec, 1000000000);
     }
 }
 
