@@ -138,18 +138,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
     return button;
 }
 
-// The file search's Cancel button, when the panel has it: asks, logs "ACTION: Abort Search"
-// and stops the search on Yes.
-template <typename Frame> void clickDoneButton(Frame* frame)
-{
-    if constexpr (requires(Frame * f) { f->DoneButton_Click(); }) {
-        if (frame)
-            frame->DoneButton_Click();
-    } else {
-        (void)frame;
-    }
-}
-
 } // namespace
 
 void stopForLogFailure(BrisvaneForm& form)
@@ -465,7 +453,9 @@ void VerificationWindow::AbortButton_Click()
     m_decision = Decision::Aborted;
     resetControls();
     done(int(Decision::Aborted));
-    clickDoneButton(m_form.fileSearchFrame());
+    // The search's own Cancel: it asks, logs "ACTION: Abort Search" and stops on Yes.
+    if (FileSearchFrame* frame = m_form.fileSearchFrame())
+        frame->DoneButton_Click();
     m_form.letMessagesBeProcessed();
 }
 
