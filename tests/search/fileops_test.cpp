@@ -144,6 +144,24 @@ TEST_F(FileOpsTest, TrashGoesToTheDesktopTrashWithItsRecord)
     }
 }
 
+// A listed link stands for itself: trashing or deleting it must never reach its target.
+TEST_F(FileOpsTest, ALinkIsRemovedAsItself)
+{
+    const QByteArray target = file("target.doc", "precious");
+    for (const bool toTrash : {true, false}) {
+        SCOPED_TRACE(toTrash ? "trash" : "delete");
+        const QByteArray name = toTrash ? "to-trash.lnk" : "to-delete.lnk";
+        const QByteArray link = dir + '/' + name;
+        ASSERT_EQ(::symlink(target.constData(), link.constData()), 0);
+        EXPECT_EQ(removeListedFile(link, infoOf(link), toTrash).outcome, RemoveOutcome::Removed);
+        EXPECT_FALSE(exists(link));
+        EXPECT_EQ(readBytes(target), "precious");
+        if (toTrash) {
+            EXPECT_TRUE(S_ISLNK(infoOf(envPath("XDG_DATA_HOME") + "/Trash/files/" + name).mode));
+        }
+    }
+}
+
 TEST_F(FileOpsTest, TrashOnAVolumeWithoutTrashIsRefusedAndTheFileStays)
 {
     const auto shm = otherFileSystemDir(dir);
