@@ -393,15 +393,20 @@ TEST(Walk, UnreadableFolderIsReportedAndTheWalkGoesOn)
     const test::ChildResult child = test::runInChild({.asNobody = true}, [&] {
         RecordingHooks h(t.root());
         const WalkResult r = walkTree(optionsFor(t.root()), h);
+        RecordingHooks fromLocked(t.root());
+        const WalkResult locked = walkTree(optionsFor(t.path("locked")), fromLocked);
         return h.events.join('\n') + "\nend " + QByteArray::number(int(r.end)) + " unreadable "
-               + QByteArray::number(r.unreadable);
+               + QByteArray::number(r.unreadable) + "\nlocked start " + QByteArray::number(int(locked.end)) + ' '
+               + QByteArray::number(fromLocked.events.size());
     });
     if (!child.ran)
         GTEST_SKIP() << "cannot run as an unprivileged user here";
     ASSERT_EQ(child.exitCode, 0);
     // The error comes when the walk tries to enter "locked", between "." and "ok".
     const Lines expected = {"started 3", "enter . 0", "error locked " + QByteArray::number(EACCES), "enter ok 1",
-                            "file ok/f1", "enter z 1", "file z/f3", "end 0 unreadable 1"};
+                            "file ok/f1", "enter z 1", "file z/f3", "end 0 unreadable 1",
+                            // An unreadable start folder ends the walk as an error before any hook.
+                            "locked start 2 0"};
     EXPECT_EQ(child.output.split('\n'), expected);
 }
 

@@ -168,9 +168,9 @@ void TreeFixture::add(const QByteArray& entry)
     } else {
         const qsizetype colon = entry.lastIndexOf(':');
         if (colon > 0) {
-            const QByteArray spec = entry.mid(colon + 1);
-            const bool sparse = spec.startsWith('~');
-            const QByteArray digits = sparse ? spec.mid(1) : spec;
+            const QByteArray sizeText = entry.mid(colon + 1);
+            const bool sparse = sizeText.startsWith('~');
+            const QByteArray digits = sparse ? sizeText.mid(1) : sizeText;
             if (allDigits(digits)) {
                 makeFile(entry.left(colon), digits.toLongLong(), sparse);
                 return;
