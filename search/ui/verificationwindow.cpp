@@ -284,7 +284,9 @@ void VerificationWindow::load(const VerifyItem& item)
     m_opened = false;
     // A long path keeps both ends (where it is and what it is called); the tip has it all.
     const QString shown = labelText(item.path);
-    m_fileName->setText(QFontMetrics(m_fileName->font()).elidedText(shown, Qt::ElideMiddle, m_fileName->width()));
+    // The label sticks out of the window by a pixel each side by design: fit the visible part.
+    const int room = qMin(m_fileName->width(), width()) - 6;
+    m_fileName->setText(QFontMetrics(m_fileName->font()).elidedText(shown, Qt::ElideMiddle, room));
     m_fileName->setToolTip(shown);
     m_lastUsedLabel->setText(shownCaption(item.lastUsedText));
     m_bytesLabel->setText(shownCaption(item.bytesText));
