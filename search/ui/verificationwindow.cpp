@@ -1,4 +1,4 @@
-// GLib-free on purpose: file types and opening go through platform/ (which includes GLib).
+// No GLib here: file types, opening and file operations all go through platform/.
 #include "search/ui/verificationwindow.h"
 
 #include "app/ui/brisvaneform.h"
@@ -386,18 +386,17 @@ void VerificationWindow::DeleteButton_Click()
     }
     case RemoveOutcome::Vanished:
     case RemoveOutcome::Denied:
-    case RemoveOutcome::NotSupported:
-        // A volume without a trash lands here too: the file is never deleted instead.
-        {
-            // The file stays where it is: if it was looked at, it must not look used from now on.
-            if (wasOpened && r.outcome != RemoveOutcome::Vanished)
-                fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
-            const bool logged =
-                writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
-            msgBox(QStringLiteral("Access was denied."), MsgExclamation);
-            finish(logged ? Decision::Denied : Decision::LogFailed);
-            return;
-        }
+    case RemoveOutcome::NotSupported: {
+        // A volume without a trash lands here too: the file is never deleted instead. It stays
+        // where it is, so if it was looked at it must not look used from now on.
+        if (wasOpened && r.outcome != RemoveOutcome::Vanished)
+            fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
+        const bool logged =
+            writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
+        msgBox(QStringLiteral("Access was denied."), MsgExclamation);
+        finish(logged ? Decision::Denied : Decision::LogFailed);
+        return;
+    }
     }
 }
 
