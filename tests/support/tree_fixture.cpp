@@ -278,8 +278,14 @@ QByteArray TreeFixture::makeChain(const QByteArray& relative, int depth, const Q
 void TreeFixture::makeWide(const QByteArray& relative, int count, const QByteArray& prefix)
 {
     makeFolder(relative);
-    for (int i = 0; i < count; ++i)
-        makeFile(relative + '/' + prefix + QByteArray::number(i).rightJustified(4, '0'));
+    const Parent at(*this, relative + "/x"); // the folder itself, opened once for all its files
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = prefix + QByteArray::number(i).rightJustified(4, '0');
+        const int fd = ::openat(at.fd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            fail("create", relative + '/' + name);
+        ::close(fd);
+    }
 }
 
 void TreeFixture::openToOthers()
