@@ -109,8 +109,8 @@ public:
     {
         const char* name; // NUL-terminated, valid until the next read()
         std::uint32_t size;
-        bool symlink;     // files only
-        dev_t dev;        // folders only, when examined: identity seen when listed
+        bool symlink; // files only
+        dev_t dev;    // folders only, when examined: identity seen when listed
         ino_t ino;
 
         QByteArrayView view() const { return {name, static_cast<qsizetype>(size)}; }

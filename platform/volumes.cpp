@@ -37,8 +37,7 @@ QByteArray decodeUdevName(QByteArrayView s)
     QByteArray out;
     out.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' && hexValue(s[i + 2]) >= 0
-            && hexValue(s[i + 3]) >= 0) {
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' && hexValue(s[i + 2]) >= 0 && hexValue(s[i + 3]) >= 0) {
             out.append(static_cast<char>(hexValue(s[i + 2]) * 16 + hexValue(s[i + 3])));
             i += 3;
         } else {
@@ -117,8 +116,8 @@ QByteArray decodeMountField(QByteArrayView field)
     QByteArray out;
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2])
-            && isOctal(field[i + 3])) {
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2]) &&
+            isOctal(field[i + 3])) {
             out.append(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
             i += 3;
         } else {
@@ -165,10 +164,9 @@ bool isPseudoFileSystem(QByteArrayView fsType)
 {
     // Kernel interfaces and device nodes: nothing on them is a user's file to clean up.
     static const QSet<QByteArray> pseudo = {
-        "proc",     "sysfs",       "cgroup",  "cgroup2",   "devpts",     "debugfs",  "tracefs",
-        "securityfs", "pstore",    "bpf",     "mqueue",    "configfs",   "fusectl",  "autofs",
-        "hugetlbfs", "binfmt_misc", "nsfs",   "efivarfs",  "rpc_pipefs", "devtmpfs", "selinuxfs",
-        "nfsd",     "rootfs",
+        "proc",   "sysfs",    "cgroup",     "cgroup2",  "devpts",    "debugfs", "tracefs",   "securityfs",
+        "pstore", "bpf",      "mqueue",     "configfs", "fusectl",   "autofs",  "hugetlbfs", "binfmt_misc",
+        "nsfs",   "efivarfs", "rpc_pipefs", "devtmpfs", "selinuxfs", "nfsd",    "rootfs",
     };
     return pseudo.contains(QByteArray(fsType.data(), fsType.size()));
 }

@@ -30,19 +30,19 @@ struct MountEntry
 {
     std::uint64_t mountId = 0;
     std::uint64_t parentId = 0;
-    dev_t dev = 0;           // major:minor
-    QByteArray root;         // the part of the file system mounted here ("/" for all of it)
+    dev_t dev = 0;   // major:minor
+    QByteArray root; // the part of the file system mounted here ("/" for all of it)
     QByteArray mountPoint;
-    QByteArray options;      // per-mount options (ro, nosuid, ...)
-    QByteArray fsType;       // "ext4", "tmpfs", "fuse.sshfs", ...
-    QByteArray source;       // "/dev/sda1", "server:/export", "tmpfs", ...
+    QByteArray options; // per-mount options (ro, nosuid, ...)
+    QByteArray fsType;  // "ext4", "tmpfs", "fuse.sshfs", ...
+    QByteArray source;  // "/dev/sda1", "server:/export", "tmpfs", ...
 };
 
 struct Volume
 {
-    QByteArray mountPoint;   // the drive's "root folder"
-    QByteArray device;       // the mount source as the system names it
-    QString label;           // file system label when udev knows one, else empty
+    QByteArray mountPoint; // the drive's "root folder"
+    QByteArray device;     // the mount source as the system names it
+    QString label;         // file system label when udev knows one, else empty
     QByteArray fsType;
     std::uint64_t mountId = 0;
     dev_t dev = 0;

@@ -43,14 +43,14 @@ struct Pending
 // One folder on the current path, from the start folder (index 0) to the one being walked.
 struct Frame
 {
-    int fd = -1;             // -1 while closed to stay within maxOpenFolders
+    int fd = -1; // -1 while closed to stay within maxOpenFolders
     dev_t dev = 0;
     ino_t ino = 0;
-    qsizetype pathLen = 0;   // its path is m_path.left(pathLen)
-    std::size_t entry = 0;   // its own record in m_pending (unused for the start folder)
+    qsizetype pathLen = 0;                              // its path is m_path.left(pathLen)
+    std::size_t entry = 0;                              // its own record in m_pending (unused for the start folder)
     std::size_t childBegin = 0, childEnd = 0, next = 0; // its sub-folders in m_pending
     std::size_t namesBegin = 0;
-    bool dead = false;       // vanished or replaced: its remaining sub-folders are skipped
+    bool dead = false; // vanished or replaced: its remaining sub-folders are skipped
 };
 
 bool isGoneError(int err)
@@ -408,8 +408,8 @@ WalkResult Walker::run()
             continue;
         }
         FolderId id;
-        if (identifyFolder(cfd, id) != 0 || !m_startId.sameVolume(id.dev, id.hasMountId, id.mountId)
-            || m_onPath.count({id.dev, id.ino}) || m_trash.isUserTrash(id.dev, id.ino)) {
+        if (identifyFolder(cfd, id) != 0 || !m_startId.sameVolume(id.dev, id.hasMountId, id.mountId) ||
+            m_onPath.count({id.dev, id.ino}) || m_trash.isUserTrash(id.dev, id.ino)) {
             // Another volume mounted since the walk began, a loop back to an ancestor, or the
             // user's trash under another name.
             ::close(cfd);

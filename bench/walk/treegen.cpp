@@ -32,16 +32,16 @@ struct Rng
     bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
 };
 
-const char* const words[] = {"report", "photo", "IMG", "notes", "backup", "draft", "Invoice", "setup", "cache",
-                             "thumb", "data", "config", "readme", "Budget", "song", "video", "log", "temp",
-                             "index", "main", "test", "build", "Screenshot", "letter", "scan", "project"};
-const char* const exts[] = {".txt", ".jpg", ".JPG", ".png", ".tmp", ".log", ".pdf", ".doc", ".cpp", ".h",
-                            ".mp3", ".bak", ".json", ".xml", ".html", ".o", "", ".cache", ".ini", ".dat"};
-const char* const dirWords[] = {"Documents", "src", "lib", "photos", "2019", "2020", "2021", "music", "old",
-                                "projects", "tmp", "cache", "build", "include", "assets", "misc", "Downloads"};
+const char* const words[] = {"report", "photo",      "IMG",    "notes", "backup", "draft",  "Invoice",
+                             "setup",  "cache",      "thumb",  "data",  "config", "readme", "Budget",
+                             "song",   "video",      "log",    "temp",  "index",  "main",   "test",
+                             "build",  "Screenshot", "letter", "scan",  "project"};
+const char* const exts[] = {".txt", ".jpg", ".JPG",  ".png", ".tmp",  ".log", ".pdf", ".doc",   ".cpp", ".h",
+                            ".mp3", ".bak", ".json", ".xml", ".html", ".o",   "",     ".cache", ".ini", ".dat"};
+const char* const dirWords[] = {"Documents", "src", "lib",   "photos", "2019",    "2020",   "2021", "music",    "old",
+                                "projects",  "tmp", "cache", "build",  "include", "assets", "misc", "Downloads"};
 
-template <typename T, std::size_t N>
-const char* pick(Rng& r, T (&arr)[N])
+template <typename T, std::size_t N> const char* pick(Rng& r, T (&arr)[N])
 {
     return arr[r.below(N)];
 }
@@ -76,7 +76,8 @@ int main(int argc, char** argv)
     for (long i = 1; i < folders; ++i) {
         long parent;
         if (rng.chance(60))
-            parent = static_cast<long>(paths.size()) - 1 - static_cast<long>(rng.below(std::min<std::size_t>(paths.size(), 8)));
+            parent = static_cast<long>(paths.size()) - 1 -
+                     static_cast<long>(rng.below(std::min<std::size_t>(paths.size(), 8)));
         else
             parent = static_cast<long>(rng.below(paths.size()));
         std::string name = pick(rng, dirWords);

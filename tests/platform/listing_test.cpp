@@ -32,8 +32,8 @@ Lines folderNames(const FolderListing& l)
 
 TEST(Listing, FilesAndFoldersByClassSortedWithoutSpecialEntries)
 {
-    TreeFixture t{"b.txt:10", "A.txt:3", ".h", "sub/", "Sub2/", ".hsub/", "dlink -> sub", "flink -> b.txt",
-                  "broken -> nowhere", ".Trash-0/", ".Trash/"};
+    TreeFixture t{"b.txt:10",       "A.txt:3",           ".h",        "sub/",   "Sub2/", ".hsub/", "dlink -> sub",
+                  "flink -> b.txt", "broken -> nowhere", ".Trash-0/", ".Trash/"};
     t.makeFifo("fifo");
     struct Case
     {
@@ -125,8 +125,8 @@ TEST(Listing, TrashNames)
     {
         const char* name;
         bool trash;
-    } cases[] = {{".Trash", true},     {".Trash-1000", true}, {".Trash-0", true}, {".Trash-", false},
-                 {".Trashy", false},   {".Trash-10a", false}, {"Trash", false},   {".trash", false}};
+    } cases[] = {{".Trash", true},   {".Trash-1000", true}, {".Trash-0", true}, {".Trash-", false},
+                 {".Trashy", false}, {".Trash-10a", false}, {"Trash", false},   {".trash", false}};
     for (const auto& c : cases)
         EXPECT_EQ(TrashFolders::isTrashName(c.name), c.trash) << c.name;
 }

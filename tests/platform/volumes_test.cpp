@@ -9,20 +9,19 @@
 namespace bv {
 namespace {
 
-const char sample[] =
-    "22 27 0:21 / /proc rw,nosuid,nodev,noexec,relatime shared:5 - proc proc rw\n"
-    "23 27 0:22 / /sys rw,nosuid,nodev,noexec,relatime shared:6 - sysfs sysfs rw\n"
-    "24 27 0:5 / /dev rw,nosuid - devtmpfs udev rw,size=8000k\n"
-    "27 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw,errors=remount-ro\n"
-    "30 23 0:26 / /sys/fs/cgroup rw shared:9 - cgroup2 cgroup2 rw\n"
-    "40 27 0:30 / /tmp rw,nosuid,nodev shared:20 - tmpfs tmpfs rw\n"
-    "41 27 8:17 / /media/me/USB\\040Stick rw,nosuid,nodev shared:300 - vfat /dev/sdb1 rw,uid=1000\n"
-    "42 27 8:2 /srv/data /mnt/bind\\134here ro,relatime shared:1 - ext4 /dev/sda2 rw\n"
-    "43 27 0:44 / /net/share rw,relatime shared:301 - nfs4 server:/export rw,vers=4.2\n"
-    "44 27 0:45 / /auto rw,relatime shared:302 - autofs systemd-1 rw,fd=48\n"
-    "45 40 0:46 / /tmp ro,relatime shared:303 - tmpfs over rw\n"
-    "garbage line\n"
-    "46 27 0:47 / /odd\\011tab rw - fuse.sshfs me@host:/ rw,user_id=1000\n";
+const char sample[] = "22 27 0:21 / /proc rw,nosuid,nodev,noexec,relatime shared:5 - proc proc rw\n"
+                      "23 27 0:22 / /sys rw,nosuid,nodev,noexec,relatime shared:6 - sysfs sysfs rw\n"
+                      "24 27 0:5 / /dev rw,nosuid - devtmpfs udev rw,size=8000k\n"
+                      "27 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw,errors=remount-ro\n"
+                      "30 23 0:26 / /sys/fs/cgroup rw shared:9 - cgroup2 cgroup2 rw\n"
+                      "40 27 0:30 / /tmp rw,nosuid,nodev shared:20 - tmpfs tmpfs rw\n"
+                      "41 27 8:17 / /media/me/USB\\040Stick rw,nosuid,nodev shared:300 - vfat /dev/sdb1 rw,uid=1000\n"
+                      "42 27 8:2 /srv/data /mnt/bind\\134here ro,relatime shared:1 - ext4 /dev/sda2 rw\n"
+                      "43 27 0:44 / /net/share rw,relatime shared:301 - nfs4 server:/export rw,vers=4.2\n"
+                      "44 27 0:45 / /auto rw,relatime shared:302 - autofs systemd-1 rw,fd=48\n"
+                      "45 40 0:46 / /tmp ro,relatime shared:303 - tmpfs over rw\n"
+                      "garbage line\n"
+                      "46 27 0:47 / /odd\\011tab rw - fuse.sshfs me@host:/ rw,user_id=1000\n";
 
 TEST(Volumes, ParsesEveryWellFormedLineAndDecodesEscapes)
 {
@@ -50,8 +49,8 @@ TEST(Volumes, DrivesAreVisibleMountsThatHoldFiles)
     for (const Volume& v : drives)
         points.append(v.mountPoint);
     // proc, sysfs, devtmpfs, cgroup2, autofs are not drives; /tmp is the tmpfs mounted over it.
-    EXPECT_EQ(points, (QList<QByteArray>{"/", "/media/me/USB Stick", "/mnt/bind\\here", "/net/share", "/tmp",
-                                         "/odd\ttab"}));
+    EXPECT_EQ(points,
+              (QList<QByteArray>{"/", "/media/me/USB Stick", "/mnt/bind\\here", "/net/share", "/tmp", "/odd\ttab"}));
     const Volume& tmp = drives[4];
     EXPECT_EQ(tmp.mountId, 45u);
     EXPECT_TRUE(tmp.readOnly);
@@ -69,11 +68,11 @@ TEST(Volumes, VolumeForAPathByMountIdOrDeepestMountPoint)
         QByteArray expected; // mount point, "" for none
     };
     const Case cases[] = {
-        {42, "/anything", "/mnt/bind\\here"},                 // the id decides, not the path
-        {22, "/proc/1", ""},                                  // a pseudo file system is no drive
-        {40, "/tmp/x", ""},                                   // mounted over: not visible
+        {42, "/anything", "/mnt/bind\\here"}, // the id decides, not the path
+        {22, "/proc/1", ""},                  // a pseudo file system is no drive
+        {40, "/tmp/x", ""},                   // mounted over: not visible
         {std::nullopt, "/media/me/USB Stick/a", "/media/me/USB Stick"},
-        {std::nullopt, "/media/me/USB Sticker", "/"},         // a prefix of a name is not a folder
+        {std::nullopt, "/media/me/USB Sticker", "/"}, // a prefix of a name is not a folder
         {std::nullopt, "/tmp", "/tmp"},
         {std::nullopt, "/home/me", "/"},
     };

@@ -31,9 +31,9 @@ TEST(Walk, PreOrderDepthFirstSortedWithEveryHook)
     RecordingHooks h(t.root());
     const WalkResult r = walkTree(optionsFor(t.root()), h);
     EXPECT_EQ(r.end, WalkEnd::Complete);
-    const Lines expected = {"started 2",      "enter . 0",     "file A.txt",     "file a.txt", "file c.TXT",
-                            "enter a 1",      "file a/file",   "enter a/X 2",    "file a/X/q.txt",
-                            "enter a/y 2",    "file a/y/z.txt", "enter b 1",     "file b/x.txt"};
+    const Lines expected = {"started 2",      "enter . 0",   "file A.txt",  "file a.txt",     "file c.TXT",
+                            "enter a 1",      "file a/file", "enter a/X 2", "file a/X/q.txt", "enter a/y 2",
+                            "file a/y/z.txt", "enter b 1",   "file b/x.txt"};
     EXPECT_EQ(h.events, expected);
     EXPECT_EQ(r.folders, 5);
     EXPECT_EQ(r.files, 7);
@@ -115,7 +115,9 @@ TEST(Walk, StopIsHonouredBetweenFilesAndBeforeFolders)
         {0, WalkEnd::Stopped, {"started 1"}},
         {2, WalkEnd::Stopped, {"started 1", "enter . 0", "file a1", "file a2"}},
         {3, WalkEnd::Stopped, {"started 1", "enter . 0", "file a1", "file a2", "file a3"}},
-        {4, WalkEnd::Complete, {"started 1", "enter . 0", "file a1", "file a2", "file a3", "enter sub 1", "file sub/b1"}},
+        {4,
+         WalkEnd::Complete,
+         {"started 1", "enter . 0", "file a1", "file a2", "file a3", "enter sub 1", "file sub/b1"}},
     };
     for (const Case& c : cases) {
         RecordingHooks h(t.root());
@@ -128,8 +130,8 @@ TEST(Walk, StopIsHonouredBetweenFilesAndBeforeFolders)
 TEST(Walk, LinksAreHandledAsThemselvesAndNeverEntered)
 {
     TreeFixture outside{"secret/s.txt", "s2.txt"};
-    TreeFixture t{"real/in.txt", "loop -> ..", "self -> .", "f.txt", "flink -> f.txt", "dlink -> real",
-                  "broken -> nowhere", "h1", "h2 => h1"};
+    TreeFixture t{"real/in.txt",   "loop -> ..",        "self -> .", "f.txt",   "flink -> f.txt",
+                  "dlink -> real", "broken -> nowhere", "h1",        "h2 => h1"};
     t.makeSymlink("out", outside.root());
     t.makeSymlink("outfile", outside.path("s2.txt"));
     t.makeFifo("pipe");
@@ -239,8 +241,8 @@ TEST(Walk, ABadStartEndsTheWalkWithAReason)
 
 TEST(Walk, TrashFoldersAreNeverEntered)
 {
-    TreeFixture t{"share/Trash/files/t.txt", "share/keep.txt", "vol/.Trash/x", "vol/.Trash-1000/y",
-                  "vol/.Trashy/z", "vol/keep/k"};
+    TreeFixture t{"share/Trash/files/t.txt", "share/keep.txt", "vol/.Trash/x",
+                  "vol/.Trash-1000/y",       "vol/.Trashy/z",  "vol/keep/k"};
     // Reached through a link, the user's trash is still known by what it is.
     t.makeSymlink("datalink", "share");
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
@@ -275,7 +277,8 @@ TEST(Walk, FoldersThatVanishOrAreReplacedMidWalkAreSkipped)
     };
     const Case cases[] = {
         {"untouched", nullptr, {"a/f", "b/g", "c/h"}},
-        {"sibling removed", [](TreeFixture& t) { std::filesystem::remove_all(t.path("b").constData()); },
+        {"sibling removed",
+         [](TreeFixture& t) { std::filesystem::remove_all(t.path("b").constData()); },
          {"a/f", "c/h"}},
         {"sibling turned into a file",
          [](TreeFixture& t) {
@@ -328,8 +331,10 @@ TEST(Walk, FewOpenFoldersGiveTheSameWalk)
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) {
             for (int k = 0; k < 2; ++k)
-                t.makeFile(QByteArray("t%1/u%2/v%3/w/file").replace("%1", QByteArray::number(i))
-                               .replace("%2", QByteArray::number(j)).replace("%3", QByteArray::number(k)));
+                t.makeFile(QByteArray("t%1/u%2/v%3/w/file")
+                               .replace("%1", QByteArray::number(i))
+                               .replace("%2", QByteArray::number(j))
+                               .replace("%3", QByteArray::number(k)));
             t.makeFile("t" + QByteArray::number(i) + "/u" + QByteArray::number(j) + "/f");
         }
     }
@@ -395,9 +400,9 @@ TEST(Walk, UnreadableFolderIsReportedAndTheWalkGoesOn)
         const WalkResult r = walkTree(optionsFor(t.root()), h);
         RecordingHooks fromLocked(t.root());
         const WalkResult locked = walkTree(optionsFor(t.path("locked")), fromLocked);
-        return h.events.join('\n') + "\nend " + QByteArray::number(int(r.end)) + " unreadable "
-               + QByteArray::number(r.unreadable) + "\nlocked start " + QByteArray::number(int(locked.end)) + ' '
-               + QByteArray::number(fromLocked.events.size());
+        return h.events.join('\n') + "\nend " + QByteArray::number(int(r.end)) + " unreadable " +
+               QByteArray::number(r.unreadable) + "\nlocked start " + QByteArray::number(int(locked.end)) + ' ' +
+               QByteArray::number(fromLocked.events.size());
     });
     if (!child.ran)
         GTEST_SKIP() << "cannot run as an unprivileged user here";
@@ -415,8 +420,8 @@ TEST(Walk, OtherVolumesAndBindMountsAreNotEntered)
     TreeFixture t{"tree/own.txt", "tree/bind/", "tree/tmp/", "src/under-bind.txt"};
     const test::ChildResult child = test::runInChild({.privateMounts = true}, [&] {
         const QByteArray bind = t.path("tree/bind"), tmp = t.path("tree/tmp");
-        if (::mount(t.path("src").constData(), bind.constData(), nullptr, MS_BIND, nullptr) != 0
-            || ::mount("none", tmp.constData(), "tmpfs", 0, nullptr) != 0)
+        if (::mount(t.path("src").constData(), bind.constData(), nullptr, MS_BIND, nullptr) != 0 ||
+            ::mount("none", tmp.constData(), "tmpfs", 0, nullptr) != 0)
             return QByteArray("no mounts");
         t.add({"tree/tmp/on-tmpfs.txt"});
         struct stat a, b;

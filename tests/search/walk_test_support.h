@@ -16,11 +16,11 @@ class RecordingHooks : public WalkHooks
 public:
     explicit RecordingHooks(QByteArray root) : m_root(std::move(root)) {}
 
-    QList<QByteArray> events;        // "started 2", "enter a 1", "file a/x.txt", "error b 13"
-    QList<FileInfo> infos;           // one per file event when statFiles
-    int stopAfterFiles = -1;         // stopRequested() turns true once this many files came
-    int stopAfterFolders = -1;       // ... or once this many folders were entered
-    bool takeFolders = false;        // handleFolder() answers true
+    QList<QByteArray> events;  // "started 2", "enter a 1", "file a/x.txt", "error b 13"
+    QList<FileInfo> infos;     // one per file event when statFiles
+    int stopAfterFiles = -1;   // stopRequested() turns true once this many files came
+    int stopAfterFolders = -1; // ... or once this many folders were entered
+    bool takeFolders = false;  // handleFolder() answers true
     std::function<void(const WalkFolder&)> onEnter;
     std::function<void(const WalkFile&)> onFile;
     int yields = 0;
@@ -30,7 +30,8 @@ public:
 
     bool stopRequested() override
     {
-        return (stopAfterFiles >= 0 && files >= stopAfterFiles) || (stopAfterFolders >= 0 && folders >= stopAfterFolders);
+        return (stopAfterFiles >= 0 && files >= stopAfterFiles) ||
+               (stopAfterFolders >= 0 && folders >= stopAfterFolders);
     }
     void yield() override { ++yields; }
     void started(int n) override { events.append("started " + QByteArray::number(n)); }

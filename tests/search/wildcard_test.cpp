@@ -45,7 +45,7 @@ TEST(Wildcard, DosRulesIgnoringCase)
         {"[ab]", "[AB]", true},
         {"ünï.txt", "ÜNÏ.TXT", true}, // Unicode case folding
         {"*.txt", "ÜNÏ.TXT", true},
-        {"?", "é", true},             // one character, two bytes
+        {"?", "é", true}, // one character, two bytes
         {"??", "é", false},
         {"caf?-latin1.txt", "caf\xe9-latin1.txt", true}, // a stray byte is one character
         {"*.txt", "x\nACTION: Delete.txt", true},
@@ -80,10 +80,10 @@ TEST(Wildcard, NameOrderIsCaseInsensitiveWithBytesBreakingTies)
         int sign;
     };
     const Case cases[] = {
-        {"a", "B", -1},    {"B", "a", 1},     {"A", "a", -1}, // tie: by bytes
-        {"a", "a", 0},     {"abc", "ABD", -1}, {"ab", "abc", -1},
-        {"Z", "_", 1},     // '_' sorts before letters once they are folded
-        {"é", "E", 1},     {"Éa", "éb", -1},   {"Éa", "éa", -1},
+        {"a", "B", -1},         {"B", "a", 1},      {"A", "a", -1}, // tie: by bytes
+        {"a", "a", 0},          {"abc", "ABD", -1}, {"ab", "abc", -1},
+        {"Z", "_", 1}, // '_' sorts before letters once they are folded
+        {"é", "E", 1},          {"Éa", "éb", -1},   {"Éa", "éa", -1},
         {"caf\xe9", "café", 1},
     };
     for (const Case& c : cases) {
@@ -99,8 +99,10 @@ TEST(Wildcard, NameOrderIsCaseInsensitiveWithBytesBreakingTies)
 TEST(Wildcard, NameOrderIsATotalOrderOverMixedNames)
 {
     QList<QByteArray> names = {"b", "A", "a", "B", "_x", "Z", "é", "É", "E", "f", "caf\xe9", "café", "Ä1", "a1", "~"};
-    std::sort(names.begin(), names.end(), [](const QByteArray& x, const QByteArray& y) { return compareNames(x, y) < 0; });
-    const QList<QByteArray> expected = {"_x", "A", "a", "a1", "B", "b", "café", "caf\xe9", "E", "f", "Z", "~", "Ä1", "É", "é"};
+    std::sort(names.begin(), names.end(),
+              [](const QByteArray& x, const QByteArray& y) { return compareNames(x, y) < 0; });
+    const QList<QByteArray> expected = {"_x", "A", "a", "a1", "B",  "b", "café", "caf\xe9",
+                                        "E",  "f", "Z", "~",  "Ä1", "É", "é"};
     EXPECT_EQ(names, expected);
 }
 

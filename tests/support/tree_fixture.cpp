@@ -62,8 +62,8 @@ bool enterPrivateMounts()
         if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
             return false;
         writeFileText("/proc/self/setgroups", "deny");
-        if (!writeFileText("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1")
-            || !writeFileText("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1"))
+        if (!writeFileText("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1") ||
+            !writeFileText("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1"))
             return false;
     }
     // Mounts made by the test must not leak out of the namespace.
@@ -312,8 +312,8 @@ ChildResult runInChild(const ChildSetup& setup, const std::function<QByteArray()
         if (setup.privateMounts && !enterPrivateMounts())
             ::_exit(notPossibleHere);
         if (setup.asNobody && ::geteuid() == 0) {
-            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
-                || ::setresuid(65534, 65534, 65534) != 0)
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+                ::setresuid(65534, 65534, 65534) != 0)
                 ::_exit(notPossibleHere);
         }
         if (setup.maxOpenFiles > 0) {

@@ -79,16 +79,16 @@ private:
 
 struct ChildSetup
 {
-    bool asNobody = false;         // setresgid/setresuid 65534 when running as root
-    int maxOpenFiles = 0;          // RLIMIT_NOFILE for the child, 0 = unchanged
-    bool privateMounts = false;    // unshare a mount namespace (a user namespace if not root)
+    bool asNobody = false;      // setresgid/setresuid 65534 when running as root
+    int maxOpenFiles = 0;       // RLIMIT_NOFILE for the child, 0 = unchanged
+    bool privateMounts = false; // unshare a mount namespace (a user namespace if not root)
 };
 
 struct ChildResult
 {
-    bool ran = false;      // false: the setup (user switch, namespace) was not possible here
+    bool ran = false; // false: the setup (user switch, namespace) was not possible here
     int exitCode = -1;
-    QByteArray output;     // what body returned
+    QByteArray output; // what body returned
 };
 
 // Forks, applies setup, runs body and hands its text back. A body that crashes shows up as
