@@ -57,6 +57,10 @@ SettingsForm::SettingsForm(Quillbar& bar, QWidget* parent)
 {
     setObjectName(QStringLiteral("SettingsForm"));
     setWindowTitle(kTitle);
+    // The labels were laid out for a narrow 8-point sans font; Arial's metrics come closest.
+    QFont small(QStringLiteral("Arial"));
+    small.setPointSizeF(8.25);
+    setFont(small);
     setFixedSize(twSize(kDialogWidth, kDialogHeight));
     move(twPoint(2340, 540));
     load();
@@ -87,7 +91,8 @@ void SettingsForm::load()
     Line1[0] = rule(this, QStringLiteral("Line1(0)"), 660, QColor(0x80, 0x80, 0x80));
     Line1[1] = rule(this, QStringLiteral("Line1(1)"), 690, Qt::white);
     Label1[2] = new QLabel(QStringLiteral("Click on the character you wish to assign the current button."), this);
-    Label1[2]->setGeometry(twRect(30, 750, 4425, 255));
+    // Wider than laid out: no sans font of today fits the sentence into 4425 twips.
+    Label1[2]->setGeometry(twRect(30, 750, kDialogWidth - 60, 255));
     for (int i = 0; i < 3; ++i)
         Label1[i]->setObjectName(QStringLiteral("Label1(%1)").arg(i));
 
