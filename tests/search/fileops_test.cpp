@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -54,6 +58,18 @@ QByteArray readBytes(const QByteArray& path)
     ::close(fd);
     return out;
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+struct LeakCheckOff
+{
+    LeakCheckOff() { __lsan_disable(); }
+    ~LeakCheckOff() { __lsan_enable(); }
+};
+#else
+struct LeakCheckOff
+{
+};
+#endif
 
 bool exists(const QByteArray& path)
 {
@@ -416,6 +432,12 @@ TEST_F(FileOpsTest, FileTypesNeverReadTheFile)
         {"picture.png", "plain words", "image/png"},
         {"no-extension", "%PDF-1.4", ""},
     };
+    {
+        // GIO loads the shared MIME database on the first guess and keeps it for the life of the
+        // process; the leak checker would take that for a leak. Every later guess is checked.
+        [[maybe_unused]] LeakCheckOff off;
+        (void)fileTypeOf("warm-up.txt");
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QByteArray p = file(c.name, c.contents);
