@@ -82,20 +82,30 @@ constexpr qsizetype kLongestViewerLine = 2000;
 
 QString breakLongLines(const QString& text)
 {
-    QString out;
-    out.reserve(text.size() + text.size() / kLongestViewerLine + 1);
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\n')) {
-            run = 0;
-        } else if (run >= kLongestViewerLine && !c.isLowSurrogate()) {
+    auto nextLineEnd = [&text](qsizetype from) {
+        const qsizetype nl = text.indexOf(QLatin1Char('\n'), from);
+        return nl < 0 ? text.size() : nl;
+    };
+    qsizetype start = 0;
+    while (start < text.size() && nextLineEnd(start) - start <= kLongestViewerLine)
+        start = nextLineEnd(start) + 1;
+    if (start >= text.size())
+        return text; // the usual case: nothing to break
+
+    QString out = text.left(start);
+    while (start < text.size()) {
+        const qsizetype end = nextLineEnd(start);
+        while (end - start > kLongestViewerLine) {
+            qsizetype cut = start + kLongestViewerLine;
+            if (text[cut].isLowSurrogate())
+                --cut; // keep a character outside the BMP whole
+            out += QStringView(text).mid(start, cut - start);
             out += QLatin1Char('\n');
-            run = 0;
+            start = cut;
         }
-        out += c;
-        if (c != QLatin1Char('\n'))
-            ++run;
+        const qsizetype next = qMin(end + 1, text.size()); // with its line end, if it has one
+        out += QStringView(text).mid(start, next - start);
+        start = next;
     }
     return out;
 }
@@ -262,18 +272,18 @@ LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetyp
     // The view's cost grows with its number of lines as much as with its size: a file of
     // nothing but line ends is refused, or cut, like an oversized one.
     qsizetype lines = 0;
-    for (qsizetype i = 0; i < out.text.size(); ++i) {
-        if (out.text[i] != QLatin1Char('\n'))
+    for (qsizetype nl = out.text.indexOf(QLatin1Char('\n')); nl >= 0; nl = out.text.indexOf(QLatin1Char('\n'), nl + 1)) {
+        if (++lines < limitLines)
             continue;
-        if (++lines == limitLines && i + 1 < out.text.size()) {
+        if (nl + 1 < out.text.size()) {
             if (mode == LogLimit::Refuse) {
                 out.text.clear();
                 out.status = LogContents::TooLarge;
                 return out;
             }
-            out.text.truncate(i + 1);
-            break;
+            out.text.truncate(nl + 1);
         }
+        break;
     }
     out.status = readError ? LogContents::Unreadable : LogContents::Loaded;
     return out;
