@@ -59,7 +59,8 @@ int main(int argc, char** argv)
     const QString path = bv::quill::settingsFilePath();
     bv::quill::Quillbar bar(service, bv::quill::loadSettings(path, defaults), path);
 
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &bar, [&bar](QSessionManager&) { bar.writeSettings(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &bar,
+                     [&bar](QSessionManager&) { bar.writeSettings(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &bar, [&bar] { bar.writeSettings(); });
 
     bar.show();

@@ -141,13 +141,13 @@ QuillSettings parseSettings(const QByteArray& bytes, const QuillSettings& defaul
         return QStringView(lines.at(n - 1));
     };
 
-    if (auto l = line(3); l && position(*l))
-        s.top = *position(*l);
-    if (auto l = line(4); l && position(*l))
-        s.left = *position(*l);
-    if (auto l = line(5))
+    if (const auto l = line(3); const auto top = l ? position(*l) : std::nullopt)
+        s.top = *top;
+    if (const auto l = line(4); const auto left = l ? position(*l) : std::nullopt)
+        s.left = *left;
+    if (const auto l = line(5))
         s.hostCaption = delimitedValue(*l);
-    if (auto l = line(6); l && !delimitedValue(*l).isEmpty())
+    if (const auto l = line(6); l && !delimitedValue(*l).isEmpty())
         s.buttonFont = delimitedValue(*l);
     for (int i = 0; i < kButtonCount; ++i) {
         const auto l = line(7 + i);
@@ -158,8 +158,8 @@ QuillSettings parseSettings(const QByteArray& bytes, const QuillSettings& defaul
             && isAssignableCode(int(*code));
         s.codes[i] = valid ? int(*code) : 0;
     }
-    if (auto l = line(19); l && number(*l))
-        s.alwaysOnTop = *number(*l) == 1;
+    if (const auto l = line(19); const auto flag = l ? number(*l) : std::nullopt)
+        s.alwaysOnTop = *flag == 1;
     return s;
 }
 

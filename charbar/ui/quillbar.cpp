@@ -94,7 +94,7 @@ Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const 
         button->setMouseTracking(true);
         button->installEventFilter(this);
         TheButtons[i] = button;
-        setButtonCode(i, settings.codes[i]);
+        showCode(i, settings.codes[i]);
     }
     setButtonFont(settings.buttonFont);
     prepareCharacters();
@@ -128,11 +128,16 @@ QString Quillbar::buttonCaption(int index) const
 
 void Quillbar::setButtonCode(int index, int code)
 {
+    showCode(index, code);
+    prepareCharacters();
+}
+
+void Quillbar::showCode(int index, int code)
+{
     m_codes.at(index) = isAssignableCode(code) ? code : 0;
     QString text = buttonCaption(index);
     text.replace(u'&', QStringLiteral("&&")); // a caption is the character, not a shortcut
     TheButtons.at(index)->setText(text);
-    prepareCharacters();
 }
 
 void Quillbar::setButtonFont(const QString& family)

@@ -90,6 +90,7 @@ private:
     void leftPress(int index);
     void rightPress(int index, QPoint pos);
     void enableTimer();
+    void showCode(int index, int code);
     void prepareCharacters();
 
     WindowService& m_service;

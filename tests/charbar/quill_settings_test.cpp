@@ -40,8 +40,8 @@ QByteArray fileOf(const QStringList& lines)
 
 QStringList fullFile()
 {
-    QStringList lines{"Quillbar Settings", "(Be careful when changing these settings.)", " 3000 ", " 1200 ", "Untitled - Editor",
-                      "Liberation Serif"};
+    QStringList lines{"Quillbar Settings", "(Be careful when changing these settings.)", " 3000 ", " 1200 ",
+                      "Untitled - Editor", "Liberation Serif"};
     for (int i = 0; i < 12; ++i)
         lines << QString::number(i < 6 ? 65 + i : 0);
     lines << "1";

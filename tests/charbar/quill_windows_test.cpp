@@ -142,12 +142,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("focusFails");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("style");
-        QTest::newRow("empty button") << 8 << kHost << false << "You must first assign this button a character." << 48;
-        QTest::newRow("no caption") << 0 << "" << false << "A titlebar caption was not entered or is invalid." << 16;
-        QTest::newRow("no such window") << 0 << "Nothing" << false << "A titlebar caption was not entered or is invalid."
-                                        << 16;
-        QTest::newRow("focus refused") << 0 << kHost << true << "A titlebar caption was not entered or is invalid."
-                                       << 16;
+        const QString unassigned = "You must first assign this button a character.";
+        const QString invalid = "A titlebar caption was not entered or is invalid.";
+        QTest::newRow("empty button") << 8 << kHost << false << unassigned << 48;
+        QTest::newRow("no caption") << 0 << "" << false << invalid << 16;
+        QTest::newRow("no such window") << 0 << "Nothing" << false << invalid << 16;
+        QTest::newRow("focus refused") << 0 << kHost << true << invalid << 16;
     }
 
     void failingPressesExplainAndOpenTheDialog()

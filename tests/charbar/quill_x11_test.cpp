@@ -126,8 +126,8 @@ public:
         return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
     }
 
-    // The first window under `from` that the predicate accepts (and that is on screen).
-    Window find(const std::function<bool(Window)>& accept, Window from = 0, bool mustBeViewable = true) const
+    // The first window under `from` that the predicate accepts and that is on screen.
+    Window find(const std::function<bool(Window)>& accept, Window from = 0) const
     {
         if (!from)
             from = DefaultRootWindow(dpy);
@@ -137,10 +137,10 @@ public:
             return 0;
         Window found = 0;
         for (unsigned int i = 0; i < n && !found; ++i) {
-            if (accept(children[i]) && (!mustBeViewable || viewable(children[i])))
+            if (accept(children[i]) && viewable(children[i]))
                 found = children[i];
             else
-                found = find(accept, children[i], mustBeViewable);
+                found = find(accept, children[i]);
         }
         if (children)
             XFree(children);
@@ -236,27 +236,6 @@ public:
     }
 };
 
-std::string describe(Window w)
-{
-    Screen s;
-    std::string out = "window " + std::to_string(w);
-    for (int depth = 0; w && depth < 10; ++depth) {
-        XWindowAttributes a{};
-        XGetWindowAttributes(s.dpy, w, &a);
-        out += " map_state " + std::to_string(a.map_state) + " at " + std::to_string(a.x) + "," + std::to_string(a.y)
-            + " " + std::to_string(a.width) + "x" + std::to_string(a.height) + "\n";
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned int n = 0;
-        if (!XQueryTree(s.dpy, w, &root, &parent, &children, &n))
-            break;
-        if (children)
-            XFree(children);
-        w = parent == root ? 0 : parent;
-        out += " parent " + std::to_string(w);
-    }
-    return out;
-}
-
 class QuillbarOnX11 : public ::testing::Test
 {
 protected:
@@ -307,16 +286,17 @@ protected:
     {
         host = spawn({TYPING_HOST_EXE, kHostTitle, out().toStdString(), std::to_string(busyMs)}, {});
         ASSERT_NE(host, 0);
-        ASSERT_TRUE(waitFor([&] { return (hostWindow = screen.find([&](Window w) { return screen.title(w) == kHostTitle; })) != 0; }, 15000))
-            << "the host window did not appear:\n" << describe(screen.find([&](Window w) { return screen.title(w) == kHostTitle; }, 0, false));
+        const auto isHost = [&](Window w) { return screen.title(w) == kHostTitle; };
+        ASSERT_TRUE(waitFor([&] { return (hostWindow = screen.find(isHost)) != 0; }, 15000))
+            << "the host window did not appear";
     }
 
     void startBar()
     {
         bar = spawn({QUILLBAR_EXE}, {"XDG_CONFIG_HOME=" + (dir.path() + "/config").toStdString()});
         ASSERT_NE(bar, 0);
-        ASSERT_TRUE(waitFor([&] { return (barWindow = screen.find([&](Window w) { return screen.instanceName(w) == "quillbar"; })) != 0; }, 15000))
-            << "the bar did not appear";
+        const auto isBar = [&](Window w) { return screen.instanceName(w) == "quillbar"; };
+        ASSERT_TRUE(waitFor([&] { return (barWindow = screen.find(isBar)) != 0; }, 15000)) << "the bar did not appear";
         std::this_thread::sleep_for(std::chrono::milliseconds(500)); // let it settle where the manager put it
     }
 
@@ -388,7 +368,8 @@ TEST_F(QuillbarOnX11, AMissingHostTypesNothing)
     const auto [x, y] = buttonCentre(0);
     screen.click(x, y);
     // The critical box comes up: a new window titled Quillbar.
-    EXPECT_TRUE(waitFor([&] { return screen.find([&](Window w) { return screen.title(w) == "Quillbar"; }) != 0; }, 5000));
+    const auto isBox = [&](Window w) { return screen.title(w) == "Quillbar"; };
+    EXPECT_TRUE(waitFor([&] { return screen.find(isBox) != 0; }, 5000));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(fileText(out()), "");
     kill(bar, SIGTERM); // ends through the event loop: keycodes given back
