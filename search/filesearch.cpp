@@ -220,26 +220,40 @@ ValidationResult validateEntries(const FileSearchEntries& e, const QLocale& loca
     return r;
 }
 
+namespace {
+
+// Calendar day of a file time as stored (UTC), as a day number: this runs for every file of a
+// tree, so no date object is built for files that do not match.
+std::int64_t utcDayNumber(const timespec& t)
+{
+    constexpr std::int64_t secondsPerDay = 86400;
+    const std::int64_t s = t.tv_sec;
+    return s >= 0 ? s / secondsPerDay : -((-s + secondsPerDay - 1) / secondsPerDay);
+}
+
+const std::int64_t kEpochJulianDay = QDate(1970, 1, 1).toJulianDay();
+
+} // namespace
+
 FileCheck checkFile(const FileSearchCriteria& c, const QByteArray& name, const FileInfo& info)
 {
     FileCheck out;
     if (!c.bytesText.isEmpty() && info.size < c.minSize)
         return out;
     out.sizeOk = true;
-    const QDate lastUse = fileDay(info.atime);
-    const QDate modified = fileDay(info.mtime);
-    out.lastUseText = shortDateText(lastUse, c.locale);
-    out.modifiedText = shortDateText(modified, c.locale);
-    if (c.criterion == Criterion::ModifiedOrCreated) {
-        out.days = modified.daysTo(c.limit);
-        out.referenceDate = out.modifiedText;
-    } else {
-        out.days = c.limit.daysTo(lastUse);
-        out.referenceDate = out.lastUseText;
-    }
+    const std::int64_t limit = c.limit.toJulianDay() - kEpochJulianDay;
+    if (c.criterion == Criterion::ModifiedOrCreated)
+        out.days = limit - utcDayNumber(info.mtime);
+    else
+        out.days = utcDayNumber(info.atime) - limit;
+    out.matched = criterionMatches(c.criterion, out.days);
+    if (!out.matched)
+        return out;
+    out.lastUseText = shortDateText(fileDay(info.atime), c.locale);
+    out.modifiedText = shortDateText(fileDay(info.mtime), c.locale);
+    out.referenceDate = c.criterion == Criterion::ModifiedOrCreated ? out.modifiedText : out.lastUseText;
     out.attributes = attributeValue(name, info);
     out.attributeText = attributeText(out.attributes);
-    out.matched = criterionMatches(c.criterion, out.days);
     return out;
 }
 

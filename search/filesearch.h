@@ -122,6 +122,7 @@ struct FileCheck
     bool sizeOk = false;  // false: the file is below the threshold and was not tested further
     bool matched = false;
     std::int64_t days = 0;
+    // The texts below are filled only for a matched file.
     int attributes = 0;
     QString attributeText;
     QString lastUseText;      // last access day, short date

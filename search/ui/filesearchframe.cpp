@@ -20,7 +20,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QThread>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -32,6 +32,8 @@ namespace {
 constexpr int kRemovedX = 2260, kRemovedY = 4640;
 constexpr int kCheckedX = 2260, kCheckedY = 4290;
 constexpr int kBytesX = 5320, kBytesY = 4285;
+constexpr int kMatchedX = 4390, kMatchedY = 3940;
+constexpr int kCounterPaintMs = 33;
 
 const QString kNotEnoughMemory = QStringLiteral(
     "You do not have enough available memory to use this function. If other windows are currently open, close them "
@@ -71,7 +73,9 @@ public:
                               QByteArray(::strerror(errnoValue)) + ")",
                           QByteArray()});
     }
-    PrintSurface* counterPanel() override { return &m_frame; }
+    // FilesMatched is printed by CheckFile, at most ~30 times a second: printing it for every
+    // file of a tree made the panel's repaints cost many times the walk itself.
+    PrintSurface* counterPanel() override { return nullptr; }
 
 private:
     FileSearchFrame& m_frame;
@@ -214,6 +218,7 @@ void FileSearchFrame::buildControls()
     connect(ViewLogButton, &QPushButton::clicked, this, &FileSearchFrame::ViewLogButton_Click);
     connect(DoneButton, &QPushButton::clicked, this, &FileSearchFrame::DoneButton_Click);
     DoneButton->installEventFilter(this);
+    DoneButton->setMouseTracking(true);
 
     QWidget* order[] = {SearchPattern[0], SearchPattern[1], InstructionList, DateText,    BytesText,
                         Drive1,           Dir1,             RecycleCheck,    VerifyCheck, IgnoreCheck,
@@ -413,8 +418,11 @@ void FileSearchFrame::finishRun(const WalkResult& result)
     m_form.letMessagesBeProcessed();
     setScreenPointer(1);
     m_form.ShowStatus(QStringLiteral("Done."));
-    QThread::msleep(300);
-    m_form.clearFlood();
+    // The full bar and "Done." stay up for 300 ms; the window is not frozen meanwhile.
+    QTimer::singleShot(300, this, [this] {
+        if (m_form.state().SearchState != SearchRunning)
+            m_form.clearFlood();
+    });
     DoneButton->setText(QStringLiteral("&Done"));
     QList<QByteArray> summary;
     for (const QString& line : summaryLines({s.FilesMatched, s.FilesChecked, s.FilesRemoved, s.BytesReclaimed}))
@@ -480,6 +488,11 @@ VerificationWindow* FileSearchFrame::verificationWindow()
 void FileSearchFrame::CheckFile(const WalkFile& file)
 {
     AppState& s = m_form.state();
+    if (!m_matchedClock.isValid() || m_matchedClock.elapsed() >= kCounterPaintMs) {
+        // The count of the files before this one; the closing steps print the final figure.
+        printCounter(kMatchedX, kMatchedY, s.FilesMatched);
+        m_matchedClock.start();
+    }
     if (s.StopRequested)
         return;
     // The walk's own lstat of the file; one that vanished since the listing has none and is

@@ -19,6 +19,7 @@
 #include "search/filesearch.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 
 class QCheckBox;
 class QComboBox;
@@ -91,6 +92,7 @@ private:
     VerificationWindow* m_verificationWindow = nullptr;
     QByteArray m_lastDrive;
     bool m_toldLogFailure = false;
+    QElapsedTimer m_matchedClock;
 
     // Controls, named as the panel has always named them.
     QLabel* SearchLabel[10] = {};
