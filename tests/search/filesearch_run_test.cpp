@@ -93,19 +93,28 @@ void oldAndNew(TreeFixture& tree)
 class FileSearchRunTest : public QObject
 {
     Q_OBJECT
+    QString m_manualHome;
+
 private Q_SLOTS:
     void initTestCase()
     {
         // ctest names the folders; run by hand, the test makes its own, so it never reaches the
         // real trash. Either way before GLib reads them (once per process).
         if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) {
-            const QString base = QDir::currentPath() + QStringLiteral("/home-filesearch-manual");
+            const QString base = QDir::tempPath() + QStringLiteral("/bv-filesearch-run-%1").arg(::getpid());
+            m_manualHome = base;
             qputenv("HOME", QFile::encodeName(base));
             qputenv("XDG_DATA_HOME", QFile::encodeName(base + QStringLiteral("/.local/share")));
             qputenv("TMPDIR", QFile::encodeName(base + QStringLiteral("/tmp")));
         }
         for (const char* var : {"TMPDIR", "XDG_DATA_HOME"})
             QDir().mkpath(qEnvironmentVariable(var));
+    }
+
+    void cleanupTestCase()
+    {
+        if (!m_manualHome.isEmpty())
+            QDir(m_manualHome).removeRecursively();
     }
 
     void completeUnattendedDeleteWritesTheExpectedLog()
@@ -390,6 +399,27 @@ private Q_SLOTS:
         QVERIFY(!h.button("DoneButton")->isEnabled());
         QVERIFY(!h.state.Log.isOpen());
         QVERIFY(exists(tree.path("a.tmp")));
+    }
+
+    void walkThatCannotRunIsNeverReportedAsComplete()
+    {
+        // A trash folder is never searched: the walk ends with an error at once.
+        TreeFixture tree{".Trash/old/a.tmp:10"};
+        tree.setTimes(".Trash/old/a.tmp", utc(2026, 1, 1), utc(2026, 1, 1));
+        PanelHarness h;
+        ScriptedMessages boxes;
+        h.fill(PanelEntries{}, tree.path(".Trash/old"));
+        h.panel->BeginButton_Click();
+
+        QVERIFY(exists(tree.path(".Trash/old/a.tmp")));
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].text.startsWith(QStringLiteral("The search could not be completed: ")));
+        QVERIFY(boxes.shown[0].text.endsWith(QStringLiteral("The files after that point were not checked.")));
+        const QList<QByteArray> lines = h.logLines(tree.root());
+        const qsizetype at = lines.indexOf("Files matching the specified file type(s):  0");
+        QVERIFY(at > 2);
+        QVERIFY(lines.at(at - 2).startsWith("The search ended early: "));
+        QCOMPARE(h.button("DoneButton")->text(), QStringLiteral("&Done"));
     }
 
     void verificationWindowGetsEachMatchedFile()
