@@ -28,6 +28,9 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cstring>
+
 namespace bv {
 
 namespace {
@@ -36,7 +39,6 @@ constexpr int kClientWidth = 6690;
 constexpr int kClientHeight = 6060;
 constexpr int kStatusX = 40;
 constexpr int kStatusY = 5830;
-constexpr int kStatusPaintMs = 33;  // about 30 repaints a second
 constexpr int kYieldEveryMs = 8;    // clicks and Cancel answered well within 50 ms
 
 const QColor kGrey(0xC0, 0xC0, 0xC0);
@@ -389,22 +391,38 @@ void BrisvaneForm::RefreshOption_Click()
 
 QString BrisvaneForm::fitStatus(const QString& text) const
 {
+    // Padded with pairs of blanks until wider than 4899 twips, or cut until narrower than 4801
+    // and ended with "...". Measuring is the costly part, so both loops start from an estimate
+    // and then only correct it by a step or two.
     const QFontMetrics fm(m_client->font());
     auto widthTwips = [&fm](const QString& t) { return fm.horizontalAdvance(t) * kTwipsPerPixel; };
     QString out = text;
-    if (widthTwips(out) < 4800) {
+    const int width = widthTwips(out);
+    if (width < 4800) {
+        const int pair = std::max(1, widthTwips(QStringLiteral("  ")));
+        const int pairs = std::max(0, (4899 - width) / pair - 1);
+        out += QString(2 * pairs, QLatin1Char(' '));
         while (widthTwips(out) <= 4899)
             out += QStringLiteral("  ");
         return out;
     }
-    while (!out.isEmpty() && widthTwips(out) >= 4801)
-        out.chop(1);
+    // Largest prefix narrower than 4801 twips, by bisection over the prefix length.
+    qsizetype lo = 0, hi = out.size();
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi + 1) / 2;
+        if (widthTwips(out.left(mid)) < 4801)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    out.truncate(lo);
     return out + QStringLiteral("...");
 }
 
 void BrisvaneForm::ShowStatus(const QString& text)
 {
     m_pendingStatus = text;
+    m_pendingIsPath = false;
     m_statusDirty = true;
     // Outside a walk every line is shown at once; during a walk at most ~30 times a second.
     if (m_state.SearchState != SearchRunning || m_statusClock.elapsed() >= kStatusPaintMs)
@@ -417,7 +435,22 @@ void BrisvaneForm::flushStatus()
         return;
     m_statusDirty = false;
     m_statusClock.restart();
+    if (m_pendingIsPath)
+        m_pendingStatus = displayPath(m_pendingPath);
+    m_pendingIsPath = false;
     m_client->printAt(kStatusX, kStatusY, fitStatus(m_pendingStatus));
+}
+
+void BrisvaneForm::showStatusPath(const QByteArray& path)
+{
+    // Copy into our own buffer: sharing the walk's buffer would make the walk copy it on its
+    // next change, an allocation per file.
+    m_pendingPath.resize(path.size());
+    std::memcpy(m_pendingPath.data(), path.constData(), size_t(path.size()));
+    m_pendingIsPath = true;
+    m_statusDirty = true;
+    if (m_state.SearchState != SearchRunning || statusDue())
+        flushStatus();
 }
 
 void BrisvaneForm::printStatusRaw(const QString& text)
@@ -473,7 +506,10 @@ namespace {
 class DriveHooks : public WalkHooks
 {
 public:
-    DriveHooks(BrisvaneForm& form, FeatureHooks& feature) : m_form(form), m_feature(feature) {}
+    DriveHooks(BrisvaneForm& form, FeatureHooks& feature) : m_form(form), m_feature(feature)
+    {
+        m_counterClock.start();
+    }
 
     bool stopRequested() override { return m_form.state().StopRequested; }
     void yield() override { m_form.yieldToEvents(); }
@@ -497,21 +533,29 @@ public:
                 m_form.appendFlood(1);
             }
         }
-        m_form.ShowStatus(displayPath(folder.path));
+        m_form.showStatusPath(folder.path);
     }
 
     bool handleFolder(const WalkFolder& folder) override { return m_feature.handleFolder(folder); }
 
     void file(const WalkFile& file) override
     {
-        m_form.ShowStatus(displayPath(file.path));
+        m_form.showStatusPath(file.path);
         m_form.yieldToEvents();
         m_feature.file(file);
-        AppState& s = m_form.state();
-        ++s.FilesMatched;
-        if (PrintSurface* panel = m_feature.counterPanel())
-            panel->printAt(4390, 3940, numText(s.FilesMatched) + QLatin1Char(' '));
+        ++m_form.state().FilesMatched;
+        // The counter is repainted at the status line's rate; the last value is always printed.
+        if (m_counterClock.elapsed() >= 33) {
+            m_counterClock.restart();
+            printCounter();
+        }
         m_form.yieldToEvents();
+    }
+
+    void printCounter()
+    {
+        if (PrintSurface* panel = m_feature.counterPanel())
+            panel->printAt(4390, 3940, numText(m_form.state().FilesMatched) + QLatin1Char(' '));
     }
 
     void folderError(const QByteArray& path, int errnoValue) override { m_feature.folderError(path, errnoValue); }
@@ -519,6 +563,7 @@ public:
 private:
     BrisvaneForm& m_form;
     FeatureHooks& m_feature;
+    QElapsedTimer m_counterClock;
 };
 
 } // namespace
@@ -532,6 +577,7 @@ WalkResult BrisvaneForm::SearchDrive(const WalkOptions& options, FeatureHooks& h
     WalkResult result = walkTree(options, drive);
     m_state.SearchState = SearchEnded;
     flushStatus();
+    drive.printCounter();
     return result;
 }
 

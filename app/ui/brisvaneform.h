@@ -76,6 +76,12 @@ public:
     QString statusText() const;
     // The fitted text ShowStatus prints, for the given text (pure, for tests).
     QString fitStatus(const QString& text) const;
+    // The walk's form of ShowStatus: keeps a copy of the path's bytes and turns it into text
+    // only when the line is actually painted, so a fast walk does not pay for every path.
+    void showStatusPath(const QByteArray& path);
+    // True when the status line is due to be painted again.
+    bool statusDue() const { return m_statusClock.elapsed() >= kStatusPaintMs; }
+    void flushStatus();
 
     // Progress strip.
     void appendFlood(int blocks);
@@ -138,7 +144,8 @@ private:
     void showPlaceholder(const QString& feature);
     void Form_QueryUnload(QCloseEvent* event);
     void Form_Unload();
-    void flushStatus();
+
+    static constexpr int kStatusPaintMs = 33; // about 30 repaints a second
 
     AppState& m_state;
     PrintSurface* m_client = nullptr; // the window's own printing surface (status line)
@@ -159,6 +166,8 @@ private:
     int m_iconBarState = 0;
 
     QString m_pendingStatus;
+    QByteArray m_pendingPath;
+    bool m_pendingIsPath = false;
     bool m_statusDirty = false;
     QElapsedTimer m_statusClock;
     QElapsedTimer m_yieldClock;

@@ -68,6 +68,8 @@ int main(int argc, char** argv)
     WalkOptions options;
     options.start = tree;
     options.statFiles = true;
+    options.files = FileClass::All; // every file and folder, as find sees them
+    options.dirs = DirClass::All;
 
     double bestFind = 1e9, bestEngine = 1e9, bestWindow = 1e9;
     std::int64_t files = 0;
