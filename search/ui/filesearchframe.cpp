@@ -32,8 +32,6 @@ namespace {
 constexpr int kRemovedX = 2260, kRemovedY = 4640;
 constexpr int kCheckedX = 2260, kCheckedY = 4290;
 constexpr int kBytesX = 5320, kBytesY = 4285;
-constexpr int kMatchedX = 4390, kMatchedY = 3940;
-constexpr int kCounterPaintMs = 33;
 
 const QString kNotEnoughMemory = QStringLiteral(
     "You do not have enough available memory to use this function. If other windows are currently open, close them "
@@ -73,9 +71,7 @@ public:
                               QByteArray(::strerror(errnoValue)) + ")",
                           QByteArray()});
     }
-    // FilesMatched is printed by CheckFile, at most ~30 times a second: printing it for every
-    // file of a tree made the panel's repaints cost many times the walk itself.
-    PrintSurface* counterPanel() override { return nullptr; }
+    PrintSurface* counterPanel() override { return &m_frame; }
 
 private:
     FileSearchFrame& m_frame;
@@ -488,11 +484,6 @@ VerificationWindow* FileSearchFrame::verificationWindow()
 void FileSearchFrame::CheckFile(const WalkFile& file)
 {
     AppState& s = m_form.state();
-    if (!m_matchedClock.isValid() || m_matchedClock.elapsed() >= kCounterPaintMs) {
-        // The count of the files before this one; the closing steps print the final figure.
-        printCounter(kMatchedX, kMatchedY, s.FilesMatched);
-        m_matchedClock.start();
-    }
     if (s.StopRequested)
         return;
     // The walk's own lstat of the file; one that vanished since the listing has none and is

@@ -19,7 +19,6 @@
 #include "search/filesearch.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 
 class QCheckBox;
 class QComboBox;
@@ -92,7 +91,6 @@ private:
     VerificationWindow* m_verificationWindow = nullptr;
     QByteArray m_lastDrive;
     bool m_toldLogFailure = false;
-    QElapsedTimer m_matchedClock;
 
     // Controls, named as the panel has always named them.
     QLabel* SearchLabel[10] = {};
