@@ -4,25 +4,13 @@
 
 namespace bv {
 
-OpenOutcome openWithDefaultApp(const QByteArray& path)
+namespace {
+
+// Starts app with the file; takes ownership of both.
+OpenOutcome launch(GAppInfo* app, GFile* file)
 {
-    if (path.isEmpty())
-        return {OpenResult::Failed, QStringLiteral("No file name.")};
-    GFile* file = g_file_new_for_path(path.constData());
-    GError* error = nullptr;
-    GAppInfo* app = g_file_query_default_handler(file, nullptr, &error);
     OpenOutcome out;
-    if (!app) {
-        // A missing file is a failure of its own; only a file that exists but whose type has
-        // no registered handler counts as "no association".
-        const bool exists = g_file_query_exists(file, nullptr);
-        out.result = exists ? OpenResult::NoAssociation : OpenResult::Failed;
-        out.message = error ? QString::fromUtf8(error->message) : QString();
-        if (error)
-            g_error_free(error);
-        g_object_unref(file);
-        return out;
-    }
+    GError* error = nullptr;
     GList* files = g_list_append(nullptr, file);
     if (g_app_info_launch(app, files, nullptr, &error)) {
         out.result = OpenResult::Opened;
@@ -36,6 +24,46 @@ OpenOutcome openWithDefaultApp(const QByteArray& path)
     g_object_unref(app);
     g_object_unref(file);
     return out;
+}
+
+// No application: a missing file is a failure of its own; only a file that exists but whose
+// type has no registered handler counts as "no association".
+OpenOutcome noApplication(GFile* file, GError* error)
+{
+    OpenOutcome out;
+    out.result = g_file_query_exists(file, nullptr) ? OpenResult::NoAssociation : OpenResult::Failed;
+    out.message = error ? QString::fromUtf8(error->message) : QString();
+    if (error)
+        g_error_free(error);
+    g_object_unref(file);
+    return out;
+}
+
+} // namespace
+
+OpenOutcome openWithDefaultApp(const QByteArray& path)
+{
+    if (path.isEmpty())
+        return {OpenResult::Failed, QStringLiteral("No file name.")};
+    GFile* file = g_file_new_for_path(path.constData());
+    GError* error = nullptr;
+    GAppInfo* app = g_file_query_default_handler(file, nullptr, &error);
+    if (!app)
+        return noApplication(file, error);
+    if (error)
+        g_error_free(error);
+    return launch(app, file);
+}
+
+OpenOutcome openWithDefaultAppForType(const QByteArray& path, const char* contentType)
+{
+    if (path.isEmpty())
+        return {OpenResult::Failed, QStringLiteral("No file name.")};
+    GFile* file = g_file_new_for_path(path.constData());
+    GAppInfo* app = g_app_info_get_default_for_type(contentType, FALSE);
+    if (!app)
+        return noApplication(file, nullptr);
+    return launch(app, file);
 }
 
 } // namespace bv

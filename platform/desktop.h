@@ -21,4 +21,8 @@ struct OpenOutcome
 // Never opens "" (GIO would take it for the current folder).
 OpenOutcome openWithDefaultApp(const QByteArray& path);
 
+// Opens the file with the default application of the given content type instead of its own
+// (the word-processor copy of a log is plain text, whatever its name makes GIO guess).
+OpenOutcome openWithDefaultAppForType(const QByteArray& path, const char* contentType);
+
 } // namespace bv

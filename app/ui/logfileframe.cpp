@@ -114,7 +114,7 @@ void LogFileFrame::offerWordProcessor()
         msgBox(QStringLiteral("The search log could not be copied for WordPad.\n%1").arg(copied.error), MsgCritical);
         return;
     }
-    const OpenOutcome opened = openWithDefaultApp(copy);
+    const OpenOutcome opened = openWithDefaultAppForType(copy, "text/plain");
     m_form.letMessagesBeProcessed();
     if (opened.result == OpenResult::NoAssociation)
         msgBox(QStringLiteral("Could not open WordPad"), MsgCritical);
