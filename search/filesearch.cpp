@@ -10,13 +10,13 @@ namespace bv {
 const QStringList& searchPatternItems()
 {
     static const QStringList items{
-        QStringLiteral("*.art"), QStringLiteral("*.tif"), QStringLiteral("*.msg"),  QStringLiteral("*.ram"),
-        QStringLiteral("*.wdb"), QStringLiteral("*.xls"), QStringLiteral("*.dbf"),  QStringLiteral("*.wks"),
-        QStringLiteral("*.tmp"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg"),  QStringLiteral("*.gif"),
-        QStringLiteral("*.ico"), QStringLiteral("*.wmf"), QStringLiteral("*.txt"),  QStringLiteral("*.doc"),
-        QStringLiteral("*.wps"), QStringLiteral("*.scr"), QStringLiteral("*.hlp"),  QStringLiteral("*.rtf"),
-        QStringLiteral("*.wav"), QStringLiteral("*.mid"), QStringLiteral("*.bak"),  QStringLiteral("*.html"),
-        QStringLiteral("*.zip"), QStringLiteral("*.wri"), QStringLiteral("*.old"),  QStringLiteral("*.avi"),
+        QStringLiteral("*.art"), QStringLiteral("*.tif"), QStringLiteral("*.msg"), QStringLiteral("*.ram"),
+        QStringLiteral("*.wdb"), QStringLiteral("*.xls"), QStringLiteral("*.dbf"), QStringLiteral("*.wks"),
+        QStringLiteral("*.tmp"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif"),
+        QStringLiteral("*.ico"), QStringLiteral("*.wmf"), QStringLiteral("*.txt"), QStringLiteral("*.doc"),
+        QStringLiteral("*.wps"), QStringLiteral("*.scr"), QStringLiteral("*.hlp"), QStringLiteral("*.rtf"),
+        QStringLiteral("*.wav"), QStringLiteral("*.mid"), QStringLiteral("*.bak"), QStringLiteral("*.html"),
+        QStringLiteral("*.zip"), QStringLiteral("*.wri"), QStringLiteral("*.old"), QStringLiteral("*.avi"),
         QStringLiteral("*.mov"), QStringLiteral("*.snd"), QStringLiteral("*.voc"),
     };
     return items;
@@ -87,7 +87,8 @@ std::optional<QDate> parseUserDate(const QString& text, const QLocale& locale)
 
     // The locale's short form: three numbers in the order its format names day, month, year,
     // between any separators.
-    static const QRegularExpression numeric(QStringLiteral("^([0-9]{1,4})[^0-9A-Za-z]+([0-9]{1,4})[^0-9A-Za-z]+([0-9]{1,4})\\.?$"));
+    static const QRegularExpression numeric(
+        QStringLiteral("^([0-9]{1,4})[^0-9A-Za-z]+([0-9]{1,4})[^0-9A-Za-z]+([0-9]{1,4})\\.?$"));
     const QRegularExpressionMatch m = numeric.match(t);
     if (m.hasMatch()) {
         const QString format = locale.dateFormat(QLocale::ShortFormat);
@@ -148,24 +149,36 @@ int attributeValue(const QByteArray& name, const FileInfo& info)
 QString attributeText(int value)
 {
     switch (value) {
-    case 0: return QStringLiteral("A Normal");
-    case 1: return QStringLiteral("A Read-Only");
-    case 2: return QStringLiteral("A Hidden");
-    case 4: return QStringLiteral("A System");
-    case 32: return QStringLiteral("An Archive");
-    case 33: return QStringLiteral("An Archive && Read-Only");
-    case 34: return QStringLiteral("An Archive && Hidden");
-    case 35: return QStringLiteral("An Archive, Hidden, && Read-Only");
-    default: return QStringLiteral("An Unknown");
+    case 0:
+        return QStringLiteral("A Normal");
+    case 1:
+        return QStringLiteral("A Read-Only");
+    case 2:
+        return QStringLiteral("A Hidden");
+    case 4:
+        return QStringLiteral("A System");
+    case 32:
+        return QStringLiteral("An Archive");
+    case 33:
+        return QStringLiteral("An Archive && Read-Only");
+    case 34:
+        return QStringLiteral("An Archive && Hidden");
+    case 35:
+        return QStringLiteral("An Archive, Hidden, && Read-Only");
+    default:
+        return QStringLiteral("An Unknown");
     }
 }
 
 bool criterionMatches(Criterion criterion, std::int64_t days)
 {
     switch (criterion) {
-    case Criterion::HaveBeenUsed: return days > 0;
-    case Criterion::HaventBeenUsed: return days < 0;
-    case Criterion::ModifiedOrCreated: return days == 0;
+    case Criterion::HaveBeenUsed:
+        return days > 0;
+    case Criterion::HaventBeenUsed:
+        return days < 0;
+    case Criterion::ModifiedOrCreated:
+        return days == 0;
     }
     return false;
 }
@@ -202,8 +215,9 @@ ValidationResult validateEntries(const FileSearchEntries& e, const QLocale& loca
     const qsizetype which = instructionItems().indexOf(instruction);
     if (which < 0)
         return fail("The search criteria specified is invalid.", EntryControl::InstructionList, true);
-    c.criterion = which == 0 ? Criterion::HaveBeenUsed
-                             : which == 1 ? Criterion::HaventBeenUsed : Criterion::ModifiedOrCreated;
+    c.criterion = which == 0   ? Criterion::HaveBeenUsed
+                  : which == 1 ? Criterion::HaventBeenUsed
+                               : Criterion::ModifiedOrCreated;
     c.instruction = e.instruction;
 
     const std::optional<QDate> limit = parseUserDate(e.dateText, locale);

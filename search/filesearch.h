@@ -119,15 +119,15 @@ bool criterionMatches(Criterion criterion, std::int64_t days);
 
 struct FileCheck
 {
-    bool sizeOk = false;  // false: the file is below the threshold and was not tested further
+    bool sizeOk = false; // false: the file is below the threshold and was not tested further
     bool matched = false;
     std::int64_t days = 0;
     // The texts below are filled only for a matched file.
     int attributes = 0;
     QString attributeText;
-    QString lastUseText;      // last access day, short date
-    QString modifiedText;     // modification day, short date
-    QString referenceDate;    // last-use day, or modification day for "modified or created"
+    QString lastUseText;   // last access day, short date
+    QString modifiedText;  // modification day, short date
+    QString referenceDate; // last-use day, or modification day for "modified or created"
 };
 
 FileCheck checkFile(const FileSearchCriteria& criteria, const QByteArray& name, const FileInfo& info);

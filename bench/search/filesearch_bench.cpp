@@ -104,8 +104,7 @@ int main(int argc, char** argv)
     }
     const long long files = static_cast<long long>(state.FilesMatched);
     std::printf("files                      %lld (checked %lld, removal calls %lld, messages %d)\n", files,
-                static_cast<long long>(state.FilesChecked), static_cast<long long>(ops.calls.size()),
-                messages.shown);
+                static_cast<long long>(state.FilesChecked), static_cast<long long>(ops.calls.size()), messages.shown);
     std::printf("find -printf '%%s %%A@'      %.3f s\n", bestFind);
     std::printf("file search, whole run     %.3f s  (%.2fx find, %.0f files/s)\n", bestSearch, bestSearch / bestFind,
                 files / bestSearch);

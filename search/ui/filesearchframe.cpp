@@ -67,9 +67,9 @@ public:
     void folderError(const QByteArray& path, int errnoValue) override
     {
         // An unreadable folder lists nothing and the walk goes on; the log says which.
-        m_frame.writeLog({QByteArray("Could not read the folder ") + path + " (" +
-                              QByteArray(::strerror(errnoValue)) + ")",
-                          QByteArray()});
+        m_frame.writeLog(
+            {QByteArray("Could not read the folder ") + path + " (" + QByteArray(::strerror(errnoValue)) + ")",
+             QByteArray()});
     }
     PrintSurface* counterPanel() override { return &m_frame; }
 
@@ -191,7 +191,8 @@ void FileSearchFrame::buildControls()
     m_lastDrive = Drive1->mountPoint();
     connect(Dir1, &DirList::entryOpened, this, &FileSearchFrame::Dir1_Click);
 
-    RecycleCheck = check("RecycleCheck", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 2040, 2895, 240));
+    RecycleCheck =
+        check("RecycleCheck", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 2040, 2895, 240));
     VerifyCheck = check("VerifyCheck", QStringLiteral("Bring Up Verification Window"), twRect(3630, 2280, 2895, 240));
     IgnoreCheck = check("IgnoreCheck", QStringLiteral("Ignore Hidden and System files"), twRect(3630, 2520, 2895, 240));
     IgnoreDir = check("IgnoreDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2760, 2895, 240));
@@ -216,10 +217,10 @@ void FileSearchFrame::buildControls()
     DoneButton->installEventFilter(this);
     DoneButton->setMouseTracking(true);
 
-    QWidget* order[] = {SearchPattern[0], SearchPattern[1], InstructionList, DateText,    BytesText,
-                        Drive1,           Dir1,             RecycleCheck,    VerifyCheck, IgnoreCheck,
-                        IgnoreDir,        CancelButton,     ResetButton,     BeginButton, ViewLogButton,
-                        DoneButton};
+    QWidget* order[] = {
+        SearchPattern[0], SearchPattern[1], InstructionList, DateText,  BytesText,    Drive1,      Dir1,
+        RecycleCheck,     VerifyCheck,      IgnoreCheck,     IgnoreDir, CancelButton, ResetButton, BeginButton,
+        ViewLogButton,    DoneButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -266,8 +267,8 @@ bool FileSearchFrame::eventFilter(QObject* watched, QEvent* event)
 void FileSearchFrame::setEntriesEnabled(bool enabled)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{SearchPattern[0], SearchPattern[1], InstructionList, DateText,
-                                                       Drive1, Dir1, RecycleCheck, VerifyCheck, IgnoreCheck, IgnoreDir,
-                                                       CancelButton, ResetButton, BeginButton, BytesText})
+                                                      Drive1, Dir1, RecycleCheck, VerifyCheck, IgnoreCheck, IgnoreDir,
+                                                      CancelButton, ResetButton, BeginButton, BytesText})
         w->setEnabled(enabled);
 }
 
@@ -322,11 +323,21 @@ void FileSearchFrame::focusEntry(EntryControl control, bool selectAll)
     QWidget* target = nullptr;
     QLineEdit* edit = nullptr;
     switch (control) {
-    case EntryControl::BytesText: target = edit = BytesText; break;
-    case EntryControl::SearchPattern0: target = SearchPattern[0]; break;
-    case EntryControl::InstructionList: target = InstructionList; edit = InstructionList->lineEdit(); break;
-    case EntryControl::DateText: target = edit = DateText; break;
-    case EntryControl::None: return;
+    case EntryControl::BytesText:
+        target = edit = BytesText;
+        break;
+    case EntryControl::SearchPattern0:
+        target = SearchPattern[0];
+        break;
+    case EntryControl::InstructionList:
+        target = InstructionList;
+        edit = InstructionList->lineEdit();
+        break;
+    case EntryControl::DateText:
+        target = edit = DateText;
+        break;
+    case EntryControl::None:
+        return;
     }
     if (selectAll && edit)
         edit->selectAll();
@@ -346,8 +357,8 @@ void FileSearchFrame::BeginButton_Click()
         return;
     }
     if (m_form.state().PathChosen.isEmpty()) {
-        const int answer = msgBox(
-            QStringLiteral("A search path was not specified. Would you like to use the default?"), MsgQuestion);
+        const int answer =
+            msgBox(QStringLiteral("A search path was not specified. Would you like to use the default?"), MsgQuestion);
         if (answer != AnswerYes)
             return;
     }
@@ -552,9 +563,8 @@ void FileSearchFrame::removeUnattended(const WalkFile& file, const FileInfo& inf
     const RemoveResult result = removeListedFile(file.path, info, m_criteria.recycle);
     switch (result.outcome) {
     case RemoveOutcome::Removed: {
-        const bool logged = writeLog({m_criteria.recycle ? QByteArray("ACTION: Recycle Bin")
-                                                         : QByteArray("ACTION: Delete"),
-                                      QByteArray()});
+        const bool logged = writeLog(
+            {m_criteria.recycle ? QByteArray("ACTION: Recycle Bin") : QByteArray("ACTION: Delete"), QByteArray()});
         // Only bytes that really left the disk's folders are counted.
         s.BytesReclaimed += info.size;
         printCounter(kBytesX, kBytesY, s.BytesReclaimed);

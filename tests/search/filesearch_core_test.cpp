@@ -44,26 +44,42 @@ TEST(FileSearchCore, ValidationStopsAtTheFirstWrongEntryInBeginsOrder)
     };
     const Case cases[] = {
         {"all good", [](FileSearchEntries&) {}, "", EntryControl::None, false},
-        {"size not a number", [](FileSearchEntries& e) { e.bytesText = "12ab"; },
+        {"size not a number", [](FileSearchEntries& e) { e.bytesText = "12ab"; }, "An invalid file size was entered.",
+         EntryControl::BytesText, true},
+        {"size checked before patterns",
+         [](FileSearchEntries& e) {
+             e.bytesText = "x";
+             e.pattern0.clear();
+         },
          "An invalid file size was entered.", EntryControl::BytesText, true},
-        {"size checked before patterns", [](FileSearchEntries& e) { e.bytesText = "x"; e.pattern0.clear(); },
-         "An invalid file size was entered.", EntryControl::BytesText, true},
-        {"negative size", [](FileSearchEntries& e) { e.bytesText = "-5"; },
-         "An invalid file size was entered.", EntryControl::BytesText, true},
-        {"no pattern", [](FileSearchEntries& e) { e.pattern0 = "  "; e.pattern1 = ""; },
+        {"negative size", [](FileSearchEntries& e) { e.bytesText = "-5"; }, "An invalid file size was entered.",
+         EntryControl::BytesText, true},
+        {"no pattern",
+         [](FileSearchEntries& e) {
+             e.pattern0 = "  ";
+             e.pattern1 = "";
+         },
          "A search pattern was not specified.", EntryControl::SearchPattern0, false},
-        {"same patterns ignoring case", [](FileSearchEntries& e) { e.pattern0 = "*.TMP"; e.pattern1 = "*.tmp"; },
+        {"same patterns ignoring case",
+         [](FileSearchEntries& e) {
+             e.pattern0 = "*.TMP";
+             e.pattern1 = "*.tmp";
+         },
          "The search patterns cannot be the same.", EntryControl::SearchPattern0, false},
-        {"only the second pattern", [](FileSearchEntries& e) { e.pattern0 = ""; e.pattern1 = "*.bak"; },
+        {"only the second pattern",
+         [](FileSearchEntries& e) {
+             e.pattern0 = "";
+             e.pattern1 = "*.bak";
+         },
          "", EntryControl::None, false},
         {"unknown criterion", [](FileSearchEntries& e) { e.instruction = "was used"; },
          "The search criteria specified is invalid.", EntryControl::InstructionList, true},
-        {"criterion in capitals", [](FileSearchEntries& e) { e.instruction = "Modified Or Created"; },
-         "", EntryControl::None, false},
-        {"empty date", [](FileSearchEntries& e) { e.dateText = ""; },
-         "The date specified is invalid.", EntryControl::DateText, true},
-        {"no such day", [](FileSearchEntries& e) { e.dateText = "2/30/2026"; },
-         "The date specified is invalid.", EntryControl::DateText, true},
+        {"criterion in capitals", [](FileSearchEntries& e) { e.instruction = "Modified Or Created"; }, "",
+         EntryControl::None, false},
+        {"empty date", [](FileSearchEntries& e) { e.dateText = ""; }, "The date specified is invalid.",
+         EntryControl::DateText, true},
+        {"no such day", [](FileSearchEntries& e) { e.dateText = "2/30/2026"; }, "The date specified is invalid.",
+         EntryControl::DateText, true},
     };
     for (const Case& c : cases) {
         FileSearchEntries e = goodEntries();
@@ -89,10 +105,17 @@ TEST(FileSearchCore, SizeTextIsReformattedToDigits)
         const char* reformatted;
     };
     const Case cases[] = {
-        {"1500", 1500, "1500"},   {"1,500", 1500, "1500"},       {" 1500 ", 1500, "1500"},
-        {"1500.5", 1501, "1501"}, {"1500.49", 1500, "1500"},     {"+7", 7, "7"},
-        {"0", 0, ""},             {"abc", std::nullopt, nullptr}, {"1e3", std::nullopt, nullptr},
-        {"1.2.3", std::nullopt, nullptr}, {"9999999999999999999", std::nullopt, nullptr},
+        {"1500", 1500, "1500"},
+        {"1,500", 1500, "1500"},
+        {" 1500 ", 1500, "1500"},
+        {"1500.5", 1501, "1501"},
+        {"1500.49", 1500, "1500"},
+        {"+7", 7, "7"},
+        {"0", 0, ""},
+        {"abc", std::nullopt, nullptr},
+        {"1e3", std::nullopt, nullptr},
+        {"1.2.3", std::nullopt, nullptr},
+        {"9999999999999999999", std::nullopt, nullptr},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(parseByteCount(QString::fromLatin1(c.text), kUs), c.value) << c.text;
@@ -120,13 +143,20 @@ TEST(FileSearchCore, TypedDatesFollowTheLocaleAndIso)
         QDate expected; // invalid = refused
     };
     const Case cases[] = {
-        {&kUs, "12/8/2026", QDate(2026, 12, 8)}, {&kUk, "8/12/2026", QDate(2026, 12, 8)},
-        {&kDe, "08.12.26", QDate(2026, 12, 8)},  {&kUs, "2026-12-08", QDate(2026, 12, 8)},
-        {&kDe, "2026-12-08", QDate(2026, 12, 8)}, {&kUs, "1/1/30", QDate(1930, 1, 1)},
-        {&kUs, "12/31/29", QDate(2029, 12, 31)}, {&kUs, "1/1/00", QDate(2000, 1, 1)},
-        {&kUs, "2/29/2024", QDate(2024, 2, 29)}, {&kUs, "2/29/2026", QDate()},
-        {&kUs, "13/1/2026", QDate()},            {&kUs, "12/8/226", QDate()},
-        {&kUs, "today", QDate()},                {&kUs, "2026-13-01", QDate()},
+        {&kUs, "12/8/2026", QDate(2026, 12, 8)},
+        {&kUk, "8/12/2026", QDate(2026, 12, 8)},
+        {&kDe, "08.12.26", QDate(2026, 12, 8)},
+        {&kUs, "2026-12-08", QDate(2026, 12, 8)},
+        {&kDe, "2026-12-08", QDate(2026, 12, 8)},
+        {&kUs, "1/1/30", QDate(1930, 1, 1)},
+        {&kUs, "12/31/29", QDate(2029, 12, 31)},
+        {&kUs, "1/1/00", QDate(2000, 1, 1)},
+        {&kUs, "2/29/2024", QDate(2024, 2, 29)},
+        {&kUs, "2/29/2026", QDate()},
+        {&kUs, "13/1/2026", QDate()},
+        {&kUs, "12/8/226", QDate()},
+        {&kUs, "today", QDate()},
+        {&kUs, "2026-13-01", QDate()},
     };
     for (const Case& c : cases) {
         const std::optional<QDate> d = parseUserDate(QString::fromLatin1(c.text), *c.locale);

@@ -28,8 +28,9 @@ private Q_SLOTS:
         QList<QByteArray> paths;
         for (int i = 0; i < list.count(); ++i)
             paths.append(DirList::rowPath(list.item(i)));
-        const QList<QByteArray> expected{tree.root(), tree.path("top"), tree.path("top/.cache"), tree.path("top/A"),
-                                         tree.path("top/b"), tree.path("top/" + TreeFixture::nonUtf8Name())};
+        const QList<QByteArray> expected{
+            tree.root(),        tree.path("top"),   tree.path("top/.cache"),
+            tree.path("top/A"), tree.path("top/b"), tree.path("top/" + TreeFixture::nonUtf8Name())};
         QCOMPARE(paths, expected);
         QCOMPARE(list.currentFolderRow(), 1);
     }

@@ -82,9 +82,10 @@ private Q_SLOTS:
         QVERIFY(!h.button("DoneButton")->isEnabled());
 
         // Tab order through the entries and buttons.
-        const char* order[] = {"SearchPattern0", "SearchPattern1", "InstructionList", "DateText", "BytesText",
-                               "Drive1", "Dir1", "RecycleCheck", "VerifyCheck", "IgnoreCheck", "IgnoreDir",
-                               "CancelButton", "ResetButton", "BeginButton", "ViewLogButton", "DoneButton"};
+        const char* order[] = {"SearchPattern0", "SearchPattern1", "InstructionList", "DateText",    "BytesText",
+                               "Drive1",         "Dir1",           "RecycleCheck",    "VerifyCheck", "IgnoreCheck",
+                               "IgnoreDir",      "CancelButton",   "ResetButton",     "BeginButton", "ViewLogButton",
+                               "DoneButton"};
         for (std::size_t i = 1; i < std::size(order); ++i) {
             QWidget* from = h.child<QWidget>(order[i - 1]);
             QWidget* next = from->nextInFocusChain();

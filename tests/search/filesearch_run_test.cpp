@@ -119,7 +119,7 @@ private Q_SLOTS:
 
     void completeUnattendedDeleteWritesTheExpectedLog()
     {
-        TreeFixture tree{"docs/report.tmp:1500", "docs/small.tmp:1499", "new.tmp:2000", "old.TMP:3000",
+        TreeFixture tree{"docs/report.tmp:1500", "docs/small.tmp:1499", "new.tmp:2000",  "old.TMP:3000",
                          "ro.tmp:1600",          ".hidden.tmp:1600",    "keep.txt:5000", ".hid/x.tmp:1600"};
         const timespec old = utc(2026, 1, 10);
         for (const char* f : {"docs/report.tmp", "docs/small.tmp", "ro.tmp", ".hidden.tmp", "keep.txt", ".hid/x.tmp"})
@@ -214,9 +214,8 @@ private Q_SLOTS:
 
         QVERIFY(exists(tree.path("only.tmp")));
         QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(boxes.shown[0].text,
-                 QStringLiteral("Could not remove ") + QString::fromUtf8(tree.path("only.tmp")) +
-                     QStringLiteral(" . Access to this file denied."));
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("Could not remove ") + QString::fromUtf8(tree.path("only.tmp")) +
+                                          QStringLiteral(" . Access to this file denied."));
         QCOMPARE(boxes.shown[0].style, 16);
         const QList<QByteArray> lines = h.logLines(tree.root());
         const qsizetype at = lines.indexOf("@ROOT@/only.tmp");
@@ -449,8 +448,9 @@ private Q_SLOTS:
         const QList<QByteArray> lines = h.logLines(tree.root());
         const qsizetype at = lines.indexOf("@ROOT@/one.tmp");
         QVERIFY(at > 0);
-        QCOMPARE(lines.mid(at + 1, 4), (QList<QByteArray>{"...It Was Last Used On 2/3/2026", "...File Size Is  2000 Bytes",
-                                                          "...It's A Normal File", "ACTION: Ignore"}));
+        QCOMPARE(lines.mid(at + 1, 4),
+                 (QList<QByteArray>{"...It Was Last Used On 2/3/2026", "...File Size Is  2000 Bytes",
+                                    "...It's A Normal File", "ACTION: Ignore"}));
         QCOMPARE(h.state.FilesChecked, 1); // checked, not removed
         QCOMPARE(h.state.FilesRemoved, 0);
     }

@@ -44,11 +44,7 @@ public:
         panel = form->fileSearchFrame();
     }
 
-    template <typename T>
-    T* child(const char* name) const
-    {
-        return panel->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* child(const char* name) const { return panel->findChild<T*>(QString::fromLatin1(name)); }
     QComboBox* pattern(int i) const { return child<QComboBox>(i == 0 ? "SearchPattern0" : "SearchPattern1"); }
     QPushButton* button(const char* name) const { return child<QPushButton>(name); }
 
