@@ -29,6 +29,10 @@ void PrintSurface::printAt(int xTwips, int yTwips, const QString& text)
     bool replaced = false;
     for (Item& item : m_items) {
         if (item.pos == pos) {
+            // Reprinting the same text asks for no paint: a repaint reprints the counters, and
+            // must not schedule itself again.
+            if (item.text == text)
+                return;
             dirty = rectOf(item.text);
             item.text = text;
             replaced = true;
