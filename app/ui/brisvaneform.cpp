@@ -244,6 +244,17 @@ void BrisvaneForm::buildClient()
     m_dupFilesFrame->setMouseTracking(true);
     m_dupFilesFrame->installEventFilter(this);
     m_dupFilesFrame->hide();
+    {
+        // Until the duplicate finder is built its panel says so, and Cancel leaves it.
+        auto* notice = new QLabel(QStringLiteral("Find Duplicates is not built yet in this version of Brisvane."),
+                                  m_dupFilesFrame);
+        notice->setObjectName(QStringLiteral("NotBuiltYet"));
+        notice->setGeometry(twRect(90, 450, 6400, 255));
+        auto* cancel = new QPushButton(QStringLiteral("&Cancel"), m_dupFilesFrame);
+        cancel->setObjectName(QStringLiteral("dCancelButton"));
+        cancel->setGeometry(twRect(5430, 4605, 1125, 405));
+        connect(cancel, &QPushButton::clicked, this, &BrisvaneForm::dCancelButton_Click);
+    }
 
     // The log panel lies above the file-search panel: it covers it while that stays visible.
     m_logFileFrame = new LogFileFrame(*this, m_client);
