@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -156,7 +157,10 @@ private Q_SLOTS:
         m_form->NewFilesIcon_Click();
         QVERIFY(m_form->dupFilesFrame()->isVisible());
         QCOMPARE(m_form->iconBarState(), 1);
-        m_form->dCancelButton_Click();
+        // The panel is always left through its own Cancel button.
+        auto* cancel = m_form->dupFilesFrame()->findChild<QPushButton*>(QStringLiteral("dCancelButton"));
+        QVERIFY(cancel);
+        QTest::mouseClick(cancel, Qt::LeftButton);
         QVERIFY(!m_form->dupFilesFrame()->isVisible());
         QCOMPARE(m_form->iconBarState(), 0);
     }
