@@ -5,6 +5,7 @@
 #include "app/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/logfileframe.h"
+#include "tests/support/isolated_desktop.h"
 #include "tests/support/scripted_messages.h"
 
 #include <QApplication>
@@ -39,33 +40,15 @@ void writeFile(const QString& path, const QByteArray& bytes, QFile::Permissions 
         f.setPermissions(perms);
 }
 
-// GLib reads the XDG folders once per process, so they are set before anything touches GIO.
-// The shared MIME database is linked in, so "temp.doc" still has its content type; nothing
-// else of the machine's desktop is seen.
+// The shared MIME database is linked in, so "temp.doc" still has its content type.
 void isolateDesktop(const QString& root)
 {
-    for (const char* sub : {"home", "data/applications", "share", "config", "etc"})
-        QDir().mkpath(root + QLatin1Char('/') + QString::fromLatin1(sub));
-    QFile::link(QStringLiteral("/usr/share/mime"), root + QStringLiteral("/share/mime"));
+    test::TestApplication app;
     if (withDefaultApp()) {
-        const QString script = root + QStringLiteral("/open-log.sh");
-        writeFile(script, QStringLiteral("#!/bin/sh\ncp \"$1\" '%1.tmp' && mv '%1.tmp' '%1'\n").arg(marker()).toUtf8(),
-                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        writeFile(root + QStringLiteral("/data/applications/bv-test-viewer.desktop"),
-                  QStringLiteral("[Desktop Entry]\nType=Application\nName=Test viewer\nExec=%1 %f\n"
-                                 "MimeType=text/plain;application/msword;\n")
-                      .arg(script)
-                      .toUtf8());
-        writeFile(root + QStringLiteral("/data/applications/mimeinfo.cache"),
-                  "[MIME Cache]\ntext/plain=bv-test-viewer.desktop;\napplication/msword=bv-test-viewer.desktop;\n");
+        app.script = QStringLiteral("cp \"$1\" '%1.tmp' && mv '%1.tmp' '%1'\n").arg(marker()).toUtf8();
+        app.mimeTypes = {QStringLiteral("text/plain"), QStringLiteral("application/msword")};
     }
-    qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
-    qputenv("XDG_DATA_DIRS", QFile::encodeName(root + QStringLiteral("/share")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
-    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(root + QStringLiteral("/etc")));
-    // No session bus: a launch must not wait for one to start.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    test::isolateDesktop(root, app);
 }
 
 QByteArray slurp(const QString& path)

@@ -163,7 +163,7 @@ int main(int argc, char** argv)
     QTemporaryDir xdg;
     if (!xdg.isValid())
         return 1;
-    isolateDesktop(xdg.path());
+    isolateViewerDesktop(xdg.path());
     QApplication app(argc, argv);
     MoveDialogTest test;
     return QTest::qExec(&test, argc, argv);

@@ -6,6 +6,7 @@
 #include "app/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "search/ui/verificationwindow.h"
+#include "tests/support/isolated_desktop.h"
 #include "tests/support/scripted_messages.h"
 
 #include <QApplication>
@@ -78,24 +79,13 @@ inline QByteArray openedMarker()
 }
 
 // GLib reads the XDG folders once per process: call this first thing in main().
-inline void isolateDesktop(const QString& root)
+inline void isolateViewerDesktop(const QString& root)
 {
     g_xdgRoot = root;
-    for (const char* sub : {"home", "data/applications", "share", "config", "etc"})
-        QDir().mkpath(root + QLatin1Char('/') + QString::fromLatin1(sub));
-    QFile::link(QStringLiteral("/usr/share/mime"), root + QStringLiteral("/share/mime"));
-    const QByteArray script = QFile::encodeName(root) + "/viewer.sh";
-    writeBytes(script, "#!/bin/sh\ntouch -a \"$1\"\necho opened > '" + openedMarker() + "'\n", 0755);
-    writeBytes(QFile::encodeName(root) + "/data/applications/bv-test-viewer.desktop",
-               "[Desktop Entry]\nType=Application\nName=Test viewer\nExec=" + script + " %f\nMimeType=text/plain;\n");
-    writeBytes(QFile::encodeName(root) + "/data/applications/mimeinfo.cache",
-               "[MIME Cache]\ntext/plain=bv-test-viewer.desktop;\n");
-    qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/data")));
-    qputenv("XDG_DATA_DIRS", QFile::encodeName(root + QStringLiteral("/share")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
-    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(root + QStringLiteral("/etc")));
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    test::TestApplication viewer;
+    viewer.script = "touch -a \"$1\"\necho opened > '" + openedMarker() + "'\n";
+    viewer.mimeTypes = {QStringLiteral("text/plain")};
+    test::isolateDesktop(root, viewer);
 }
 
 // Runs f once the modal windows that are about to open run their event loop. If f leaves
