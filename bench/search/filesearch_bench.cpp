@@ -6,6 +6,7 @@
 //
 //   bench_file_search TREE [RUNS]
 #include "app/appstate.h"
+#include "bench/common/bench_common.h"
 #include "app/ui/brisvaneform.h"
 #include "platform/fileops.h"
 #include "platform/messages.h"
@@ -41,32 +42,18 @@ struct CountingMessages : MessageService
     int shown = 0;
 };
 
-double timeFind(const std::string& tree)
-{
-    QElapsedTimer t;
-    t.start();
-    const std::string cmd = "find '" + tree + "' -xdev -printf '%s %A@\\n' > /dev/null";
-    if (std::system(cmd.c_str()) != 0)
-        std::fprintf(stderr, "find failed\n");
-    return t.nsecsElapsed() / 1e9;
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s TREE [RUNS]\n", argv[0]);
-        return 2;
-    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QByteArray tree = resolveFolder(argv[1]);
-    const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
-    if (tree.isEmpty()) {
-        std::fprintf(stderr, "no such folder: %s\n", argv[1]);
+    const bench::Args args = bench::parseArgs(argc, argv);
+    if (args.tree.isEmpty())
         return 2;
-    }
+    const QByteArray tree = args.tree;
+    const int runs = args.runs;
 
     RecordingFileOps ops;
     ops.passThrough = false;
@@ -82,9 +69,9 @@ int main(int argc, char** argv)
     auto child = [panel](const char* name) { return panel->findChild<QWidget*>(QString::fromLatin1(name)); };
 
     double bestFind = 1e9, bestSearch = 1e9;
-    timeFind(tree.toStdString()); // warm the cache
+    bench::timeFind(tree.toStdString()); // warm the cache
     for (int i = 0; i < runs; ++i) {
-        bestFind = std::min(bestFind, timeFind(tree.toStdString()));
+        bestFind = std::min(bestFind, bench::timeFind(tree.toStdString()));
 
         panel->ResetFileSearch();
         // Every file, hidden ones and hidden folders too; "used after" a day that has not come.

@@ -4,6 +4,7 @@
 //
 //   bench_walk_window TREE [RUNS]
 #include "app/appstate.h"
+#include "bench/common/bench_common.h"
 #include "app/ui/brisvaneform.h"
 #include "platform/paths.h"
 #include "search/walk.h"
@@ -33,32 +34,18 @@ struct NullFeature : FeatureHooks
     std::int64_t sum = 0;
 };
 
-double timeFind(const std::string& tree)
-{
-    QElapsedTimer t;
-    t.start();
-    const std::string cmd = "find '" + tree + "' -xdev -printf '%s %A@\\n' > /dev/null";
-    if (std::system(cmd.c_str()) != 0)
-        std::fprintf(stderr, "find failed\n");
-    return t.nsecsElapsed() / 1e9;
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s TREE [RUNS]\n", argv[0]);
-        return 2;
-    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QByteArray tree = resolveFolder(argv[1]);
-    const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
-    if (tree.isEmpty()) {
-        std::fprintf(stderr, "no such folder: %s\n", argv[1]);
+    const bench::Args args = bench::parseArgs(argc, argv);
+    if (args.tree.isEmpty())
         return 2;
-    }
+    const QByteArray tree = args.tree;
+    const int runs = args.runs;
 
     AppState state;
     BrisvaneForm form(state);
@@ -73,9 +60,9 @@ int main(int argc, char** argv)
 
     double bestFind = 1e9, bestEngine = 1e9, bestWindow = 1e9;
     std::int64_t files = 0;
-    timeFind(tree.toStdString()); // warm the cache
+    bench::timeFind(tree.toStdString()); // warm the cache
     for (int i = 0; i < runs; ++i) {
-        bestFind = std::min(bestFind, timeFind(tree.toStdString()));
+        bestFind = std::min(bestFind, bench::timeFind(tree.toStdString()));
 
         NullHooks bare;
         QElapsedTimer t;
