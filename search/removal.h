@@ -18,6 +18,10 @@
 
 namespace bv {
 
+// The log's lines for a file that was left alone because it is no longer what was listed.
+inline constexpr char kLogSkippedChanged[] = "ACTION: Skipped - File Changed Since It Was Listed";
+inline constexpr char kLogSkippedVanished[] = "ACTION: Skipped - File No Longer Exists";
+
 enum class RemoveOutcome {
     Removed,      // deleted or trashed; for moveListedFile: moved
     Changed,      // the file is not the one that was listed (replaced, grown, ...): not touched

@@ -578,8 +578,8 @@ void FileSearchFrame::removeUnattended(const WalkFile& file, const FileInfo& inf
     case RemoveOutcome::Changed:
     case RemoveOutcome::Vanished: {
         const bool vanished = result.outcome == RemoveOutcome::Vanished;
-        const bool logged = writeLog({vanished ? QByteArray("ACTION: Not Removed - File No Longer Exists")
-                                               : QByteArray("ACTION: Not Removed - File Changed Since It Was Checked"),
+        const bool logged = writeLog({vanished ? QByteArray(kLogSkippedVanished)
+                                               : QByteArray(kLogSkippedChanged),
                                       QByteArray()});
         if (!logged) {
             stopForLogFailure();

@@ -113,7 +113,7 @@ void MoveForm::OkButton_Click()
     }
     case RemoveOutcome::Changed: {
         QList<QByteArray> lines = m_request.logBlock;
-        lines << "ACTION: Skipped - File Changed Since It Was Listed" << QByteArray();
+        lines << kLogSkippedChanged << QByteArray();
         const bool logged = writeFileLog(m_form, lines);
         msgBox(QStringLiteral("This file has changed since it was found. It was left in place."), MsgExclamation);
         finish(logged ? MoveOutcome::Changed : MoveOutcome::LogFailed);

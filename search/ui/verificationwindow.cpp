@@ -379,7 +379,7 @@ void VerificationWindow::DeleteButton_Click()
                                                                                   : Decision::LogFailed);
         return;
     case RemoveOutcome::Changed: {
-        const bool logged = writeLog({"ACTION: Skipped - File Changed Since It Was Listed", ""});
+        const bool logged = writeLog({kLogSkippedChanged, ""});
         msgBox(QStringLiteral("This file has changed since it was found. It was left in place."), MsgExclamation);
         finish(logged ? Decision::Changed : Decision::LogFailed);
         return;

@@ -320,7 +320,7 @@ private Q_SLOTS:
                                               QStringLiteral(" changed after it was checked and was not removed."));
             const QList<QByteArray> lines = h.logLines(tree.root());
             const qsizetype at = lines.indexOf("@ROOT@/b.tmp");
-            QCOMPARE(lines.at(at + 4), QByteArray("ACTION: Not Removed - File Changed Since It Was Checked"));
+            QCOMPARE(lines.at(at + 4), QByteArray("ACTION: Skipped - File Changed Since It Was Listed"));
             QCOMPARE(h.state.FilesRemoved, 2);
             QCOMPARE(h.state.BytesReclaimed, 400);
         }
@@ -339,7 +339,7 @@ private Q_SLOTS:
         h.panel->BeginButton_Click();
         QCOMPARE(boxes.shown.size(), 0);
         const QList<QByteArray> lines = h.logLines(tree.root());
-        QVERIFY(lines.contains("ACTION: Not Removed - File No Longer Exists"));
+        QVERIFY(lines.contains("ACTION: Skipped - File No Longer Exists"));
         QCOMPARE(h.state.FilesRemoved, 0);
         QCOMPARE(h.state.BytesReclaimed, 0);
     }
