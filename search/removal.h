@@ -22,6 +22,12 @@ namespace bv {
 inline constexpr char kLogSkippedChanged[] = "ACTION: Skipped - File Changed Since It Was Listed";
 inline constexpr char kLogSkippedVanished[] = "ACTION: Skipped - File No Longer Exists";
 
+// What the user is told about such a file, wherever it was about to be removed or moved.
+inline QString changedSinceListedText(const QString& shownPath)
+{
+    return shownPath + QStringLiteral(" has changed since it was found. It was left in place.");
+}
+
 enum class RemoveOutcome {
     Removed,      // deleted or trashed; for moveListedFile: moved
     Changed,      // the file is not the one that was listed (replaced, grown, ...): not touched

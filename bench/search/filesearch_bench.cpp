@@ -42,7 +42,6 @@ struct CountingMessages : MessageService
     int shown = 0;
 };
 
-
 } // namespace
 
 int main(int argc, char** argv)

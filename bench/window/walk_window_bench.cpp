@@ -34,7 +34,6 @@ struct NullFeature : FeatureHooks
     std::int64_t sum = 0;
 };
 
-
 } // namespace
 
 int main(int argc, char** argv)

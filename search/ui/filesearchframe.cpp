@@ -578,17 +578,15 @@ void FileSearchFrame::removeUnattended(const WalkFile& file, const FileInfo& inf
     case RemoveOutcome::Changed:
     case RemoveOutcome::Vanished: {
         const bool vanished = result.outcome == RemoveOutcome::Vanished;
-        const bool logged = writeLog({vanished ? QByteArray(kLogSkippedVanished)
-                                               : QByteArray(kLogSkippedChanged),
-                                      QByteArray()});
+        const bool logged =
+            writeLog({vanished ? QByteArray(kLogSkippedVanished) : QByteArray(kLogSkippedChanged), QByteArray()});
         if (!logged) {
             stopForLogFailure();
             return;
         }
         if (!vanished) {
             setScreenPointer(1);
-            msgBox(QStringLiteral("%1 changed after it was checked and was not removed.").arg(displayPath(file.path)),
-                   MsgExclamation);
+            msgBox(changedSinceListedText(displayPath(file.path)), MsgExclamation);
             setScreenPointer(11);
         }
         return;

@@ -115,7 +115,7 @@ void MoveForm::OkButton_Click()
         QList<QByteArray> lines = m_request.logBlock;
         lines << kLogSkippedChanged << QByteArray();
         const bool logged = writeFileLog(m_form, lines);
-        msgBox(QStringLiteral("This file has changed since it was found. It was left in place."), MsgExclamation);
+        msgBox(changedSinceListedText(displayPath(m_request.path)), MsgExclamation);
         finish(logged ? MoveOutcome::Changed : MoveOutcome::LogFailed);
         return;
     }

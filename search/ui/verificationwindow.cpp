@@ -380,7 +380,7 @@ void VerificationWindow::DeleteButton_Click()
         return;
     case RemoveOutcome::Changed: {
         const bool logged = writeLog({kLogSkippedChanged, ""});
-        msgBox(QStringLiteral("This file has changed since it was found. It was left in place."), MsgExclamation);
+        msgBox(changedSinceListedText(displayPath(m_item.path)), MsgExclamation);
         finish(logged ? Decision::Changed : Decision::LogFailed);
         return;
     }

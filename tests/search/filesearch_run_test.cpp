@@ -317,7 +317,7 @@ private Q_SLOTS:
             leftAlone = true;
             QCOMPARE(boxes.shown.size(), 1);
             QCOMPARE(boxes.shown[0].text, QString::fromUtf8(tree.path("b.tmp")) +
-                                              QStringLiteral(" changed after it was checked and was not removed."));
+                                              QStringLiteral(" has changed since it was found. It was left in place."));
             const QList<QByteArray> lines = h.logLines(tree.root());
             const qsizetype at = lines.indexOf("@ROOT@/b.tmp");
             QCOMPARE(lines.at(at + 4), QByteArray("ACTION: Skipped - File Changed Since It Was Listed"));
