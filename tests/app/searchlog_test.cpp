@@ -99,14 +99,15 @@ TEST(SearchLogEscape, Table)
         {"plain name.txt", "plain name.txt"},
         {"a\tb\rc\nd\x01\x1f\x7f", "a\\x09b\\x0Dc\\x0Ad\\x01\\x1F\\x7F"},
         {"C:\\x41", "C:\\x5Cx41"}, // a backslash cannot be read back as an escape
-        {"caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80"},
+        {"caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80",
+         "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80"},
         {"bad\xff", "bad\\xFF"},
-        {"cut\xc3", "cut\\xC3"},                                    // sequence cut short at the end
-        {"\xc3(x", "\\xC3(x"},                                      // lead byte without continuation
-        {"\xc0\xaf", "\\xC0\\xAF"},                                 // overlong "/"
-        {"\xed\xa0\x80", "\\xED\\xA0\\x80"},                        // a surrogate
-        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},               // past U+10FFFF
-        {"nel\xc2\x85", "nel\\xC2\\x85"},                           // C1 control (next line)
+        {"cut\xc3", "cut\\xC3"},                                                // sequence cut short at the end
+        {"\xc3(x", "\\xC3(x"},                                                  // lead byte without continuation
+        {"\xc0\xaf", "\\xC0\\xAF"},                                             // overlong "/"
+        {"\xed\xa0\x80", "\\xED\\xA0\\x80"},                                    // a surrogate
+        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},                           // past U+10FFFF
+        {"nel\xc2\x85", "nel\\xC2\\x85"},                                       // C1 control (next line)
         {"ls\xe2\x80\xa8ps\xe2\x80\xa9", "ls\\xE2\\x80\\xA8ps\\xE2\\x80\\xA9"}, // line, paragraph separators
         {QByteArray("nul\0z", 5), "nul\\x00z"},
     };
