@@ -25,7 +25,8 @@ public:
     SearchLog(const SearchLog&) = delete;
     SearchLog& operator=(const SearchLog&) = delete;
 
-    // Creates the file or empties an existing one. False (with error()) when it cannot.
+    // Creates the file (mode 0600) or empties an existing one. False (with error()) when it
+    // cannot.
     bool open(const QByteArray& path);
     // One line: native bytes (a file name, or text already in UTF-8) or text.
     bool writeLine(const QByteArray& line);
@@ -71,7 +72,8 @@ LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetyp
 
 // A byte copy of a log (save, the word-processor copy) that replaces `to`. The copy is written
 // beside `to` and renamed over it, so a failed copy (full disk, unreadable source) leaves an
-// existing `to` as it was.
+// existing `to` as it was; a folder that cannot be written fails the copy (it is never written
+// in place). A new `to` is readable by its owner only (0600).
 struct FileResult
 {
     bool ok = false;
