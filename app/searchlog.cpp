@@ -1,6 +1,7 @@
 #include "app/searchlog.h"
 
 #include "app/format.h"
+#include "app/logtext.h"
 #include "platform/paths.h"
 
 #include <QFile>
@@ -276,7 +277,7 @@ LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetyp
         if (lead >= 0 && p[lead] >= 0xC0 && utf8Sequence(p + lead, bytes.size() - lead, &cp) == 0)
             bytes.truncate(lead);
     }
-    out.text = breakLongLines(QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    out.text = breakLongLines(decodeLogText(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     // The view's cost grows with its number of lines as much as with its size: a file of
     // nothing but line ends is refused, or cut, like an oversized one.
     qsizetype lines = 0;

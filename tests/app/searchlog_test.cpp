@@ -234,6 +234,31 @@ TEST_F(SearchLogTest, CopyReplacesTheTargetAndAFailedCopyKeepsIt)
     EXPECT_FALSE(r.error.isEmpty());
 }
 
+// A log saved by the Windows version is in Windows-1252: its names must come back as written,
+// not as replacement characters. One stray byte makes the whole file Windows-1252.
+TEST_F(SearchLogTest, ViewerReadsAnOldAnsiLogAsWindows1252)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        QString text;
+    };
+    const Case cases[] = {
+        {"utf8.log", "C:\\Caf\xc3\xa9\\\xe2\x80\x9cx\xe2\x80\x9d.tmp\r\n",
+         QStringLiteral("C:\\Caf\u00e9\\\u201cx\u201d.tmp\n")},
+        {"ansi.log", "C:\\Caf\xe9\\\x93x\x94 \x80 5.tmp\r\n",
+         QStringLiteral("C:\\Caf\u00e9\\\u201cx\u201d \u20ac 5.tmp\n")},
+        {"mixed.log", "\xc3\xa9 then \xe9\r\n", QStringLiteral("\u00c3\u00a9 then \u00e9\n")},
+    };
+    for (const Case& c : cases) {
+        spit(file(c.name), c.bytes);
+        const LogContents got = readLogForViewer(file(c.name), 1000, 100, LogLimit::Truncate);
+        EXPECT_EQ(got.status, LogContents::Loaded) << c.name;
+        EXPECT_EQ(got.text, c.text) << c.name;
+    }
+}
+
 // What a search found is the user's business: a new working log or copy is private, a replaced
 // file keeps its mode. Where the folder cannot be written, a copy fails and the file there stays
 // whole: writing it in place would cut it short when the disk is full.
