@@ -390,7 +390,7 @@ void VerificationWindow::DeleteButton_Click()
         // A volume without a trash lands here too: the file is never deleted instead. It stays
         // where it is, so if it was looked at it must not look used from now on.
         if (wasOpened && r.outcome != RemoveOutcome::Vanished)
-            fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
+            fileOps().restoreAccessTime(m_item.path, m_item.info, m_item.referenceAtime);
         const bool logged =
             writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
         msgBox(QStringLiteral("Access was denied."), MsgExclamation);
@@ -480,7 +480,7 @@ void VerificationWindow::ReverseTime()
     m_opened = false;
     // The file gets back the exact access time it had when shown; its modification time and
     // the system clock are left alone. A file that cannot be reached is simply not touched.
-    fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
+    fileOps().restoreAccessTime(m_item.path, m_item.info, m_item.referenceAtime);
 }
 
 void VerificationWindow::Timer1_Timer()
