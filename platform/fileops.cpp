@@ -403,7 +403,7 @@ OpResult RealFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& 
         return {OpStatus::Ok, {}};
     if (errno != EINVAL)
         return fromErrno(errno);
-    // Kernels before 5.8 set times through a descriptor only for files opened for writing.
+    // Kernels before 5.8 take no AT_EMPTY_PATH here: the path once more, checked just above.
     if (::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) == 0)
         return {OpStatus::Ok, {}};
     return fromErrno(errno);
