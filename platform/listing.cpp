@@ -90,8 +90,8 @@ int orderOfNames(const FolderScan::Entry& a, const FolderScan::Entry& b)
 // True when the link `name` leads to a folder. Finding out follows the link, and following a
 // link stamps the link's own access time on a relatime mount once that time is a day old: a link
 // nobody has used for years would look used from the first search on. Its time is read first and
-// put back when following moved it. (Only the owner may set a time back: on another user's link
-// the stamp stays, and the listing still reports the time the link had.)
+// put back when following moved it. (Only the link's owner, or root, may set a time back: on
+// another user's link the stamp stays.)
 bool linkLeadsToFolder(int dirFd, const char* name)
 {
     constexpr int own = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
