@@ -61,12 +61,13 @@ public:
     HookedOps() { setFileOps(this); }
     ~HookedOps() override { setFileOps(nullptr); }
     OpResult trash(const QByteArray& p) override { return after(m_real.trash(p), p); }
-    OpResult remove(const QByteArray& p) override { return after(m_real.remove(p), p); }
-    OpResult move(const QByteArray& p, const QByteArray& d) override { return m_real.move(p, d); }
-    OpResult restoreAccessTime(const QByteArray& p, const timespec& t) override
+    OpResult remove(const QByteArray& p, const FileInfo& l) override { return after(m_real.remove(p, l), p); }
+    OpResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override { return m_real.move(p, l, d); }
+    OpResult restoreAccessTime(const QByteArray& p, const FileInfo& l, const timespec& t) override
     {
-        return m_real.restoreAccessTime(p, t);
+        return m_real.restoreAccessTime(p, l, t);
     }
+    bool canTrashAt(const QByteArray& f, QString* why) override { return m_real.canTrashAt(f, why); }
     std::function<void(const QByteArray&)> afterRemoval;
 
 private:

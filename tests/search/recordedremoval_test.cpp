@@ -48,15 +48,15 @@ QList<QByteArray> linesOf(const QByteArray& path)
     return lines;
 }
 
-// Passes every call on, after running `before` (a test's way to change the world between the
-// re-check and the action, or to break the log right after an action).
+// Passes every call on; a removal then runs `after` (a test's way to break the log right after
+// an action).
 class HookedOps : public RecordingFileOps
 {
 public:
     std::function<void()> after;
-    OpResult remove(const QByteArray& path) override
+    OpResult remove(const QByteArray& path, const FileInfo& listed) override
     {
-        OpResult r = RecordingFileOps::remove(path);
+        OpResult r = RecordingFileOps::remove(path, listed);
         if (after)
             after();
         return r;
