@@ -94,12 +94,48 @@ constexpr std::size_t kMaxName = 255; // NAME_MAX: what a listing can give
 constexpr std::size_t kPathChunk = 64 * 1024;
 constexpr std::size_t kMaxEntries = 0xFFFFFFFEu;
 
+// A folder's path is stored as the difference to the folder stored before it (the walk hands
+// folders in pre-order, so that one is usually its parent or a sibling): the length of the
+// prefix they share and the rest. Every kRestart-th folder holds its whole path, so rebuilding
+// one never applies more than kRestart - 1 differences. Lengths are written as varints.
+constexpr std::size_t kRestart = 16;
+
 struct Folder
 {
-    const char* path;
-    std::uint32_t pathLen;
+    const char* data; // varint shared, varint rest length, rest bytes
     std::uint32_t firstEntry;
 };
+
+std::size_t varintSize(std::size_t v)
+{
+    std::size_t n = 1;
+    while (v >= 0x80) {
+        v >>= 7;
+        ++n;
+    }
+    return n;
+}
+
+char* putVarint(char* p, std::size_t v)
+{
+    while (v >= 0x80) {
+        *p++ = static_cast<char>((v & 0x7F) | 0x80);
+        v >>= 7;
+    }
+    *p++ = static_cast<char>(v);
+    return p;
+}
+
+const char* getVarint(const char* p, std::size_t& v)
+{
+    v = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto b = static_cast<unsigned char>(*p++);
+        v |= std::size_t(b & 0x7F) << shift;
+        if (!(b & 0x80))
+            return p;
+    }
+}
 
 } // namespace
 
@@ -107,10 +143,11 @@ struct DuplicateStore::Data
 {
     ByteArena names{kNameChunk};
     ByteArena paths{kPathChunk};
-    std::vector<std::unique_ptr<char[]>> longPaths; // paths too long for a path chunk
+    std::vector<std::unique_ptr<char[]>> longPaths; // path records too long for a path chunk
     std::size_t longPathBytes = 0;
     ChunkedArray<std::uint32_t, 16> nameRefs;
     ChunkedArray<Folder, 12> folders;
+    QByteArray lastFolder; // the path of the last folder stored, whole
 
     std::size_t folderIndex(Index entry) const
     {
@@ -125,6 +162,18 @@ struct DuplicateStore::Data
         }
         return lo;
     }
+
+    QByteArray folderPath(std::size_t index) const
+    {
+        QByteArray path;
+        for (std::size_t k = index - index % kRestart; k <= index; ++k) {
+            std::size_t shared = 0, rest = 0;
+            const char* p = getVarint(getVarint(folders[k].data, shared), rest);
+            path.truncate(qsizetype(shared));
+            path.append(p, qsizetype(rest));
+        }
+        return path;
+    }
 };
 
 DuplicateStore::DuplicateStore() : d(std::make_unique<Data>()) {}
@@ -134,51 +183,57 @@ DuplicateStore& DuplicateStore::operator=(DuplicateStore&&) noexcept = default;
 
 bool DuplicateStore::add(QByteArrayView folder, QByteArrayView name)
 {
-    if (name.isEmpty() || std::size_t(name.size()) > kMaxName || m_count >= kMaxEntries ||
-        std::size_t(folder.size()) > 0xFFFFFFFFu)
+    if (name.isEmpty() || std::size_t(name.size()) > kMaxName || m_count >= kMaxEntries)
         return false;
     const auto nameLen = static_cast<std::size_t>(name.size());
+    if (d->names.chunkCount() == kMaxNameChunks && d->names.used() + nameLen + 1 > kNameChunk)
+        return false; // 4 GiB of names
     try {
+        // Everything that can fail comes first; the store changes only once nothing can.
+        d->nameRefs.reserveOne();
         // A new folder unless it is the one the previous file came from.
-        const bool newFolder = d->folders.size() == 0 || d->folders.back().pathLen != std::size_t(folder.size()) ||
-                               std::memcmp(d->folders.back().path, folder.data(), std::size_t(folder.size())) != 0;
+        const bool newFolder = d->folders.size() == 0 || d->lastFolder != folder;
+        char* record = nullptr;
+        std::size_t shared = 0;
+        QByteArray whole;
         if (newFolder) {
             d->folders.reserveOne();
-            d->nameRefs.reserveOne();
-            const auto pathLen = static_cast<std::size_t>(folder.size());
-            char* p;
-            if (pathLen > kPathChunk / 4) {
-                d->longPaths.reserve(d->longPaths.size() + 1);
-                d->longPaths.push_back(std::make_unique<char[]>(pathLen));
-                d->longPathBytes += pathLen;
-                p = d->longPaths.back().get();
-            } else {
-                p = d->paths.take(pathLen);
+            if (d->folders.size() % kRestart != 0) {
+                const QByteArrayView last = d->lastFolder;
+                const qsizetype n = std::min(last.size(), folder.size());
+                while (qsizetype(shared) < n && last[qsizetype(shared)] == folder[qsizetype(shared)])
+                    ++shared;
             }
-            if (pathLen)
-                std::memcpy(p, folder.data(), pathLen);
-            d->folders.push({p, static_cast<std::uint32_t>(pathLen), static_cast<std::uint32_t>(m_count)});
-        } else {
-            d->nameRefs.reserveOne();
-        }
-        if (d->names.chunkCount() == kMaxNameChunks && d->names.used() + nameLen + 1 > kNameChunk) {
-            if (newFolder)
-                d->folders.pop(); // its path stays in the arena, unreferenced: rare and small
-            return false;
+            const std::size_t rest = std::size_t(folder.size()) - shared;
+            const std::size_t size = varintSize(shared) + varintSize(rest) + rest;
+            if (size > kPathChunk / 4) {
+                d->longPaths.reserve(d->longPaths.size() + 1);
+                d->longPaths.push_back(std::make_unique<char[]>(size));
+                d->longPathBytes += size;
+                record = d->longPaths.back().get();
+            } else {
+                record = d->paths.take(size);
+            }
+            whole = folder.toByteArray();
+            char* p = putVarint(putVarint(record, shared), rest);
+            if (rest)
+                std::memcpy(p, folder.data() + shared, rest);
         }
         char* n = d->names.take(nameLen + 1);
+
         n[0] = static_cast<char>(nameLen);
         std::memcpy(n + 1, name.data(), nameLen);
         const std::size_t chunk = d->names.chunkCount() - 1;
         const std::size_t offset = static_cast<std::size_t>(n - d->names.chunk(chunk));
         d->nameRefs.push(static_cast<std::uint32_t>((chunk << kNameChunkShift) | offset));
+        if (newFolder) {
+            d->folders.push({record, static_cast<std::uint32_t>(m_count)});
+            d->lastFolder.swap(whole);
+        }
         ++m_count;
         return true;
     } catch (const std::bad_alloc&) {
-        // Nothing was pushed after the folder, if any: take it back so the store is unchanged.
-        if (d->folders.size() > 0 && d->folders.back().firstEntry == m_count)
-            d->folders.pop();
-        return false;
+        return false; // a path record may stay behind in the arena, unreferenced
     }
 }
 
@@ -194,22 +249,21 @@ QByteArrayView DuplicateStore::name(Index entry) const
     return {p + 1, static_cast<qsizetype>(static_cast<unsigned char>(p[0]))};
 }
 
-QByteArrayView DuplicateStore::folder(Index entry) const
+QByteArray DuplicateStore::folder(Index entry) const
 {
-    const Folder& f = d->folders[d->folderIndex(entry)];
-    return {f.path, static_cast<qsizetype>(f.pathLen)};
+    return d->folderPath(d->folderIndex(entry));
 }
 
 QByteArray DuplicateStore::path(Index entry) const
 {
-    return joinPath(folder(entry).toByteArray(), name(entry).toByteArray());
+    return joinPath(folder(entry), name(entry).toByteArray());
 }
 
 std::size_t DuplicateStore::allocatedBytes() const
 {
     return sizeof(Data) + d->names.allocatedBytes() + d->paths.allocatedBytes() + d->longPathBytes +
            d->longPaths.capacity() * sizeof(std::unique_ptr<char[]>) + d->nameRefs.allocatedBytes() +
-           d->folders.allocatedBytes();
+           d->folders.allocatedBytes() + std::size_t(d->lastFolder.capacity());
 }
 
 void DuplicateStore::clear()
@@ -312,23 +366,48 @@ int keyOrder(QByteArrayView a, QByteArrayView b)
     return ca == KeyClass::Text ? compareNamesIgnoringCase(a, b) : bytesOrderIgnoringAscii(a, b);
 }
 
-// The first eight UTF-16 units of the case-folded name (what compareNamesIgnoringCase compares
+// True when two names differ at most in the case of ASCII letters: then they are one name
+// under every folding used here (and both are UTF-8 or neither is). The common case, checked
+// without decoding anything.
+bool equalIgnoringAsciiCase(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (lowerAscii(static_cast<unsigned char>(a[i])) != lowerAscii(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+bool sameKey(QByteArrayView a, QByteArrayView b)
+{
+    if (equalIgnoringAsciiCase(a, b))
+        return true;
+    if (isAscii(a) && isAscii(b))
+        return false;
+    return keyOrder(a, b) == 0;
+}
+
+// The first 16 UTF-16 units of the case-folded name (what compareNamesIgnoringCase compares
 // first), packed so that comparing the numbers compares the units. Zero fills a shorter name:
 // no name holds U+0000, so a shorter name still sorts first.
-std::array<std::uint64_t, 2> orderPrefix(QByteArrayView name)
+constexpr std::size_t kPrefixUnits = 16;
+using OrderPrefix = std::array<std::uint64_t, kPrefixUnits / 4>;
+
+OrderPrefix orderPrefix(QByteArrayView name)
 {
-    std::array<std::uint16_t, 8> units{};
-    qsizetype n = 0;
+    std::array<std::uint16_t, kPrefixUnits> units{};
     if (isAscii(name)) {
-        for (; n < 8 && n < name.size(); ++n)
+        for (qsizetype n = 0; n < qsizetype(kPrefixUnits) && n < name.size(); ++n)
             units[std::size_t(n)] = lowerAscii(static_cast<unsigned char>(name[n]));
     } else {
         const QString folded = QString::fromUtf8(name).toCaseFolded();
-        for (; n < 8 && n < folded.size(); ++n)
+        for (qsizetype n = 0; n < qsizetype(kPrefixUnits) && n < folded.size(); ++n)
             units[std::size_t(n)] = folded[n].unicode();
     }
-    std::array<std::uint64_t, 2> out{};
-    for (std::size_t i = 0; i < 8; ++i)
+    OrderPrefix out{};
+    for (std::size_t i = 0; i < kPrefixUnits; ++i)
         out[i / 4] = (out[i / 4] << 16) | units[i];
     return out;
 }
@@ -352,22 +431,41 @@ std::optional<DuplicateGroups> detail::groupDuplicates(const DuplicateStore& sto
     if (n < 2)
         return out;
 
-    // 1. Hash every name; sort by hash, discovery order breaking ties.
+    // 1. Hash every name, then bring equal hashes together: a stable counting sort on the top
+    // 16 bits keeps discovery order, and the small buckets are sorted by hash and entry.
     struct Keyed
     {
         std::uint64_t hash;
         Index entry;
     };
     std::vector<Keyed> keyed(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i % kPollEvery == 0 && stopped())
-            return std::nullopt;
-        keyed[i] = {hashOf(store.name(Index(i))), Index(i)};
+    {
+        std::vector<Keyed> hashed(n);
+        std::vector<std::uint32_t> bucketStart((1u << 16) + 1, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i % kPollEvery == 0 && stopped())
+                return std::nullopt;
+            hashed[i] = {hashOf(store.name(Index(i))), Index(i)};
+            ++bucketStart[(hashed[i].hash >> 48) + 1];
+        }
+        for (std::size_t b = 1; b < bucketStart.size(); ++b)
+            bucketStart[b] += bucketStart[b - 1];
+        std::vector<std::uint32_t> next(bucketStart.begin(), bucketStart.end() - 1);
+        for (const Keyed& k : hashed)
+            keyed[next[k.hash >> 48]++] = k;
     }
     if (stopped())
         return std::nullopt;
-    std::sort(keyed.begin(), keyed.end(),
-              [](const Keyed& a, const Keyed& b) { return a.hash != b.hash ? a.hash < b.hash : a.entry < b.entry; });
+    for (std::size_t b = 0; b < n;) {
+        std::size_t e = b + 1;
+        while (e < n && (keyed[e].hash >> 48) == (keyed[b].hash >> 48))
+            ++e;
+        if (e - b > 1)
+            std::sort(
+                keyed.begin() + std::ptrdiff_t(b), keyed.begin() + std::ptrdiff_t(e),
+                [](const Keyed& x, const Keyed& y) { return x.hash != y.hash ? x.hash < y.hash : x.entry < y.entry; });
+        b = e;
+    }
     if (stopped())
         return std::nullopt;
 
@@ -375,8 +473,9 @@ std::optional<DuplicateGroups> detail::groupDuplicates(const DuplicateStore& sto
     // hash collision) is sorted by key, stably, so discovery order survives inside each name.
     struct Group
     {
-        std::array<std::uint64_t, 2> prefix;
-        Index begin, end; // in `rows`
+        OrderPrefix prefix;
+        QByteArrayView name; // of the first row
+        Index begin, end;    // in `rows`
     };
     std::vector<Group> groups;
     std::vector<Index> rows;
@@ -386,7 +485,8 @@ std::optional<DuplicateGroups> detail::groupDuplicates(const DuplicateStore& sto
         const auto begin = static_cast<Index>(rows.size());
         for (const Keyed* k = first; k != last; ++k)
             rows.push_back(k->entry);
-        groups.push_back({orderPrefix(store.name(first->entry)), begin, static_cast<Index>(rows.size())});
+        const QByteArrayView name = store.name(first->entry);
+        groups.push_back({orderPrefix(name), name, begin, static_cast<Index>(rows.size())});
     };
     std::size_t polled = 0;
     for (std::size_t i = 0; i < n;) {
@@ -397,7 +497,7 @@ std::optional<DuplicateGroups> detail::groupDuplicates(const DuplicateStore& sto
             const QByteArrayView first = store.name(keyed[i].entry);
             bool oneName = true;
             for (std::size_t k = i + 1; k < j && oneName; ++k)
-                oneName = keyOrder(first, store.name(keyed[k].entry)) == 0;
+                oneName = sameKey(first, store.name(keyed[k].entry));
             if (!oneName) {
                 std::stable_sort(keyed.begin() + std::ptrdiff_t(i), keyed.begin() + std::ptrdiff_t(j),
                                  [&store](const Keyed& a, const Keyed& b) {
@@ -405,7 +505,7 @@ std::optional<DuplicateGroups> detail::groupDuplicates(const DuplicateStore& sto
                                  });
                 for (std::size_t s = i; s < j;) {
                     std::size_t e = s + 1;
-                    while (e < j && keyOrder(store.name(keyed[s].entry), store.name(keyed[e].entry)) == 0)
+                    while (e < j && sameKey(store.name(keyed[s].entry), store.name(keyed[e].entry)))
                         ++e;
                     addGroup(&keyed[s], &keyed[e]);
                     s = e;
@@ -431,7 +531,7 @@ std::optional<DuplicateGroups> detail::groupDuplicates(const DuplicateStore& sto
     std::sort(groups.begin(), groups.end(), [&](const Group& a, const Group& b) {
         if (a.prefix != b.prefix)
             return a.prefix < b.prefix;
-        return compareNames(store.name(rows[a.begin]), store.name(rows[b.begin])) < 0;
+        return compareNames(a.name, b.name) < 0;
     });
     out.m_entries.reserve(rows.size());
     out.m_starts.reserve(groups.size() + 1);

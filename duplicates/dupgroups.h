@@ -11,10 +11,11 @@
 //
 // Memory: a tree of millions of files must fit, so the store keeps only what finds a file again:
 // its name (bytes as listed, never lower-cased) in one arena, and one shared copy of each
-// folder's path. Nothing from lstat is kept: the review reads each row's size, dates and version
-// when it shows the group, and a removal re-checks the file against what the row showed, which
-// is what the user decided on. The walk's figures would cost another 40 bytes per file and
-// would be out of date by then anyway. bench/duplicates measures the bytes per entry.
+// folder's path, front-coded against the folder stored before it (deep trees have long paths
+// that differ from their neighbour's only at the end). Nothing from lstat is kept: the review reads each row's size,
+// dates and version when it shows the group, and a removal re-checks the file against what the row showed, which is
+// what the user decided on. The walk's figures would cost another 40 bytes per file and would be out of date by then
+// anyway. bench/duplicates measures the bytes per entry.
 //
 // Grouping: names are folded the way the wildcard matcher folds them (ASCII letters by table,
 // other UTF-8 through Unicode case folding), hashed, and the entries sorted once by hash and
@@ -62,9 +63,10 @@ public:
     bool isEmpty() const { return m_count == 0; }
     std::size_t folderCount() const;
 
-    // Views stay valid until the store is cleared or destroyed.
+    // The name's view stays valid until the store is cleared or destroyed. A folder's path is
+    // rebuilt on each call (see Memory above): the review asks for a group's rows, not more.
     QByteArrayView name(Index entry) const;
-    QByteArrayView folder(Index entry) const;
+    QByteArray folder(Index entry) const;
     QByteArray path(Index entry) const; // folder joined with name
 
     // Bytes held by the store's own allocations (what the store costs).

@@ -180,28 +180,51 @@ TEST(DuplicateGroups, InstallationNamesComparedInUpperCase)
         EXPECT_EQ(isInstallationFile(c.name), c.installation) << c.name.constData();
 }
 
-TEST(DuplicateStore, SharesFolderPathsAndKeepsBytesExact)
+TEST(DuplicateStore, GivesBackEveryFolderAndNameExactly)
 {
     DuplicateStore store;
     const QByteArray longFolder = "/" + QByteArray(20000, 'L');
     const QByteArray longest(255, 'n');
-    ASSERT_TRUE(store.add("/a", "x"));
-    ASSERT_TRUE(store.add("/a", "Y\n\xff"));
-    ASSERT_TRUE(store.add(longFolder, longest));
-    ASSERT_TRUE(store.add("/a", "x")); // the folder again, later: a new copy, still right
+    // Folders as a walk hands them (children, siblings, back up), some long, some prefixes of
+    // the one before, across many restart points of the front coding.
+    std::mt19937 rng(3);
+    QList<QByteArray> stack = {"/"};
+    QList<std::pair<QByteArray, QByteArray>> added;
+    for (int i = 0; i < 300; ++i) {
+        const int move = int(rng() % 4);
+        if (move == 0 && stack.size() > 1)
+            stack.removeLast();
+        else if (move == 1)
+            stack.append(joinPath(stack.last(), "d" + QByteArray::number(i)));
+        else if (move == 2)
+            stack.append(joinPath(stack.last(), i % 50 == 0 ? longFolder.mid(1) : "\xff\n sub"));
+        const QByteArray folder = stack.last();
+        for (unsigned k = 0; k <= rng() % 3; ++k) {
+            const QByteArray name = k == 2 ? longest : "f" + QByteArray::number(i) + "\n" + QByteArray::number(k);
+            ASSERT_TRUE(store.add(folder, name));
+            added.append({folder, name});
+        }
+    }
+    ASSERT_EQ(store.size(), std::size_t(added.size()));
+    for (DuplicateStore::Index e = 0; e < store.size(); ++e) {
+        ASSERT_EQ(store.folder(e), added[qsizetype(e)].first) << e;
+        ASSERT_EQ(store.name(e), added[qsizetype(e)].second) << e;
+        ASSERT_EQ(store.path(e), joinPath(added[qsizetype(e)].first, added[qsizetype(e)].second));
+    }
+    std::size_t runs = 0; // a folder is stored once per run of its files
+    for (qsizetype i = 0; i < added.size(); ++i)
+        runs += i == 0 || added[i].first != added[i - 1].first;
+    EXPECT_EQ(store.folderCount(), runs);
+
     EXPECT_FALSE(store.add("/a", ""));
     EXPECT_FALSE(store.add("/a", QByteArray(256, 'n')));
-    ASSERT_EQ(store.size(), 4u);
-    EXPECT_EQ(store.folderCount(), 3u);
-    EXPECT_EQ(store.folder(0).data(), store.folder(1).data()); // one shared copy
-    EXPECT_EQ(store.name(1), QByteArray("Y\n\xff"));
-    EXPECT_EQ(store.folder(2), longFolder);
-    EXPECT_EQ(store.name(2), longest);
-    EXPECT_EQ(store.path(3), QByteArray("/a/x"));
+    EXPECT_EQ(store.size(), std::size_t(added.size()));
     EXPECT_GT(store.allocatedBytes(), 0u);
     store.clear();
     EXPECT_TRUE(store.isEmpty());
     EXPECT_EQ(store.folderCount(), 0u);
+    ASSERT_TRUE(store.add("/x", "y"));
+    EXPECT_EQ(store.path(0), "/x/y");
 }
 
 // The walk with the run's patterns fills the store: each file once, whatever the patterns.
