@@ -153,7 +153,9 @@ int main(int argc, char** argv)
     }
     const double fillSeconds = double(clock.nsecsElapsed()) / 1e9;
     const std::size_t after = mallinfo2().uordblks;
-    const double perEntry = double(after - before) / double(store.size());
+    if (after <= before)
+        std::printf("malloc does not count bytes in use here (a sanitizer build?): the store's own count follows\n");
+    const double perEntry = double(after > before ? after - before : store.allocatedBytes()) / double(store.size());
     std::printf("store: %zu entries, %zu folders; %.1f bytes per entry in use by malloc (store's own count %.1f), "
                 "names alone %.1f; filled in %.3f s\n",
                 store.size(), store.folderCount(), perEntry, double(store.allocatedBytes()) / double(store.size()),
