@@ -274,6 +274,21 @@ void DuplicateStore::clear()
 
 // ---------------------------------------------------------------------------------------------
 
+WalkOptions duplicateWalkOptions(const QByteArray& start, const QStringList& patterns, bool ignoreHiddenFiles,
+                                 bool ignoreHiddenDirs)
+{
+    WalkOptions o;
+    o.start = start;
+    o.files = ignoreHiddenFiles ? FileClass::Normal : FileClass::All;
+    o.dirs = ignoreHiddenDirs ? DirClass::Normal : DirClass::All;
+    for (const QString& p : patterns) {
+        if (!p.isEmpty())
+            o.patterns.append(p.toUtf8());
+    }
+    o.statFiles = false;
+    return o;
+}
+
 bool isInstallationFile(QByteArrayView name)
 {
     static const char* const names[] = {"SETUP.EXE",   "SETUP1.EXE",   "INSTALL.EXE",  "INSTALLER.EXE", "INSTALL.LOG",

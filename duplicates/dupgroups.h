@@ -4,10 +4,10 @@
 // date and version are shown but never decide. A run fills a DuplicateStore during the walk,
 // one entry per matching file, then groupDuplicates() brings equal names together.
 //
-// Filling it: walk with the run's non-empty patterns in WalkOptions::patterns and statFiles
-// off, and call add(file.folder, file.name) from WalkHooks::file(). The walk lists each folder
-// once and hands a file that several patterns match once, so a file is never entered twice
-// and never forms a group with itself, also when both patterns are equal.
+// Filling it: walk with duplicateWalkOptions() and call add(file.folder, file.name) from
+// WalkHooks::file(). The walk lists each folder once and hands a file that several patterns
+// match once, so a file is never entered twice and never forms a group with itself, also when
+// both patterns are equal.
 //
 // Memory: a tree of millions of files must fit, so the store keeps only what finds a file again:
 // its name (bytes as listed, never lower-cased) in one arena, and one shared copy of each
@@ -26,8 +26,11 @@
 // name seen once gives nothing.
 #pragma once
 
+#include "search/walk.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +41,12 @@
 #include <vector>
 
 namespace bv {
+
+// The walk of a duplicate run: from start (already resolved), the non-empty patterns as typed,
+// hidden files and folders left out as the two options say, names only (no lstat per file: the
+// review reads what it shows when it shows it).
+WalkOptions duplicateWalkOptions(const QByteArray& start, const QStringList& patterns, bool ignoreHiddenFiles,
+                                 bool ignoreHiddenDirs);
 
 // One of the 20 names of installation programs and their files ("SETUP.EXE", "FILE_ID.DIZ",
 // ...), compared with the upper-case name. A group of such names can be left out of the review.

@@ -66,4 +66,20 @@ std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArra
     return row;
 }
 
+std::vector<ReviewRow> readGroupRows(const DuplicateStore& store, const DuplicateGroups& groups, std::size_t group,
+                                     const QLocale& locale, int* skipped)
+{
+    std::vector<ReviewRow> rows;
+    int gone = 0;
+    for (const DuplicateStore::Index e : groups.entries(group)) {
+        if (auto row = readReviewRow(store.folder(e), store.name(e).toByteArray(), locale))
+            rows.push_back(std::move(*row));
+        else
+            ++gone;
+    }
+    if (skipped)
+        *skipped = gone;
+    return rows;
+}
+
 } // namespace bv

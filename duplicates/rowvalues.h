@@ -5,6 +5,7 @@
 // what a removal re-checks the file against (search/removal.h).
 #pragma once
 
+#include "duplicates/dupgroups.h"
 #include "platform/fsinfo.h"
 
 #include <QByteArray>
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <time.h>
+#include <vector>
 
 namespace bv {
 
@@ -48,5 +50,11 @@ struct ReviewRow
 // folder or a FIFO put in its place since the walk).
 std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArray& name,
                                        const QLocale& locale = QLocale());
+
+// The rows of one group, in discovery order, read now; files gone or replaced since the walk are
+// left out and counted in *skipped. A group left with fewer than two rows holds no duplicate
+// any more, as a name found once holds none.
+std::vector<ReviewRow> readGroupRows(const DuplicateStore& store, const DuplicateGroups& groups, std::size_t group,
+                                     const QLocale& locale = QLocale(), int* skipped = nullptr);
 
 } // namespace bv

@@ -63,6 +63,17 @@ ContentFile::ContentFile(const QByteArray& path, std::int64_t readLimit, AtimeRu
         m_status = ContentOpen::Missing;
         return;
     }
+    // Opening a device can act on it (a tape rewinds): look before opening, and check the open
+    // file again below in case something else was put there in between.
+    struct stat before;
+    if (::lstat(path.constData(), &before) != 0) {
+        m_status = statusOf(errno);
+        return;
+    }
+    if (S_ISLNK(before.st_mode) || !S_ISREG(before.st_mode)) {
+        m_status = S_ISLNK(before.st_mode) ? ContentOpen::Link : ContentOpen::NotAFile;
+        return;
+    }
     int fd = -1;
     if (rule == AtimeRule::NoAtimeWhereAllowed) {
         fd = openNoFollow(path, true);

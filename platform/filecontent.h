@@ -11,9 +11,11 @@
 //   rights as O_NOATIME, so for a file of another user that the reader may read but not own,
 //   this is best effort: accessTimeKept() tells.
 // - It never follows a symbolic link (O_NOFOLLOW: a link is handled as itself, and has no
-//   contents of its own here), never waits on a FIFO or a device (O_NONBLOCK, then fstat must
-//   show a regular file before anything is read), and reads at most a caller-given number of
-//   bytes in all, so a file that grows while it is read cannot keep a reader busy for ever.
+//   contents of its own here) and never opens anything but a regular file: lstat first, so a
+//   device is not even opened (opening some acts on them), then O_NONBLOCK so a FIFO put there
+//   meanwhile cannot make it wait, and fstat of the open file before anything is read.
+// - It reads at most a caller-given number of bytes in all, so a file that grows while it is
+//   read cannot keep a reader busy for ever.
 #pragma once
 
 #include "platform/fsinfo.h"

@@ -247,29 +247,33 @@ TEST(DuplicateGroups, FilledByTheWalkEachFileOnce)
     struct Case
     {
         const char* what;
-        QList<QByteArray> patterns;
+        QStringList patterns;
+        bool ignoreHidden;
         std::size_t entries;
         Groups expected;
     };
     const Case cases[] = {
         {"a file both patterns match is entered once",
          {"*.exe", "s*.*"},
+         true,
          3,
          {{root + "/a/setup2.exe", root + "/b/SETUP2.EXE"}}},
         {"equal patterns enter each file once",
          {"*.TXT", "*.txt"},
+         true,
          2,
          {{root + "/c/notes.txt", root + "/d/Notes.TXT"}}},
-        {"names that are not UTF-8", {"caf*"}, 2, {{root + "/e/" + nonUtf8, root + "/f/" + nonUtf8}}},
+        {"hidden files too", {"*.exe"}, false, 4, {{root + "/a/setup2.exe", root + "/b/SETUP2.EXE"}}},
+        {"names that are not UTF-8; an empty pattern box",
+         {"caf*", ""},
+         true,
+         2,
+         {{root + "/e/" + nonUtf8, root + "/f/" + nonUtf8}}},
     };
     for (const Case& c : cases) {
         DuplicateStore store;
         Collect hooks(store);
-        WalkOptions o;
-        o.start = root;
-        o.patterns = c.patterns;
-        o.statFiles = false;
-        ASSERT_EQ(walkTree(o, hooks).end, WalkEnd::Complete);
+        ASSERT_EQ(walkTree(duplicateWalkOptions(root, c.patterns, c.ignoreHidden, true), hooks).end, WalkEnd::Complete);
         EXPECT_EQ(store.size(), c.entries) << c.what;
         const auto groups = groupDuplicates(store);
         ASSERT_TRUE(groups.has_value());

@@ -121,6 +121,26 @@ TEST(RowValues, ReviewRowReadsTheFileAsItIsNow)
 
     EXPECT_FALSE(readReviewRow(t.path("a"), "gone.txt", kUs).has_value());
     EXPECT_FALSE(readReviewRow(t.path("a"), "fifo", kUs).has_value()); // never opened: no hang
+
+    // A group's rows: the ones still there, in discovery order.
+    DuplicateStore store;
+    for (const char* name : {"gone.txt", "fifo"})
+        ASSERT_TRUE(store.add(t.path("a"), name));
+    writeFile(t, "b/Gone.txt", "x");
+    writeFile(t, "b/FIFO", "x");
+    ASSERT_TRUE(store.add(t.path("b"), "Gone.txt"));
+    ASSERT_TRUE(store.add(t.path("b"), "FIFO"));
+    const auto groups = groupDuplicates(store);
+    ASSERT_TRUE(groups && groups->count() == 2);
+    int skipped = -1;
+    const std::vector<ReviewRow> fifo = readGroupRows(store, *groups, 0, kUs, &skipped);
+    ASSERT_EQ(fifo.size(), 1u);
+    EXPECT_EQ(fifo[0].path, t.path("b/FIFO"));
+    EXPECT_EQ(skipped, 1);
+    const std::vector<ReviewRow> gone = readGroupRows(store, *groups, 1, kUs, &skipped);
+    ASSERT_EQ(gone.size(), 1u);
+    EXPECT_EQ(gone[0].name, "Gone.txt");
+    EXPECT_EQ(skipped, 1);
 }
 
 QStringList toolTips(const QList<QByteArray>& paths, const std::function<bool()>& stop = {})
