@@ -93,10 +93,10 @@ TEST(RowValues, FileTimeTextIsTheStoredDay)
 TEST(RowValues, ReviewRowReadsTheFileAsItIsNow)
 {
     TreeFixture t{"a/plain.txt:1536", "a/link -> plain.txt", "a/gone.txt"};
-    test::PeSpec spec;
-    spec.ms = 0x00050001;
-    spec.ls = 0x00020003;
-    writeFile(t, "a/setup.exe", test::buildPe(spec).bytes);
+    test::PeShape shape;
+    shape.ms = 0x00050001;
+    shape.ls = 0x00020003;
+    writeFile(t, "a/setup.exe", test::buildPe(shape).bytes);
     t.setTimes("a/plain.txt", {1781049600, 0}, {1781049600, 0});
     ::unlink(t.path("a/gone.txt").constData());
     t.makeFifo("a/fifo");

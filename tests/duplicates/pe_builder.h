@@ -12,7 +12,7 @@
 
 namespace bv::test {
 
-struct PeSpec
+struct PeShape
 {
     bool pe32plus = false;
     bool withResources = true;
@@ -53,14 +53,14 @@ inline void put32(QByteArray& b, int at, std::uint32_t v)
     put16(b, at + 2, v >> 16);
 }
 
-inline BuiltPe buildPe(const PeSpec& spec = {})
+inline BuiltPe buildPe(const PeShape& shape = {})
 {
     BuiltPe pe;
     QByteArray& b = pe.bytes;
     constexpr std::uint32_t kSectionVa = 0x1000;
     constexpr int kRawStart = 0x200;
-    const int optionalSize = spec.pe32plus ? 240 : 224;
-    const int countAt = spec.pe32plus ? 108 : 92;
+    const int optionalSize = shape.pe32plus ? 240 : 224;
+    const int countAt = shape.pe32plus ? 108 : 92;
 
     // Resource tree, laid out in the section from offset 0.
     QByteArray r;
@@ -72,11 +72,11 @@ inline BuiltPe buildPe(const PeSpec& spec = {})
         r.append((named + ids) * 8, '\0');
         return at;
     };
-    std::vector<std::uint32_t> types = spec.otherTypes;
-    if (spec.withVersion)
+    std::vector<std::uint32_t> types = shape.otherTypes;
+    if (shape.withVersion)
         types.push_back(16);
     std::sort(types.begin(), types.end());
-    const int named = spec.namedType ? 1 : 0;
+    const int named = shape.namedType ? 1 : 0;
     const int root = dir(named, int(types.size()));
     const int typeDir = dir(0, 1);
     const int nameDir = dir(0, 1);
@@ -90,7 +90,7 @@ inline BuiltPe buildPe(const PeSpec& spec = {})
     r.append(92, '\0');
 
     int entry = root + 16;
-    if (spec.namedType) {
+    if (shape.namedType) {
         put32(r, entry, 0x80000000u | std::uint32_t(nameString));
         put32(r, entry + 4, 0x80000000u | std::uint32_t(typeDir));
         entry += 8;
@@ -117,10 +117,10 @@ inline BuiltPe buildPe(const PeSpec& spec = {})
         put16(r, version + 6 + 2 * i, key[i]);
     put32(r, version + 40, 0xFEEF04BDu);
     put32(r, version + 44, 0x00010000u);
-    put32(r, version + 48, spec.ms);
-    put32(r, version + 52, spec.ls);
-    put32(r, version + 56, spec.ms); // product version
-    put32(r, version + 60, spec.ls);
+    put32(r, version + 48, shape.ms);
+    put32(r, version + 52, shape.ls);
+    put32(r, version + 56, shape.ms); // product version
+    put32(r, version + 60, shape.ls);
 
     // Headers.
     b = QByteArray(kRawStart, '\0');
@@ -129,16 +129,16 @@ inline BuiltPe buildPe(const PeSpec& spec = {})
     pe.lfanew = 0x40;
     put32(b, 0x3C, std::uint32_t(pe.lfanew));
     b.replace(pe.lfanew, 4, QByteArray("PE\0\0", 4));
-    put16(b, pe.lfanew + 4, spec.pe32plus ? 0x8664 : 0x14C);
+    put16(b, pe.lfanew + 4, shape.pe32plus ? 0x8664 : 0x14C);
     put16(b, pe.lfanew + 6, 1); // sections
     put16(b, pe.lfanew + 20, std::uint32_t(optionalSize));
     pe.optionalHeader = pe.lfanew + 24;
-    put16(b, pe.optionalHeader, spec.pe32plus ? 0x20B : 0x10B);
+    put16(b, pe.optionalHeader, shape.pe32plus ? 0x20B : 0x10B);
     put32(b, pe.optionalHeader + countAt, 16);
     pe.dataDirectories = pe.optionalHeader + countAt + 4;
-    pe.rsrcRva = spec.withResources ? kSectionVa : 0;
+    pe.rsrcRva = shape.withResources ? kSectionVa : 0;
     put32(b, pe.dataDirectories + 16, pe.rsrcRva);
-    put32(b, pe.dataDirectories + 20, spec.withResources ? std::uint32_t(r.size()) : 0);
+    put32(b, pe.dataDirectories + 20, shape.withResources ? std::uint32_t(r.size()) : 0);
     pe.sectionTable = pe.optionalHeader + optionalSize;
     b.replace(pe.sectionTable, 8, QByteArray(".rsrc\0\0\0", 8));
     put32(b, pe.sectionTable + 8, std::uint32_t(r.size()));  // virtual size

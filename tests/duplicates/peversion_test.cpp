@@ -23,7 +23,7 @@ namespace {
 
 using test::buildPe;
 using test::BuiltPe;
-using test::PeSpec;
+using test::PeShape;
 using test::put16;
 using test::put32;
 
@@ -51,29 +51,29 @@ TEST(PeVersion, WellFormedFilesGiveTheirFixedFileVersion)
     struct Case
     {
         const char* what;
-        PeSpec spec;
+        PeShape shape;
         QString expected;
     };
-    PeSpec pe32plus;
+    PeShape pe32plus;
     pe32plus.pe32plus = true;
     pe32plus.ms = 0xFFFF0001;
     pe32plus.ls = 0x0002FFFE;
-    PeSpec plain;
+    PeShape plain;
     plain.otherTypes = {};
     plain.namedType = false;
-    PeSpec noVersion;
+    PeShape noVersion;
     noVersion.withVersion = false;
-    PeSpec noResources;
+    PeShape noResources;
     noResources.withResources = false;
     const Case cases[] = {
-        {"PE32 with icon, manifest and a named type beside the version", PeSpec{}, "4.0.0.950"},
+        {"PE32 with icon, manifest and a named type beside the version", PeShape{}, "4.0.0.950"},
         {"PE32+ with every word at its edge", pe32plus, "65535.1.2.65534"},
         {"only the version resource", plain, "4.0.0.950"},
         {"resources without a version", noVersion, "N/A"},
         {"no resource directory", noResources, "N/A"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(version(buildPe(c.spec).bytes), c.expected) << c.what;
+        EXPECT_EQ(version(buildPe(c.shape).bytes), c.expected) << c.what;
 
     for (const QByteArray& other : {QByteArray(), QByteArray("MZ"),
                                     QByteArray("\x7f"
@@ -86,9 +86,9 @@ TEST(PeVersion, WellFormedFilesGiveTheirFixedFileVersion)
 TEST(PeVersion, TruncatedAtEveryOffsetIsNotAVersion)
 {
     for (const bool plus : {false, true}) {
-        PeSpec spec;
-        spec.pe32plus = plus;
-        const QByteArray whole = buildPe(spec).bytes;
+        PeShape shape;
+        shape.pe32plus = plus;
+        const QByteArray whole = buildPe(shape).bytes;
         ASSERT_EQ(version(whole), "4.0.0.950");
         for (qsizetype n = 0; n < whole.size(); ++n)
             ASSERT_EQ(version(whole.left(n)), "N/A") << "cut at " << n;

@@ -13,7 +13,7 @@
 #include <string>
 
 using bv::test::buildPe;
-using bv::test::PeSpec;
+using bv::test::PeShape;
 
 namespace {
 
@@ -21,19 +21,19 @@ std::map<QString, QByteArray> seeds()
 {
     std::map<QString, QByteArray> out;
     out["pe32.exe"] = buildPe().bytes;
-    PeSpec plus;
+    PeShape plus;
     plus.pe32plus = true;
     plus.ms = 0x000A0000;
     plus.ls = 0x4A610001;
     out["pe32plus.dll"] = buildPe(plus).bytes;
-    PeSpec bare;
+    PeShape bare;
     bare.otherTypes = {};
     bare.namedType = false;
     out["version-only.exe"] = buildPe(bare).bytes;
-    PeSpec icons;
+    PeShape icons;
     icons.withVersion = false;
     out["no-version.exe"] = buildPe(icons).bytes;
-    PeSpec none;
+    PeShape none;
     none.withResources = false;
     out["no-resources.exe"] = buildPe(none).bytes;
     QByteArray otherName = buildPe().bytes;
