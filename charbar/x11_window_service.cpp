@@ -102,10 +102,12 @@ void X11WindowService::step()
                 m_desktop->requestActivation(request.window);
                 request.asked.start();
             }
+            // Looked at without the server grab first: the typing call grabs it to look again.
+            const bool focused = m_desktop->hasFocus(request.window);
             if (request.text.empty()) {
-                finished = m_desktop->hasFocus(request.window);
+                finished = focused;
                 result = Delivery::Typed;
-            } else {
+            } else if (focused) {
                 switch (m_desktop->type(request.window, request.text)) {
                 case x11::TypeResult::Typed:
                     finished = true;
