@@ -253,18 +253,33 @@ void BrisvaneForm::buildClient()
 
 void BrisvaneForm::Form_Load()
 {
-    // Place the window: centred horizontally, 10 twips from the top; the size stays.
+    // Place the window: centred horizontally, 10 twips from the top; the size stays. The window
+    // manager's frame is known only once the window is shown, so it is placed again then.
     adjustSize();
     setFixedSize(sizeHint());
+    placeWindow();
+    show();
+    letMessagesBeProcessed();
+    auto* framed = new QTimer(this);
+    framed->setInterval(50);
+    connect(framed, &QTimer::timeout, this, [this, framed, tries = 0]() mutable {
+        if (frameGeometry().size() != size() || ++tries >= 20) {
+            framed->deleteLater();
+            placeWindow();
+        }
+    });
+    framed->start();
+    focusDummy();
+    setScreenPointer(1);
+    m_client->printAt(kStatusX, kStatusY, QStringLiteral("Brisvane Disk Clean-Up v" BV_VERSION_SHORT));
+}
+
+void BrisvaneForm::placeWindow()
+{
     if (QScreen* screen = QApplication::primaryScreen()) {
         const QRect avail = screen->geometry();
         move(avail.x() + (avail.width() - frameGeometry().width()) / 2, avail.y() + tw(10));
     }
-    show();
-    letMessagesBeProcessed();
-    focusDummy();
-    setScreenPointer(1);
-    m_client->printAt(kStatusX, kStatusY, QStringLiteral("Brisvane Disk Clean-Up v" BV_VERSION_SHORT));
 }
 
 void BrisvaneForm::resizeEvent(QResizeEvent* event)

@@ -114,6 +114,7 @@ private:
     void yieldToEvents() override;
     void setPointer(int pointer) override;
 
+    void placeWindow();
     void buildMenus();
     void buildClient();
     void applyCommands(CommandLook look);

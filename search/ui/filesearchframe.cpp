@@ -2,6 +2,7 @@
 
 #include "app/format.h"
 #include "app/ui/counters.h"
+#include "platform/fileops.h"
 #include "platform/listing.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -32,15 +33,6 @@ namespace {
 const QString kNotEnoughMemory = QStringLiteral(
     "You do not have enough available memory to use this function. If other windows are currently open, close them "
     "and try again");
-
-void setTextColor(QWidget* w, const QColor& text)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::ButtonText, text);
-    w->setPalette(p);
-}
 
 // A reason as the end of a sentence: one full stop, whatever the system's text ends with.
 QString sentence(const QString& reason)
@@ -92,7 +84,8 @@ void FileSearchFrame::buildControls()
         l->setObjectName(QStringLiteral("SearchLabel%1").arg(index));
         l->setGeometry(rect);
         l->setFont(labelFont);
-        setTextColor(l, Qt::black);
+        setTextColour(l, Qt::black);
+        condenseToFit(l);
         SearchLabel[index] = l;
         return l;
     };
@@ -101,7 +94,8 @@ void FileSearchFrame::buildControls()
         l->setObjectName(QString::fromLatin1(name));
         l->setGeometry(rect);
         l->setFont(labelFont);
-        setTextColor(l, Qt::black);
+        setTextColour(l, Qt::black);
+        condenseToFit(l);
         return l;
     };
     auto button = [&](const char* name, const QString& caption, QRect rect) {
@@ -109,7 +103,7 @@ void FileSearchFrame::buildControls()
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(rect);
         b->setFont(arialFont(8.25, false));
-        setTextColor(b, Qt::black);
+        setTextColour(b, Qt::black);
         return b;
     };
     auto check = [&](const char* name, const QString& caption, QRect rect) {
@@ -117,7 +111,7 @@ void FileSearchFrame::buildControls()
         c->setObjectName(QString::fromLatin1(name));
         c->setGeometry(rect);
         c->setFont(arialFont(8.25, true));
-        setTextColor(c, Qt::black);
+        setTextColour(c, Qt::black);
         connect(c, &QCheckBox::clicked, this, [this] { m_host.focusDummy(); });
         return c;
     };
@@ -131,7 +125,7 @@ void FileSearchFrame::buildControls()
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setFont(arialFont(9, true));
-        setTextColor(box, Qt::red);
+        setTextColour(box, Qt::red);
         box->addItems(searchPatternItems());
         box->setCurrentIndex(-1);
         box->lineEdit()->installEventFilter(this);
@@ -162,8 +156,7 @@ void FileSearchFrame::buildControls()
     DateText->installEventFilter(this);
     label(2, QStringLiteral("will be removed."), twRect(5115, 840, 1455, 255));
 
-    // Reaches to the size box: the caption is a few pixels wider than its classic box here.
-    label(5, QStringLiteral("3. (Optional) Only files larger than"), twRect(90, 1230, 2880, 255));
+    label(5, QStringLiteral("3. (Optional) Only files larger than"), twRect(90, 1230, 2820, 255));
     BytesText = new QLineEdit(this);
     BytesText->setObjectName(QStringLiteral("BytesText"));
     BytesText->setGeometry(twRect(2970, 1185, 870, 330));
@@ -355,6 +348,8 @@ void FileSearchFrame::BeginButton_Click()
             return;
     }
     m_criteria = v.criteria;
+    if (m_criteria.recycle && !trashUsable())
+        return;
     if (!startRun())
         return;
 
@@ -367,6 +362,18 @@ void FileSearchFrame::BeginButton_Click()
     options.statFiles = true;
     const WalkResult result = m_host.SearchDrive(options, hooks);
     finishRun(result);
+}
+
+bool FileSearchFrame::trashUsable()
+{
+    // Asked once, before anything starts: otherwise every matching file would be refused one by
+    // one, and deletion never stands in for the trash.
+    const QByteArray folder = resolveFolder(Dir1->path());
+    QString why;
+    if (folder.isEmpty() || fileOps().canTrashAt(folder, &why))
+        return true;
+    msgBox(trashUnavailableText(displayPath(folder), why), MsgExclamation);
+    return false;
 }
 
 bool FileSearchFrame::startRun()

@@ -103,12 +103,16 @@ private Q_SLOTS:
         QCOMPARE(m_log->text(), QStringLiteral("This search was made on Tuesday December 08, 2026  3:38 PM\n"
                                                "Found: /home/u/a.tmp\nACTION: Delete\n"));
         QCOMPARE(int(m_form->iconBarState()), 2);
-        QVERIFY(m_form->panel(QStringLiteral("FileSearchOption"))->widget()->isVisible()); // still there, underneath
+        QWidget* panelWidget = m_form->panel(QStringLiteral("FileSearchOption"))->widget();
+        QVERIFY(panelWidget->isVisible());  // still there, underneath,
+        QVERIFY(!panelWidget->isEnabled()); // but it takes no keys: they go to the log
+        QCOMPARE(m_form->focusWidget(), static_cast<QWidget*>(m_log->logText()));
 
         QTest::mouseClick(m_log->closeLogFrameButton(), Qt::LeftButton);
         QVERIFY(m_log->isHidden());
         QCOMPARE(int(m_form->iconBarState()), 1);
-        QVERIFY(m_form->panel(QStringLiteral("FileSearchOption"))->widget()->isVisible());
+        QVERIFY(panelWidget->isVisible());
+        QVERIFY(panelWidget->isEnabled());
         auto* panel = dynamic_cast<PrintSurface*>(m_form->panel(QStringLiteral("FileSearchOption"))->widget());
         QCOMPARE(panel->printedAt(2260, 4640), QStringLiteral(" 3 "));
         QVERIFY(m_boxes->shown.isEmpty());

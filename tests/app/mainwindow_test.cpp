@@ -178,6 +178,19 @@ private Q_SLOTS:
         QCOMPARE(int(m_form->iconBarState()), 0);
     }
 
+    // An icon acts like a button: on release over it, not on a press dragged away.
+    void iconsActOnReleaseOverThem()
+    {
+        auto* icon = m_form->findChild<QLabel*>(QStringLiteral("FileSearchIcon"));
+        QTest::mousePress(icon, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(icon, Qt::LeftButton, {}, QPoint(icon->width() + 20, 5));
+        QVERIFY(!fileSearch()->isVisible());
+        QTest::mousePress(icon, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!fileSearch()->isVisible());
+        QTest::mouseRelease(icon, Qt::LeftButton, {}, QPoint(6, 6));
+        QVERIFY(fileSearch()->isVisible());
+    }
+
     void aboutShowsItsExactText()
     {
         test::ScriptedMessages boxes;

@@ -8,6 +8,7 @@
 #include "tests/support/tree_fixture.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QTest>
 
@@ -37,7 +38,7 @@ private Q_SLOTS:
             {"SINCELabel", twRect(3375, 840, 600, 255), "since"},
             {"DateText", twRect(3945, 795, 1125, 330), nullptr},
             {"SearchLabel2", twRect(5115, 840, 1455, 255), "will be removed."},
-            {"SearchLabel5", twRect(90, 1230, 2880, 255), "3. (Optional) Only files larger than"},
+            {"SearchLabel5", twRect(90, 1230, 2820, 255), "3. (Optional) Only files larger than"},
             {"BytesText", twRect(2970, 1185, 870, 330), nullptr},
             {"SearchLabel6", twRect(3900, 1230, 1920, 255), "bytes will be checked."},
             {"SearchLabel3", twRect(90, 1590, 5775, 255),
@@ -228,6 +229,18 @@ private Q_SLOTS:
         drives->setCurrentIndex(1);
         Q_EMIT drives->activated(1);
         QCOMPARE(dirs->path(), tree.path("sub"));
+    }
+
+    // Every caption ends inside its own box, so none runs into the control beside it.
+    void captionsFitTheirBoxes()
+    {
+        PanelHarness h;
+        for (const QLabel* label : h.panel->findChildren<QLabel*>()) {
+            if (label->text().isEmpty() || !label->isVisibleTo(h.panel))
+                continue;
+            const qreal text = QFontMetricsF(label->font()).horizontalAdvance(label->text());
+            QVERIFY2(text <= label->width() - 2, qPrintable(label->text()));
+        }
     }
 
     void cancelAndResetPutThePanelBack()

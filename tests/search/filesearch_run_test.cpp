@@ -191,6 +191,29 @@ private Q_SLOTS:
         QCOMPARE(h.run().BytesReclaimed, 600);
     }
 
+    // A volume without a usable trash is told once, before anything starts: no log, no removal.
+    void aStartFolderWithoutATrashIsToldBeforeTheRun()
+    {
+        TreeFixture tree;
+        oldAndNew(tree);
+        RecordingFileOps ops;
+        ops.noTrash = QStringLiteral("the volume has no trash");
+        PanelHarness h;
+        ScriptedMessages boxes;
+        PanelEntries e;
+        e.recycle = true;
+        h.fill(e, tree.root());
+        h.panel->BeginButton_Click();
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Files in %1 cannot be sent to the Recycle Bin (the volume "
+                                                           "has no trash). Nothing was removed. To remove them, clear "
+                                                           "the Recycle Bin option so that they are deleted instead.")
+                                                .arg(QString::fromUtf8(tree.root()))});
+        QCOMPARE(ops.ops(), QList<QByteArray>{"canTrashAt"});
+        QVERIFY(h.logBytes().isEmpty());
+        QVERIFY(h.button("BeginButton")->isEnabled()); // back to editing
+        QVERIFY(exists(tree.path("a.tmp")));
+    }
+
     void refusedRemovalsAreReportedAndNotCounted_data()
     {
         QTest::addColumn<bool>("recycle");
