@@ -162,8 +162,17 @@ private Q_SLOTS:
     }
 
     // A file that was looked at and then could not be removed stays: it must not look used.
-    void exploreThenARefusedDeleteRestoresTheAccessTime()
+    // A file looked at and then kept, because the system refused its removal or because the
+    // log could not take its record, gets its access time back.
+    void exploreThenAKeptFileGetsItsAccessTimeBack_data()
     {
+        QTest::addColumn<bool>("logFails");
+        QTest::newRow("removal refused") << false;
+        QTest::newRow("log cannot be written") << true;
+    }
+    void exploreThenAKeptFileGetsItsAccessTimeBack()
+    {
+        QFETCH(bool, logFails);
         const QByteArray path = f->file("kept.txt");
         const timespec times[2] = {{1577934245, 42}, {1546300800, 0}};
         QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
@@ -174,9 +183,15 @@ private Q_SLOTS:
         whenModal([&] {
             clickButton(f->window, "ExploreButton");
             QTRY_VERIFY_WITH_TIMEOUT(exists(openedMarker()), 10000);
+            if (logFails) {
+                f->state.Log.close();
+                QVERIFY(f->state.Log.open("/dev/full"));
+            }
             clickButton(f->window, "DeleteButton");
         });
-        QCOMPARE(f->window->verify(item), VerificationWindow::Decision::Denied);
+        QCOMPARE(f->window->verify(item),
+                 logFails ? VerificationWindow::Decision::LogFailed : VerificationWindow::Decision::Denied);
+        QVERIFY(exists(path));
         QCOMPARE(infoOf(path).atime.tv_sec, times[0].tv_sec);
         QCOMPARE(infoOf(path).atime.tv_nsec, times[0].tv_nsec);
     }
