@@ -7,15 +7,13 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
-#include "search/ui/filesearchframe.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -23,13 +21,12 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
-#include <QVBoxLayout>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace bv {
 
@@ -39,20 +36,12 @@ constexpr int kClientWidth = 6690;
 constexpr int kClientHeight = 6060;
 constexpr int kStatusX = 40;
 constexpr int kStatusY = 5830;
-constexpr int kYieldEveryMs = 8;    // clicks and Cancel answered well within 50 ms
+constexpr int kYieldEveryMs = 8;   // clicks and Cancel answered well within 50 ms
+constexpr int kStatusPaintMs = 33; // about 30 repaints a second
 
 const QColor kGrey(0xC0, 0xC0, 0xC0);
 const QColor kDarkGrey(0x80, 0x80, 0x80);
 const QColor kRed(0xFF, 0x00, 0x00);
-
-QFont arial(double points, bool bold = false)
-{
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 
 // The window's client area: the status strip's boxes and the icon bar's frame are drawn here,
 // and the status line is printed onto it.
@@ -82,35 +71,21 @@ protected:
     }
 };
 
-// The tools windows that are not built yet say so plainly instead of doing nothing.
-void showNotBuilt(QWidget* parent, const QString& caption)
-{
-    QDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("NotBuiltYet"));
-    dialog.setWindowTitle(caption);
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* text = new QLabel(QStringLiteral("%1 is not built yet in this version of Brisvane.").arg(caption), &dialog);
-    layout->addWidget(text);
-    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
-    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    layout->addWidget(ok, 0, Qt::AlignRight);
-    dialog.exec();
-}
-
 } // namespace
 
-BrisvaneForm::BrisvaneForm(AppState& state, QWidget* parent) : QMainWindow(parent), m_state(state)
+BrisvaneForm::BrisvaneForm(AppState& state, const QList<FeatureEntry>& features, QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_statusPacer(kStatusPaintMs), m_yieldPacer(kYieldEveryMs)
 {
     setObjectName(QStringLiteral("brisvaneform"));
     setWindowTitle(QStringLiteral("Brisvane!"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(arial(8.25));
+    setFont(arialFont(8.25));
     setWindowIcon(drawAppIcon());
+    for (const FeatureEntry& entry : features)
+        m_features.append(Feature{entry});
     buildMenus();
     buildClient();
-    m_statusClock.start();
-    m_yieldClock.start();
 }
 
 BrisvaneForm::~BrisvaneForm() = default;
@@ -118,50 +93,45 @@ BrisvaneForm::~BrisvaneForm() = default;
 void BrisvaneForm::buildMenus()
 {
     auto add = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& key,
-                      void (BrisvaneForm::*slot)()) {
+                      std::function<void()> slot) {
         QAction* a = menu->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         if (!key.isEmpty()) {
             a->setShortcut(key);
             a->setShortcutContext(Qt::ApplicationShortcut);
         }
-        connect(a, &QAction::triggered, this, slot);
+        connect(a, &QAction::triggered, this, std::move(slot));
         return a;
     };
-    auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+    auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+    };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("FileMenu"));
     add(file, "OpenLog", QStringLiteral("&Open Log File..."), QKeySequence(Qt::CTRL | Qt::Key_O),
-        &BrisvaneForm::LogFileIcon_Click);
+        [this] { LogFileIcon_Click(); });
     separator(file, "dummy3");
     add(file, "PrintOption", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P),
-        &BrisvaneForm::PrintIcon_Click);
+        [this] { PrintIcon_Click(); });
     separator(file, "dummy1");
-    add(file, "ExitOption", QStringLiteral("&Exit"), {}, &BrisvaneForm::ExitOption_Click);
+    add(file, "ExitOption", QStringLiteral("&Exit"), {}, [this] { ExitOption_Click(); });
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("ToolsMenu"));
-    add(tools, "FileSearchOption", QStringLiteral("File &Search"), QKeySequence(Qt::Key_F2),
-        &BrisvaneForm::FileSearchIcon_Click);
-    add(tools, "NewFilesOption", QStringLiteral("Find &Duplicates"), QKeySequence(Qt::Key_F3),
-        &BrisvaneForm::NewFilesIcon_Click);
-    add(tools, "DiskSpaceOption", QStringLiteral("D&isk Space..."), QKeySequence(Qt::Key_F4),
-        &BrisvaneForm::DiskSpaceOption_Click);
-    add(tools, "ClusterOption", QStringLiteral("Cluster Over&hang..."), QKeySequence(Qt::Key_F5),
-        &BrisvaneForm::ClusterOption_Click);
-    add(tools, "QuickCleanOption", QStringLiteral("&Quick Clean..."), QKeySequence(Qt::Key_F6),
-        &BrisvaneForm::QuickCleanOption_Click);
+    for (Feature& f : m_features) {
+        const QString name = QString::fromLatin1(f.entry.actionName);
+        f.action = add(tools, f.entry.actionName, f.entry.caption, f.entry.key, [this, name] { openFeature(name); });
+    }
     separator(tools, "dummy5");
     add(tools, "RefreshOption", QStringLiteral("&Refresh"), QKeySequence(Qt::Key_F7),
-        &BrisvaneForm::RefreshOption_Click);
+        [this] { RefreshOption_Click(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
-    add(help, "ContentsMenu", QStringLiteral("&Help Contents"), QKeySequence(Qt::Key_F1),
-        &BrisvaneForm::HelpIcon_Click);
+    add(help, "ContentsMenu", QStringLiteral("&Help Contents"), QKeySequence(Qt::Key_F1), [this] { HelpIcon_Click(); });
     separator(help, "dummy2");
-    add(help, "AboutOption", QStringLiteral("About"), {}, &BrisvaneForm::AboutOption_Click);
+    add(help, "AboutOption", QStringLiteral("About"), {}, [this] { AboutOption_Click(); });
 }
 
 void BrisvaneForm::buildClient()
@@ -175,33 +145,43 @@ void BrisvaneForm::buildClient()
     m_client->installEventFilter(this);
     setCentralWidget(m_client);
 
-    m_bars[0] = drawIconBar(IconBarLook::AllEnabled);
-    m_bars[1] = drawIconBar(IconBarLook::AllDisabled);
-    m_bars[2] = drawIconBar(IconBarLook::PrintEnabled);
+    for (CommandLook look : {CommandLook::AllEnabled, CommandLook::AllDisabled, CommandLook::PrintEnabled})
+        m_bars[int(look)] = drawIconBar(look);
     m_iconFrame = new QLabel(m_client);
     m_iconFrame->setObjectName(QStringLiteral("IconFrame"));
     m_iconFrame->setGeometry(twRect(-15, 0, 6720, 525));
     m_iconFrame->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_iconFrame->setPixmap(m_bars[0]);
 
+    // The five click targets over the drawn buttons. The first two open the features that name
+    // them in the feature table; the other three are the window's own commands.
     struct IconSpec
     {
-        QLabel** label;
         const char* name;
         QRect rect;
         const char* help;
-        void (BrisvaneForm::*click)();
+        Command command;
+        std::function<void()> click;
     };
+    auto featureOf = [this](const char* icon) {
+        for (const Feature& f : m_features)
+            if (f.entry.iconName && std::strcmp(f.entry.iconName, icon) == 0)
+                return QString::fromLatin1(f.entry.actionName);
+        return QString();
+    };
+    const QString firstFeature = featureOf("FileSearchIcon");
+    const QString secondFeature = featureOf("NewFilesIcon");
     const IconSpec icons[] = {
-        {&m_fileSearchIcon, "FileSearchIcon", twRect(30, 30, 1290, 495),
-         "Search for files matching a specific criteria", &BrisvaneForm::FileSearchIcon_Click},
-        {&m_newFilesIcon, "NewFilesIcon", twRect(1365, 15, 1290, 495),
-         "View files installed or modified since last scan", &BrisvaneForm::NewFilesIcon_Click},
-        {&m_logFileIcon, "LogFileIcon", twRect(2715, 30, 1290, 495), "Open log file",
-         &BrisvaneForm::LogFileIcon_Click},
-        {&m_printIcon, "PrintIcon", twRect(4050, 30, 1290, 495), "Print log file and search results",
-         &BrisvaneForm::PrintIcon_Click},
-        {&m_helpIcon, "HelpIcon", twRect(5370, 15, 1290, 495), "View help contents", &BrisvaneForm::HelpIcon_Click},
+        {"FileSearchIcon", twRect(30, 30, 1290, 495), "Search for files matching a specific criteria", Command::Feature,
+         [this, firstFeature] { openFeature(firstFeature); }},
+        {"NewFilesIcon", twRect(1365, 15, 1290, 495), "View files installed or modified since last scan",
+         Command::Feature, [this, secondFeature] { openFeature(secondFeature); }},
+        {"LogFileIcon", twRect(2715, 30, 1290, 495), "Open log file", Command::OpenLog,
+         [this] { LogFileIcon_Click(); }},
+        {"PrintIcon", twRect(4050, 30, 1290, 495), "Print log file and search results", Command::Print,
+         [this] { PrintIcon_Click(); }},
+        {"HelpIcon", twRect(5370, 15, 1290, 495), "View help contents", Command::HelpContents,
+         [this] { HelpIcon_Click(); }},
     };
     for (const IconSpec& spec : icons) {
         auto* label = new ClickLabel(m_client);
@@ -210,11 +190,13 @@ void BrisvaneForm::buildClient()
         label->setAttribute(Qt::WA_TranslucentBackground);
         label->setToolTip(QString::fromLatin1(spec.help));
         label->setProperty("helpText", QString::fromLatin1(spec.help));
+        label->setProperty("command", int(spec.command));
         label->setMouseTracking(true);
         label->installEventFilter(this);
         connect(label, &ClickLabel::clicked, this, spec.click);
-        *spec.label = label;
+        m_icons.append(label);
     }
+    m_helpIcon = m_icons.last();
 
     m_backround = new QLabel(m_client);
     m_backround->setObjectName(QStringLiteral("Backround"));
@@ -226,50 +208,27 @@ void BrisvaneForm::buildClient()
     bp.setColor(QPalette::WindowText, Qt::black);
     m_backround->setPalette(bp);
 
-    m_fileSearchFrame = new FileSearchFrame(*this, m_client);
-    m_fileSearchFrame->setGeometry(twRect(15, 570, 6660, 5141));
-    m_fileSearchFrame->setBackColor(Qt::white);
-    m_fileSearchFrame->setForeColor(kRed);
-    m_fileSearchFrame->setFont(arial(8.25, true));
-    m_fileSearchFrame->setMouseTracking(true);
-    m_fileSearchFrame->installEventFilter(this);
-    m_fileSearchFrame->hide();
-
-    m_dupFilesFrame = new PrintSurface(m_client);
-    m_dupFilesFrame->setObjectName(QStringLiteral("DupFilesFrame"));
-    m_dupFilesFrame->setGeometry(twRect(15, 570, 6660, 5145));
-    m_dupFilesFrame->setBackColor(Qt::white);
-    m_dupFilesFrame->setForeColor(kRed);
-    m_dupFilesFrame->setFont(arial(8.25, true));
-    m_dupFilesFrame->setMouseTracking(true);
-    m_dupFilesFrame->installEventFilter(this);
-    m_dupFilesFrame->hide();
-    {
-        // Until the duplicate finder is built its panel says so, and Cancel leaves it.
-        auto* notice = new QLabel(QStringLiteral("Find Duplicates is not built yet in this version of Brisvane."),
-                                  m_dupFilesFrame);
-        notice->setObjectName(QStringLiteral("NotBuiltYet"));
-        notice->setGeometry(twRect(90, 450, 6400, 255));
-        auto* cancel = new QPushButton(QStringLiteral("&Cancel"), m_dupFilesFrame);
-        cancel->setObjectName(QStringLiteral("dCancelButton"));
-        cancel->setGeometry(twRect(5430, 4605, 1125, 405));
-        connect(cancel, &QPushButton::clicked, this, &BrisvaneForm::dCancelButton_Click);
-    }
-
-    // The log panel lies above the file-search panel: it covers it while that stays visible.
+    // The log panel lies above every panel: it covers the file-search panel while that stays
+    // visible. It exists first, since a panel's reset enables its Save button.
     m_logFileFrame = new LogFileFrame(*this, m_client);
     m_logFileFrame->setGeometry(twRect(15, 570, 6660, 5145));
     m_logFileFrame->hide();
+    m_logFileFrame->shown = [this] { ShowLogViewCommands(); };
+    m_logFileFrame->closed = [this] { logViewClosed(); };
+
+    // The panels lie above the grey field, in the order of the table; each starts hidden.
+    for (Feature& f : m_features) {
+        if (!f.entry.makePanel)
+            continue;
+        f.panel = f.entry.makePanel(*this, m_client);
+        f.panel->widget()->hide();
+    }
     m_logFileFrame->raise();
 
     m_floodLabel = new QLabel(m_client);
     m_floodLabel->setObjectName(QStringLiteral("FloodLabel"));
     m_floodLabel->setGeometry(twRect(5160, 5865, 1515, 150));
-    QFont terminal(QStringLiteral("Monospace"));
-    terminal.setStyleHint(QFont::Monospace);
-    terminal.setPointSizeF(9);
-    terminal.setBold(true);
-    m_floodLabel->setFont(terminal);
+    m_floodLabel->setFont(terminalFont(9, true));
     QPalette fp = m_floodLabel->palette();
     fp.setColor(QPalette::WindowText, kDarkGrey);
     m_floodLabel->setPalette(fp);
@@ -279,7 +238,7 @@ void BrisvaneForm::buildClient()
     m_floodLabel->installEventFilter(this);
 
     // HelpMan and DummyText lie outside the client area: never seen, but they exist.
-    const QString productLine = QStringLiteral("Brisvane v3.0 - 2026");
+    const QString productLine = QStringLiteral("Brisvane v" BV_VERSION_SHORT " - 2026");
     m_helpMan = new QLabel(productLine, m_client);
     m_helpMan->setObjectName(QStringLiteral("HelpMan"));
     m_helpMan->setGeometry(twRect(8280, 5880, 4935, 150));
@@ -305,7 +264,7 @@ void BrisvaneForm::Form_Load()
     letMessagesBeProcessed();
     focusDummy();
     setScreenPointer(1);
-    m_client->printAt(kStatusX, kStatusY, QStringLiteral("Brisvane Disk Clean-Up v3.0"));
+    m_client->printAt(kStatusX, kStatusY, QStringLiteral("Brisvane Disk Clean-Up v" BV_VERSION_SHORT));
 }
 
 void BrisvaneForm::resizeEvent(QResizeEvent* event)
@@ -314,11 +273,6 @@ void BrisvaneForm::resizeEvent(QResizeEvent* event)
     // The outer size is fixed: a resize by the border snaps back (a minimized window is left alone).
     if (!isMinimized() && !isMaximized() && minimumSize() != QSize(0, 0) && size() != minimumSize())
         resize(minimumSize());
-}
-
-void BrisvaneForm::paintEvent(QPaintEvent* event)
-{
-    QMainWindow::paintEvent(event);
 }
 
 bool BrisvaneForm::eventFilter(QObject* watched, QEvent* event)
@@ -331,19 +285,8 @@ bool BrisvaneForm::eventFilter(QObject* watched, QEvent* event)
         const QVariant help = watched->property("helpText");
         if (help.isValid())
             m_helpMan->setText(help.toString());
-        if (watched == m_helpIcon) {
+        if (watched == m_helpIcon)
             setScreenPointer(1);
-        } else if (watched == m_fileSearchFrame) {
-            if (m_state.SearchState == SearchRunning)
-                setScreenPointer(11);
-            else
-                printStatusRaw(QString(105, QLatin1Char(' ')));
-        } else if (watched == m_dupFilesFrame) {
-            if (m_state.SearchState == SearchRunning)
-                setScreenPointer(11);
-            else if (m_state.SearchState != SearchReviewing)
-                printStatusRaw(QString(105, QLatin1Char(' ')));
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -353,51 +296,55 @@ QAction* BrisvaneForm::action(const QString& objectName) const
     return findChild<QAction*>(objectName);
 }
 
+const BrisvaneForm::Feature* BrisvaneForm::feature(const QString& actionName) const
+{
+    for (const Feature& f : m_features)
+        if (QLatin1String(f.entry.actionName) == actionName)
+            return &f;
+    return nullptr;
+}
+
+Panel* BrisvaneForm::panel(const QString& actionName) const
+{
+    const Feature* f = feature(actionName);
+    return f ? f->panel : nullptr;
+}
+
+void BrisvaneForm::applyCommands(CommandLook look)
+{
+    m_look = look;
+    m_iconFrame->setPixmap(m_bars[int(look)]);
+    for (QLabel* icon : m_icons)
+        icon->setEnabled(commandEnabled(look, Command(icon->property("command").toInt())));
+    const struct
+    {
+        const char* name;
+        Command command;
+    } own[] = {{"OpenLog", Command::OpenLog},           {"PrintOption", Command::Print},
+               {"ExitOption", Command::Exit},           {"RefreshOption", Command::Refresh},
+               {"ContentsMenu", Command::HelpContents}, {"AboutOption", Command::About}};
+    for (const auto& item : own)
+        action(QString::fromLatin1(item.name))->setEnabled(commandEnabled(look, item.command));
+    for (const Feature& f : m_features)
+        f.action->setEnabled(commandEnabled(look, Command::Feature));
+}
+
 quint8 BrisvaneForm::LockCommands(bool locked)
 {
-    const bool on = !locked;
-    m_iconBarState = locked ? 1 : 0;
-    m_iconFrame->setPixmap(m_bars[m_iconBarState]);
-    for (QLabel* icon : {m_fileSearchIcon, m_newFilesIcon, m_logFileIcon, m_printIcon})
-        icon->setEnabled(on);
-    for (const char* name : {"OpenLog", "PrintOption", "FileSearchOption", "NewFilesOption", "DiskSpaceOption",
-                             "ClusterOption", "QuickCleanOption"})
-        action(QString::fromLatin1(name))->setEnabled(on);
+    applyCommands(commandLook(locked ? Situation::PanelOpen : Situation::Idle));
     return 0;
 }
 
 void BrisvaneForm::ShowLogViewCommands()
 {
-    for (QLabel* icon : {m_fileSearchIcon, m_newFilesIcon, m_logFileIcon})
-        icon->setEnabled(false);
-    for (const char* name : {"QuickCleanOption", "ClusterOption", "DiskSpaceOption"})
-        action(QString::fromLatin1(name))->setEnabled(false);
-    m_printIcon->setEnabled(true);
-    m_iconBarState = 2;
-    m_iconFrame->setPixmap(m_bars[2]);
-    action(QStringLiteral("OpenLog"))->setEnabled(false);
-    action(QStringLiteral("PrintOption"))->setEnabled(true);
-    action(QStringLiteral("FileSearchOption"))->setEnabled(false);
-    action(QStringLiteral("NewFilesOption"))->setEnabled(false);
-}
-
-void BrisvaneForm::myRefresh(bool xValue)
-{
-    PrintSurface* target = xValue ? static_cast<PrintSurface*>(m_fileSearchFrame) : m_dupFilesFrame;
-    // A number is printed as a leading blank or minus sign, its digits, then one blank.
-    auto print = [target](int x, int y, std::int64_t value) { target->printAt(x, y, numText(value) + QLatin1Char(' ')); };
-    print(2260, 4640, m_state.FilesRemoved);
-    print(2260, 4290, m_state.FilesChecked);
-    print(5320, 4285, m_state.BytesReclaimed);
-    print(4390, 3940, m_state.FilesMatched);
+    applyCommands(commandLook(Situation::LogView));
 }
 
 void BrisvaneForm::RefreshOption_Click()
 {
-    if (m_fileSearchFrame->isVisible())
-        myRefresh(true);
-    if (m_dupFilesFrame->isVisible())
-        myRefresh(false);
+    for (const Feature& f : m_features)
+        if (f.panel && f.panel->widget()->isVisible())
+            f.panel->reprintCounters();
 }
 
 QString BrisvaneForm::fitStatus(const QString& text) const
@@ -436,7 +383,7 @@ void BrisvaneForm::ShowStatus(const QString& text)
     m_pendingIsPath = false;
     m_statusDirty = true;
     // Outside a walk every line is shown at once; during a walk at most ~30 times a second.
-    if (m_state.SearchState != SearchRunning || m_statusClock.elapsed() >= kStatusPaintMs)
+    if (m_state.SearchState != SearchState::Running || m_statusPacer.due())
         flushStatus();
 }
 
@@ -445,7 +392,7 @@ void BrisvaneForm::flushStatus()
     if (!m_statusDirty)
         return;
     m_statusDirty = false;
-    m_statusClock.restart();
+    m_statusPacer.restart();
     if (m_pendingIsPath)
         m_pendingStatus = displayPath(m_pendingPath);
     m_pendingIsPath = false;
@@ -460,7 +407,7 @@ void BrisvaneForm::showStatusPath(const QByteArray& path)
     std::memcpy(m_pendingPath.data(), path.constData(), size_t(path.size()));
     m_pendingIsPath = true;
     m_statusDirty = true;
-    if (m_state.SearchState != SearchRunning || statusDue())
+    if (m_state.SearchState != SearchState::Running || m_statusPacer.due())
         flushStatus();
 }
 
@@ -490,19 +437,40 @@ QString BrisvaneForm::floodText() const
     return m_floodLabel->text();
 }
 
+void BrisvaneForm::finishProgress(int blocks)
+{
+    appendFlood(blocks);
+    letMessagesBeProcessed();
+    // The full bar stays up for 300 ms; the window is not frozen meanwhile.
+    QTimer::singleShot(300, this, [this] {
+        if (m_state.SearchState != SearchState::Running)
+            clearFlood();
+    });
+}
+
 void BrisvaneForm::letMessagesBeProcessed()
 {
     QCoreApplication::processEvents();
-    m_yieldClock.restart();
+    m_yieldPacer.restart();
 }
 
 void BrisvaneForm::yieldToEvents()
 {
-    if (m_yieldClock.elapsed() < kYieldEveryMs)
+    if (!m_yieldPacer.due())
         return;
-    if (m_statusDirty && m_statusClock.elapsed() >= kStatusPaintMs)
+    if (m_statusDirty && m_statusPacer.due())
         flushStatus();
     letMessagesBeProcessed();
+}
+
+void BrisvaneForm::setYieldClock(Pacer::Clock clock)
+{
+    m_yieldPacer = Pacer(kYieldEveryMs, std::move(clock));
+}
+
+void BrisvaneForm::setPointer(int pointer)
+{
+    setScreenPointer(pointer);
 }
 
 void BrisvaneForm::focusDummy()
@@ -510,119 +478,87 @@ void BrisvaneForm::focusDummy()
     m_dummyText->setFocus(Qt::OtherFocusReason);
 }
 
-namespace {
-
-// Adapts a feature's hooks to the walk, adding what every walk shows: the status line, the
-// progress strip and the FilesMatched counter.
-class DriveHooks : public WalkHooks
+WalkResult BrisvaneForm::SearchDrive(const WalkOptions& options, FeatureHooks& feature)
 {
-public:
-    DriveHooks(BrisvaneForm& form, FeatureHooks& feature) : m_form(form), m_feature(feature)
-    {
-        m_counterClock.start();
-    }
-
-    bool stopRequested() override { return m_form.state().StopRequested; }
-    void yield() override { m_form.yieldToEvents(); }
-
-    void started(int topLevelFolders) override
-    {
-        // The listing count includes the list's own end, as the step has always been computed.
-        AppState& s = m_form.state();
-        s.ProgressStep = int(bankersDivide(std::int64_t(topLevelFolders) + 1, 11));
-        s.TopLevelSeen = 0;
-    }
-
-    void folderEntered(const WalkFolder& folder) override
-    {
-        AppState& s = m_form.state();
-        if (folder.depth == 1) {
-            ++s.TopLevelSeen;
-            // ">=" and not "==": a count that ever passed the step must still move the bar.
-            if (s.ProgressStep > 0 && s.TopLevelSeen >= s.ProgressStep) {
-                s.TopLevelSeen = 0;
-                m_form.appendFlood(1);
-            }
-        }
-        m_form.showStatusPath(folder.path);
-    }
-
-    bool handleFolder(const WalkFolder& folder) override { return m_feature.handleFolder(folder); }
-
-    void file(const WalkFile& file) override
-    {
-        m_form.showStatusPath(file.path);
-        m_form.yieldToEvents();
-        m_feature.file(file);
-        ++m_form.state().FilesMatched;
-        // The counter is repainted at the status line's rate; the last value is always printed.
-        if (m_counterClock.elapsed() >= 33) {
-            m_counterClock.restart();
-            printCounter();
-        }
-        m_form.yieldToEvents();
-    }
-
-    void printCounter()
-    {
-        if (PrintSurface* panel = m_feature.counterPanel())
-            panel->printAt(4390, 3940, numText(m_form.state().FilesMatched) + QLatin1Char(' '));
-    }
-
-    void folderError(const QByteArray& path, int errnoValue) override { m_feature.folderError(path, errnoValue); }
-
-private:
-    BrisvaneForm& m_form;
-    FeatureHooks& m_feature;
-    QElapsedTimer m_counterClock;
-};
-
-} // namespace
-
-WalkResult BrisvaneForm::SearchDrive(const WalkOptions& options, FeatureHooks& hooks)
-{
-    DriveHooks drive(*this, hooks);
-    m_state.StopRequested = false;
-    setScreenPointer(11);
-    m_state.SearchState = SearchRunning;
-    WalkResult result = walkTree(options, drive);
-    m_state.SearchState = SearchEnded;
-    flushStatus();
-    drive.printCounter();
-    return result;
+    return driveWalk(m_state, m_run, options, feature, *this);
 }
 
-void BrisvaneForm::FileSearchIcon_Click()
+void BrisvaneForm::openFeature(const QString& actionName)
 {
-    if (!m_fileSearchIcon->isEnabled() && !action(QStringLiteral("FileSearchOption"))->isEnabled())
+    const Feature* f = feature(actionName);
+    if (!f || !commandEnabled(m_look, Command::Feature))
         return;
+    if (f->entry.openTool) {
+        f->entry.openTool(*this);
+        return;
+    }
     focusDummy();
     LockCommands(true);
-    m_fileSearchFrame->show();
-}
-
-void BrisvaneForm::NewFilesIcon_Click()
-{
-    if (!m_newFilesIcon->isEnabled() && !action(QStringLiteral("NewFilesOption"))->isEnabled())
-        return;
-    LockCommands(true);
-    m_dupFilesFrame->show();
-    m_dupFilesFrame->raise();
+    QWidget* w = f->panel->widget();
+    w->show();
+    w->raise();
     m_logFileFrame->raise();
+    f->panel->opened();
+}
+
+void BrisvaneForm::closePanel(Panel& panel)
+{
+    panel.widget()->hide();
+    LockCommands(false);
+}
+
+void BrisvaneForm::showWorkingLog(Panel& from)
+{
+    m_logReturnsTo = &from;
+    if (!m_logFileFrame->showWorkingLog()) {
+        m_logReturnsTo = nullptr; // the word-processor path: the panel stays as it was
+        return;
+    }
+    if (from.staysUnderLog())
+        from.widget()->setEnabled(false); // covered: it takes no keys until the log closes
+    else
+        from.widget()->hide();
+}
+
+void BrisvaneForm::logViewClosed()
+{
+    Panel* back = std::exchange(m_logReturnsTo, nullptr);
+    if (!back) {
+        // A saved log opened from the idle window.
+        LockCommands(false);
+        m_logFileFrame->enableSave();
+        return;
+    }
+    LockCommands(true);
+    QWidget* w = back->widget();
+    w->setEnabled(true);
+    w->show();
     letMessagesBeProcessed();
+    back->reprintCounters();
     focusDummy();
+}
+
+void BrisvaneForm::clearLogText()
+{
+    m_logFileFrame->clearText();
+}
+
+void BrisvaneForm::enableLogSave()
+{
+    m_logFileFrame->enableSave();
 }
 
 void BrisvaneForm::LogFileIcon_Click()
 {
-    if (!action(QStringLiteral("OpenLog"))->isEnabled())
+    if (!commandEnabled(m_look, Command::OpenLog))
         return;
+    m_logReturnsTo = nullptr;
     m_logFileFrame->LogFileIcon_Click();
 }
 
 void BrisvaneForm::PrintIcon_Click()
 {
-    if (!action(QStringLiteral("PrintOption"))->isEnabled())
+    if (!commandEnabled(m_look, Command::Print))
         return;
     m_logFileFrame->PrintIcon_Click();
 }
@@ -649,51 +585,15 @@ void BrisvaneForm::HelpIcon_Click()
 
 void BrisvaneForm::AboutOption_Click()
 {
-    const QString text = QString(22, QLatin1Char(' ')) + QStringLiteral("BRISVANE VERSION 3.0.1") +
-                         QString(23, QLatin1Char(' ')) + QStringLiteral("\n\r") + QString(44, QLatin1Char('_'));
+    const QString text = QString(22, QLatin1Char(' ')) + QStringLiteral("BRISVANE VERSION ") +
+                         QStringLiteral(BV_VERSION) + QString(23, QLatin1Char(' ')) + QStringLiteral("\n\r") +
+                         QString(44, QLatin1Char('_'));
     msgBox(text, MsgPlain, QStringLiteral("About"));
 }
 
 void BrisvaneForm::ExitOption_Click()
 {
     close();
-}
-
-void BrisvaneForm::DiskSpaceOption_Click()
-{
-    if (!action(QStringLiteral("DiskSpaceOption"))->isEnabled())
-        return;
-    showNotBuilt(this, QStringLiteral("Disk Space"));
-}
-
-void BrisvaneForm::ClusterOption_Click()
-{
-    if (!action(QStringLiteral("ClusterOption"))->isEnabled())
-        return;
-    m_state.OverhangMode = true;
-    showNotBuilt(this, QStringLiteral("Cluster Overhang"));
-    m_state.OverhangMode = false;
-}
-
-void BrisvaneForm::QuickCleanOption_Click()
-{
-    if (!action(QStringLiteral("QuickCleanOption"))->isEnabled())
-        return;
-    showNotBuilt(this, QStringLiteral("Quick Clean"));
-}
-
-void BrisvaneForm::CancelButton_Click()
-{
-    m_fileSearchFrame->ResetFileSearch();
-    LockCommands(false);
-    m_fileSearchFrame->hide();
-}
-
-void BrisvaneForm::dCancelButton_Click()
-{
-    m_dupFilesFrame->clearPrints();
-    m_dupFilesFrame->hide();
-    LockCommands(false);
 }
 
 void BrisvaneForm::closeEvent(QCloseEvent* event)
@@ -707,7 +607,7 @@ void BrisvaneForm::closeEvent(QCloseEvent* event)
 void BrisvaneForm::Form_QueryUnload(QCloseEvent* event)
 {
     event->accept();
-    if (m_state.SearchState != SearchRunning)
+    if (m_state.SearchState != SearchState::Running)
         return;
     const int answer = msgBox(QStringLiteral("A search is currently in progress, are you sure you want to quit?"),
                               MsgQuestionDefaultNo);

@@ -1,20 +1,19 @@
-// The main window of Brisvane: menus, icon bar, status strip and the work area with the three
-// panels (file search, duplicates, log viewer). It owns the program-wide state and the routines
-// every feature shares: the command states, the counters' reprint, the status line, the
-// progress strip and the walk driver SearchDrive().
+// The main window of Brisvane: menus, icon bar, status strip and the work area where the
+// feature panels and the log panel are shown. It owns the program's values and is the host
+// every feature window runs in (app/ui/panelhost.h): the walk driver, the status line, the
+// progress strip, the commands, the log panel.
 //
-// Panels and tools windows are separate classes; they reach the shared routines through this
-// window. The window itself holds no search logic.
+// It knows the features only through their table (app/ui/features.h) and the Panel interface;
+// the window itself holds no search logic.
 #pragma once
 
 #include "app/appstate.h"
+#include "app/commands.h"
+#include "app/ui/features.h"
+#include "app/ui/panelhost.h"
 #include "app/ui/printsurface.h"
-#include "search/walk.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
-
-#include <functional>
 
 class QAction;
 class QLabel;
@@ -24,153 +23,122 @@ class QMenu;
 namespace bv {
 
 class LogFileFrame;
-class FileSearchFrame;
 
-// A feature's side of a walk: which hooks it wants. SearchDrive adds the status line, the
-// progress strip, FilesMatched and the yields around them.
-class FeatureHooks
-{
-public:
-    virtual ~FeatureHooks() = default;
-    // A listed file (file search: CheckFile; cluster overhang: Hanger).
-    virtual void file(const WalkFile& file) { (void)file; }
-    // Per-folder features (duplicates, quick clean) take the folder and return true.
-    virtual bool handleFolder(const WalkFolder& folder)
-    {
-        (void)folder;
-        return false;
-    }
-    virtual void folderError(const QByteArray& path, int errnoValue)
-    {
-        (void)path;
-        (void)errnoValue;
-    }
-    // Which panel shows FilesMatched as it grows (null: none).
-    virtual PrintSurface* counterPanel() { return nullptr; }
-};
-
-class BrisvaneForm : public QMainWindow
+class BrisvaneForm : public QMainWindow, public PanelHost, private WalkScreen
 {
     Q_OBJECT
 public:
-    explicit BrisvaneForm(AppState& state, QWidget* parent = nullptr);
+    explicit BrisvaneForm(AppState& state, const QList<FeatureEntry>& features = brisvaneFeatures(),
+                          QWidget* parent = nullptr);
     ~BrisvaneForm() override;
-
-    AppState& state() { return m_state; }
 
     // Start-up steps after construction: place, show, focus, pointer, title line.
     void Form_Load();
 
+    // The host side, for the feature windows.
+    AppState& program() override { return m_state; }
+    RunValues& run() override { return m_run; }
+    WalkResult SearchDrive(const WalkOptions& options, FeatureHooks& feature) override;
+    void ShowStatus(const QString& text) override;
+    void printStatusRaw(const QString& text) override;
+    void finishProgress(int blocks) override;
+    void letMessagesBeProcessed() override;
+    void focusDummy() override;
+    void showWorkingLog(Panel& from) override;
+    void clearLogText() override;
+    void enableLogSave() override;
+    void closePanel(Panel& panel) override;
+    QWidget* dialogParent() override { return this; }
+
     // Command states of the icon bar and the menus.
     quint8 LockCommands(bool locked);
     void ShowLogViewCommands();
+    // Which icon-bar picture is shown.
+    CommandLook iconBarState() const { return m_look; }
+    QAction* action(const QString& objectName) const;
 
-    // Reprint the four counters on the file-search panel (true) or the duplicate panel (false).
-    void myRefresh(bool xValue);
+    // Reprints the counters on every search panel that is visible (menu Refresh, F7, and
+    // every repaint of the window).
+    void RefreshOption_Click();
 
-    // Status line at (40, 5830): padded or cut to a fixed width, painted at most ~30 times a
-    // second during a walk (the last text is always shown).
-    void ShowStatus(const QString& text);
-    // Print raw text at the status position (no fitting): the 105 blanks of the mouse feedback.
-    void printStatusRaw(const QString& text);
-    QString statusText() const;
-    // The fitted text ShowStatus prints, for the given text (pure, for tests).
-    QString fitStatus(const QString& text) const;
-    // The walk's form of ShowStatus: keeps a copy of the path's bytes and turns it into text
-    // only when the line is actually painted, so a fast walk does not pay for every path.
-    void showStatusPath(const QByteArray& path);
-    // True when the status line is due to be painted again.
-    bool statusDue() const { return m_statusClock.elapsed() >= kStatusPaintMs; }
-    void flushStatus();
-
-    // Progress strip.
-    void appendFlood(int blocks);
-    void clearFlood();
-    QString floodText() const;
-
-    // "Let pending messages be processed": one pass of the event loop, now.
-    void letMessagesBeProcessed();
-    // The same, rate-limited, for the walk: at most every few milliseconds.
-    void yieldToEvents();
-
-    // The walk driver every tree-wide feature uses. Sets SearchState to 3 while it runs and
-    // 255 at every end; clears StopRequested and the walk's own counters first.
-    WalkResult SearchDrive(const WalkOptions& options, FeatureHooks& hooks);
-
-    // Panels and controls others reach.
-    FileSearchFrame* fileSearchFrame() const { return m_fileSearchFrame; }
-    PrintSurface* dupFilesFrame() const { return m_dupFilesFrame; }
+    // Opens the feature of a menu item or icon (a panel or a tools window), from the idle window.
+    void openFeature(const QString& actionName);
+    // The panel a feature made, by its menu item's name (null if none).
+    Panel* panel(const QString& actionName) const;
     LogFileFrame* logFileFrame() const { return m_logFileFrame; }
-    QLineEdit* dummyText() const { return m_dummyText; }
-    QLabel* floodLabel() const { return m_floodLabel; }
-    void focusDummy();
-    // Whether the duplicate panel's Done button is enabled (a finished duplicate search whose
-    // log is being viewed). The duplicate panel is not built yet, so never.
-    bool dDoneButtonEnabled() const { return false; }
 
-    // Click handlers of the icons, also the targets of the menu items.
-    void FileSearchIcon_Click();
-    void NewFilesIcon_Click();
+    // The log panel's Close: back to the panel it was shown from, or to the idle window.
+    void logViewClosed();
+
+    // Status line at (40, 5830). The text it shows, and the fitted form of a text (for tests).
+    QString statusText() const;
+    QString fitStatus(const QString& text) const;
+    QString floodText() const;
+    void clearFlood();
+
+    // The event-loop passes of a walk are at most this often; a test can replace the clock
+    // (a clock that stands still leaves only the passes a feature asks for itself).
+    void setYieldClock(Pacer::Clock clock);
+
+    // Click handlers of the icons and menu items that are the main window's own.
     void LogFileIcon_Click();
     void PrintIcon_Click();
     void HelpIcon_Click();
-    void RefreshOption_Click();
     void AboutOption_Click();
     void ExitOption_Click();
-    void DiskSpaceOption_Click();
-    void ClusterOption_Click();
-    void QuickCleanOption_Click();
-
-    // Panel closing, the main window's part.
-    void CancelButton_Click();  // file-search panel's Cancel
-    void dCancelButton_Click(); // duplicate panel's Cancel
-
-    // Which icon-bar picture is shown: 0 all enabled, 1 all disabled, 2 print enabled.
-    int iconBarState() const { return m_iconBarState; }
-    QAction* action(const QString& objectName) const;
 
     // Where the help document lives (beside the executable or in the installed share folder).
     static QByteArray helpDocumentPath();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct Feature
+    {
+        FeatureEntry entry;
+        QAction* action = nullptr;
+        Panel* panel = nullptr; // owned by the work area, as its child widget
+    };
+
+    // The walk's view of the window.
+    void showStatusPath(const QByteArray& path) override;
+    void flushStatus() override;
+    void appendFlood(int blocks) override;
+    void yieldToEvents() override;
+    void setPointer(int pointer) override;
+
     void buildMenus();
     void buildClient();
-    void showPlaceholder(const QString& feature);
+    void applyCommands(CommandLook look);
+    const Feature* feature(const QString& actionName) const;
     void Form_QueryUnload(QCloseEvent* event);
     void Form_Unload();
 
-    static constexpr int kStatusPaintMs = 33; // about 30 repaints a second
-
     AppState& m_state;
+    RunValues m_run;
+    QList<Feature> m_features;
     PrintSurface* m_client = nullptr; // the window's own printing surface (status line)
     QLabel* m_iconFrame = nullptr;
-    QLabel* m_fileSearchIcon = nullptr;
-    QLabel* m_newFilesIcon = nullptr;
-    QLabel* m_logFileIcon = nullptr;
-    QLabel* m_printIcon = nullptr;
+    QList<QLabel*> m_icons;
     QLabel* m_helpIcon = nullptr;
     QLabel* m_backround = nullptr;
-    FileSearchFrame* m_fileSearchFrame = nullptr;
-    PrintSurface* m_dupFilesFrame = nullptr;
     LogFileFrame* m_logFileFrame = nullptr;
+    Panel* m_logReturnsTo = nullptr;
     QLabel* m_floodLabel = nullptr;
     QLabel* m_helpMan = nullptr;
     QLineEdit* m_dummyText = nullptr;
     QPixmap m_bars[3];
-    int m_iconBarState = 0;
+    CommandLook m_look = CommandLook::AllEnabled;
 
     QString m_pendingStatus;
     QByteArray m_pendingPath;
     bool m_pendingIsPath = false;
     bool m_statusDirty = false;
-    QElapsedTimer m_statusClock;
-    QElapsedTimer m_yieldClock;
+    Pacer m_statusPacer;
+    Pacer m_yieldPacer;
     bool m_closing = false;
 };
 

@@ -74,7 +74,7 @@ void drawGlyph(QPainter& p, Glyph g, const QRect& box, const QColor& ink, const 
 
 } // namespace
 
-QPixmap drawIconBar(IconBarLook look)
+QPixmap drawIconBar(CommandLook look)
 {
     QPixmap bar(448, 35);
     bar.fill(QColor(0xC0, 0xC0, 0xC0));
@@ -99,7 +99,7 @@ QPixmap drawIconBar(IconBarLook look)
     p.setFont(f);
     for (int i = 0; i < 5; ++i) {
         const Button& b = buttons[i];
-        bool enabled = look == IconBarLook::AllEnabled || i == 4 || (look == IconBarLook::PrintEnabled && i == 3);
+        bool enabled = look == CommandLook::AllEnabled || i == 4 || (look == CommandLook::PrintEnabled && i == 3);
         const QRect r(tw(b.leftTwips), 2, tw(1290) - 2, 31);
         // Raised bevel for a usable button, a flat etched one otherwise.
         p.setPen(enabled ? Qt::white : QColor(0xA8, 0xA8, 0xA8));
@@ -148,9 +148,18 @@ QIcon drawAppIcon()
 
 void ClickLabel::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && isEnabled())
-        Q_EMIT clicked();
+    m_pressed = event->button() == Qt::LeftButton && isEnabled();
     QLabel::mousePressEvent(event);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click =
+        m_pressed && event->button() == Qt::LeftButton && isEnabled() && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click)
+        Q_EMIT clicked();
 }
 
 } // namespace bv

@@ -2,18 +2,19 @@
 // in three looks, plus the window icon and the transparent click targets laid over the bar.
 #pragma once
 
+#include "app/commands.h"
+
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
 
 namespace bv {
 
-enum class IconBarLook { AllEnabled, AllDisabled, PrintEnabled };
-
-QPixmap drawIconBar(IconBarLook look);
+QPixmap drawIconBar(CommandLook look);
 QIcon drawAppIcon();
 
-// A label that reports a left click while it is enabled.
+// A label that reports a left click while it is enabled: pressed and released over it, like a
+// button, so a press dragged off it does nothing.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -25,6 +26,10 @@ Q_SIGNALS:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressed = false;
 };
 
 } // namespace bv

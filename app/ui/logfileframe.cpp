@@ -1,13 +1,13 @@
 #include "app/ui/logfileframe.h"
 
 #include "app/searchlog.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/panelhost.h"
 #include "app/ui/printerform.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
-#include "search/ui/filesearchframe.h"
+#include "platform/ui/fonts.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -20,26 +20,14 @@
 
 namespace bv {
 
-namespace {
-
-QFont arial(double points)
-{
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    return f;
-}
-
-} // namespace
-
-LogFileFrame::LogFileFrame(BrisvaneForm& form, QWidget* parent) : QWidget(parent), m_form(form)
+LogFileFrame::LogFileFrame(PanelHost& host, QWidget* parent) : QWidget(parent), m_host(host)
 {
     setObjectName(QStringLiteral("LogFileFrame"));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
     setPalette(p);
-    setFont(arial(9.75));
+    setFont(arialFont(9.75));
 
     m_logText = new QPlainTextEdit(this);
     m_logText->setObjectName(QStringLiteral("LogText"));
@@ -48,7 +36,7 @@ LogFileFrame::LogFileFrame(BrisvaneForm& form, QWidget* parent) : QWidget(parent
     m_logText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_logText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_logText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_logText->setFont(arial(9));
+    m_logText->setFont(arialFont(9));
     QPalette tp = m_logText->palette();
     tp.setColor(QPalette::Text, QColor(0x00, 0x00, 0xFF));
     tp.setColor(QPalette::Base, Qt::white);
@@ -72,12 +60,12 @@ LogFileFrame::~LogFileFrame() = default;
 
 QByteArray LogFileFrame::workingLogPath() const
 {
-    return joinPath(m_form.state().AppFolder, "temp.bv");
+    return joinPath(m_host.program().AppFolder, "temp.bv");
 }
 
 QByteArray LogFileFrame::wordProcessorCopyPath() const
 {
-    return joinPath(m_form.state().AppFolder, "temp.doc");
+    return joinPath(m_host.program().AppFolder, "temp.doc");
 }
 
 QString LogFileFrame::text() const
@@ -85,19 +73,26 @@ QString LogFileFrame::text() const
     return m_logText->toPlainText();
 }
 
-void LogFileFrame::showWorkingLog(bool fromDuplicates)
+bool LogFileFrame::showWorkingLog()
 {
     const LogContents log = readLogForViewer(workingLogPath(), kViewerLimit, kViewerLineLimit, LogLimit::Refuse);
     if (log.status != LogContents::Loaded) {
         offerWordProcessor();
-        return;
+        return false;
     }
-    m_logText->setPlainText(log.text);
-    m_form.ShowLogViewCommands();
+    showPanel(log.text);
+    return true;
+}
+
+void LogFileFrame::showPanel(const QString& text)
+{
+    m_logText->setPlainText(text);
+    if (shown)
+        shown();
     show();
     raise();
-    if (fromDuplicates)
-        m_form.dupFilesFrame()->hide();
+    // The keys go to the log now, never to the panel it covers.
+    m_logText->setFocus(Qt::OtherFocusReason);
 }
 
 void LogFileFrame::offerWordProcessor()
@@ -108,14 +103,14 @@ void LogFileFrame::offerWordProcessor()
         return;
     const QByteArray copy = wordProcessorCopyPath();
     const FileResult copied = copyLogFile(workingLogPath(), copy);
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
     if (!copied.ok) {
         // Opening an older copy, or none, would show the user the wrong log.
         msgBox(QStringLiteral("The search log could not be copied for WordPad.\n%1").arg(copied.error), MsgCritical);
         return;
     }
     const OpenOutcome opened = openWithDefaultAppForType(copy, "text/plain");
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
     if (opened.result == OpenResult::NoAssociation)
         msgBox(QStringLiteral("Could not open WordPad"), MsgCritical);
 }
@@ -128,13 +123,10 @@ void LogFileFrame::LogFileIcon_Click()
         // Whatever could be read is shown: an unreadable file shows an empty panel, a huge one
         // its beginning. There is no word-processor offer for a saved log.
         const LogContents log = readLogForViewer(name, kViewerLimit, kViewerLineLimit, LogLimit::Truncate);
-        m_logText->setPlainText(log.text);
-        m_form.ShowLogViewCommands();
+        showPanel(log.text);
         m_saveLogButton->setEnabled(false);
-        show();
-        raise();
     }
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
 }
 
 void LogFileFrame::SaveLogButton_Click()
@@ -152,27 +144,15 @@ void LogFileFrame::SaveLogButton_Click()
                    MsgCritical);
         }
     }
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
 }
 
 void LogFileFrame::CloseLogFrameButton_Click()
 {
     hide();
-    if (m_form.dDoneButtonEnabled()) {
-        // The log of a finished duplicate search: back to the duplicate panel.
-        m_form.LockCommands(true);
-        m_form.dupFilesFrame()->show();
-        m_form.letMessagesBeProcessed();
-        m_form.myRefresh(false);
-    } else if (m_form.fileSearchFrame()->isHidden()) {
-        // A saved log opened from the idle window.
-        m_form.LockCommands(false);
-        m_saveLogButton->setEnabled(true);
-    } else {
-        // The file-search panel is still there underneath.
-        m_form.LockCommands(true);
-        m_form.myRefresh(true);
-    }
+    // Back to the panel the log was shown from (its counters reprinted), or to the idle window.
+    if (closed)
+        closed();
 }
 
 int LogFileFrame::LogFileDialog(quint8 openMode, QByteArray& fileName)
@@ -182,7 +162,7 @@ int LogFileFrame::LogFileDialog(quint8 openMode, QByteArray& fileName)
     if (fileDialogHook) {
         chosen = fileDialogHook(openMode);
     } else {
-        QFileDialog dialog(&m_form, opening ? QStringLiteral("Open File") : QStringLiteral("Save File"),
+        QFileDialog dialog(m_host.dialogParent(), opening ? QStringLiteral("Open File") : QStringLiteral("Save File"),
                            m_dialogFolder.isEmpty() ? QDir::currentPath() : m_dialogFolder,
                            QStringLiteral("Log Files (*.log)"));
         dialog.setObjectName(QStringLiteral("LogFileDialog"));
@@ -238,24 +218,24 @@ void LogFileFrame::PrintIcon_Click()
                MsgExclamation);
         return;
     }
-    PrinterForm progress(&m_form);
-    progress.Form_Load(&m_form);
+    PrinterForm progress(m_host.dialogParent());
+    progress.Form_Load(m_host.dialogParent());
     progress.show();
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
 
     // The whole text as one document: one print job, paged by the printer.
     QTextDocument document;
-    document.setDefaultFont(arial(10));
+    document.setDefaultFont(arialFont(10));
     document.setPlainText(text());
     printer->setDocName(QStringLiteral("Brisvane search log"));
     document.print(printer.get());
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
     const bool failed = printer->printerState() == QPrinter::Error;
     printer.reset(); // ends the job
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
 
     progress.close();
-    m_form.focusDummy();
+    m_host.focusDummy();
     if (failed)
         msgBox(QStringLiteral("The log could not be printed."), MsgCritical);
 }

@@ -23,7 +23,7 @@ class QPushButton;
 
 namespace bv {
 
-class BrisvaneForm;
+class PanelHost;
 
 class LogFileFrame : public QWidget
 {
@@ -37,13 +37,11 @@ public:
     static constexpr qint64 kViewerLimit = 4 * 1024 * 1024;
     static constexpr qsizetype kViewerLineLimit = 150000;
 
-    LogFileFrame(BrisvaneForm& form, QWidget* parent);
+    LogFileFrame(PanelHost& host, QWidget* parent);
     ~LogFileFrame() override;
 
-    // Show the working log: from the file-search panel (false) or the duplicate panel (true).
-    void showWorkingLog(bool fromDuplicates);
-    void ViewLogButton_Click() { showWorkingLog(false); }
-    void dViewLog_Click() { showWorkingLog(true); }
+    // Shows the working log; false when it went to the word processor instead (or nowhere).
+    bool showWorkingLog();
     void LogFileIcon_Click();
     void PrintIcon_Click();
     void SaveLogButton_Click();
@@ -68,6 +66,11 @@ public:
     // Replaces the choice of the default printer: null for "no printer is set up".
     std::function<std::unique_ptr<QPrinter>()> printerHook;
 
+    // The main window's side: the commands of the log view when the panel is shown, and what
+    // comes back when it closes.
+    std::function<void()> shown;
+    std::function<void()> closed;
+
     // The system's default printer, null when none is set up.
     static std::unique_ptr<QPrinter> defaultPrinter();
 
@@ -77,7 +80,7 @@ private:
     void offerWordProcessor();
     void showPanel(const QString& text);
 
-    BrisvaneForm& m_form;
+    PanelHost& m_host;
     QPlainTextEdit* m_logText = nullptr;
     QPushButton* m_saveLogButton = nullptr;
     QPushButton* m_closeLogFrameButton = nullptr;

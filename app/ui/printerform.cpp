@@ -1,6 +1,7 @@
 #include "app/ui/printerform.h"
 
 #include "platform/twips.h"
+#include "platform/ui/fonts.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,11 +20,7 @@ PrinterForm::PrinterForm(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Cus
     m_label1 = new QLabel(QStringLiteral("One Moment..."), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label1->setGeometry(twRect(315, 75, 1365, 315));
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(9);
-    font.setBold(true);
-    m_label1->setFont(font);
+    m_label1->setFont(arialFont(9, true));
 }
 
 void PrinterForm::Form_Load(const QWidget* near)

@@ -63,8 +63,8 @@ int main(int argc, char** argv)
     state.AppFolder = QFile::encodeName(appFolder.path());
     BrisvaneForm form(state);
     form.Form_Load();
-    form.FileSearchIcon_Click();
-    FileSearchFrame* panel = form.fileSearchFrame();
+    form.openFeature(QStringLiteral("FileSearchOption"));
+    auto* panel = static_cast<FileSearchFrame*>(form.panel(QStringLiteral("FileSearchOption")));
     auto child = [panel](const char* name) { return panel->findChild<QWidget*>(QString::fromLatin1(name)); };
 
     double bestFind = 1e9, bestSearch = 1e9;
@@ -88,12 +88,13 @@ int main(int argc, char** argv)
         panel->BeginButton_Click();
         bestSearch = std::min(bestSearch, t.nsecsElapsed() / 1e9);
     }
-    const long long files = static_cast<long long>(state.FilesMatched);
+    const long long files = static_cast<long long>(form.run().FilesMatched);
     std::printf("files                      %lld (checked %lld, removal calls %lld, messages %d)\n", files,
-                static_cast<long long>(state.FilesChecked), static_cast<long long>(ops.calls.size()), messages.shown);
+                static_cast<long long>(form.run().FilesChecked), static_cast<long long>(ops.calls.size()),
+                messages.shown);
     std::printf("find -printf '%%s %%A@'      %.3f s\n", bestFind);
     std::printf("file search, whole run     %.3f s  (%.2fx find, %.0f files/s)\n", bestSearch, bestSearch / bestFind,
                 files / bestSearch);
     setMessageService(nullptr);
-    return messages.shown == 0 && state.FilesChecked == 0 ? 0 : 1;
+    return messages.shown == 0 && form.run().FilesChecked == 0 ? 0 : 1;
 }

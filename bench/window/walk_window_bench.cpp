@@ -4,6 +4,7 @@
 //
 //   bench_walk_window TREE [RUNS]
 #include "app/appstate.h"
+#include "search/walkdriver.h"
 #include "bench/common/bench_common.h"
 #include "app/ui/brisvaneform.h"
 #include "platform/paths.h"
@@ -49,7 +50,7 @@ int main(int argc, char** argv)
     AppState state;
     BrisvaneForm form(state);
     form.Form_Load();
-    form.FileSearchIcon_Click(); // a panel open, as during a search
+    form.openFeature(QStringLiteral("FileSearchOption")); // a panel open, as during a search
 
     WalkOptions options;
     options.start = tree;

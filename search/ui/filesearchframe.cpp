@@ -1,13 +1,14 @@
 #include "search/ui/filesearchframe.h"
 
 #include "app/format.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/counters.h"
 #include "platform/listing.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
-#include "search/removal.h"
+#include "search/recordedremoval.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/drivelist.h"
 #include "search/ui/verificationwindow.h"
@@ -28,23 +29,9 @@ namespace bv {
 
 namespace {
 
-// Where the four counters are printed (twips).
-constexpr int kRemovedX = 2260, kRemovedY = 4640;
-constexpr int kCheckedX = 2260, kCheckedY = 4290;
-constexpr int kBytesX = 5320, kBytesY = 4285;
-
 const QString kNotEnoughMemory = QStringLiteral(
     "You do not have enough available memory to use this function. If other windows are currently open, close them "
     "and try again");
-
-QFont arial(double points, bool bold)
-{
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 
 void setTextColor(QWidget* w, const QColor& text)
 {
@@ -53,6 +40,12 @@ void setTextColor(QWidget* w, const QColor& text)
     p.setColor(QPalette::Text, text);
     p.setColor(QPalette::ButtonText, text);
     w->setPalette(p);
+}
+
+// A reason as the end of a sentence: one full stop, whatever the system's text ends with.
+QString sentence(const QString& reason)
+{
+    return reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
 }
 
 } // namespace
@@ -71,15 +64,20 @@ public:
             {QByteArray("Could not read the folder ") + path + " (" + QByteArray(::strerror(errnoValue)) + ")",
              QByteArray()});
     }
-    PrintSurface* counterPanel() override { return &m_frame; }
+    void showProgress() override { printCounter(m_frame, kMatchedAt, m_frame.m_host.run().FilesMatched); }
 
 private:
     FileSearchFrame& m_frame;
 };
 
-FileSearchFrame::FileSearchFrame(BrisvaneForm& form, QWidget* parent) : PrintSurface(parent), m_form(form)
+FileSearchFrame::FileSearchFrame(PanelHost& host, QWidget* parent) : PrintSurface(parent), m_host(host)
 {
     setObjectName(QStringLiteral("FileSearchFrame"));
+    setGeometry(twRect(15, 570, 6660, 5141));
+    setBackColor(Qt::white);
+    setForeColor(Qt::red);
+    setFont(arialFont(8.25, true));
+    setMouseTracking(true);
     buildControls();
     ResetFileSearch();
 }
@@ -88,7 +86,7 @@ FileSearchFrame::~FileSearchFrame() = default;
 
 void FileSearchFrame::buildControls()
 {
-    const QFont labelFont = arial(9, true);
+    const QFont labelFont = arialFont(9, true);
     auto label = [&](int index, const QString& caption, QRect rect) {
         auto* l = new QLabel(caption, this);
         l->setObjectName(QStringLiteral("SearchLabel%1").arg(index));
@@ -110,7 +108,7 @@ void FileSearchFrame::buildControls()
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(rect);
-        b->setFont(arial(8.25, false));
+        b->setFont(arialFont(8.25, false));
         setTextColor(b, Qt::black);
         return b;
     };
@@ -118,9 +116,9 @@ void FileSearchFrame::buildControls()
         auto* c = new QCheckBox(caption, this);
         c->setObjectName(QString::fromLatin1(name));
         c->setGeometry(rect);
-        c->setFont(arial(8.25, true));
+        c->setFont(arialFont(8.25, true));
         setTextColor(c, Qt::black);
-        connect(c, &QCheckBox::clicked, this, [this] { m_form.focusDummy(); });
+        connect(c, &QCheckBox::clicked, this, [this] { m_host.focusDummy(); });
         return c;
     };
 
@@ -132,7 +130,7 @@ void FileSearchFrame::buildControls()
         box->setGeometry(patternRects[i]);
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
-        box->setFont(arial(9, true));
+        box->setFont(arialFont(9, true));
         setTextColor(box, Qt::red);
         box->addItems(searchPatternItems());
         box->setCurrentIndex(-1);
@@ -176,14 +174,14 @@ void FileSearchFrame::buildControls()
     Drive1 = new DriveList(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(twRect(270, 1875, 2820, 330));
-    Drive1->setFont(arial(8.25, true));
+    Drive1->setFont(arialFont(8.25, true));
     Drive1->reload();
     connect(Drive1, &DriveList::gotFocus, this, &FileSearchFrame::Drive1_GotFocus);
     connect(Drive1, &DriveList::driveChanged, this, &FileSearchFrame::Drive1_Change);
     Dir1 = new DirList(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setGeometry(twRect(270, 2220, 2820, 990));
-    Dir1->setFont(arial(8.25, true));
+    Dir1->setFont(arialFont(8.25, true));
     Dir1->setRoot(Drive1->mountPoint());
     // Starts where the program was started, like a classic folder list.
     if (!Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
@@ -230,24 +228,7 @@ void FileSearchFrame::paintBackground(QPainter& p)
     // A black border round the panel and a sunken box behind each counter's print position.
     p.setPen(Qt::black);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
-    const QColor grey(0x80, 0x80, 0x80), lightGrey(0xC0, 0xC0, 0xC0);
-    struct Box
-    {
-        int left, top, width;
-    };
-    const Box boxes[] = {{4365, 3900, 2190}, {2235, 4250, 1020}, {5295, 4245, 1260}, {2235, 4600, 1020}};
-    for (const Box& b : boxes) {
-        const QRect r(twPoint(b.left, b.top), twSize(b.width, 285));
-        p.setPen(grey);
-        p.drawLine(r.topLeft(), r.topRight());
-        p.drawLine(r.topLeft(), r.bottomLeft());
-        p.setPen(Qt::black);
-        p.drawLine(r.topLeft() + QPoint(1, 1), r.topRight() + QPoint(-1, 1));
-        p.drawLine(r.topLeft() + QPoint(1, 1), r.bottomLeft() + QPoint(1, -1));
-        p.setPen(lightGrey);
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-        p.drawLine(r.topRight(), r.bottomRight());
-    }
+    drawCounterBoxes(p);
 }
 
 bool FileSearchFrame::eventFilter(QObject* watched, QEvent* event)
@@ -256,12 +237,28 @@ bool FileSearchFrame::eventFilter(QObject* watched, QEvent* event)
                          (SearchPattern[0] && watched == SearchPattern[0]->lineEdit()) ||
                          (SearchPattern[1] && watched == SearchPattern[1]->lineEdit());
     if (pattern && event->type() == QEvent::FocusIn)
-        m_form.ShowStatus(QStringLiteral("...also supports wild characters"));
+        m_host.ShowStatus(QStringLiteral("...also supports wild characters"));
     else if (watched == DateText && event->type() == QEvent::MouseButtonPress)
-        m_form.ShowStatus(QStringLiteral("A valid date must be entered here"));
+        m_host.ShowStatus(QStringLiteral("A valid date must be entered here"));
     else if (watched == DoneButton && event->type() == QEvent::MouseMove)
         setScreenPointer(1); // the control that stays usable while a search runs
     return PrintSurface::eventFilter(watched, event);
+}
+
+void FileSearchFrame::mouseMoveEvent(QMouseEvent* event)
+{
+    // While a search runs the pointer says so; otherwise moving over the panel wipes the
+    // status line.
+    if (m_host.program().SearchState == SearchState::Running)
+        setScreenPointer(11);
+    else
+        m_host.printStatusRaw(QString(105, QLatin1Char(' ')));
+    PrintSurface::mouseMoveEvent(event);
+}
+
+void FileSearchFrame::reprintCounters()
+{
+    printCounters(*this, m_host.run());
 }
 
 void FileSearchFrame::setEntriesEnabled(bool enabled)
@@ -278,7 +275,7 @@ void FileSearchFrame::ResetFileSearch()
     DoneButton->setText(QStringLiteral("&Cancel"));
     setEntriesEnabled(true);
     BytesText->clear();
-    m_form.state().PathChosen.clear();
+    m_pathChosen = false;
     for (QComboBox* box : SearchPattern) {
         box->setCurrentIndex(-1);
         box->setEditText(QString());
@@ -292,14 +289,9 @@ void FileSearchFrame::ResetFileSearch()
     DateText->clear();
     for (QCheckBox* c : {RecycleCheck, VerifyCheck, IgnoreCheck, IgnoreDir})
         c->setChecked(true);
-    AppState& s = m_form.state();
-    s.FilesMatched = 0;
-    s.FilesChecked = 0;
-    s.FilesRemoved = 0;
-    s.BytesReclaimed = 0;
+    m_host.run().resetCounters();
     ViewLogButton->setEnabled(false);
-    if (LogFileFrame* log = m_form.logFileFrame())
-        log->enableSave();
+    m_host.enableLogSave();
 }
 
 FileSearchEntries FileSearchFrame::readEntries() const
@@ -346,7 +338,7 @@ void FileSearchFrame::focusEntry(EntryControl control, bool selectAll)
 
 void FileSearchFrame::BeginButton_Click()
 {
-    if (!BeginButton->isEnabled() || m_form.state().SearchState == SearchRunning)
+    if (!BeginButton->isEnabled() || m_host.program().SearchState == SearchState::Running)
         return;
     const ValidationResult v = validateEntries(readEntries());
     if (v.reformattedBytes)
@@ -356,7 +348,7 @@ void FileSearchFrame::BeginButton_Click()
         focusEntry(v.issue->control, v.issue->selectAll);
         return;
     }
-    if (m_form.state().PathChosen.isEmpty()) {
+    if (!m_pathChosen) {
         const int answer =
             msgBox(QStringLiteral("A search path was not specified. Would you like to use the default?"), MsgQuestion);
         if (answer != AnswerYes)
@@ -373,19 +365,19 @@ void FileSearchFrame::BeginButton_Click()
     options.dirs = m_criteria.ignoreHiddenDirs ? DirClass::Normal : DirClass::All;
     options.patterns = m_criteria.patterns();
     options.statFiles = true;
-    const WalkResult result = m_form.SearchDrive(options, hooks);
+    const WalkResult result = m_host.SearchDrive(options, hooks);
     finishRun(result);
 }
 
 bool FileSearchFrame::startRun()
 {
-    AppState& s = m_form.state();
-    m_form.focusDummy();
+    AppState& s = m_host.program();
+    m_host.focusDummy();
     setEntriesEnabled(false);
     DoneButton->setText(QStringLiteral("&Cancel"));
     DoneButton->setEnabled(true);
     s.StopRequested = false;
-    m_toldLogFailure = false;
+    m_host.run().toldLogFailure = false;
 
     // The start folder as it really is: a link the user chose is followed once, here, and the
     // log names the folder actually searched.
@@ -404,8 +396,7 @@ bool FileSearchFrame::startRun()
 void FileSearchFrame::failStart()
 {
     // Nothing was searched: close what was opened and give the entries back for editing.
-    AppState& s = m_form.state();
-    s.Log.close();
+    m_host.program().Log.close();
     setScreenPointer(1);
     msgBox(kNotEnoughMemory, MsgExclamation);
     setEntriesEnabled(true);
@@ -415,86 +406,54 @@ void FileSearchFrame::failStart()
 
 void FileSearchFrame::finishRun(const WalkResult& result)
 {
-    AppState& s = m_form.state();
+    AppState& s = m_host.program();
+    const RunValues& run = m_host.run();
     if (result.end == WalkEnd::Error) {
         // The files after the point of failure were never looked at: say so, in the log and to
         // the user, rather than report a complete search.
         writeLog({QByteArray("The search ended early: ") + result.reason.toUtf8(), QByteArray()});
     }
-    m_form.appendFlood(14);
-    m_form.letMessagesBeProcessed();
+    m_host.finishProgress(14);
     setScreenPointer(1);
-    m_form.ShowStatus(QStringLiteral("Done."));
-    // The full bar and "Done." stay up for 300 ms; the window is not frozen meanwhile.
-    QTimer::singleShot(300, this, [this] {
-        if (m_form.state().SearchState != SearchRunning)
-            m_form.clearFlood();
-    });
+    m_host.ShowStatus(QStringLiteral("Done."));
     DoneButton->setText(QStringLiteral("&Done"));
     QList<QByteArray> summary;
-    for (const QString& line : summaryLines({s.FilesMatched, s.FilesChecked, s.FilesRemoved, s.BytesReclaimed}))
+    for (const QString& line : summaryLines({run.FilesMatched, run.FilesChecked, run.FilesRemoved, run.BytesReclaimed}))
         summary.append(line.toUtf8());
-    const bool logged = writeLog(summary);
-    const QString logError = s.Log.error();
+    writeLog(summary);
     s.Log.close();
     ViewLogButton->setEnabled(true);
-    m_form.myRefresh(true);
+    reprintCounters();
     if (result.end == WalkEnd::Error)
-        msgBox(QStringLiteral("The search could not be completed: %1. The files after that point were not checked.")
-                   .arg(result.reason),
+        msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
+                   .arg(sentence(result.reason)),
                MsgExclamation);
-    if (!logged && !m_toldLogFailure) {
-        m_toldLogFailure = true;
-        msgBox(QStringLiteral("The search log could not be written (%1).").arg(logError), MsgCritical);
-    }
 }
 
 bool FileSearchFrame::writeLog(const QList<QByteArray>& lines)
 {
-    SearchLog& log = m_form.state().Log;
-    for (const QByteArray& line : lines)
-        if (!log.writeLine(line))
-            return false;
-    return !log.failed();
-}
-
-void FileSearchFrame::stopForLogFailure()
-{
-    AppState& s = m_form.state();
-    s.StopRequested = true;
-    if (m_toldLogFailure)
-        return;
-    m_toldLogFailure = true;
-    setScreenPointer(1);
-    msgBox(QStringLiteral("The search log could not be written (%1). The search was stopped: no file is removed "
-                          "without its record.")
-               .arg(s.Log.error()),
-           MsgCritical);
-}
-
-void FileSearchFrame::printCounter(int x, int y, std::int64_t value)
-{
-    printAt(x, y, numText(value) + QLatin1Char(' '));
+    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
 }
 
 void FileSearchFrame::countChecked()
 {
-    AppState& s = m_form.state();
-    ++s.FilesChecked;
-    printCounter(kCheckedX, kCheckedY, s.FilesChecked);
-    m_form.yieldToEvents();
+    RunValues& run = m_host.run();
+    ++run.FilesChecked;
+    printCounter(*this, kCheckedAt, run.FilesChecked);
 }
 
 VerificationWindow* FileSearchFrame::verificationWindow()
 {
-    if (!m_verificationWindow)
-        m_verificationWindow = new VerificationWindow(m_form, &m_form);
+    if (!m_verificationWindow) {
+        m_verificationWindow = new VerificationWindow(m_host, *this, m_host.dialogParent());
+        m_verificationWindow->abortSearch = [this] { DoneButton_Click(); };
+    }
     return m_verificationWindow;
 }
 
 void FileSearchFrame::CheckFile(const WalkFile& file)
 {
-    AppState& s = m_form.state();
+    AppState& s = m_host.program();
     if (s.StopRequested)
         return;
     // The walk's own lstat of the file; one that vanished since the listing has none and is
@@ -511,7 +470,7 @@ void FileSearchFrame::CheckFile(const WalkFile& file)
     if (!check.sizeOk || !check.matched)
         return;
     if (s.Log.failed()) {
-        stopForLogFailure();
+        stopForLogFailure(s.Log, s, m_host.run());
         return;
     }
 
@@ -527,84 +486,54 @@ void FileSearchFrame::CheckFile(const WalkFile& file)
         item.referenceAtime = info.atime;
         item.recycle = m_criteria.recycle;
         setScreenPointer(1);
-        const VerificationWindow::Decision decision = verificationWindow()->verify(item);
+        verificationWindow()->verify(item);
         setScreenPointer(11);
-        if (decision == VerificationWindow::Decision::LogFailed)
-            m_toldLogFailure = true; // the window has told the user and asked the run to stop
         countChecked();
         return;
     }
 
     // A confirmed Cancel that is waiting in the event queue is seen before this removal, not
     // after it.
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
     if (s.StopRequested)
         return;
-    if (s.Log.failed()) {
-        stopForLogFailure();
-        return;
-    }
     removeUnattended(file, info, check);
 }
 
 void FileSearchFrame::removeUnattended(const WalkFile& file, const FileInfo& info, const FileCheck& check)
 {
-    AppState& s = m_form.state();
-    // From the block to its ACTION line nothing turns the event loop, so no other line (a
-    // Cancel's "ACTION: Abort Search") can come between them.
-    QList<QByteArray> block{file.path};
+    RecordedRemoval request;
+    request.path = file.path;
+    request.listed = info;
+    request.block = {file.path};
     for (const QString& line : unattendedBlock(m_criteria, check, info))
-        block.append(line.toUtf8());
-    if (!writeLog(block)) {
-        stopForLogFailure(); // no removal without its record
-        return;
-    }
+        request.block.append(line.toUtf8());
+    request.action = m_criteria.recycle ? RemovalAction::Trash : RemovalAction::Delete;
+    request.refusedLine = "ACTION: Access Denied";
+    AppState& s = m_host.program();
+    RunValues& run = m_host.run();
+    const RemovalRecord record = removeWithRecord(request, &s.Log, s, run);
 
-    const RemoveResult result = removeListedFile(file.path, info, m_criteria.recycle);
-    switch (result.outcome) {
-    case RemoveOutcome::Removed: {
-        const bool logged = writeLog(
-            {m_criteria.recycle ? QByteArray("ACTION: Recycle Bin") : QByteArray("ACTION: Delete"), QByteArray()});
-        // Only bytes that really left the disk's folders are counted.
-        s.BytesReclaimed += info.size;
-        printCounter(kBytesX, kBytesY, s.BytesReclaimed);
-        ++s.FilesRemoved;
-        printCounter(kRemovedX, kRemovedY, s.FilesRemoved);
-        if (!logged)
-            stopForLogFailure();
+    switch (record.outcome) {
+    case RemovalOutcome::Removed:
+        printCounter(*this, kBytesAt, run.BytesReclaimed);
+        printCounter(*this, kRemovedAt, run.FilesRemoved);
         countChecked();
         return;
-    }
-    case RemoveOutcome::Changed:
-    case RemoveOutcome::Vanished: {
-        const bool vanished = result.outcome == RemoveOutcome::Vanished;
-        const bool logged =
-            writeLog({vanished ? QByteArray(kLogSkippedVanished) : QByteArray(kLogSkippedChanged), QByteArray()});
-        if (!logged) {
-            stopForLogFailure();
-            return;
-        }
-        if (!vanished) {
-            setScreenPointer(1);
+    case RemovalOutcome::Changed:
+        if (record.logged)
             msgBox(changedSinceListedText(displayPath(file.path)), MsgExclamation);
-            setScreenPointer(11);
-        }
         return;
-    }
-    case RemoveOutcome::Denied:
-    case RemoveOutcome::NotSupported: {
+    case RemovalOutcome::Refused:
         // The trash is never replaced by deletion: a volume without one is a refusal like any
-        // other. The record comes before the message, whose box turns the event loop.
-        const bool logged = writeLog({QByteArray("ACTION: Access Denied"), QByteArray()});
-        setScreenPointer(1);
+        // other. The record is already written; the message box turns the event loop.
         msgBox(QStringLiteral("Could not remove ") + displayPath(file.path) +
                    QStringLiteral(" . Access to this file denied."),
                MsgCritical);
-        setScreenPointer(11);
-        if (!logged)
-            stopForLogFailure();
         return;
-    }
+    case RemovalOutcome::Vanished:
+    case RemovalOutcome::NotTouched:
+        return;
     }
 }
 
@@ -615,32 +544,30 @@ void FileSearchFrame::ResetButton_Click()
 
 void FileSearchFrame::CancelButton_Click()
 {
-    m_form.CancelButton_Click();
+    ResetFileSearch();
+    m_host.closePanel(*this);
 }
 
 void FileSearchFrame::DoneButton_Click()
 {
-    AppState& s = m_form.state();
+    AppState& s = m_host.program();
     if (DoneButton->text() == QLatin1String("&Cancel")) {
         if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) != AnswerYes)
             return;
-        // A log that fails here is told by the closing steps; the run stops either way.
         if (s.Log.isOpen())
-            (void)writeLog({QByteArray("ACTION: Abort Search"), QByteArray()});
+            writeLog({QByteArray("ACTION: Abort Search"), QByteArray()});
         s.StopRequested = true;
         return;
     }
     ResetFileSearch();
-    m_form.LockCommands(false);
-    if (LogFileFrame* log = m_form.logFileFrame())
-        log->clearText();
+    m_host.closePanel(*this);
+    m_host.clearLogText();
     DoneButton->setEnabled(false);
-    hide();
 }
 
 void FileSearchFrame::ViewLogButton_Click()
 {
-    m_form.logFileFrame()->showWorkingLog(false);
+    m_host.showWorkingLog(*this);
 }
 
 void FileSearchFrame::InstructionList_Change()
@@ -685,13 +612,13 @@ void FileSearchFrame::SearchPattern_Click(int index)
 
 void FileSearchFrame::Dir1_Click()
 {
-    m_form.state().PathChosen = QStringLiteral("TRUE");
+    m_pathChosen = true;
 }
 
 void FileSearchFrame::Drive1_GotFocus()
 {
     m_lastDrive = Drive1->mountPoint();
-    m_form.state().PathChosen = displayPath(m_lastDrive);
+    m_pathChosen = true;
 }
 
 void FileSearchFrame::Drive1_Change()
@@ -706,7 +633,7 @@ void FileSearchFrame::Drive1_Change()
         return;
     }
     m_lastDrive = drive;
-    m_form.state().PathChosen = displayPath(drive);
+    m_pathChosen = true;
 }
 
 } // namespace bv

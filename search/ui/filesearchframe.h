@@ -14,7 +14,7 @@
 // its next removal.
 #pragma once
 
-#include "app/ui/brisvaneform.h"
+#include "app/ui/panelhost.h"
 #include "app/ui/printsurface.h"
 #include "search/filesearch.h"
 
@@ -32,12 +32,17 @@ class DirList;
 class DriveList;
 class VerificationWindow;
 
-class FileSearchFrame : public PrintSurface
+class FileSearchFrame : public PrintSurface, public Panel
 {
     Q_OBJECT
 public:
-    FileSearchFrame(BrisvaneForm& form, QWidget* parent);
+    FileSearchFrame(PanelHost& host, QWidget* parent);
     ~FileSearchFrame() override;
+
+    // The main window's side.
+    QWidget* widget() override { return this; }
+    void opened() override {}
+    void reprintCounters() override;
 
     // Puts the panel back to its start state (Reset, Cancel and Done run it).
     void ResetFileSearch();
@@ -58,6 +63,8 @@ public:
     // The per-file routine of the walk.
     void CheckFile(const WalkFile& file);
 
+    // Whether the user picked a drive or folder since the last reset (otherwise Begin asks).
+    bool pathChosen() const { return m_pathChosen; }
     // The criteria of the running or last run.
     const FileSearchCriteria& criteria() const { return m_criteria; }
     // The verification window of this panel (created on first use).
@@ -66,6 +73,7 @@ public:
 protected:
     void paintBackground(QPainter& painter) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     class SearchHooks;
@@ -79,18 +87,16 @@ private:
     void failStart();
     void finishRun(const WalkResult& result);
     void removeUnattended(const WalkFile& file, const FileInfo& info, const FileCheck& check);
-    // Writes lines with no event-loop turn between them; false when the log failed.
+    // Writes lines with no event-loop turn between them; false (the run told to stop, the user
+    // told once) when the log failed.
     bool writeLog(const QList<QByteArray>& lines);
-    // The log cannot be written: stop the run before its next removal and tell the user once.
-    void stopForLogFailure();
     void countChecked();
-    void printCounter(int x, int y, std::int64_t value);
 
-    BrisvaneForm& m_form;
+    PanelHost& m_host;
     FileSearchCriteria m_criteria;
     VerificationWindow* m_verificationWindow = nullptr;
     QByteArray m_lastDrive;
-    bool m_toldLogFailure = false;
+    bool m_pathChosen = false; // the user picked a drive or folder since the last reset
 
     // Controls, named as the panel has always named them.
     QLabel* SearchLabel[10] = {};

@@ -1,13 +1,13 @@
 #include "search/ui/moveform.h"
 
-#include "app/ui/brisvaneform.h"
+#include "app/ui/panelhost.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
-#include "search/removal.h"
+#include "platform/ui/fonts.h"
+#include "search/recordedremoval.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/drivelist.h"
-#include "search/ui/verificationwindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,17 +17,14 @@
 
 namespace bv {
 
-MoveForm::MoveForm(BrisvaneForm& form, QWidget* parent) : QDialog(parent), m_form(form)
+MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("MoveForm"));
     setWindowTitle(QStringLiteral("Move To..."));
     // Fixed border, no close box: the dialog ends through OK or Cancel.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.25);
-    setFont(f);
+    setFont(arialFont(8.25));
     setFixedSize(twSize(2955, 1770));
 
     m_drive1 = new DriveList(this);
@@ -80,7 +77,7 @@ MoveResult MoveForm::moveFile(const MoveRequest& request)
 void MoveForm::finish(MoveOutcome outcome)
 {
     m_result.outcome = outcome;
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
     if (outcome == MoveOutcome::Cancelled)
         QDialog::reject();
     else
@@ -91,39 +88,36 @@ void MoveForm::OkButton_Click()
 {
     m_okButton->setEnabled(false);
     m_cancelButton->setEnabled(false);
-    m_form.letMessagesBeProcessed();
+    m_host.letMessagesBeProcessed();
 
-    const QByteArray dest = m_dir1->path();
-    // A move is never done without its record: with the log already failed, nothing moves.
-    if (m_form.state().Log.failed()) {
-        stopForLogFailure(m_form);
-        finish(MoveOutcome::LogFailed);
-        return;
-    }
-    const RemoveResult r = moveListedFile(m_request.path, m_request.listed, dest);
-    switch (r.outcome) {
-    case RemoveOutcome::Removed: {
-        m_result.destFolder = dest;
-        m_result.newPath = joinPath(dest, baseName(m_request.path));
-        QList<QByteArray> lines = m_request.logBlock;
-        lines << QByteArray("ACTION: Moved (") + dest + ')' << QByteArray();
+    RecordedRemoval request;
+    request.path = m_request.path;
+    request.listed = m_request.listed;
+    request.block = m_request.logBlock;
+    request.action = RemovalAction::Move;
+    request.destFolder = m_dir1->path();
+    const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
+    switch (record.outcome) {
+    case RemovalOutcome::Removed:
         // The file has moved whatever the log says; a lost line still stops the search.
-        finish(writeFileLog(m_form, lines) ? MoveOutcome::Moved : MoveOutcome::LogFailed);
+        m_result.destFolder = request.destFolder;
+        m_result.newPath = joinPath(request.destFolder, baseName(m_request.path));
+        finish(record.logged ? MoveOutcome::Moved : MoveOutcome::LogFailed);
         return;
-    }
-    case RemoveOutcome::Changed: {
-        QList<QByteArray> lines = m_request.logBlock;
-        lines << kLogSkippedChanged << QByteArray();
-        const bool logged = writeFileLog(m_form, lines);
-        msgBox(changedSinceListedText(displayPath(m_request.path)), MsgExclamation);
-        finish(logged ? MoveOutcome::Changed : MoveOutcome::LogFailed);
+    case RemovalOutcome::Changed:
+        if (record.logged)
+            msgBox(changedSinceListedText(displayPath(m_request.path)), MsgExclamation);
+        finish(record.logged ? MoveOutcome::Changed : MoveOutcome::LogFailed);
         return;
-    }
-    case RemoveOutcome::Vanished:
-    case RemoveOutcome::Denied:
-    case RemoveOutcome::NotSupported:
+    case RemovalOutcome::Vanished:
+        finish(record.logged ? MoveOutcome::Vanished : MoveOutcome::LogFailed);
+        return;
+    case RemovalOutcome::Refused:
         msgBox(QStringLiteral("Could not move this file."), MsgCritical);
         finish(MoveOutcome::Failed);
+        return;
+    case RemovalOutcome::NotTouched:
+        finish(MoveOutcome::LogFailed);
         return;
     }
 }

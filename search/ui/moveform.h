@@ -2,10 +2,12 @@
 // of being removed. Opened modally by a verification window (the file search's or the
 // duplicate review's), which describes the file and its log block in a MoveRequest.
 //
-// The move goes through moveListedFile(): the file is checked again first, a file that changed
-// since it was listed stays (and the log says so), and an existing file of the same name in the
-// destination is never overwritten ("Could not move this file."). Only a successful move is
-// logged: the caller's block, then "ACTION: Moved (<folder>)" and an empty line.
+// The move goes through the recorded removal (search/recordedremoval.h): the file is checked
+// again first, a file that changed or vanished since it was listed stays where it is (and the
+// log says so), and an existing file of the same name in the destination is never overwritten
+// ("Could not move this file."). A successful move is logged as the caller's block, then
+// "ACTION: Moved (<folder>)" and an empty line; a refused one is not logged, the file being
+// still there for another decision.
 #pragma once
 
 #include "platform/fsinfo.h"
@@ -18,7 +20,7 @@ class QPushButton;
 
 namespace bv {
 
-class BrisvaneForm;
+class PanelHost;
 class DirList;
 class DriveList;
 
@@ -34,6 +36,7 @@ enum class MoveOutcome {
     Cancelled, // the user cancelled: nothing happened
     Failed,    // the move was refused ("Could not move this file."): nothing happened, nothing logged
     Changed,   // the file changed since it was listed: not moved, logged, the user told
+    Vanished,  // the file is gone: nothing to move, logged
     LogFailed, // a log line could not be written: the search was told to stop (the file has moved
                // when only the ACTION line was lost: destFolder/newPath say where)
 };
@@ -49,7 +52,7 @@ class MoveForm : public QDialog
 {
     Q_OBJECT
 public:
-    MoveForm(BrisvaneForm& form, QWidget* parent);
+    MoveForm(PanelHost& host, QWidget* parent);
 
     // Shows the dialog modally for one file and returns what became of it.
     MoveResult moveFile(const MoveRequest& request);
@@ -69,7 +72,7 @@ protected:
 private:
     void finish(MoveOutcome outcome);
 
-    BrisvaneForm& m_form;
+    PanelHost& m_host;
     MoveRequest m_request;
     MoveResult m_result;
     QByteArray m_lastDrive;

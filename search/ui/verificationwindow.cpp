@@ -1,15 +1,15 @@
 // No GLib here: file types, opening and file operations all go through platform/.
 #include "search/ui/verificationwindow.h"
 
-#include "app/ui/brisvaneform.h"
+#include "app/ui/panelhost.h"
 #include "platform/desktop.h"
 #include "platform/fileops.h"
 #include "platform/filetype.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
-#include "search/removal.h"
-#include "search/ui/filesearchframe.h"
+#include "platform/ui/fonts.h"
+#include "search/recordedremoval.h"
 #include "search/ui/moveform.h"
 
 #include <QDir>
@@ -38,24 +38,6 @@ constexpr int kGlassStartTop = 475;
 
 const QColor kBlue(0, 0, 0xFF);
 const QColor kRed(0xFF, 0, 0);
-
-QFont arialFont(double points, bool bold = false, bool underline = false)
-{
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    f.setUnderline(underline);
-    return f;
-}
-
-QFont smallFont(double points)
-{
-    QFont f;
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    return f;
-}
 
 // A 30 x 30 magnifying glass: a lens with a rim and a glint, and a handle to the lower right.
 QPixmap magnifierBitmap()
@@ -140,32 +122,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 } // namespace
 
-void stopForLogFailure(BrisvaneForm& form)
-{
-    // A removal is never done without its record: stop before the next one. A search that is
-    // already stopping has had its say; the user hears of it once.
-    AppState& state = form.state();
-    const bool told = state.StopRequested;
-    state.StopRequested = true;
-    if (!told) {
-        msgBox(QStringLiteral("The search log could not be written. Nothing more will be removed and the search "
-                              "will stop."),
-               MsgCritical);
-    }
-}
-
-bool writeFileLog(BrisvaneForm& form, const QList<QByteArray>& lines)
-{
-    for (const QByteArray& line : lines) {
-        if (!form.state().Log.writeLine(line)) {
-            stopForLogFailure(form);
-            return false;
-        }
-    }
-    return true;
-}
-
-VerificationWindow::VerificationWindow(BrisvaneForm& form, QWidget* parent) : QDialog(parent), m_form(form)
+VerificationWindow::VerificationWindow(PanelHost& host, Panel& panel, QWidget* parent)
+    : QDialog(parent), m_host(host), m_panel(panel)
 {
     setObjectName(QStringLiteral("VerificationWindow"));
     setWindowTitle(QStringLiteral("Verification Window"));
@@ -187,7 +145,7 @@ void VerificationWindow::buildControls()
 
     m_fileName =
         makeLabel(this, "FileName", QStringLiteral("c:\\sample name\\sample.nam"), twRect(-30, 165, 5985, 240));
-    m_fileName->setFont(arialFont(8.25, true, true));
+    m_fileName->setFont(arialFont(8.25, true, false, true));
     m_fileName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_fileName->setCursor(Qt::PointingHandCursor);
     QPalette pal = m_fileName->palette();
@@ -204,7 +162,7 @@ void VerificationWindow::buildControls()
         l->setFont(arialFont(8.25, true));
 
     m_fileType = makeLabel(this, "FileType", QString(), twRect(4755, 855, 1140, 330));
-    m_fileType->setFont(smallFont(6.75));
+    m_fileType->setFont(sansFont(6.75));
     m_fileType->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_fileType->setWordWrap(true);
 
@@ -332,7 +290,7 @@ QList<QByteArray> VerificationWindow::logBlock() const
 
 bool VerificationWindow::writeLog(const QList<QByteArray>& lines)
 {
-    return writeFileLog(m_form, lines);
+    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
 }
 
 void VerificationWindow::finish(Decision decision)
@@ -340,7 +298,7 @@ void VerificationWindow::finish(Decision decision)
     m_decision = decision;
     resetControls();
     done(int(decision));
-    m_form.myRefresh(true);
+    m_panel.reprintCounters();
 }
 
 void VerificationWindow::IgnoreButton_Click()
@@ -357,46 +315,42 @@ void VerificationWindow::DeleteButton_Click()
 {
     const bool wasOpened = m_opened;
     m_opened = false; // a removed file keeps no date to restore
-    const std::int64_t length = m_item.info.size;
     const bool recycle = m_item.recycle;
-    AppState& state = m_form.state();
 
-    // The block goes first: if it cannot be written, the file stays.
-    if (!writeLog(logBlock())) {
+    RecordedRemoval request;
+    request.path = m_item.path;
+    request.listed = m_item.info;
+    request.block = logBlock();
+    request.action = recycle ? RemovalAction::Trash : RemovalAction::Delete;
+    request.refusedLine = recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied";
+    const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
+
+    // A file that stays where it is must not look used from now on because it was looked at.
+    const bool stays = record.outcome == RemovalOutcome::Refused || record.outcome == RemovalOutcome::NotTouched;
+    if (wasOpened && stays)
+        fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
+
+    switch (record.outcome) {
+    case RemovalOutcome::Removed:
+        // Counted either way: the file is gone. A lost ACTION line still stops the search.
+        finish(record.logged ? Decision::Removed : Decision::LogFailed);
+        return;
+    case RemovalOutcome::Changed:
+        if (record.logged)
+            msgBox(changedSinceListedText(displayPath(m_item.path)), MsgExclamation);
+        finish(record.logged ? Decision::Changed : Decision::LogFailed);
+        return;
+    case RemovalOutcome::Vanished:
+        finish(record.logged ? Decision::Vanished : Decision::LogFailed);
+        return;
+    case RemovalOutcome::Refused:
+        // A volume without a trash lands here too: the file is never deleted instead.
+        msgBox(QStringLiteral("Access was denied."), MsgExclamation);
+        finish(record.logged ? Decision::Denied : Decision::LogFailed);
+        return;
+    case RemovalOutcome::NotTouched:
         finish(Decision::LogFailed);
         return;
-    }
-    const RemoveResult r = removeListedFile(m_item.path, m_item.info, recycle);
-    if (recycle)
-        state.RecycleResult = r.outcome == RemoveOutcome::Removed ? RecycleOk : RecycleFailed;
-
-    switch (r.outcome) {
-    case RemoveOutcome::Removed:
-        state.BytesReclaimed += length;
-        state.FilesRemoved += 1;
-        // Counted either way: the file is gone. A lost ACTION line still stops the search.
-        finish(writeLog({recycle ? "ACTION: Recycle Bin" : "ACTION: Delete", ""}) ? Decision::Removed
-                                                                                  : Decision::LogFailed);
-        return;
-    case RemoveOutcome::Changed: {
-        const bool logged = writeLog({kLogSkippedChanged, ""});
-        msgBox(changedSinceListedText(displayPath(m_item.path)), MsgExclamation);
-        finish(logged ? Decision::Changed : Decision::LogFailed);
-        return;
-    }
-    case RemoveOutcome::Vanished:
-    case RemoveOutcome::Denied:
-    case RemoveOutcome::NotSupported: {
-        // A volume without a trash lands here too: the file is never deleted instead. It stays
-        // where it is, so if it was looked at it must not look used from now on.
-        if (wasOpened && r.outcome != RemoveOutcome::Vanished)
-            fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
-        const bool logged =
-            writeLog({recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied", ""});
-        msgBox(QStringLiteral("Access was denied."), MsgExclamation);
-        finish(logged ? Decision::Denied : Decision::LogFailed);
-        return;
-    }
     }
 }
 
@@ -422,7 +376,7 @@ void VerificationWindow::MoveButton_Click()
 {
     if (m_opened)
         ReverseTime();
-    MoveForm dialog(m_form, this);
+    MoveForm dialog(m_host, this);
     MoveRequest request;
     request.path = m_item.path;
     request.listed = m_item.info;
@@ -434,6 +388,9 @@ void VerificationWindow::MoveButton_Click()
         return;
     case MoveOutcome::Changed:
         finish(Decision::Changed);
+        return;
+    case MoveOutcome::Vanished:
+        finish(Decision::Vanished);
         return;
     case MoveOutcome::LogFailed:
         finish(Decision::LogFailed);
@@ -454,10 +411,9 @@ void VerificationWindow::AbortButton_Click()
     m_decision = Decision::Aborted;
     resetControls();
     done(int(Decision::Aborted));
-    // The search's own Cancel: it asks, logs "ACTION: Abort Search" and stops on Yes.
-    if (FileSearchFrame* frame = m_form.fileSearchFrame())
-        frame->DoneButton_Click();
-    m_form.letMessagesBeProcessed();
+    if (abortSearch)
+        abortSearch();
+    m_host.letMessagesBeProcessed();
 }
 
 void VerificationWindow::reject()

@@ -5,14 +5,15 @@
 // returns once the user has decided. The window does the rest itself: it writes the file's
 // block to the search log (the path, then the three captions as shown) followed by its
 // "ACTION: ..." line, updates BytesReclaimed and FilesRemoved for a file actually removed, and
-// reprints the counters (myRefresh(true)). FilesChecked stays the search's.
+// has the panel reprint its counters. FilesChecked stays the search's.
 //
 // Looking at a file (Explore) makes it look used; when such a file stays (Ignore, Move, Abort,
 // close box) its access time is put back exactly as it was when it was shown.
 //
-// Before a removal or a move the file is checked again (search/removal.h): a file that changed
-// since it was listed is left alone and the log says so. A log line that cannot be written
-// stops the search (StopRequested) and nothing more is removed.
+// Removals and moves go through the recorded removal (search/recordedremoval.h): the file is
+// checked again right before acting, a file that changed or vanished since it was listed is left
+// alone and the log says so, and a log line that cannot be written stops the search
+// (StopRequested) so that nothing more is removed.
 #pragma once
 
 #include "platform/fsinfo.h"
@@ -23,6 +24,8 @@
 #include <QPoint>
 #include <QString>
 
+#include <functional>
+
 #include <time.h>
 
 class QLabel;
@@ -31,8 +34,9 @@ class QTimer;
 
 namespace bv {
 
-class BrisvaneForm;
 class MoveForm;
+class Panel;
+class PanelHost;
 
 struct VerifyItem
 {
@@ -47,11 +51,6 @@ struct VerifyItem
     bool recycle = true;       // the search's "Send all files to the Recycle Bin"
 };
 
-// Appends lines to the search log with no event-loop turn between them. When one cannot be
-// written the search is told to stop (StopRequested) and the user is told once; returns false.
-bool writeFileLog(BrisvaneForm& form, const QList<QByteArray>& lines);
-void stopForLogFailure(BrisvaneForm& form);
-
 class VerificationWindow : public QDialog
 {
     Q_OBJECT
@@ -61,8 +60,9 @@ public:
         None,     // not decided yet
         Ignored,  // Ignore: left in place, logged
         Removed,  // deleted or trashed, logged and counted
-        Denied,   // removal refused (or the file vanished), logged, not counted
+        Denied,   // removal refused, logged, not counted
         Changed,  // changed since it was listed: not touched, logged
+        Vanished, // already gone when the user decided: logged
         Moved,    // moved through the move dialog, logged
         Aborted,  // Abort: the search was asked to stop; no log block
         Closed,   // close box: left in place, logged as ignored
@@ -70,7 +70,8 @@ public:
                   // (the file stays unless only its ACTION line was lost; the counters say)
     };
 
-    VerificationWindow(BrisvaneForm& form, QWidget* parent);
+    // `panel` is the search the window works for: it reprints its counters after each decision.
+    VerificationWindow(PanelHost& host, Panel& panel, QWidget* parent);
     ~VerificationWindow() override;
 
     // Shows the window modally for one file; returns when the user has decided.
@@ -100,6 +101,10 @@ public:
     // untouched); clears Opened.
     void ReverseTime();
 
+    // The search's own Cancel, which Abort runs: it asks, logs "ACTION: Abort Search" and
+    // stops the search on Yes.
+    std::function<void()> abortSearch;
+
 protected:
     void reject() override; // close box and Escape: unload
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,10 +115,10 @@ private:
     // Writes lines in order with no event-loop turn between them; false (and the search told
     // to stop) when one could not be written.
     bool writeLog(const QList<QByteArray>& lines);
-    void logFailed();
     void resetControls();
 
-    BrisvaneForm& m_form;
+    PanelHost& m_host;
+    Panel& m_panel;
     VerifyItem m_item;
     Decision m_decision = Decision::None;
     bool m_opened = false;

@@ -96,36 +96,36 @@ private Q_SLOTS:
 
     void viewFromTheFileSearchPanelAndBack()
     {
-        m_form->FileSearchIcon_Click();
-        m_state->FilesRemoved = 3;
-        m_log->ViewLogButton_Click();
+        m_form->openFeature(QStringLiteral("FileSearchOption"));
+        m_form->run().FilesRemoved = 3;
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         QVERIFY(m_log->isVisible());
         QCOMPARE(m_log->text(), QStringLiteral("This search was made on Tuesday December 08, 2026  3:38 PM\n"
-                                              "Found: /home/u/a.tmp\nACTION: Delete\n"));
-        QCOMPARE(m_form->iconBarState(), 2);
-        QVERIFY(m_form->fileSearchFrame()->isVisible()); // still there, underneath
+                                               "Found: /home/u/a.tmp\nACTION: Delete\n"));
+        QCOMPARE(int(m_form->iconBarState()), 2);
+        QVERIFY(m_form->panel(QStringLiteral("FileSearchOption"))->widget()->isVisible()); // still there, underneath
 
         QTest::mouseClick(m_log->closeLogFrameButton(), Qt::LeftButton);
         QVERIFY(m_log->isHidden());
-        QCOMPARE(m_form->iconBarState(), 1);
-        QVERIFY(m_form->fileSearchFrame()->isVisible());
-        QCOMPARE(m_form->fileSearchFrame()->printedAt(2260, 4640), QStringLiteral(" 3 "));
+        QCOMPARE(int(m_form->iconBarState()), 1);
+        QVERIFY(m_form->panel(QStringLiteral("FileSearchOption"))->widget()->isVisible());
+        auto* panel = dynamic_cast<PrintSurface*>(m_form->panel(QStringLiteral("FileSearchOption"))->widget());
+        QCOMPARE(panel->printedAt(2260, 4640), QStringLiteral(" 3 "));
         QVERIFY(m_boxes->shown.isEmpty());
     }
 
     void viewFromTheDuplicatePanelAndBack()
     {
-        m_form->NewFilesIcon_Click();
-        m_log->dViewLog_Click();
+        m_form->openFeature(QStringLiteral("NewFilesOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("NewFilesOption")));
         QVERIFY(m_log->isVisible());
-        QVERIFY(m_form->dupFilesFrame()->isHidden());
-        QCOMPARE(m_form->iconBarState(), 2);
-        // Until the duplicate panel exists its Done button is never enabled: the close finds
-        // neither search panel and returns to the idle window.
-        QVERIFY(!m_form->dDoneButtonEnabled());
+        QVERIFY(m_form->panel(QStringLiteral("NewFilesOption"))->widget()->isHidden());
+        QCOMPARE(int(m_form->iconBarState()), 2);
+        // Close goes back to the panel the log was shown from.
         m_log->CloseLogFrameButton_Click();
         QVERIFY(m_log->isHidden());
-        QCOMPARE(m_form->iconBarState(), 0);
+        QVERIFY(m_form->panel(QStringLiteral("NewFilesOption"))->widget()->isVisible());
+        QCOMPARE(int(m_form->iconBarState()), 1);
     }
 
     void openSaveAndTheSaveButtonsLife()
@@ -140,15 +140,15 @@ private Q_SLOTS:
         m_form->LogFileIcon_Click();
         QVERIFY(m_log->isVisible());
         QCOMPARE(m_log->text(), QStringLiteral("saved line 1\nsaved line 2\n"));
-        QCOMPARE(m_form->iconBarState(), 2);
+        QCOMPARE(int(m_form->iconBarState()), 2);
         QVERIFY(!m_log->saveLogButton()->isEnabled());
         m_log->CloseLogFrameButton_Click();
-        QCOMPARE(m_form->iconBarState(), 0);
+        QCOMPARE(int(m_form->iconBarState()), 0);
         QVERIFY(m_log->saveLogButton()->isEnabled()); // re-enabled by a close from the idle window
 
         // Save replaces an existing file without asking, with the working file's bytes.
-        m_form->FileSearchIcon_Click();
-        m_log->ViewLogButton_Click();
+        m_form->openFeature(QStringLiteral("FileSearchOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         answerDialog(path(QStringLiteral("old.LOG")));
         QTest::mouseClick(m_log->saveLogButton(), Qt::LeftButton);
         QCOMPARE(slurp(path(QStringLiteral("old.LOG"))), m_logBytes);
@@ -157,7 +157,7 @@ private Q_SLOTS:
 
         // Still disabled for later views, until the file-search panel's reset.
         m_log->CloseLogFrameButton_Click();
-        m_log->ViewLogButton_Click();
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         QVERIFY(!m_log->saveLogButton()->isEnabled());
         m_log->enableSave();
         QVERIFY(m_log->saveLogButton()->isEnabled());
@@ -168,8 +168,8 @@ private Q_SLOTS:
     void aFailedSaveIsToldAndSaveStaysEnabled()
     {
         spit(path(QStringLiteral("somefile")), "x");
-        m_form->FileSearchIcon_Click();
-        m_log->ViewLogButton_Click();
+        m_form->openFeature(QStringLiteral("FileSearchOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         // Under a regular file: no folder to write to, even for root.
         answerDialog(path(QStringLiteral("somefile/x.log")));
         m_log->SaveLogButton_Click();
@@ -275,8 +275,8 @@ private Q_SLOTS:
 
         if (LogFileFrame::defaultPrinter())
             QSKIP("a print system answers here; ctest runs this with none reachable");
-        m_form->FileSearchIcon_Click();
-        m_log->ViewLogButton_Click();
+        m_form->openFeature(QStringLiteral("FileSearchOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         m_form->PrintIcon_Click();
         QCOMPARE(m_boxes->shown.size(), 2);
         QVERIFY(m_boxes->shown[1].text.startsWith(QStringLiteral("There is no printer set up")));
@@ -296,11 +296,12 @@ private Q_SLOTS:
             printer->setOutputFileName(pdf);
             return printer;
         };
-        m_form->FileSearchIcon_Click();
-        m_log->ViewLogButton_Click();
+        m_form->openFeature(QStringLiteral("FileSearchOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         m_form->PrintIcon_Click();
         QVERIFY(m_boxes->shown.isEmpty());
-        QCOMPARE(m_form->focusWidget(), m_form->dummyText()); // the window is not active offscreen
+        QCOMPARE(m_form->focusWidget()->objectName(),
+                 QStringLiteral("DummyText")); // the window is not active offscreen
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(w->objectName() != QStringLiteral("PrinterForm") || !w->isVisible());
 

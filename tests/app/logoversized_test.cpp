@@ -106,24 +106,24 @@ private Q_SLOTS:
     void aLogAtTheLimitIsShown()
     {
         writeLog(LogFileFrame::kViewerLimit);
-        m_form->FileSearchIcon_Click();
-        m_form->logFileFrame()->ViewLogButton_Click();
+        m_form->openFeature(QStringLiteral("FileSearchOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         QVERIFY(m_boxes->shown.isEmpty());
         QVERIFY(m_form->logFileFrame()->isVisible());
-        QCOMPARE(m_form->iconBarState(), 2);
+        QCOMPARE(int(m_form->iconBarState()), 2);
     }
 
     void noToTheQuestionChangesNothing()
     {
         writeLog(LogFileFrame::kViewerLimit + 1);
         m_boxes->answer(AnswerNo);
-        m_form->FileSearchIcon_Click();
-        m_form->logFileFrame()->ViewLogButton_Click();
+        m_form->openFeature(QStringLiteral("FileSearchOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         QCOMPARE(m_boxes->texts(), QStringList{kQuestion});
         QCOMPARE(m_boxes->shown[0].style, 36);
         QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Brisvane!"));
         QVERIFY(m_form->logFileFrame()->isHidden());
-        QCOMPARE(m_form->iconBarState(), 1);
+        QCOMPARE(int(m_form->iconBarState()), 1);
         QVERIFY(!QFile::exists(appFile("temp.doc")));
     }
 
@@ -132,12 +132,14 @@ private Q_SLOTS:
         const QByteArray log = writeLog(LogFileFrame::kViewerLimit + 1);
         writeFile(appFile("temp.doc"), "an older copy"); // replaced
         m_boxes->answer(AnswerYes);
-        m_form->NewFilesIcon_Click();
-        m_form->logFileFrame()->dViewLog_Click();
+        m_form->openFeature(QStringLiteral("NewFilesOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("NewFilesOption")));
         QCOMPARE(slurp(appFile("temp.doc")), log);
         QVERIFY(m_form->logFileFrame()->isHidden());
-        QVERIFY(m_form->dupFilesFrame()->isVisible()); // the panel is not shown on this path
-        QCOMPARE(m_form->iconBarState(), 1);
+        QVERIFY(m_form->panel(QStringLiteral("NewFilesOption"))
+                    ->widget()
+                    ->isVisible()); // the panel is not shown on this path
+        QCOMPARE(int(m_form->iconBarState()), 1);
         if (withDefaultApp()) {
             QCOMPARE(m_boxes->texts(), QStringList{kQuestion});
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker()), 10000);
@@ -153,8 +155,8 @@ private Q_SLOTS:
         writeLog(LogFileFrame::kViewerLimit + 1);
         QDir().mkpath(appFile("temp.doc")); // a folder where the copy must go
         m_boxes->answer(AnswerYes);
-        m_form->FileSearchIcon_Click();
-        m_form->logFileFrame()->ViewLogButton_Click();
+        m_form->openFeature(QStringLiteral("FileSearchOption"));
+        m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         QCOMPARE(m_boxes->shown.size(), 2);
         QVERIFY(m_boxes->shown[1].text.startsWith(QStringLiteral("The search log could not be copied for WordPad.")));
         QCOMPARE(m_boxes->shown[1].style, 16);

@@ -3,7 +3,7 @@
 #include "app/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "platform/ui/messagebox_qt.h"
-#include "search/ui/filesearchframe.h"
+#include "search/walkdriver.h"
 #include "tests/support/scripted_messages.h"
 
 #include <QAction>
@@ -24,9 +24,9 @@ using namespace bv;
 
 namespace {
 
-const char* const kAllItems[] = {"OpenLog", "PrintOption", "ExitOption", "FileSearchOption", "NewFilesOption",
-                                 "DiskSpaceOption", "ClusterOption", "QuickCleanOption", "RefreshOption",
-                                 "ContentsMenu", "AboutOption"};
+const char* const kAllItems[] = {"OpenLog",        "PrintOption",     "ExitOption",    "FileSearchOption",
+                                 "NewFilesOption", "DiskSpaceOption", "ClusterOption", "QuickCleanOption",
+                                 "RefreshOption",  "ContentsMenu",    "AboutOption"};
 
 void touch(const QString& path, int bytes = 0)
 {
@@ -69,6 +69,14 @@ private:
                 out << QString::fromLatin1(name);
         return out;
     }
+    PrintSurface* surface(const char* feature) const
+    {
+        return dynamic_cast<PrintSurface*>(m_form->panel(QString::fromLatin1(feature))->widget());
+    }
+    PrintSurface* fileSearch() const { return surface("FileSearchOption"); }
+    PrintSurface* duplicates() const { return surface("NewFilesOption"); }
+    void open(const char* feature) { m_form->openFeature(QString::fromLatin1(feature)); }
+
     QStringList enabledIcons() const
     {
         QStringList out;
@@ -100,11 +108,16 @@ private Q_SLOTS:
             const char* caption;
             const char* key;
         } rows[] = {
-            {"OpenLog", "&Open Log File...", "Ctrl+O"}, {"PrintOption", "&Print", "Ctrl+P"},
-            {"ExitOption", "&Exit", ""},                {"FileSearchOption", "File &Search", "F2"},
-            {"NewFilesOption", "Find &Duplicates", "F3"}, {"DiskSpaceOption", "D&isk Space...", "F4"},
-            {"ClusterOption", "Cluster Over&hang...", "F5"}, {"QuickCleanOption", "&Quick Clean...", "F6"},
-            {"RefreshOption", "&Refresh", "F7"},        {"ContentsMenu", "&Help Contents", "F1"},
+            {"OpenLog", "&Open Log File...", "Ctrl+O"},
+            {"PrintOption", "&Print", "Ctrl+P"},
+            {"ExitOption", "&Exit", ""},
+            {"FileSearchOption", "File &Search", "F2"},
+            {"NewFilesOption", "Find &Duplicates", "F3"},
+            {"DiskSpaceOption", "D&isk Space...", "F4"},
+            {"ClusterOption", "Cluster Over&hang...", "F5"},
+            {"QuickCleanOption", "&Quick Clean...", "F6"},
+            {"RefreshOption", "&Refresh", "F7"},
+            {"ContentsMenu", "&Help Contents", "F1"},
             {"AboutOption", "About", ""},
         };
         for (const auto& r : rows) {
@@ -124,45 +137,45 @@ private Q_SLOTS:
         const QStringList always = {"ExitOption", "RefreshOption", "ContentsMenu", "AboutOption"};
         QCOMPARE(enabledItems().size(), 11);
         QCOMPARE(enabledIcons().size(), 5);
-        QCOMPARE(m_form->iconBarState(), 0);
+        QCOMPARE(int(m_form->iconBarState()), 0);
 
         m_form->LockCommands(true);
         QCOMPARE(enabledItems(), always);
         QCOMPARE(enabledIcons(), QStringList({"HelpIcon"}));
-        QCOMPARE(m_form->iconBarState(), 1);
+        QCOMPARE(int(m_form->iconBarState()), 1);
 
         m_form->ShowLogViewCommands();
-        QCOMPARE(enabledItems(), QStringList({"PrintOption", "ExitOption", "RefreshOption", "ContentsMenu",
-                                              "AboutOption"}));
+        QCOMPARE(enabledItems(),
+                 QStringList({"PrintOption", "ExitOption", "RefreshOption", "ContentsMenu", "AboutOption"}));
         QCOMPARE(enabledIcons(), QStringList({"PrintIcon", "HelpIcon"}));
-        QCOMPARE(m_form->iconBarState(), 2);
+        QCOMPARE(int(m_form->iconBarState()), 2);
 
         QCOMPARE(int(m_form->LockCommands(false)), 0);
         QCOMPARE(enabledItems().size(), 11);
-        QCOMPARE(m_form->iconBarState(), 0);
+        QCOMPARE(int(m_form->iconBarState()), 0);
     }
 
     void panelsOpenLockedAndCloseIdle()
     {
-        m_form->FileSearchIcon_Click();
-        QVERIFY(m_form->fileSearchFrame()->isVisible());
-        QCOMPARE(m_form->iconBarState(), 1);
+        open("FileSearchOption");
+        QVERIFY(fileSearch()->isVisible());
+        QCOMPARE(int(m_form->iconBarState()), 1);
         // While a panel is open its menu items are disabled: F3 does nothing.
         m_form->action(QStringLiteral("NewFilesOption"))->trigger();
-        QVERIFY(!m_form->dupFilesFrame()->isVisible());
-        m_form->CancelButton_Click();
-        QVERIFY(!m_form->fileSearchFrame()->isVisible());
-        QCOMPARE(m_form->iconBarState(), 0);
+        QVERIFY(!duplicates()->isVisible());
+        QTest::mouseClick(fileSearch()->findChild<QPushButton*>(QStringLiteral("CancelButton")), Qt::LeftButton);
+        QVERIFY(!fileSearch()->isVisible());
+        QCOMPARE(int(m_form->iconBarState()), 0);
 
-        m_form->NewFilesIcon_Click();
-        QVERIFY(m_form->dupFilesFrame()->isVisible());
-        QCOMPARE(m_form->iconBarState(), 1);
+        open("NewFilesOption");
+        QVERIFY(duplicates()->isVisible());
+        QCOMPARE(int(m_form->iconBarState()), 1);
         // The panel is always left through its own Cancel button.
-        auto* cancel = m_form->dupFilesFrame()->findChild<QPushButton*>(QStringLiteral("dCancelButton"));
+        auto* cancel = duplicates()->findChild<QPushButton*>(QStringLiteral("dCancelButton"));
         QVERIFY(cancel);
         QTest::mouseClick(cancel, Qt::LeftButton);
-        QVERIFY(!m_form->dupFilesFrame()->isVisible());
-        QCOMPARE(m_form->iconBarState(), 0);
+        QVERIFY(!duplicates()->isVisible());
+        QCOMPARE(int(m_form->iconBarState()), 0);
     }
 
     void aboutShowsItsExactText()
@@ -172,8 +185,8 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].title, QStringLiteral("About"));
         QCOMPARE(boxes.shown[0].style, 0);
-        QCOMPARE(boxes.shown[0].text, QString(22, ' ') + "BRISVANE VERSION 3.0.1" + QString(23, ' ') + "\n\r" +
-                                          QString(44, '_'));
+        QCOMPARE(boxes.shown[0].text,
+                 QString(22, ' ') + "BRISVANE VERSION 3.0.1" + QString(23, ' ') + "\n\r" + QString(44, '_'));
     }
 
     void printFromTheIdleWindowHasNothingToPrint()
@@ -192,7 +205,7 @@ private Q_SLOTS:
         const QString question = QStringLiteral("A search is currently in progress, are you sure you want to quit?");
 
         // No: the program and the search go on.
-        m_statePtr->SearchState = SearchRunning;
+        m_statePtr->SearchState = SearchState::Running;
         boxes.answer(AnswerNo);
         QCloseEvent no;
         QApplication::sendEvent(m_form.get(), &no);
@@ -203,7 +216,7 @@ private Q_SLOTS:
         QVERIFY(!m_statePtr->StopRequested);
 
         // In the duplicate search's review phase nothing is asked.
-        m_statePtr->SearchState = SearchReviewing;
+        m_statePtr->SearchState = SearchState::Reviewing;
         touch(m_appFolder.filePath("temp.bv"));
         touch(m_appFolder.filePath("temp.doc"));
         QCloseEvent review;
@@ -218,7 +231,7 @@ private Q_SLOTS:
     void quitYesDuringASearchStopsTheWalk()
     {
         test::ScriptedMessages boxes;
-        m_statePtr->SearchState = SearchRunning;
+        m_statePtr->SearchState = SearchState::Running;
         boxes.answer(AnswerYes);
         QCloseEvent yes;
         QApplication::sendEvent(m_form.get(), &yes);
@@ -228,25 +241,25 @@ private Q_SLOTS:
 
     void repaintReprintsTheCountersOfTheVisiblePanel()
     {
-        m_statePtr->FilesRemoved = 3;
-        m_statePtr->FilesChecked = 4;
-        m_statePtr->BytesReclaimed = 5000000000LL;
-        m_statePtr->FilesMatched = 12;
+        m_form->run().FilesRemoved = 3;
+        m_form->run().FilesChecked = 4;
+        m_form->run().BytesReclaimed = 5000000000LL;
+        m_form->run().FilesMatched = 12;
 
         // With no panel open a refresh prints nothing.
         m_form->RefreshOption_Click();
-        QCOMPARE(m_form->fileSearchFrame()->printCount(), 0);
-        QCOMPARE(m_form->dupFilesFrame()->printCount(), 0);
+        QCOMPARE(fileSearch()->printCount(), 0);
+        QCOMPARE(duplicates()->printCount(), 0);
 
-        m_form->FileSearchIcon_Click();
-        m_form->fileSearchFrame()->clearPrints();
+        open("FileSearchOption");
+        fileSearch()->clearPrints();
         m_form->repaint();
-        PrintSurface* panel = m_form->fileSearchFrame();
+        PrintSurface* panel = fileSearch();
         QCOMPARE(panel->printedAt(2260, 4640), QStringLiteral(" 3 "));
         QCOMPARE(panel->printedAt(2260, 4290), QStringLiteral(" 4 "));
         QCOMPARE(panel->printedAt(5320, 4285), QStringLiteral(" 5000000000 "));
         QCOMPARE(panel->printedAt(4390, 3940), QStringLiteral(" 12 "));
-        QCOMPARE(m_form->dupFilesFrame()->printCount(), 0);
+        QCOMPARE(duplicates()->printCount(), 0);
     }
 
     void statusLineIsPaddedOrCut()
@@ -270,19 +283,19 @@ private Q_SLOTS:
 
     void mouseOverAnIdlePanelWipesTheStatusLine()
     {
-        m_form->FileSearchIcon_Click();
+        open("FileSearchOption");
         m_form->ShowStatus(QStringLiteral("something"));
         QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(m_form->fileSearchFrame(), &move);
+        QApplication::sendEvent(fileSearch(), &move);
         QCOMPARE(m_form->statusText(), QString(105, QLatin1Char(' ')));
 
-        m_statePtr->SearchState = SearchRunning;
+        m_statePtr->SearchState = SearchState::Running;
         QTest::qWait(40); // past the status line's repaint interval, so "busy" is shown at once
         m_form->ShowStatus(QStringLiteral("busy"));
-        QApplication::sendEvent(m_form->fileSearchFrame(), &move);
+        QApplication::sendEvent(fileSearch(), &move);
         QCOMPARE(screenPointer(), 11);
         QVERIFY(m_form->statusText().startsWith(QStringLiteral("busy")));
-        m_statePtr->SearchState = SearchEnded;
+        m_statePtr->SearchState = SearchState::Ended;
         setScreenPointer(1);
     }
 
@@ -296,11 +309,11 @@ private Q_SLOTS:
         CountingHooks hooks(*m_statePtr);
 
         // A bigger count left from an earlier run must not hold the bar still.
-        m_statePtr->TopLevelSeen = 1000;
+        m_form->run().TopLevelSeen = 1000;
         const WalkResult result = m_form->SearchDrive(options, hooks);
         QCOMPARE(int(result.end), int(WalkEnd::Complete));
-        QCOMPARE(m_statePtr->SearchState, quint8(SearchEnded));
-        QCOMPARE(m_statePtr->ProgressStep, 2); // 23 / 11 rounded
+        QVERIFY(m_statePtr->SearchState == SearchState::Ended);
+        QCOMPARE(m_form->run().ProgressStep, 2); // 23 / 11 rounded
         QCOMPARE(m_form->floodText(), QString(11, QChar(0x2592)));
 
         // Four or fewer folders: a step of 0, and the bar only fills at the end.
@@ -309,7 +322,7 @@ private Q_SLOTS:
         m_form->clearFlood();
         options.start = QFile::encodeName(small.path());
         m_form->SearchDrive(options, hooks);
-        QCOMPARE(m_statePtr->ProgressStep, 0);
+        QCOMPARE(m_form->run().ProgressStep, 0);
         QCOMPARE(m_form->floodText(), QString());
     }
 
@@ -324,12 +337,12 @@ private Q_SLOTS:
         options.start = QFile::encodeName(tree.path());
         CountingHooks hooks(*m_statePtr);
         hooks.stopAfter = 2;
-        m_statePtr->FilesMatched = 0;
+        m_form->run().FilesMatched = 0;
         const WalkResult result = m_form->SearchDrive(options, hooks);
         QCOMPARE(int(result.end), int(WalkEnd::Stopped));
-        QCOMPARE(m_statePtr->SearchState, quint8(SearchEnded));
+        QVERIFY(m_statePtr->SearchState == SearchState::Ended);
         QCOMPARE(hooks.files, QStringList({"a.tmp", "b.tmp"}));
-        QCOMPARE(m_statePtr->FilesMatched, std::int64_t(2));
+        QCOMPARE(m_form->run().FilesMatched, std::int64_t(2));
 
         // The next start clears the request.
         hooks.files.clear();
@@ -346,7 +359,7 @@ private Q_SLOTS:
         const WalkResult result = m_form->SearchDrive(options, hooks);
         QCOMPARE(int(result.end), int(WalkEnd::Error));
         QVERIFY(!result.reason.isEmpty());
-        QCOMPARE(m_statePtr->SearchState, quint8(SearchEnded));
+        QVERIFY(m_statePtr->SearchState == SearchState::Ended);
     }
 };
 

@@ -152,7 +152,6 @@ private Q_SLOTS:
         e.bytes = "1,500";
         h.fill(e);
         h.child<DirList>("Dir1")->setPath(tree.root());
-        h.state.PathChosen.clear();
         boxes.answer(AnswerNo);
         h.panel->BeginButton_Click();
         QCOMPARE(h.child<QLineEdit>("BytesText")->text(), QStringLiteral("1500"));
@@ -213,7 +212,7 @@ private Q_SLOTS:
         drives->setDrives({{tree.root(), QStringLiteral("test")}, {"/no/such/volume", QStringLiteral("gone")}},
                           tree.root());
         h.panel->Drive1_GotFocus();
-        QCOMPARE(h.state.PathChosen, QString::fromUtf8(tree.root()));
+        QVERIFY(h.panel->pathChosen());
         ScriptedMessages boxes;
         drives->setCurrentIndex(1);
         Q_EMIT drives->activated(1);
@@ -237,20 +236,20 @@ private Q_SLOTS:
         PanelEntries e;
         e.bytes = "10";
         h.fill(e);
-        h.state.FilesMatched = 4;
+        h.run().FilesMatched = 4;
         h.panel->printAt(4390, 3940, QStringLiteral(" 4 "));
         h.button("ResetButton")->click();
         QCOMPARE(h.pattern(0)->currentText(), QString());
         QCOMPARE(h.child<QLineEdit>("BytesText")->text(), QString());
         QCOMPARE(h.child<QLineEdit>("DateText")->text(), QString());
         QVERIFY(h.child<QCheckBox>("RecycleCheck")->isChecked());
-        QCOMPARE(h.state.FilesMatched, 0);
+        QCOMPARE(h.run().FilesMatched, 0);
         QCOMPARE(h.panel->printCount(), 0);
-        QVERIFY(h.state.PathChosen.isEmpty());
+        QVERIFY(!h.panel->pathChosen());
 
         h.button("CancelButton")->click();
         QVERIFY(h.panel->isHidden());
-        QCOMPARE(h.form->iconBarState(), 0);
+        QCOMPARE(int(h.form->iconBarState()), 0);
     }
 };
 

@@ -154,12 +154,12 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsSet("BV_GRAB"))
             h.form->grab().save(qEnvironmentVariable("BV_GRAB"));
         QVERIFY(!h.state.Log.isOpen());
-        QCOMPARE(h.state.SearchState, quint8(SearchEnded));
+        QVERIFY(h.state.SearchState == SearchState::Ended);
 
         // Done returns to the idle window with the panel reset.
         h.button("DoneButton")->click();
         QVERIFY(h.panel->isHidden());
-        QCOMPARE(h.state.FilesRemoved, 0);
+        QCOMPARE(h.run().FilesRemoved, 0);
         QVERIFY(!h.button("DoneButton")->isEnabled());
     }
 
@@ -187,7 +187,7 @@ private Q_SLOTS:
         const QList<QByteArray> lines = h.logLines(tree.root());
         QCOMPARE(lines.count("ACTION: Recycle Bin"), 3);
         QVERIFY(lines.contains("   Send all files to the Recycle Bin"));
-        QCOMPARE(h.state.BytesReclaimed, 600);
+        QCOMPARE(h.run().BytesReclaimed, 600);
     }
 
     void refusedRemovalsAreReportedAndNotCounted_data()
@@ -224,10 +224,10 @@ private Q_SLOTS:
         QVERIFY(at > 0);
         QCOMPARE(lines.at(at + 4), QByteArray("ACTION: Access Denied"));
         QCOMPARE(lines.at(at + 5), QByteArray());
-        QCOMPARE(h.state.FilesChecked, 0);
-        QCOMPARE(h.state.FilesRemoved, 0);
-        QCOMPARE(h.state.BytesReclaimed, 0); // bytes count only for files really removed
-        QCOMPARE(h.state.FilesMatched, 1);
+        QCOMPARE(h.run().FilesChecked, 0);
+        QCOMPARE(h.run().FilesRemoved, 0);
+        QCOMPARE(h.run().BytesReclaimed, 0); // bytes count only for files really removed
+        QCOMPARE(h.run().FilesMatched, 1);
     }
 
     void confirmedCancelStopsBeforeTheNextRemoval()
@@ -261,7 +261,7 @@ private Q_SLOTS:
         QCOMPARE(lines.at(abort + 1), QByteArray());
         QVERIFY(lines.at(abort + 2).startsWith("Files matching the specified file type(s):"));
         QCOMPARE(lines.last(), QByteArray("Total bytes reclaimed:  100"));
-        QCOMPARE(h.state.FilesRemoved, 1);
+        QCOMPARE(h.run().FilesRemoved, 1);
         QCOMPARE(h.button("DoneButton")->text(), QStringLiteral("&Done"));
     }
 
@@ -280,7 +280,7 @@ private Q_SLOTS:
         };
         h.fill(PanelEntries{}, tree.root());
         h.panel->BeginButton_Click();
-        QCOMPARE(h.state.FilesRemoved, 3);
+        QCOMPARE(h.run().FilesRemoved, 3);
         QVERIFY(!h.logLines(tree.root()).contains("ACTION: Abort Search"));
     }
 
@@ -321,8 +321,8 @@ private Q_SLOTS:
             const QList<QByteArray> lines = h.logLines(tree.root());
             const qsizetype at = lines.indexOf("@ROOT@/b.tmp");
             QCOMPARE(lines.at(at + 4), QByteArray("ACTION: Skipped - File Changed Since It Was Listed"));
-            QCOMPARE(h.state.FilesRemoved, 2);
-            QCOMPARE(h.state.BytesReclaimed, 400);
+            QCOMPARE(h.run().FilesRemoved, 2);
+            QCOMPARE(h.run().BytesReclaimed, 400);
         }
         QVERIFY(leftAlone);
     }
@@ -340,8 +340,8 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown.size(), 0);
         const QList<QByteArray> lines = h.logLines(tree.root());
         QVERIFY(lines.contains("ACTION: Skipped - File No Longer Exists"));
-        QCOMPARE(h.state.FilesRemoved, 0);
-        QCOMPARE(h.state.BytesReclaimed, 0);
+        QCOMPARE(h.run().FilesRemoved, 0);
+        QCOMPARE(h.run().BytesReclaimed, 0);
     }
 
     void logThatCannotBeWrittenStopsBeforeAnyRemoval()
@@ -378,7 +378,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown.size(), 1); // told once
         QVERIFY(boxes.shown[0].text.startsWith(QStringLiteral("The search log could not be written")));
         QCOMPARE(boxes.shown[0].style, 16);
-        QCOMPARE(h.state.FilesRemoved, 0);
+        QCOMPARE(h.run().FilesRemoved, 0);
         QCOMPARE(h.button("DoneButton")->text(), QStringLiteral("&Done"));
     }
 
@@ -453,8 +453,8 @@ private Q_SLOTS:
         QCOMPARE(lines.mid(at + 1, 4),
                  (QList<QByteArray>{"...It Was Last Used On 2/3/2026", "...File Size Is  2000 Bytes",
                                     "...It's A Normal File", "ACTION: Ignore"}));
-        QCOMPARE(h.state.FilesChecked, 1); // checked, not removed
-        QCOMPARE(h.state.FilesRemoved, 0);
+        QCOMPARE(h.run().FilesChecked, 1); // checked, not removed
+        QCOMPARE(h.run().FilesRemoved, 0);
     }
 };
 

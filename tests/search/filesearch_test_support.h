@@ -40,13 +40,14 @@ public:
         state.Now = [] { return QDateTime(QDate(2026, 12, 8), QTime(15, 38)); };
         form = std::make_unique<BrisvaneForm>(state);
         form->Form_Load();
-        form->FileSearchIcon_Click();
-        panel = form->fileSearchFrame();
+        form->openFeature(QStringLiteral("FileSearchOption"));
+        panel = static_cast<FileSearchFrame*>(form->panel(QStringLiteral("FileSearchOption")));
     }
 
     template <typename T> T* child(const char* name) const { return panel->findChild<T*>(QString::fromLatin1(name)); }
     QComboBox* pattern(int i) const { return child<QComboBox>(i == 0 ? "SearchPattern0" : "SearchPattern1"); }
     QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+    RunValues& run() const { return form->run(); }
 
     void fill(const PanelEntries& e, const QByteArray& folder = {})
     {

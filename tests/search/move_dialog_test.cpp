@@ -71,7 +71,7 @@ private Q_SLOTS:
         const timespec times[2] = {{1500000000, 0}, {1600000000, 123456000}};
         QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
         const VerifyItem item = f->item(path, true);
-        f->state.FilesRemoved = 4;
+        f->run().FilesRemoved = 4;
 
         moveVia(dest, "OkButton");
         QCOMPARE(f->window->verify(item), VerificationWindow::Decision::Moved);
@@ -82,7 +82,7 @@ private Q_SLOTS:
         QCOMPARE(moved.mtime.tv_sec, times[1].tv_sec);
         QCOMPARE(moved.mtime.tv_nsec, times[1].tv_nsec);
         QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Moved (" + dest + ")"));
-        QCOMPARE(f->state.FilesRemoved, std::int64_t(4)); // a move removes nothing
+        QCOMPARE(f->run().FilesRemoved, std::int64_t(4)); // a move removes nothing
         QVERIFY(f->boxes.shown.isEmpty());
     }
 
@@ -109,6 +109,20 @@ private Q_SLOTS:
         QCOMPARE(readBytes(dest + "/a.tmp"), QByteArray("already there"));
         QCOMPARE(readBytes(path), QByteArray("mine"));
         QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Ignore"));
+    }
+
+    // A file gone by the time the user presses OK is recorded and passed over, not offered again.
+    void aFileGoneBeforeTheMoveIsPassedOver()
+    {
+        const QByteArray dest = f->work() + "/keep";
+        QCOMPARE(::mkdir(dest.constData(), 0755), 0);
+        const QByteArray path = f->file("c.tmp");
+        const VerifyItem item = f->item(path, true);
+        QCOMPARE(::unlink(path.constData()), 0);
+        moveVia(dest, "OkButton");
+        QCOMPARE(f->window->verify(item), VerificationWindow::Decision::Vanished);
+        QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Skipped - File No Longer Exists"));
+        QVERIFY(f->boxes.shown.isEmpty());
     }
 
     void cancelBringsTheSameFileBack()
@@ -144,7 +158,7 @@ private Q_SLOTS:
 
     void anUnreadableDriveIsToldAndTheDriveGoesBack()
     {
-        MoveForm dialog(*f->form, f->window);
+        MoveForm dialog(*f->host, f->window);
         dialog.drive1()->setDrives({{"/", QStringLiteral("root")}, {"/nonexistent-bv-drive", QStringLiteral("gone")}},
                                    "/");
         const QByteArray before = dialog.dir1()->path();

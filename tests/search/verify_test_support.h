@@ -4,10 +4,11 @@
 #pragma once
 
 #include "app/appstate.h"
-#include "app/ui/brisvaneform.h"
+#include "search/ui/filesearchframe.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/isolated_desktop.h"
 #include "tests/support/scripted_messages.h"
+#include "tests/support/ui/fake_host.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -110,17 +111,20 @@ inline void clickButton(QWidget* window, const char* name)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-// A main window with its working log open in a temporary folder; files go into work().
+// A verification window working for a file-search panel, on a fake host with its working log
+// open in a temporary folder; files go into work().
 class VerifyFixture
 {
 public:
     VerifyFixture() : m_work(QFile::decodeName(QFile::encodeName(g_xdgRoot) + "/home/work-XXXXXX"))
     {
         state.AppFolder = QFile::encodeName(m_app.path());
-        form = std::make_unique<BrisvaneForm>(state);
+        host = std::make_unique<FakeHost>(state);
+        panel = new FileSearchFrame(*host, host->dialogParent());
         if (!state.Log.open(logPath()))
             qFatal("cannot open the log");
-        window = new VerificationWindow(*form, form.get());
+        window = new VerificationWindow(*host, *panel, host->dialogParent());
+        window->abortSearch = [p = panel] { p->DoneButton_Click(); };
     }
     ~VerifyFixture() { state.Log.close(); }
 
@@ -171,8 +175,11 @@ public:
         return lines;
     }
 
+    RunValues& run() { return host->run(); }
+
     AppState state;
-    std::unique_ptr<BrisvaneForm> form;
+    std::unique_ptr<FakeHost> host;
+    FileSearchFrame* panel = nullptr;
     VerificationWindow* window = nullptr;
     ScriptedMessages boxes;
 

@@ -1,0 +1,36 @@
+// The features of Brisvane, in the order of the Tools menu: the one place that knows them all.
+//
+// A feature is either a panel in the main window's work area (created once, shown by its
+// command) or a tools window opened modally from the idle window. The main window builds its
+// Tools menu and wires its icons from this table; it knows nothing else of the features.
+#pragma once
+
+#include <QKeySequence>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace bv {
+
+class Panel;
+class PanelHost;
+
+struct FeatureEntry
+{
+    const char* actionName = nullptr; // the menu item's object name ("FileSearchOption")
+    QString caption;                  // the menu item's caption ("File &Search")
+    QKeySequence key;
+    const char* iconName = nullptr; // the icon-bar button that also opens it, if any
+
+    // A panel: made once when the main window builds its work area (`workArea` is its parent).
+    std::function<Panel*(PanelHost& host, QWidget* workArea)> makePanel;
+    // A tools window: opened modally, from the idle window only.
+    std::function<void(PanelHost& host)> openTool;
+};
+
+QList<FeatureEntry> brisvaneFeatures();
+
+} // namespace bv

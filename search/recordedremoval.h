@@ -1,0 +1,75 @@
+// Removing or moving one listed file together with its record in the search log: the one
+// sequence every window that removes files goes through (the file search's unattended run, the
+// verification window, the move dialog, the duplicate review window, Quick Clean).
+//
+// For a removal (trash or delete) the order is: the file's block goes to the log first, then
+// the file is checked again and acted on (search/removal.h), then the ACTION line records what
+// happened, then the counters move. So no file leaves without its block being on disk first,
+// and nothing is counted that did not happen. A log that cannot take the block leaves the file
+// untouched.
+//
+// A move is recorded after it happened: a move the system refuses leaves the file where it is
+// and the decision open (the user may pick another folder or decide otherwise), so it leaves no
+// record. A move counts as no removal.
+//
+// Any log line that cannot be written stops the run (StopRequested) before its next removal,
+// and the user is told once per run, always in the same words.
+#pragma once
+
+#include "app/appstate.h"
+#include "platform/fsinfo.h"
+#include "search/removal.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace bv {
+
+enum class RemovalAction { Trash, Delete, Move };
+
+struct RecordedRemoval
+{
+    QByteArray path;         // native bytes: what finds the file
+    FileInfo listed;         // what the search saw (re-checked right before acting)
+    QList<QByteArray> block; // the file's block in the log: its path, then the captions shown
+    RemovalAction action = RemovalAction::Delete;
+    QByteArray destFolder; // Move only
+    // The record of a removal the system refused ("ACTION: Access Denied"). Moves leave none.
+    QByteArray refusedLine;
+};
+
+enum class RemovalOutcome {
+    Removed,   // trashed, deleted or moved
+    Changed,   // not the file that was listed any more: left alone
+    Vanished,  // already gone: nothing to do
+    Refused,   // the system refused, or the volume has no trash: the file stays
+    NotTouched // the log could not take the record, so the file was not touched
+};
+
+struct RemovalRecord
+{
+    RemovalOutcome outcome = RemovalOutcome::NotTouched;
+    bool logged = false;       // every line of the file's record is in the log
+    bool notSupported = false; // Refused because the volume has no trash
+    QString reason;            // the system's explanation of a refusal
+};
+
+// The action lines of the log.
+QByteArray removedLine(RemovalAction action, const QByteArray& destFolder = {});
+
+// log == nullptr: a feature that keeps no log (Quick Clean); nothing is written or required.
+// Counters: a removal (not a move) adds the listed size to BytesReclaimed and one to FilesRemoved.
+RemovalRecord removeWithRecord(const RecordedRemoval& request, SearchLog* log, AppState& program, RunValues& run);
+
+// Writes lines in order with no event-loop turn between them. On a failure the run is told to
+// stop before its next removal (and the user told once); returns false.
+bool writeRecord(SearchLog& log, const QList<QByteArray>& lines, AppState& program, RunValues& run);
+
+// The log could not be written: stop the run before its next removal; tell the user once.
+void stopForLogFailure(SearchLog& log, AppState& program, RunValues& run);
+
+// The one text for a log that cannot be written.
+QString logFailureText(const QString& reason);
+
+} // namespace bv
