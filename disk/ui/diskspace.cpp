@@ -1,12 +1,13 @@
 #include "disk/ui/diskspace.h"
 
+#include "app/ui/panelhost.h"
 #include "disk/diskspace.h"
 #include "disk/ui/diskwidgets.h"
 #include "platform/messages.h"
 #include "platform/twips.h"
+#include "platform/ui/fonts.h"
 #include "search/ui/drivelist.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -37,13 +38,14 @@ QLabel* valueLabel(QWidget* parent, const char* name, int left, int top, int wid
 
 } // namespace
 
-DiskSpace::DiskSpace(DiskGeometrySource& geometry, QWidget* parent) : QDialog(parent), m_geometry(geometry)
+DiskSpace::DiskSpace(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
+    : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry)
 {
     setObjectName(QStringLiteral("DiskSpace"));
     setWindowTitle(QStringLiteral("Disk Space"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFont(arial(8.25, true));
+    setFont(arialFont(8.25, true));
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, kLightGrey);
@@ -54,7 +56,7 @@ DiskSpace::DiskSpace(DiskGeometrySource& geometry, QWidget* parent) : QDialog(pa
 
 void DiskSpace::buildControls()
 {
-    const QFont big = arial(9, true);
+    const QFont big = arialFont(9, true);
 
     label(this, "Dummy0", QStringLiteral("Please specify the drive:"), 45, 135, 2175, 255);
     Drive1 = new DriveList(this);
@@ -100,7 +102,7 @@ void DiskSpace::buildControls()
     CloseButton = new QPushButton(QStringLiteral("&Close"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     CloseButton->setGeometry(twRect(3990, 2340, 1155, 390));
-    CloseButton->setFont(arial(8.25));
+    CloseButton->setFont(arialFont(8.25));
     CloseButton->setAutoDefault(false);
     connect(CloseButton, &QPushButton::clicked, this, [this] { CloseButton_Click(); });
 
@@ -117,7 +119,7 @@ void DiskSpace::Form_Load()
 void DiskSpace::Drive1_Change()
 {
     const QByteArray root = Drive1->mountPoint();
-    QCoreApplication::processEvents();
+    m_host.letMessagesBeProcessed();
     if (!ShowDriveSpace(root, Unanswered::KeepFigures))
         msgBox(QStringLiteral("Cannot access the drive specified."), MsgCritical, QStringLiteral("Error."));
 }
@@ -157,9 +159,9 @@ void DiskSpace::paintEvent(QPaintEvent* event)
     paintEtchedLine(painter, 480, 510, 6450);
 }
 
-void openDiskSpace(QWidget* parent, DiskGeometrySource& geometry)
+void openDiskSpace(PanelHost& host, DiskGeometrySource& geometry)
 {
-    DiskSpace window(geometry, parent);
+    DiskSpace window(host, geometry);
     window.Form_Load();
     window.exec();
 }

@@ -19,12 +19,14 @@ namespace bv {
 
 struct DriveSpaceReport;
 class DriveList;
+class PanelHost;
 
 class DiskSpace : public QDialog
 {
     Q_OBJECT
 public:
-    explicit DiskSpace(DiskGeometrySource& geometry, QWidget* parent = nullptr);
+    // The window belongs to the host's dialog parent unless given another parent.
+    explicit DiskSpace(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry(), QWidget* parent = nullptr);
 
     // Opening: centre on the screen, show the drive of the current directory at once.
     void Form_Load();
@@ -46,6 +48,7 @@ private:
     void buildControls();
     void apply(const DriveSpaceReport& report);
 
+    PanelHost& m_host;
     DiskGeometrySource& m_geometry;
 
     DriveList* Drive1 = nullptr;
@@ -61,8 +64,8 @@ private:
     QPushButton* CloseButton = nullptr;
 };
 
-// Opens the Disk Space window modally over parent and returns when it has closed; each opening
-// starts from a new window.
-void openDiskSpace(QWidget* parent, DiskGeometrySource& geometry = systemDiskGeometry());
+// Tools > Disk Space: opens the window modally over the host's window and returns when it has
+// closed; each opening starts from a new window.
+void openDiskSpace(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry());
 
 } // namespace bv

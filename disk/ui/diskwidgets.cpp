@@ -9,16 +9,6 @@
 
 namespace bv::disk {
 
-QFont arial(double points, bool bold, bool italic)
-{
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    f.setItalic(italic);
-    return f;
-}
-
 QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width, int height)
 {
     auto* l = new QLabel(text, parent);

@@ -1,9 +1,8 @@
-// What the two disk windows share in look: fonts, the legend colours, plain coloured boxes,
-// the etched separator and centring on the screen.
+// What the two disk windows share in look: the legend colours, plain coloured boxes, the
+// etched separator and centring on the screen.
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <QString>
 
 class QLabel;
@@ -16,8 +15,6 @@ inline const QColor kLightGrey(0xC0, 0xC0, 0xC0);
 inline const QColor kDarkGrey(0x80, 0x80, 0x80);
 inline const QColor kNavy(0x00, 0x00, 0x80);  // free space, used clusters
 inline const QColor kOlive(0x80, 0x80, 0x00); // used space, wasted clusters
-
-QFont arial(double points, bool bold = false, bool italic = false);
 
 // A label at a twip rectangle, named for tests.
 QLabel* label(QWidget* parent, const char* name, const QString& text, int left, int top, int width, int height);

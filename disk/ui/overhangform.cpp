@@ -1,14 +1,16 @@
 #include "disk/ui/overhangform.h"
 
+#include "app/ui/panelhost.h"
 #include "app/ui/printsurface.h"
 #include "disk/ui/diskwidgets.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 #include "platform/twips.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
 #include "search/ui/drivelist.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,7 +24,6 @@ namespace {
 
 constexpr int kClientWidth = 5040;
 constexpr int kClientHeight = 3990;
-constexpr int kFigurePaintMs = 33; // the status line's rate: about 30 times a second
 
 const QString kNotEnoughMemory = QStringLiteral(
     "You do not have enough available memory to use this function. If other windows are currently open, close them "
@@ -40,15 +41,28 @@ protected:
 
 } // namespace
 
-OverHangForm::OverHangForm(AppState& state, DiskGeometrySource& geometry, QWidget* parent)
-    : QDialog(parent), m_state(state), m_geometry(geometry)
+// The window's side of the walk: every listed file goes to Hanger, and the figures are printed
+// when the walk driver says it is time.
+class OverHangForm::Hooks : public FeatureHooks
+{
+public:
+    explicit Hooks(OverHangForm& form) : m_form(form) {}
+    void file(const WalkFile& file) override { m_form.Hanger(file); }
+    void showProgress() override { m_form.printRunningFigures(); }
+
+private:
+    OverHangForm& m_form;
+};
+
+OverHangForm::OverHangForm(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
+    : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry)
 {
     setObjectName(QStringLiteral("OverHangForm"));
     setWindowTitle(QStringLiteral("Cluster Overhang Search"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
-    setFont(arial(8.25, true));
+    setFont(arialFont(8.25, true));
     setFixedSize(twSize(kClientWidth, kClientHeight));
     m_surface = new OverhangSurface(this);
     m_surface->setObjectName(QStringLiteral("OverhangSurface"));
@@ -64,7 +78,7 @@ OverHangForm::~OverHangForm() = default;
 void OverHangForm::buildControls()
 {
     QWidget* s = m_surface;
-    const QFont regular = arial(8.25);
+    const QFont regular = arialFont(8.25);
 
     QLabel* intro =
         label(s, "Label1",
@@ -115,7 +129,7 @@ void OverHangForm::buildControls()
     Label4[4] = label(s, "Label4_4", QStringLiteral("Cluster Size:"), 60, 3375, 1095, 255);
 
     WorkingLabel = label(s, "WorkingLabel", QStringLiteral("Working..."), 15, 3780, 915, 255);
-    WorkingLabel->setFont(arial(8.25, false, true));
+    WorkingLabel->setFont(arialFont(8.25, false, true));
     WorkingLabel->hide();
 
     CancelButton = new QPushButton(QStringLiteral("&Cancel"), s);
@@ -156,7 +170,7 @@ void OverHangForm::Drive1_Change()
     // The drive is usable when its root answers; the query is bounded, so a dead share is
     // reported instead of freezing the window. The process's current directory is left alone.
     const bool reachable = m_geometry.query(chosen).has_value();
-    QCoreApplication::processEvents();
+    m_host.letMessagesBeProcessed();
     if (!reachable) {
         msgBox(QStringLiteral("The drive specified could not be accessed."), MsgCritical, QStringLiteral("Error"));
         // Put back the drive that was in force before the pick, whatever focus events the
@@ -170,7 +184,78 @@ void OverHangForm::Drive1_Change()
 
 void OverHangForm::StartButton_Click()
 {
-    // Built on the main window's walk host; see the report of this change.
+    AppState& program = m_host.program();
+    if (!StartButton->isEnabled() || program.SearchState == SearchState::Running)
+        return;
+    Drive1->setEnabled(false);
+    const std::optional<DiskGeometry> geometry = m_geometry.query(m_driveText);
+    const QByteArray start = resolveFolder(m_driveText);
+    if (!geometry || geometry->clusterSize() == 0 || start.isEmpty()) {
+        failStart();
+        return;
+    }
+    StartButton->setEnabled(false);
+    m_tally = OverhangTally(geometry->clusterSize());
+    // The files scanned are counted from this search's first file, whatever ran before it.
+    m_host.run().FilesMatched = 0;
+    m_host.letMessagesBeProcessed();
+
+    // Every file and folder, hidden ones too; the walk stays on the drive's own file system.
+    WalkOptions options;
+    options.start = start;
+    options.files = FileClass::All;
+    options.dirs = DirClass::All;
+    options.statFiles = true;
+    WorkingLabel->show();
+    Hooks hooks(*this);
+    const WalkResult result = m_host.SearchDrive(options, hooks);
+    m_host.letMessagesBeProcessed();
+    if (program.SearchState != SearchState::Ended)
+        return;
+    finishSearch(result);
+}
+
+void OverHangForm::Hanger(const WalkFile& file)
+{
+    // The walk's own lstat; a file that vanished since the listing has none and adds nothing.
+    if (file.info)
+        m_tally.add(*file.info);
+}
+
+void OverHangForm::finishSearch(const WalkResult& result)
+{
+    RunValues& run = m_host.run();
+    m_host.finishProgress(12);
+    m_host.letMessagesBeProcessed();
+    setScreenPointer(1);
+
+    const WastedShare share = m_tally.share();
+    Percentage->resize(tw(qRound(share.barTwips())), Percentage->height());
+    ShowPercent->setText(wastedPercentText(share.wastedPercent));
+
+    CancelButton->setText(QStringLiteral("&Done"));
+    WorkingLabel->hide();
+    // The walk driver printed the last running figures as it ended.
+    run.FilesMatched = 0;
+    m_host.ShowStatus(QStringLiteral("Done."));
+
+    for (QWidget* w :
+         {static_cast<QWidget*>(Label3[0]), static_cast<QWidget*>(Label4[0]), static_cast<QWidget*>(Label3[1]),
+          static_cast<QWidget*>(Label4[6]), static_cast<QWidget*>(Label4[5]), static_cast<QWidget*>(DummyFlood),
+          static_cast<QWidget*>(ShowPercent), static_cast<QWidget*>(Percentage)})
+        w->show();
+    m_host.letMessagesBeProcessed();
+    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(m_tally.clusterSize()));
+    m_surface->printAt(kWastedX, kWastedY, kilobytesText(m_tally.totalWasted()));
+
+    if (result.end == WalkEnd::Error) {
+        // The figures cover only the files before the failure: say so rather than present them
+        // as the whole drive's.
+        const QString reason = result.reason.endsWith(QLatin1Char('.')) ? result.reason : result.reason + u'.';
+        msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not counted.")
+                   .arg(reason),
+               MsgExclamation);
+    }
 }
 
 void OverHangForm::failStart()
@@ -181,10 +266,9 @@ void OverHangForm::failStart()
     Drive1->setEnabled(true);
 }
 
-void OverHangForm::printRunningFigures(std::uint64_t filesScanned)
+void OverHangForm::printRunningFigures()
 {
-    m_printClock.restart();
-    m_surface->printAt(kFilesX, kFilesY, filesScannedText(filesScanned));
+    m_surface->printAt(kFilesX, kFilesY, filesScannedText(std::uint64_t(m_host.run().FilesMatched)));
     m_surface->printAt(kSizesX, kSizesY, kilobytesText(m_tally.totalFileSizes()));
     m_surface->printAt(kUsedX, kUsedY, kilobytesText(m_tally.actualSpaceUsed()));
     m_surface->printAt(kClusterX, kClusterY, clusterSizeText(m_tally.clusterSize()));
@@ -192,9 +276,9 @@ void OverHangForm::printRunningFigures(std::uint64_t filesScanned)
 
 void OverHangForm::CancelButton_Click()
 {
-    if (m_state.SearchState == SearchRunning) {
+    if (m_host.program().SearchState == SearchState::Running) {
         if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) == AnswerYes)
-            m_state.StopRequested = true;
+            m_host.program().StopRequested = true;
         return;
     }
     close();
@@ -219,15 +303,15 @@ void OverHangForm::closeEvent(QCloseEvent* event)
 void OverHangForm::Form_QueryUnload(QCloseEvent* event)
 {
     event->accept();
-    if (m_state.SearchState != SearchRunning)
+    if (m_host.program().SearchState != SearchState::Running)
         return;
     if (msgBox(QStringLiteral("A search is currently in progress. Do you wish to cancel it?"), MsgQuestion) !=
         AnswerYes) {
         event->ignore();
         return;
     }
-    m_state.StopRequested = true;
-    QCoreApplication::processEvents();
+    m_host.program().StopRequested = true;
+    m_host.letMessagesBeProcessed();
 }
 
 bool OverHangForm::eventFilter(QObject* watched, QEvent* event)
@@ -237,9 +321,16 @@ bool OverHangForm::eventFilter(QObject* watched, QEvent* event)
             setScreenPointer(1); // Cancel stays usable during a search
         else if (watched == m_surface && m_surface->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) !=
                                              CancelButton) // a move Cancel passed on to its parent
-            setScreenPointer(m_state.SearchState == SearchRunning ? 11 : 1);
+            setScreenPointer(m_host.program().SearchState == SearchState::Running ? 11 : 1);
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void openOverhang(PanelHost& host, DiskGeometrySource& geometry)
+{
+    OverHangForm window(host, geometry);
+    window.Form_Load();
+    window.exec();
 }
 
 } // namespace bv

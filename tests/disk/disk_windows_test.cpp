@@ -1,8 +1,10 @@
 // The Disk Space and Cluster Overhang windows offscreen, over volumes a fake geometry source
 // makes up and fixture trees presented as drives.
 #include "app/appstate.h"
+#include "app/ui/panelhost.h"
 #include "app/ui/printsurface.h"
 #include "disk/ui/diskspace.h"
+#include "disk/overhang.h"
 #include "disk/ui/overhangform.h"
 #include "platform/twips.h"
 #include "platform/ui/messagebox_qt.h"
@@ -11,13 +13,19 @@
 #include "tests/disk/fake_disk_geometry.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
+#include "tests/support/ui/fake_host.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
 
 using namespace bv;
 using namespace bv::test;
@@ -77,6 +85,79 @@ void moveMouseOver(QWidget* w)
     QApplication::sendEvent(w, &move);
 }
 
+bool insertNew(QSet<QByteArray>& set, const QByteArray& key)
+{
+    const qsizetype before = set.size();
+    set.insert(key);
+    return set.size() != before;
+}
+
+// What GNU find sees in a tree, counted the way the overhang search counts: every file the walk
+// lists (regular files and links to files), and each regular file's size once however many links
+// it has, rounded up to whole clusters of `cluster` bytes. The trash folder is left out, as the
+// walk leaves it out.
+struct FindFigures
+{
+    std::uint64_t files = 0;
+    std::uint64_t sizes = 0;
+    std::uint64_t used = 0;
+};
+
+FindFigures findFigures(const QByteArray& root, const QByteArray& trash, std::uint64_t cluster)
+{
+    const QByteArray cmd =
+        "find '" + root + "' -xdev -path '" + trash + "' -prune -o \\( -type f -o -type l \\) -printf '%y %D:%i %s\\n'";
+    FILE* p = ::popen(cmd.constData(), "r");
+    FindFigures f;
+    QSet<QByteArray> seen;
+    char type = 0;
+    char id[64];
+    unsigned long long size = 0;
+    while (p && std::fscanf(p, " %c %63s %llu", &type, id, &size) == 3) {
+        ++f.files;
+        if (type != 'f' || !insertNew(seen, QByteArray(id)))
+            continue;
+        f.sizes += size;
+        f.used += std::max<std::uint64_t>(1, (size + cluster - 1) / cluster) * cluster;
+    }
+    if (p)
+        ::pclose(p);
+    return f;
+}
+
+// A window over a fixture tree presented as the only drive, with 4 KiB clusters.
+struct OverhangHarness
+{
+    explicit OverhangHarness(TreeFixture& tree) : host(program), window(host, geometry)
+    {
+        geometry.volumes.insert(tree.root(), DiskGeometry{512, 8, 1000, 2000});
+        window.driveList()->setDrives({{tree.root(), QStringLiteral("fixture")}}, tree.root());
+        window.Form_Load();
+        window.show();
+    }
+    QString printed(int x, int y) const { return window.surface()->printedAt(x, y); }
+    QPushButton* button(const char* name) { return child<QPushButton>(&window, name); }
+    void start() { QTest::mouseClick(button("StartButton"), Qt::LeftButton); }
+    // Runs `act` once, at the first turn of the event loop inside the walk.
+    void duringTheWalk(std::function<void()> act)
+    {
+        auto* poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
+            if (program.SearchState != SearchState::Running)
+                return;
+            poll->stop();
+            act();
+        });
+        poll->start(0);
+    }
+
+    ScriptedMessages messages;
+    AppState program;
+    FakeHost host;
+    FakeDiskGeometry geometry;
+    OverHangForm window;
+};
+
 } // namespace
 
 class DiskWindowsTest : public QObject
@@ -87,7 +168,9 @@ private Q_SLOTS:
     {
         FakeDiskGeometry geometry;
         geometry.volumes.insert(currentDrive(), sixteenTerabytes());
-        DiskSpace w(geometry);
+        AppState program;
+        FakeHost host(program);
+        DiskSpace w(host, geometry);
         w.Form_Load();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -117,7 +200,9 @@ private Q_SLOTS:
         geometry.volumes.insert("/big", sixteenTerabytes());
         geometry.volumes.insert("/empty", DiskGeometry{512, 8, 100, 100});
         geometry.volumes.insert("/tiny", DiskGeometry{1, 1, 977, 2000});
-        DiskSpace w(geometry);
+        AppState program;
+        FakeHost host(program);
+        DiskSpace w(host, geometry);
         w.driveList()->setDrives({{"/big", "big"}, {"/empty", "e"}, {"/tiny", "t"}, {"/gone", "g"}}, "/big");
         w.Form_Load();
         w.show();
@@ -151,9 +236,10 @@ private Q_SLOTS:
 
     void overhangOpensIdle()
     {
-        AppState state;
+        AppState program;
+        FakeHost host(program);
         FakeDiskGeometry geometry;
-        OverHangForm w(state, geometry);
+        OverHangForm w(host, geometry);
         w.Form_Load();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -177,11 +263,12 @@ private Q_SLOTS:
     void overhangDriveThatCannotBeReachedIsPutBack()
     {
         ScriptedMessages messages;
-        AppState state;
+        AppState program;
+        FakeHost host(program);
         FakeDiskGeometry geometry;
         geometry.volumes.insert("/a", DiskGeometry{512, 8, 1, 2});
         geometry.volumes.insert("/c", DiskGeometry{512, 8, 1, 2});
-        OverHangForm w(state, geometry);
+        OverHangForm w(host, geometry);
         w.driveList()->setDrives({{"/a", "a"}, {"/b", "b"}, {"/c", "c"}}, "/a");
         w.Form_Load();
         w.show();
@@ -198,21 +285,135 @@ private Q_SLOTS:
         QCOMPARE(messages.shown.size(), 1);
     }
 
+    void overhangSearchAgreesWithFind()
+    {
+        TreeFixture tree({"a.txt:1", "b.bin:4097", "c.bin:8192", "empty", "sub/d.txt:100", "sub/deeper/e.bin:5000",
+                          ".hidden/f.txt:10", ".g:20", "twin => b.bin", "link -> a.txt", "sparse.bin:~50000",
+                          ".Trash-1000/files/x.bin:9999", "sub/more/"});
+        tree.makeWide("many", 150);
+        OverhangHarness h(tree);
+        bool workingShown = false;
+        h.duringTheWalk([&] { workingShown = child<QLabel>(&h.window, "WorkingLabel")->isVisible(); });
+        h.start();
+
+        const FindFigures expected = findFigures(tree.root(), tree.path(".Trash-1000"), 4096);
+        QCOMPARE(expected.files, 150u + 11u); // the fixture is what this test thinks it is
+        QVERIFY(workingShown);
+        QCOMPARE(h.printed(OverHangForm::kFilesX, OverHangForm::kFilesY), filesScannedText(expected.files));
+        QCOMPARE(h.printed(OverHangForm::kSizesX, OverHangForm::kSizesY), kilobytesText(expected.sizes));
+        QCOMPARE(h.printed(OverHangForm::kUsedX, OverHangForm::kUsedY), kilobytesText(expected.used));
+        QCOMPARE(h.printed(OverHangForm::kClusterX, OverHangForm::kClusterY), QStringLiteral("4,096  Bytes"));
+        QCOMPARE(h.printed(OverHangForm::kWastedX, OverHangForm::kWastedY),
+                 kilobytesText(expected.used - expected.sizes));
+        QCOMPARE(h.window.tally().totalFileSizes(), expected.sizes);
+        QCOMPARE(h.window.tally().actualSpaceUsed(), expected.used);
+
+        const WastedShare share = wastedShare(expected.sizes, expected.used);
+        QCOMPARE(text(&h.window, "ShowPercent"), wastedPercentText(share.wastedPercent));
+        QCOMPARE(child<QLabel>(&h.window, "Percentage")->width(), tw(qRound(share.barTwips())));
+        for (const char* shown :
+             {"Label3_0", "Label4_0", "Label3_1", "Label4_6", "Label4_5", "DummyFlood", "Percentage", "ShowPercent"})
+            QVERIFY2(child<QWidget>(&h.window, shown)->isVisible(), shown);
+        QVERIFY(!child<QLabel>(&h.window, "WorkingLabel")->isVisible());
+        QCOMPARE(h.button("CancelButton")->text(), QStringLiteral("&Done"));
+        QVERIFY(!h.button("StartButton")->isEnabled());
+        QVERIFY(!h.window.driveList()->isEnabled());
+        QCOMPARE(h.program.SearchState, SearchState::Ended);
+        QCOMPARE(h.host.run().FilesMatched, 0);
+        QCOMPARE(h.host.statuses.last(), QStringLiteral("Done."));
+        QVERIFY(h.host.flood.endsWith(QString(12, QChar(0x2592))));
+        QVERIFY(h.messages.shown.isEmpty());
+
+        // Done: the window closes without a question.
+        QTest::mouseClick(h.button("CancelButton"), Qt::LeftButton);
+        QVERIFY(!h.window.isVisible());
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
+    void overhangCancelDuringTheSearch()
+    {
+        TreeFixture tree;
+        tree.makeWide("many", 400);
+        const FindFigures all = findFigures(tree.root(), tree.path(".none"), 4096);
+        for (const int answer : {AnswerNo, AnswerYes}) {
+            OverhangHarness h(tree);
+            h.messages.answer(answer);
+            h.duringTheWalk([&] { QTest::mouseClick(h.button("CancelButton"), Qt::LeftButton); });
+            h.start();
+
+            QCOMPARE(h.messages.shown.size(), 1);
+            QCOMPARE(h.messages.shown[0].text, QStringLiteral("Do you really want to cancel the search?"));
+            QCOMPARE(h.messages.shown[0].style, 36);
+            QCOMPARE(h.messages.shown[0].title, QStringLiteral("Brisvane!"));
+            const std::uint64_t accounted = h.window.tally().actualSpaceUsed() / 4096;
+            if (answer == AnswerNo)
+                QCOMPARE(accounted, all.files);
+            else
+                QVERIFY(accounted < all.files);
+            // Either way the closing steps show the figures of every file accounted.
+            QCOMPARE(h.printed(OverHangForm::kFilesX, OverHangForm::kFilesY), filesScannedText(accounted));
+            QCOMPARE(h.printed(OverHangForm::kUsedX, OverHangForm::kUsedY), kilobytesText(accounted * 4096));
+            QCOMPARE(h.button("CancelButton")->text(), QStringLiteral("&Done"));
+            QVERIFY(h.window.isVisible());
+        }
+    }
+
+    void overhangClosedDuringTheSearch()
+    {
+        TreeFixture tree;
+        tree.makeWide("many", 400);
+        OverhangHarness h(tree);
+        h.messages.answer(AnswerNo);
+        h.messages.answer(AnswerYes);
+        bool stayedOpen = false;
+        h.duringTheWalk([&] {
+            h.window.close(); // No: the search goes on
+            stayedOpen = h.window.isVisible() && !h.program.StopRequested;
+            h.duringTheWalk([&] { h.window.close(); }); // Yes
+        });
+        h.start();
+
+        QVERIFY(stayedOpen);
+        QCOMPARE(h.messages.texts(),
+                 QStringList(2, QStringLiteral("A search is currently in progress. Do you wish to cancel it?")));
+        QVERIFY(!h.window.isVisible());
+        QVERIFY(h.window.tally().actualSpaceUsed() < 400u * 4096);
+        QCOMPARE(h.program.SearchState, SearchState::Ended);
+    }
+
+    void overhangStartOnADriveThatDoesNotAnswer()
+    {
+        TreeFixture tree({"a.txt:1"});
+        OverhangHarness h(tree);
+        h.geometry.volumes.clear();
+        h.start();
+        QCOMPARE(h.messages.texts(),
+                 QStringList{QStringLiteral("You do not have enough available memory to use this function. If other "
+                                            "windows are currently open, close them and try again")});
+        QCOMPARE(h.messages.shown[0].style, 48);
+        QVERIFY(h.host.statuses.isEmpty()); // nothing was walked
+        QCOMPARE(h.program.SearchState, SearchState::Idle);
+        QVERIFY(h.button("StartButton")->isEnabled());
+        QVERIFY(h.window.driveList()->isEnabled());
+        QCOMPARE(h.window.surface()->printCount(), 0);
+    }
+
     void overhangMouseFeedback()
     {
-        AppState state;
+        AppState program;
+        FakeHost host(program);
         FakeDiskGeometry geometry;
-        OverHangForm w(state, geometry);
+        OverHangForm w(host, geometry);
         w.Form_Load();
         w.show();
-        state.SearchState = SearchRunning;
+        program.SearchState = SearchState::Running;
         moveMouseOver(w.surface());
         QCOMPARE(screenPointer(), 11);
         moveMouseOver(child<QWidget>(&w, "CancelButton"));
         QCOMPARE(screenPointer(), 1);
         moveMouseOver(w.surface());
         QCOMPARE(screenPointer(), 11);
-        state.SearchState = SearchEnded;
+        program.SearchState = SearchState::Ended;
         moveMouseOver(w.surface());
         QCOMPARE(screenPointer(), 1);
     }
