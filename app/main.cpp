@@ -4,6 +4,7 @@
 #include "platform/appfolder.h"
 #include "platform/messages.h"
 #include "platform/ui/messagebox_qt.h"
+#include "platform/ui/quitsignals.h"
 
 #include <QApplication>
 
@@ -13,6 +14,15 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Brisvane"));
     bv::QtMessageService messages;
     bv::setMessageService(&messages);
+    // From here a kill or a logout ends the program cleanly, through its event loop. It may come
+    // before the main loop runs (while the window is being shown), when quit() would be lost.
+    bv::BrisvaneForm* formPtr = nullptr;
+    bool quitAsked = false;
+    bv::onQuitRequests([&formPtr, &quitAsked] {
+        quitAsked = true;
+        if (formPtr)
+            formPtr->quitRequested();
+    });
 
     bv::AppState state;
     QString error;
@@ -29,6 +39,11 @@ int main(int argc, char** argv)
     }
 
     bv::BrisvaneForm form(state);
+    formPtr = &form;
     form.Form_Load();
+    if (quitAsked) {
+        form.quitRequested();
+        return 0;
+    }
     return app.exec();
 }

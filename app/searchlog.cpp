@@ -1,8 +1,11 @@
 #include "app/searchlog.h"
 
 #include "app/format.h"
+#include "app/logtext.h"
+#include "platform/paths.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -132,9 +135,15 @@ bool SearchLog::open(const QByteArray& path)
     m_path = path;
     if (path.isEmpty())
         return fail(QStringLiteral("The search log has no file name."));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    // Private to the user: the log names every file a search found. A working log left by an
+    // older version with a wider mode is narrowed too (only a regular file: tests write to
+    // /dev/full, whose mode is nobody's business here).
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0)
         return fail(QStringLiteral("The search log could not be created: %1").arg(errnoText(errno)));
+    struct stat st = {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+        ::fchmod(fd, 0600);
     m_fd = fd;
     return true;
 }
@@ -268,11 +277,12 @@ LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetyp
         if (lead >= 0 && p[lead] >= 0xC0 && utf8Sequence(p + lead, bytes.size() - lead, &cp) == 0)
             bytes.truncate(lead);
     }
-    out.text = breakLongLines(QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    out.text = breakLongLines(decodeLogText(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     // The view's cost grows with its number of lines as much as with its size: a file of
     // nothing but line ends is refused, or cut, like an oversized one.
     qsizetype lines = 0;
-    for (qsizetype nl = out.text.indexOf(QLatin1Char('\n')); nl >= 0; nl = out.text.indexOf(QLatin1Char('\n'), nl + 1)) {
+    for (qsizetype nl = out.text.indexOf(QLatin1Char('\n')); nl >= 0;
+         nl = out.text.indexOf(QLatin1Char('\n'), nl + 1)) {
         if (++lines < limitLines)
             continue;
         if (nl + 1 < out.text.size()) {
@@ -296,11 +306,21 @@ FileResult copyLogFile(const QByteArray& from, const QByteArray& to)
     QFile source(QFile::decodeName(from));
     if (!source.open(QIODevice::ReadOnly))
         return {false, source.errorString()};
-    QSaveFile target(QFile::decodeName(to));
-    // A folder that only lets the existing file be rewritten still gets the copy, in place.
-    target.setDirectWriteFallback(true);
-    if (!target.open(QIODevice::WriteOnly))
+    const QString targetName = QFile::decodeName(to);
+    const bool replacing = QFileInfo::exists(targetName);
+    QSaveFile target(targetName);
+    // Never written in place, even where the folder only lets the existing file be rewritten: a
+    // full disk would leave that file cut short. The user is told the folder cannot be written.
+    if (!target.open(QIODevice::WriteOnly)) {
+        if (target.error() == QFileDevice::OpenError)
+            return {false, QStringLiteral("The folder %1 cannot be written to (%2).")
+                               .arg(displayPath(folderOf(to)), target.errorString())};
         return {false, target.errorString()};
+    }
+    // A new file is private to the user, like the log it copies; one that is replaced keeps
+    // its mode.
+    if (!replacing)
+        target.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QByteArray chunk;
     while (!source.atEnd()) {
         chunk = source.read(64 * 1024);

@@ -25,7 +25,8 @@ public:
     SearchLog(const SearchLog&) = delete;
     SearchLog& operator=(const SearchLog&) = delete;
 
-    // Creates the file or empties an existing one. False (with error()) when it cannot.
+    // Creates the file (mode 0600) or empties an existing one. False (with error()) when it
+    // cannot.
     bool open(const QByteArray& path);
     // One line: native bytes (a file name, or text already in UTF-8) or text.
     bool writeLine(const QByteArray& line);
@@ -58,7 +59,8 @@ private:
 // freeze the program.
 // Only regular files are read: a FIFO or a device picked by name would block or never end.
 // Lines longer than a couple of thousand characters come back broken into pieces of that
-// length, so a file with no line ends cannot freeze the viewer either.
+// length, so a file with no line ends cannot freeze the viewer either. A file that is not UTF-8
+// is read as Windows-1252 (app/logtext.h).
 struct LogContents
 {
     enum Status { Loaded, TooLarge, Unreadable };
@@ -71,7 +73,8 @@ LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetyp
 
 // A byte copy of a log (save, the word-processor copy) that replaces `to`. The copy is written
 // beside `to` and renamed over it, so a failed copy (full disk, unreadable source) leaves an
-// existing `to` as it was.
+// existing `to` as it was; a folder that cannot be written fails the copy (it is never written
+// in place). A new `to` is readable by its owner only (0600).
 struct FileResult
 {
     bool ok = false;

@@ -11,11 +11,22 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+bv::quill::Quillbar* g_bar = nullptr; // while the event loop runs
+
+// When the X server goes away the process ends without returning through the event loop: Qt
+// calls exit() when its own connection breaks, Xlib when ours does (after our handler). The
+// settings are written on the way out either way.
+void saveBeforeAbruptEnd()
+{
+    if (g_bar)
+        g_bar->writeSettings();
+}
 
 void onSignal(int)
 {
@@ -63,8 +74,13 @@ int main(int argc, char** argv)
                      [&bar](QSessionManager&) { bar.writeSettings(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &bar, [&bar] { bar.writeSettings(); });
 
+    g_bar = &bar;
+    bv::quill::X11WindowService::setConnectionLostHandler(saveBeforeAbruptEnd);
+    std::atexit(saveBeforeAbruptEnd);
+
     bar.show();
     const int rc = app.exec();
+    g_bar = nullptr;
     bv::setMessageService(nullptr);
     return rc;
 }

@@ -2,7 +2,6 @@
 
 #include "platform/paths.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLockFile>
 
@@ -12,6 +11,27 @@
 #include <sys/stat.h>
 
 namespace bv {
+
+namespace {
+
+// mkdir -p, each folder it makes private to the user (mode 0700, as the base-directory rules
+// ask): the logs name every file a search found. Folders that exist are left as they are.
+int makePrivatePath(const QByteArray& path)
+{
+    for (qsizetype i = 1; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/')
+            continue;
+        const QByteArray part = path.left(i);
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+            return errno;
+    }
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0)
+        return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+} // namespace
 
 QByteArray prepareAppFolder(QString* error)
 {
@@ -26,9 +46,9 @@ QByteArray prepareAppFolder(QString* error)
         base = joinPath(joinPath(home, ".local"), "share");
     }
     const QByteArray folder = joinPath(base, "Brisvane");
-    if (!QDir().mkpath(QFile::decodeName(folder))) {
+    if (const int err = makePrivatePath(folder)) {
         if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
+            *error = QString::fromLocal8Bit(std::strerror(err));
         return {};
     }
     return folder;

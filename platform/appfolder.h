@@ -12,7 +12,8 @@ class QLockFile;
 
 namespace bv {
 
-// Creates the folder when missing; returns its path, or "" with the reason in *error.
+// Creates the folder when missing, private to the user (0700, like any folder it has to make on
+// the way); returns its path, or "" with the reason in *error.
 QByteArray prepareAppFolder(QString* error);
 
 class SingleInstance

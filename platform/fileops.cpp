@@ -1,11 +1,15 @@
 // GLib before Qt: its headers use names Qt defines as macros.
 #include <gio/gio.h>
+#include <gio/gunixmounts.h>
 
 #include "platform/fileops.h"
 
 #include "platform/paths.h"
 
+#include <QRandomGenerator>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,11 +21,28 @@ namespace {
 
 FileOps* g_ops = nullptr;
 
+std::function<void()>& hookBeforeActing()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void beforeActing()
+{
+    if (const auto& hook = hookBeforeActing())
+        hook();
+}
+
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
 OpResult fromErrno(int err)
 {
     OpResult r;
-    r.status = err == ENOENT ? OpStatus::NotFound : OpStatus::Failed;
-    r.message = QString::fromLocal8Bit(std::strerror(err));
+    r.status = err == ENOENT ? OpStatus::NotFound : err == EEXIST ? OpStatus::Exists : OpStatus::Failed;
+    r.message = errnoText(err);
     return r;
 }
 
@@ -57,7 +78,244 @@ OpResult noName()
     return {OpStatus::NotFound, QStringLiteral("No file name.")};
 }
 
+OpResult changed()
+{
+    return {OpStatus::Changed, QStringLiteral("The file has changed since it was listed.")};
+}
+
+class Fd
+{
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// A listed file as its folder's descriptor and its name there. The folder is opened once,
+// without following a link at the end of its path; every check and act on the file goes through
+// that descriptor, so replacing the folder meanwhile cannot send the act elsewhere.
+struct Entry
+{
+    Fd folder;
+    QByteArray folderPath;
+    QByteArray name;
+};
+
+OpResult openEntry(const QByteArray& path, Entry& e)
+{
+    e.name = baseName(path);
+    if (e.name.isEmpty() || e.name == "/" || e.name == "." || e.name == "..")
+        return noName();
+    e.folderPath = folderOf(path);
+    const char* folder = e.folderPath.isEmpty() ? "." : e.folderPath.constData();
+    // O_PATH: a folder that only lets names be removed (write and search, no read) still works.
+    e.folder.reset(::open(folder, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (e.folder.get() >= 0)
+        return {OpStatus::Ok, {}};
+    const int err = errno;
+    // Listed paths lead through real folders: one that is a link or a file now was replaced.
+    if (err == ELOOP || err == ENOTDIR)
+        return changed();
+    return fromErrno(err);
+}
+
+// The file in its folder, checked against what was listed; Ok with *st filled, or why not.
+OpResult checkEntry(const Entry& e, const FileInfo& listed, struct stat* st)
+{
+    if (::fstatat(e.folder.get(), e.name.constData(), st, AT_SYMLINK_NOFOLLOW) != 0)
+        return fromErrno(errno);
+    if (!unchangedSinceListed(FileInfo::fromStat(*st), listed))
+        return changed();
+    return {OpStatus::Ok, {}};
+}
+
+// A path that reaches `name` through an open folder (for GIO, which takes paths): whatever is
+// done to the folder's path meanwhile, it names the entry in that very folder.
+QByteArray viaDescriptor(int folderFd, const QByteArray& folderPath, const QByteArray& name)
+{
+    static const bool haveProc = ::access("/proc/self/fd", X_OK) == 0;
+    if (!haveProc)
+        return joinPath(folderPath, name);
+    return "/proc/self/fd/" + QByteArray::number(folderFd) + '/' + name;
+}
+
+// Why the user could not remove the file st from the folder folderFd, before anything is
+// copied: 0, or an errno value.
+int removalRefused(int folderFd, const struct stat& st)
+{
+    if (::faccessat(folderFd, ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return errno;
+    struct stat dir;
+    if (::fstat(folderFd, &dir) == 0 && (dir.st_mode & S_ISVTX) != 0) {
+        // A sticky folder (like /tmp): only the file's or the folder's owner may remove it.
+        const uid_t me = ::geteuid();
+        if (me != 0 && me != st.st_uid && me != dir.st_uid)
+            return EPERM;
+    }
+    return 0;
+}
+
+const auto kMoveFlags = GFileCopyFlags(G_FILE_COPY_NOFOLLOW_SYMLINKS | G_FILE_COPY_ALL_METADATA);
+
+// Removes `name` from the folder if it still is the file `id` describes (the copy a move made).
+void removeCopy(int folderFd, const QByteArray& name, const struct stat& id)
+{
+    struct stat st;
+    if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == id.st_dev &&
+        st.st_ino == id.st_ino)
+        ::unlinkat(folderFd, name.constData(), 0);
+}
+
+// Copy, then delete. GIO's copy keeps the times (ALL_METADATA: the access time too, which the
+// next "haven't been used" search looks at) and copies a link as a link. It writes under a
+// private name first, renamed to the file's own name once whole: a copy cut short (a full disk)
+// never sits there under the real name, and is known to be this move's own and removed.
+OpResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& listed, int destFd,
+                    const QByteArray& destFolder)
+{
+    const QByteArray& name = src.name;
+    // A source that cannot be removed would leave a whole copy behind and the original too.
+    if (const int err = removalRefused(src.folder.get(), st))
+        return fromErrno(err);
+    struct stat taken;
+    if (::fstatat(destFd, name.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+        return fromErrno(EEXIST);
+
+    const QByteArray from = viaDescriptor(src.folder.get(), src.folderPath, name);
+    QByteArray part;
+    for (int attempt = 0;; ++attempt) {
+        part = ".brisvane-move-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16);
+        const QByteArray to = viaDescriptor(destFd, destFolder, part);
+        GFile* gfrom = g_file_new_for_path(from.constData());
+        GFile* gto = g_file_new_for_path(to.constData());
+        GError* error = nullptr;
+        const bool copied = g_file_copy(gfrom, gto, kMoveFlags, nullptr, nullptr, nullptr, &error);
+        g_object_unref(gfrom);
+        g_object_unref(gto);
+        if (copied)
+            break;
+        OpResult r = fromGError(error);
+        if (r.status == OpStatus::Exists && attempt < 8)
+            continue; // the private name was taken after all: another one
+        if (r.status != OpStatus::Exists)
+            ::unlinkat(destFd, part.constData(), 0); // what was written before the failure
+        r.message.replace(QString::fromUtf8(from), displayPath(joinPath(src.folderPath, name)));
+        r.message.replace(QString::fromUtf8(to), displayPath(joinPath(destFolder, name)));
+        if (r.status == OpStatus::Exists)
+            r.status = OpStatus::Failed;
+        return r;
+    }
+    struct stat copy;
+    if (::fstatat(destFd, part.constData(), &copy, AT_SYMLINK_NOFOLLOW) != 0)
+        return fromErrno(errno);
+    if (::renameat2(destFd, part.constData(), destFd, name.constData(), RENAME_NOREPLACE) != 0) {
+        int err = errno;
+        // A file system that cannot rename without replacing: the name is looked at first.
+        if (err == EINVAL || err == ENOSYS) {
+            struct stat there;
+            err = ::fstatat(destFd, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 ? EEXIST
+                  : ::renameat(destFd, part.constData(), destFd, name.constData()) == 0 ? 0
+                                                                                        : errno;
+        }
+        if (err != 0) {
+            removeCopy(destFd, part, copy);
+            return fromErrno(err);
+        }
+    }
+    // The source is checked again and removed through its folder. If that cannot be done, the
+    // copy goes again: the move did not happen, and a second try must not find the name taken.
+    struct stat now;
+    if (::fstatat(src.folder.get(), name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+        const int err = errno;
+        if (err == ENOENT)
+            return {OpStatus::Ok, {}}; // removed by someone else meanwhile: the copy is all there is
+        removeCopy(destFd, name, copy);
+        return fromErrno(err);
+    }
+    if (!unchangedSinceListed(FileInfo::fromStat(now), listed)) {
+        removeCopy(destFd, name, copy);
+        return changed();
+    }
+    if (::unlinkat(src.folder.get(), name.constData(), 0) != 0) {
+        const int err = errno;
+        removeCopy(destFd, name, copy);
+        return fromErrno(err);
+    }
+    return {OpStatus::Ok, {}};
+}
+
+// The usual trash folders at the top of a volume, as GIO looks for them: the user's folder in a
+// shared, sticky ".Trash", else ".Trash-UID", either of which GIO makes when it may.
+bool trashFolderUsable(const QByteArray& top)
+{
+    const uid_t uid = ::geteuid();
+    const QByteArray uidText = QByteArray::number(qulonglong(uid));
+    const auto isOwnFolder = [uid](const QByteArray& path, bool* exists) {
+        struct stat st;
+        *exists = ::lstat(path.constData(), &st) == 0;
+        return *exists && S_ISDIR(st.st_mode) && st.st_uid == uid;
+    };
+    const auto mayMakeIn = [](const QByteArray& path) {
+        return ::faccessat(AT_FDCWD, path.constData(), W_OK | X_OK, AT_EACCESS) == 0;
+    };
+    const QByteArray shared = joinPath(top, ".Trash");
+    struct stat st;
+    if (::lstat(shared.constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
+        bool exists = false;
+        if (isOwnFolder(shared + '/' + uidText, &exists) || (!exists && mayMakeIn(shared)))
+            return true;
+    }
+    bool exists = false;
+    if (isOwnFolder(joinPath(top, ".Trash-" + uidText), &exists))
+        return true;
+    return !exists && mayMakeIn(top);
+}
+
+// The device of the user's data folder (where GIO keeps the home trash), or of the nearest folder
+// above it that exists: GIO makes the folder when it first trashes.
+bool homeTrashDevice(dev_t* dev)
+{
+    QByteArray path = QByteArray(g_get_user_data_dir());
+    struct stat st;
+    while (!path.isEmpty()) {
+        if (::stat(path.constData(), &st) == 0) {
+            *dev = st.st_dev;
+            return true;
+        }
+        if (path == "/")
+            break;
+        path = folderOf(path);
+    }
+    return false;
+}
+
 } // namespace
+
+bool unchangedSinceListed(const FileInfo& now, const FileInfo& listed)
+{
+    return !S_ISDIR(now.mode) && now.dev == listed.dev && now.ino == listed.ino && now.size == listed.size &&
+           now.mtime.tv_sec == listed.mtime.tv_sec && now.mtime.tv_nsec == listed.mtime.tv_nsec;
+}
+
+void RealFileOps::setHookBeforeActing(std::function<void()> hook)
+{
+    hookBeforeActing() = std::move(hook);
+}
 
 OpResult RealFileOps::trash(const QByteArray& path)
 {
@@ -72,46 +330,129 @@ OpResult RealFileOps::trash(const QByteArray& path)
     return fromGError(error);
 }
 
-OpResult RealFileOps::remove(const QByteArray& path)
+OpResult RealFileOps::remove(const QByteArray& path, const FileInfo& listed)
 {
     if (path.isEmpty())
         return noName();
-    if (::unlink(path.constData()) == 0)
+    Entry e;
+    if (OpResult r = openEntry(path, e); !r.ok())
+        return r;
+    struct stat st;
+    if (OpResult r = checkEntry(e, listed, &st); !r.ok())
+        return r;
+    beforeActing();
+    if (::unlinkat(e.folder.get(), e.name.constData(), 0) == 0)
         return {OpStatus::Ok, {}};
     return fromErrno(errno);
 }
 
-OpResult RealFileOps::move(const QByteArray& path, const QByteArray& destFolder)
+OpResult RealFileOps::move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
 {
     if (path.isEmpty() || destFolder.isEmpty())
         return noName();
-    const QByteArray target = joinPath(destFolder, baseName(path));
-    GFile* src = g_file_new_for_path(path.constData());
-    GFile* dst = g_file_new_for_path(target.constData());
-    GError* error = nullptr;
-    // No OVERWRITE: a taken name fails with G_IO_ERROR_EXISTS (moving a file onto itself, too).
-    // ALL_METADATA keeps the access time as well across file systems: it is what the next
-    // "haven't been used" search looks at.
-    const auto flags = GFileCopyFlags(G_FILE_COPY_NOFOLLOW_SYMLINKS | G_FILE_COPY_ALL_METADATA);
-    const bool done = g_file_move(src, dst, flags, nullptr, nullptr, nullptr, &error);
-    g_object_unref(src);
-    g_object_unref(dst);
-    if (done)
+    Entry src;
+    if (OpResult r = openEntry(path, src); !r.ok())
+        return r;
+    struct stat st;
+    if (OpResult r = checkEntry(src, listed, &st); !r.ok())
+        return r;
+    // The destination is a folder the user chose: a link to a folder leads to it.
+    const Fd dest(::open(destFolder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dest.get() < 0)
+        return fromErrno(errno);
+    beforeActing();
+    // No replacing: a name taken now, or taken between any check and this call, fails (moving a
+    // file onto itself, too).
+    const char* name = src.name.constData();
+    if (::renameat2(src.folder.get(), name, dest.get(), name, RENAME_NOREPLACE) == 0)
         return {OpStatus::Ok, {}};
-    return fromGError(error);
+    const int err = errno;
+    if (err == EXDEV)
+        return moveAcross(src, st, listed, dest.get(), destFolder);
+    if (err != EINVAL && err != ENOSYS)
+        return fromErrno(err);
+    // A file system that cannot rename without replacing (some network and FUSE ones): GIO
+    // looks for the name first, then renames.
+    GFile* gfrom = g_file_new_for_path(path.constData());
+    GFile* gto = g_file_new_for_path(joinPath(destFolder, src.name).constData());
+    GError* error = nullptr;
+    const bool done = g_file_move(gfrom, gto, kMoveFlags, nullptr, nullptr, nullptr, &error);
+    g_object_unref(gfrom);
+    g_object_unref(gto);
+    return done ? OpResult{OpStatus::Ok, {}} : fromGError(error);
 }
 
-OpResult RealFileOps::restoreAccessTime(const QByteArray& path, const timespec& atime)
+OpResult RealFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime)
 {
     if (path.isEmpty())
         return noName();
+    // The file itself, held while it is checked and set (a link is held as the link).
+    const Fd fd(::open(path.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.get() < 0)
+        return fromErrno(errno);
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0)
+        return fromErrno(errno);
+    if (st.st_dev != listed.dev || st.st_ino != listed.ino)
+        return changed();
     timespec times[2];
     times[0] = atime;
     times[1].tv_sec = 0;
     times[1].tv_nsec = UTIME_OMIT;
+    if (::utimensat(fd.get(), "", times, AT_EMPTY_PATH) == 0)
+        return {OpStatus::Ok, {}};
+    if (errno != EINVAL)
+        return fromErrno(errno);
+    // Kernels before 5.8 take no AT_EMPTY_PATH here: the path once more, checked just above.
     if (::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) == 0)
         return {OpStatus::Ok, {}};
     return fromErrno(errno);
+}
+
+bool RealFileOps::canTrashAt(const QByteArray& folder, QString* why)
+{
+    const auto refuse = [why](const QString& reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    if (folder.isEmpty())
+        return refuse(QStringLiteral("No folder."));
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0)
+        return refuse(errnoText(errno));
+    // Every file on the volume of the user's data folder goes to the home trash.
+    dev_t home = 0;
+    if (homeTrashDevice(&home) && home == st.st_dev)
+        return true;
+    // The top of the volume as GIO finds it: the highest folder above on the same device. A
+    // folder reached through a bind mount leads above the mount, as it does for GIO.
+    QByteArray top = resolveFolder(folder);
+    if (top.isEmpty())
+        top = folder;
+    while (top != "/") {
+        const QByteArray up = folderOf(top);
+        struct stat parent;
+        if (up.isEmpty() || ::stat(up.constData(), &parent) != 0 || parent.st_dev != st.st_dev)
+            break;
+        top = up;
+    }
+    GUnixMountEntry* mount = g_unix_mount_at(top.constData(), nullptr);
+    if (!mount)
+        return refuse(QStringLiteral("The desktop does not keep a trash on this volume."));
+    const char* options = g_unix_mount_get_options(mount);
+    // GIO's own rules: no trash on system volumes (tmpfs, /, /tmp, ...) nor where the mount
+    // options say so; nothing can be moved on a read-only volume.
+    const bool system = g_unix_mount_is_system_internal(mount) || (options && std::strstr(options, "x-gvfs-notrash"));
+    const bool readOnly = g_unix_mount_is_readonly(mount);
+    g_unix_mount_free(mount);
+    if (system)
+        return refuse(QStringLiteral("The desktop does not keep a trash on this volume."));
+    if (readOnly)
+        return refuse(QStringLiteral("The volume is read-only."));
+    if (!trashFolderUsable(top))
+        return refuse(QStringLiteral("There is no trash folder on this volume, and none can be made."));
+    return true;
 }
 
 FileOps& fileOps()
@@ -143,28 +484,39 @@ OpResult RecordingFileOps::trash(const QByteArray& path)
     return passThrough ? m_real.trash(path) : OpResult{OpStatus::Ok, {}};
 }
 
-OpResult RecordingFileOps::remove(const QByteArray& path)
+OpResult RecordingFileOps::remove(const QByteArray& path, const FileInfo& listed)
 {
     calls.append({"remove", path, {}, {}});
     if (failRemove)
         return *failRemove;
-    return passThrough ? m_real.remove(path) : OpResult{OpStatus::Ok, {}};
+    return passThrough ? m_real.remove(path, listed) : OpResult{OpStatus::Ok, {}};
 }
 
-OpResult RecordingFileOps::move(const QByteArray& path, const QByteArray& destFolder)
+OpResult RecordingFileOps::move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
 {
     calls.append({"move", path, destFolder, {}});
     if (failMove)
         return *failMove;
-    return passThrough ? m_real.move(path, destFolder) : OpResult{OpStatus::Ok, {}};
+    return passThrough ? m_real.move(path, listed, destFolder) : OpResult{OpStatus::Ok, {}};
 }
 
-OpResult RecordingFileOps::restoreAccessTime(const QByteArray& path, const timespec& atime)
+OpResult RecordingFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime)
 {
     calls.append({"restoreAccessTime", path, {}, atime});
     if (failRestore)
         return *failRestore;
-    return passThrough ? m_real.restoreAccessTime(path, atime) : OpResult{OpStatus::Ok, {}};
+    return passThrough ? m_real.restoreAccessTime(path, listed, atime) : OpResult{OpStatus::Ok, {}};
+}
+
+bool RecordingFileOps::canTrashAt(const QByteArray& folder, QString* why)
+{
+    calls.append({"canTrashAt", folder, {}, {}});
+    if (noTrash) {
+        if (why)
+            *why = *noTrash;
+        return false;
+    }
+    return passThrough ? m_real.canTrashAt(folder, why) : true;
 }
 
 QList<QByteArray> RecordingFileOps::ops() const

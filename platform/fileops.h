@@ -4,24 +4,40 @@
 // fake (RecordingFileOps) that sees each call and can be told to fail: as root in CI, a
 // permission failure cannot be made for real.
 //
+// A file is acted on only while it still is the one a listing described (`listed`, its lstat()
+// then), and the check and the act go through one descriptor of the file's folder, opened once
+// without following a link at its end: a folder swapped for a link, or another folder put in its
+// place, between the check and the act cannot redirect the act.
+//
 // What the real implementation guarantees:
 // - trash() uses the desktop trash (GIO's g_file_trash). When the volume has no trash (tmpfs,
 //   some network mounts) it reports NotSupported and leaves the file alone: it never deletes
-//   instead.
-// - move() renames, or copies and deletes across file systems (g_file_move), keeping the times;
-//   a symbolic link moves as a link; an existing file of the same name in the destination is
-//   never overwritten (the move fails with Exists).
-// - restoreAccessTime() sets the access time to the nanosecond and leaves the modification
-//   time alone; on a symbolic link it touches the link, not its target.
+//   instead. canTrashAt() tells beforehand whether a folder's volume has a usable trash.
+// - remove() unlinks the name in the folder it checked.
+// - move() renames within a file system (renameat2 with RENAME_NOREPLACE: a file that appears
+//   at the target meanwhile is never overwritten), or copies and deletes across file systems
+//   (GIO's copy, keeping the times; a symbolic link moves as a link). An existing file of the
+//   same name in the destination is never overwritten (the move fails with Exists). A move
+//   that cannot complete leaves nothing behind in the destination: a source whose folder does
+//   not let it be removed is not copied; the copy is written under a private name and takes the
+//   file's name only once whole; and a copy this move made (known by device and inode) is
+//   removed again when the source cannot be removed after all.
+// - restoreAccessTime() sets the access time to the nanosecond on the file itself, only while
+//   the path still names the listed file (device and inode); modification time untouched; on a
+//   symbolic link it touches the link, not its target.
+// - A file that is no longer the listed one gives Changed and is not touched.
 // - No operation acts on "": GIO would take it for the current folder.
 //
 // Failures are values; nothing here shows a message.
 #pragma once
 
+#include "platform/fsinfo.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <time.h>
 
@@ -32,6 +48,7 @@ enum class OpStatus {
     NotSupported, // the volume cannot do it (no trash on tmpfs)
     NotFound,     // the file is not there (any more)
     Exists,       // a move's target name is taken
+    Changed,      // the path names another file than the listed one now: not touched
     Failed,       // anything else (permission, I/O, ...): see message
 };
 
@@ -49,20 +66,39 @@ public:
     virtual ~FileOps() = default;
 
     virtual OpResult trash(const QByteArray& path) = 0;
-    virtual OpResult remove(const QByteArray& path) = 0;
-    // Moves the file into destFolder under its own name.
-    virtual OpResult move(const QByteArray& path, const QByteArray& destFolder) = 0;
-    virtual OpResult restoreAccessTime(const QByteArray& path, const timespec& atime) = 0;
+    // Deletes the file at path if it still is `listed` (unchangedSinceListed()).
+    virtual OpResult remove(const QByteArray& path, const FileInfo& listed) = 0;
+    // Moves the file at path, if it still is `listed`, into destFolder under its own name.
+    virtual OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) = 0;
+    // Puts atime back on the file at path if it still is the listed file (same device and inode;
+    // a file that was only looked at or edited since still is).
+    virtual OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) = 0;
+    // True when files in this folder can go to the desktop trash: false for a volume GIO does
+    // not trash on (tmpfs and other system volumes) or where no trash folder can be made. Asked
+    // once before a run, so a volume without a trash is said once instead of once per file.
+    // *why (optional) receives the reason for a false.
+    virtual bool canTrashAt(const QByteArray& folder, QString* why) = 0;
 };
+
+// True when `now` (a fresh lstat of the path) still describes the file `listed` describes: same
+// device and inode, same size and modification time, still not a folder. The access and change
+// times are left out on purpose: looking at a file (Explore) and putting its access time back
+// change them, and neither changes what the file holds.
+bool unchangedSinceListed(const FileInfo& now, const FileInfo& listed);
 
 // The real implementation (stateless; one shared instance).
 class RealFileOps : public FileOps
 {
 public:
     OpResult trash(const QByteArray& path) override;
-    OpResult remove(const QByteArray& path) override;
-    OpResult move(const QByteArray& path, const QByteArray& destFolder) override;
-    OpResult restoreAccessTime(const QByteArray& path, const timespec& atime) override;
+    OpResult remove(const QByteArray& path, const FileInfo& listed) override;
+    OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
+    OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;
+    bool canTrashAt(const QByteArray& folder, QString* why) override;
+
+    // For tests: runs between the check of the file and the act on it (remove, a move within a
+    // file system), so a test can change the tree exactly there. Empty: nothing runs.
+    static void setHookBeforeActing(std::function<void()> hook);
 };
 
 // The installed implementation; the real one unless a test installed another.
@@ -78,7 +114,7 @@ class RecordingFileOps : public FileOps
 public:
     struct Call
     {
-        QByteArray op; // "trash", "remove", "move", "restoreAccessTime"
+        QByteArray op; // "trash", "remove", "move", "restoreAccessTime", "canTrashAt"
         QByteArray path;
         QByteArray dest;  // move only
         timespec atime{}; // restoreAccessTime only
@@ -90,15 +126,18 @@ public:
     RecordingFileOps& operator=(const RecordingFileOps&) = delete;
 
     OpResult trash(const QByteArray& path) override;
-    OpResult remove(const QByteArray& path) override;
-    OpResult move(const QByteArray& path, const QByteArray& destFolder) override;
-    OpResult restoreAccessTime(const QByteArray& path, const timespec& atime) override;
+    OpResult remove(const QByteArray& path, const FileInfo& listed) override;
+    OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
+    OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;
+    bool canTrashAt(const QByteArray& folder, QString* why) override;
 
     // Set one of these to make that operation fail with the given result (nothing is done).
     std::optional<OpResult> failTrash;
     std::optional<OpResult> failRemove;
     std::optional<OpResult> failMove;
     std::optional<OpResult> failRestore;
+    // Set to make canTrashAt() answer false with this reason.
+    std::optional<QString> noTrash;
     bool passThrough = true;
 
     QList<Call> calls;

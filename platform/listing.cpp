@@ -87,6 +87,28 @@ int orderOfNames(const FolderScan::Entry& a, const FolderScan::Entry& b)
     return (c > 0) - (c < 0);
 }
 
+// True when the link `name` leads to a folder. Finding out follows the link, and following a
+// link stamps the link's own access time on a relatime mount once that time is a day old: a link
+// nobody has used for years would look used from the first search on. Its time is read first and
+// put back when following moved it. (Only the link's owner, or root, may set a time back: on
+// another user's link the stamp stays.)
+bool linkLeadsToFolder(int dirFd, const char* name)
+{
+    constexpr int own = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+    struct statx before;
+    const bool known =
+        ::statx(dirFd, name, own, STATX_INO | STATX_ATIME, &before) == 0 && (before.stx_mask & STATX_ATIME) != 0;
+    EntryStat target;
+    const bool folder = statxAt(dirFd, name, AT_NO_AUTOMOUNT, target) == 0 && S_ISDIR(target.mode);
+    struct statx after;
+    if (known && ::statx(dirFd, name, own, STATX_INO | STATX_ATIME, &after) == 0 && after.stx_ino == before.stx_ino &&
+        (after.stx_atime.tv_sec != before.stx_atime.tv_sec || after.stx_atime.tv_nsec != before.stx_atime.tv_nsec)) {
+        const timespec times[2] = {{before.stx_atime.tv_sec, long(before.stx_atime.tv_nsec)}, {0, UTIME_OMIT}};
+        ::utimensat(dirFd, name, times, AT_SYMLINK_NOFOLLOW);
+    }
+    return folder;
+}
+
 bool isDotOrDotDot(const char* n)
 {
     return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
@@ -257,12 +279,9 @@ int FolderScan::read(int dirFd, const FolderId& self, const ScanFilter& filter)
             const auto size = static_cast<std::uint32_t>(std::strlen(name));
             if (!everyName && !filter.patterns->matches({name, size}))
                 continue;
-            if (type == DT_LNK) {
-                // A link is listed as itself unless it leads to a folder; a broken link is a file.
-                EntryStat target;
-                if (statxAt(dirFd, name, AT_NO_AUTOMOUNT, target) == 0 && S_ISDIR(target.mode))
-                    continue;
-            }
+            // A link is listed as itself unless it leads to a folder; a broken link is a file.
+            if (type == DT_LNK && linkLeadsToFolder(dirFd, name))
+                continue;
             m_files.push_back({name, size, type == DT_LNK, 0, 0});
         }
     }

@@ -20,6 +20,8 @@
 //
 // A sub-folder is examined with statx(AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) before anything
 // opens it, so a listing never triggers an automount (a dead network share) just by looking.
+// A link is followed to learn whether it leads to a folder; the link's own access time, which
+// following may stamp, is put back where its owner may do so.
 #pragma once
 
 #include "platform/fsinfo.h"

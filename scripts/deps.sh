@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libglib2.0-dev libgtest-dev libx11-dev libxtst-dev
     # run

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, runs every test
-# headless, then builds the core with AddressSanitizer + UndefinedBehaviorSanitizer and runs
-# its tests again.
+# Installs what is missing, checks the formatting, builds everything with warnings as errors and
+# runs every test headless, then builds again with AddressSanitizer + UndefinedBehaviorSanitizer
+# and runs the core and window tests under them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh
+scripts/check-format.sh
 
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV_WERROR=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure)
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBV_WERROR=ON -DBV_CORE_ONLY=ON -DBV_SANITIZE=ON
+# The sanitizer pass: the X11 typing tests already ran above against the real X server; the
+# rest runs again under ASan/UBSan. Leaks inside the system's graphics libraries are theirs.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBV_WERROR=ON -DBV_SANITIZE=ON -DBV_CORE_ONLY=OFF
 cmake --build build-asan -j"$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure)
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0" \
+    ctest --output-on-failure -E '^quill_x11_')

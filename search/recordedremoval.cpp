@@ -31,6 +31,13 @@ QString logFailureText(const QString& reason)
         .arg(reason);
 }
 
+QString trashUnavailableText(const QString& shownFolder, const QString& why)
+{
+    return QStringLiteral("Files in %1 cannot be sent to the Recycle Bin (%2). Nothing was removed. To remove them, "
+                          "clear the Recycle Bin option so that they are deleted instead.")
+        .arg(shownFolder, why);
+}
+
 void stopForLogFailure(SearchLog& log, AppState& program, RunValues& run)
 {
     program.StopRequested = true;

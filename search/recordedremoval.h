@@ -72,4 +72,8 @@ void stopForLogFailure(SearchLog& log, AppState& program, RunValues& run);
 // The one text for a log that cannot be written.
 QString logFailureText(const QString& reason);
 
+// What the user is told, before a run starts, when the files of a folder cannot go to the trash
+// (the volume has none, as tmpfs): nothing is removed, and deletion never stands in for it.
+QString trashUnavailableText(const QString& shownFolder, const QString& why);
+
 } // namespace bv

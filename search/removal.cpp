@@ -22,12 +22,7 @@ Check recheck(const QByteArray& path, const FileInfo& listed, QString* reason)
         *reason = QString::fromLocal8Bit(std::strerror(err));
         return Check::Unreadable;
     }
-    // The access and change times are left out on purpose: looking at a file (Explore) and
-    // putting its access time back change them, and neither changes what the file holds.
-    const bool same = !S_ISDIR(st.st_mode) && st.st_dev == listed.dev && st.st_ino == listed.ino &&
-                      std::int64_t(st.st_size) == listed.size && st.st_mtim.tv_sec == listed.mtime.tv_sec &&
-                      st.st_mtim.tv_nsec == listed.mtime.tv_nsec;
-    return same ? Check::Same : Check::Changed;
+    return unchangedSinceListed(FileInfo::fromStat(st), listed) ? Check::Same : Check::Changed;
 }
 
 RemoveResult fromOp(const OpResult& op)
@@ -39,6 +34,8 @@ RemoveResult fromOp(const OpResult& op)
         return {RemoveOutcome::Vanished, op.message};
     case OpStatus::NotSupported:
         return {RemoveOutcome::NotSupported, op.message};
+    case OpStatus::Changed:
+        return {RemoveOutcome::Changed, {}};
     case OpStatus::Exists:
     case OpStatus::Failed:
         break;
@@ -86,7 +83,7 @@ RemoveResult removeListedFile(const QByteArray& path, const FileInfo& listed, bo
     RemoveResult out;
     if (!precheck(path, listed, &out))
         return out;
-    return fromOp(toTrash ? fileOps().trash(path) : fileOps().remove(path));
+    return fromOp(toTrash ? fileOps().trash(path) : fileOps().remove(path, listed));
 }
 
 RemoveResult moveListedFile(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
@@ -96,7 +93,7 @@ RemoveResult moveListedFile(const QByteArray& path, const FileInfo& listed, cons
         return out;
     if (destFolder.isEmpty())
         return {RemoveOutcome::Denied, QStringLiteral("No destination folder.")};
-    return fromOp(fileOps().move(path, destFolder));
+    return fromOp(fileOps().move(path, listed, destFolder));
 }
 
 int Recycle(const QByteArray& path)
@@ -112,6 +109,7 @@ int Recycle(const QByteArray& path)
     case OpStatus::NotFound:
         return RecycleNotFound;
     case OpStatus::Exists:
+    case OpStatus::Changed:
     case OpStatus::Failed:
         break;
     }

@@ -5,7 +5,8 @@
 // acting on it. removeListedFile() and moveListedFile() therefore look at the file again right
 // before acting (lstat: same device and inode, same size and modification time, still not a
 // folder) and leave a file that changed alone: what the user decided on is not what is there
-// now. All file system work goes through fileOps(), so tests can make it fail.
+// now. A delete or move checks once more through the file's folder, right before it acts
+// (platform/fileops.h). All file system work goes through fileOps(), so tests can make it fail.
 //
 // The trash is never replaced by deletion: a volume without a trash gives NotSupported and the
 // file stays where it is.

@@ -94,9 +94,9 @@ enum class WalkEnd { Complete, Stopped, Error };
 struct WalkResult
 {
     WalkEnd end = WalkEnd::Complete;
-    QString reason;            // for Error: what went wrong, for the user
-    std::int64_t folders = 0;  // folders entered
-    std::int64_t files = 0;    // files handed to file()
+    QString reason;              // for Error: what went wrong, for the user
+    std::int64_t folders = 0;    // folders entered
+    std::int64_t files = 0;      // files handed to file()
     std::int64_t unreadable = 0; // folders that could not be listed
 };
 

@@ -621,6 +621,12 @@ void BrisvaneForm::Form_QueryUnload(QCloseEvent* event)
     m_state.StopRequested = true;
 }
 
+void BrisvaneForm::quitRequested()
+{
+    m_state.StopRequested = true;
+    Form_Unload();
+}
+
 void BrisvaneForm::Form_Unload()
 {
     if (m_closing)

@@ -87,6 +87,10 @@ public:
     void AboutOption_Click();
     void ExitOption_Click();
 
+    // The system asks the program to end (a signal, the session's end): a running search stops
+    // before its next file and the program ends as a close does, its working log deleted.
+    void quitRequested();
+
     // Where the help document lives (beside the executable or in the installed share folder).
     static QByteArray helpDocumentPath();
 

@@ -26,7 +26,11 @@ public:
     QString printedAt(int xTwips, int yTwips) const;
     int printCount() const { return int(m_items.size()); }
 
-    void setForeColor(const QColor& c) { m_fore = c; update(); }
+    void setForeColor(const QColor& c)
+    {
+        m_fore = c;
+        update();
+    }
     QColor foreColor() const { return m_fore; }
     void setBackColor(const QColor& c);
 

@@ -22,6 +22,8 @@
 #include <QWindow>
 #include <qdrawutil.h>
 
+#include <utility>
+
 namespace bv::quill {
 
 namespace {
@@ -41,11 +43,9 @@ QFont buttonFont(const QString& family)
 
 } // namespace
 
-Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const QString& settingsPath,
-                   QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
-    , m_service(service)
-    , m_settingsPath(settingsPath)
+Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const QString& settingsPath, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus), m_service(service),
+      m_settingsPath(settingsPath)
 {
     setObjectName(QStringLiteral("Quillbar"));
     setWindowTitle(QString());
@@ -164,6 +164,10 @@ void Quillbar::makeTopmost(bool on)
         window->setFlag(Qt::WindowStaysOnTopHint, on);
     else
         setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Qt tells the window manager only when its flag changes, and someone else may have taken
+    // the state away meanwhile: ask every time.
+    if (isVisible() && m_service.unavailableReason().isEmpty())
+        m_service.keepAbove(winId(), on);
 }
 
 bool Quillbar::isTopmost() const
@@ -210,9 +214,10 @@ void Quillbar::TheButtons_MouseDown(int index, Qt::MouseButton button, QPoint po
 {
     m_values.currentButton = index;
     enableTimer();
-    if (button == Qt::LeftButton)
+    if (button == Qt::LeftButton) {
+        m_leftHeld = true;
         leftPress(index);
-    else if (button == Qt::RightButton)
+    } else if (button == Qt::RightButton)
         rightPress(index, pos);
 }
 
@@ -238,19 +243,60 @@ void Quillbar::leftPress(int index)
         }
         return;
     }
-    if (!m_service.activateByTitle(m_values.hostCaption)) {
-        TheButtons.at(index)->setDown(false);
-        msgBox(QStringLiteral("A titlebar caption was not entered or is invalid."), MsgCritical, kTitle);
-        options().AddCharacter_Click();
-        DummyText->setFocus();
+    if (m_delivering) {
+        m_queued += character; // typed once the character under way has arrived
         return;
     }
-    if (!m_service.typeText(character)) {
+    const WindowService::WindowId window =
+        m_values.hostCaption.isEmpty() ? 0 : m_service.findWindow(m_values.hostCaption);
+    if (!window) {
+        hostInvalid(index);
+        return;
+    }
+    deliver(window, character, index);
+}
+
+void Quillbar::deliver(WindowService::WindowId window, const QString& text, int index)
+{
+    m_delivering = true;
+    m_service.typeInto(window, text, this,
+                       [this, window, index](WindowService::Delivery result) { delivered(window, index, result); });
+}
+
+void Quillbar::delivered(WindowService::WindowId window, int index, WindowService::Delivery result)
+{
+    m_delivering = false;
+    const QString queued = std::exchange(m_queued, QString());
+    switch (result) {
+    case WindowService::Delivery::Typed:
+        if (!queued.isEmpty()) {
+            deliver(window, queued, index);
+            return;
+        }
+        // Released already: the host took the focus for the keys and keeps it.
+        ReactivateHost = m_leftHeld;
+        break;
+    case WindowService::Delivery::NoFocus:
+        hostInvalid(index);
+        break;
+    case WindowService::Delivery::NoKey:
         msgBox(QStringLiteral("The character could not be typed: the keyboard has no free key left for it."),
                MsgExclamation, kTitle);
-        return;
+        break;
+    case WindowService::Delivery::Failed:
+        msgBox(QStringLiteral("The character could not be typed: the display refused the keys."), MsgExclamation,
+               kTitle);
+        break;
     }
-    ReactivateHost = true;
+}
+
+void Quillbar::hostInvalid(int index)
+{
+    TheButtons.at(index)->setDown(false); // the box takes the button's release
+    m_leftHeld = false;
+    msgBox(QStringLiteral("A titlebar caption was not entered or is invalid."), MsgCritical, kTitle);
+    options().AddCharacter_Click();
+    DummyText->setFocus();
 }
 
 void Quillbar::rightPress(int index, QPoint pos)
@@ -276,11 +322,13 @@ void Quillbar::TheButtons_MouseMove(int)
 
 void Quillbar::TheButtons_MouseUp(int)
 {
+    m_leftHeld = false;
     DummyText->setFocus();
     if (ReactivateHost) {
         // Pressing took the activation to the bar on some desktops; give it back to the host.
-        m_service.activateByTitle(m_values.hostCaption);
         ReactivateHost = false;
+        if (const WindowService::WindowId window = m_service.findWindow(m_values.hostCaption))
+            m_service.activateWindow(window, this, {});
     }
 }
 
@@ -318,8 +366,8 @@ void Quillbar::ExitButton_Click()
 bool Quillbar::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove
-        && type != QEvent::MouseButtonDblClick)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonDblClick)
         return QWidget::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
 
@@ -346,8 +394,8 @@ bool Quillbar::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == TitleBar) {
         const QPoint global = mouse->globalPosition().toPoint();
-        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
-            && mouse->button() == Qt::LeftButton)
+        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+            mouse->button() == Qt::LeftButton)
             TitleBar_MouseDown(global);
         else if (type == QEvent::MouseMove)
             TitleBar_MouseMove(global);
@@ -356,8 +404,8 @@ bool Quillbar::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     if (watched == ExitButton) {
-        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton
-            && ExitButton->rect().contains(mouse->position().toPoint()))
+        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+            ExitButton->rect().contains(mouse->position().toPoint()))
             ExitButton_Click();
         return true;
     }

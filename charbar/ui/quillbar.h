@@ -3,11 +3,15 @@
 // press opens the button menu of the hidden Options window. The bar never takes the keyboard
 // focus, so the host keeps it while the user clicks.
 //
+// Typing finishes later, once the host has the focus; presses made meanwhile are typed after it,
+// in order, and dropped if the host never takes the focus.
+//
 // The program values that the bar, Options and SettingsForm share live here, and the bar
 // turns itself into settings for the file when the program ends.
 #pragma once
 
 #include "charbar/core/settings.h"
+#include "charbar/core/window_service.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -24,7 +28,6 @@ class QPushButton;
 namespace bv::quill {
 
 class Options;
-class WindowService;
 
 struct ProgramValues
 {
@@ -54,6 +57,8 @@ public:
     void setButtonCode(int index, int code);
     void setButtonFont(const QString& family);
 
+    // Also asks the window manager again when Qt's flag is already set: the state may have been
+    // taken away from outside.
     void makeTopmost(bool on);
     bool isTopmost() const;
 
@@ -79,6 +84,7 @@ public:
     void ExitButton_Click();
 
     bool reactivateHost() const { return ReactivateHost; }
+    bool delivering() const { return m_delivering; }
     bool dragging() const { return Dragging != 0; }
 
 protected:
@@ -88,6 +94,9 @@ protected:
 
 private:
     void leftPress(int index);
+    void deliver(WindowService::WindowId window, const QString& text, int index);
+    void delivered(WindowService::WindowId window, int index, WindowService::Delivery result);
+    void hostInvalid(int index);
     void rightPress(int index, QPoint pos);
     void enableTimer();
     void showCode(int index, int code);
@@ -100,6 +109,9 @@ private:
     std::unique_ptr<Options> m_options;
     std::optional<QuillSettings> m_written; // what the file holds since this run wrote it
     bool ReactivateHost = false;
+    bool m_leftHeld = false;   // a button is held down with the left mouse button
+    bool m_delivering = false; // a character is on its way to the host
+    QString m_queued;          // characters pressed meanwhile, typed after it
     int Dragging = 0;
     QPoint m_dragOffset; // mouse position relative to the bar's corner when the drag began
     bool m_toldUnavailable = false;

@@ -51,9 +51,9 @@ QFrame* rule(QWidget* parent, const QString& name, int topTwips, const QColor& c
 } // namespace
 
 SettingsForm::SettingsForm(Quillbar& bar, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint)
-    , m_bar(bar)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      m_bar(bar)
 {
     setObjectName(QStringLiteral("SettingsForm"));
     setWindowTitle(kTitle);
@@ -210,17 +210,45 @@ void SettingsForm::Command1_Click()
         m_bar.setButtonCode(m_bar.values().currentButton, SelectedLetter);
     m_bar.setButtonFont(FontList->currentText());
     const QString caption = HostText->text();
-    if (!caption.isEmpty()) {
-        if (!m_bar.windowService().activateByTitle(caption)) {
-            msgBox(QStringLiteral("The titlebar caption specified does not exits."), MsgCritical, kTitle);
-            HostText->selectAll();
-            HostText->setFocus();
-            return;
-        }
-        m_bar.values().hostCaption = caption;
+    WindowService& service = m_bar.windowService();
+    // Where nothing can be typed no window can be found either: the caption is kept for a
+    // session that can type.
+    if (caption.isEmpty() || !service.unavailableReason().isEmpty()) {
+        applied(caption);
+        return;
     }
+    const WindowService::WindowId window = service.findWindow(caption);
+    if (!window) {
+        captionNotFound();
+        return;
+    }
+    // The dialog stays usable while the window comes forward; a second Apply waits for it.
+    Command1->setEnabled(false);
+    const int round = ++m_applyRound;
+    service.activateWindow(window, this, [this, caption, round](bool active) {
+        if (round != m_applyRound)
+            return; // cancelled meanwhile
+        Command1->setEnabled(true);
+        if (active)
+            applied(caption);
+        else
+            captionNotFound();
+    });
+}
+
+void SettingsForm::applied(const QString& caption)
+{
+    if (!caption.isEmpty())
+        m_bar.values().hostCaption = caption;
     clearChoice();
     accept();
+}
+
+void SettingsForm::captionNotFound()
+{
+    msgBox(QStringLiteral("The titlebar caption specified does not exits."), MsgCritical, kTitle);
+    HostText->selectAll();
+    HostText->setFocus();
 }
 
 void SettingsForm::Command2_Click()
@@ -230,6 +258,8 @@ void SettingsForm::Command2_Click()
 
 void SettingsForm::reject()
 {
+    ++m_applyRound;
+    Command1->setEnabled(true);
     clearChoice();
     QDialog::reject();
 }

@@ -55,12 +55,15 @@ protected:
 
 private:
     void load();
+    void applied(const QString& caption);
+    void captionNotFound();
     void clearChoice();
     void setCellColour(int index, const QColor& colour);
 
     Quillbar& m_bar;
     bool CharChosen = false;
     int SelectedLetter = 0;
+    int m_applyRound = 0; // an Apply waiting for its window counts only in its own round
 };
 
 } // namespace bv::quill

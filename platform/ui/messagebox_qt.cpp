@@ -9,15 +9,28 @@ int QtMessageService::show(const QString& text, int style, const QString& title)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
+    // Texts carry file names, and a name may look like markup ("<b>x</b>.tmp"): it is shown as
+    // written, never rendered into another name.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     const int buttons = style & 0x0F;
     const int icon = style & 0xF0;
     switch (icon) {
-    case 16: box.setIcon(QMessageBox::Critical); break;
-    case 32: box.setIcon(QMessageBox::Question); break;
-    case 48: box.setIcon(QMessageBox::Warning); break;
-    case 64: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case 16:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case 32:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case 48:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case 64:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     if (buttons == 4) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

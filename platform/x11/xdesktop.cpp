@@ -14,7 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <map>
-#include <thread>
+#include <optional>
 #include <vector>
 
 namespace bv::x11 {
@@ -22,14 +22,75 @@ namespace bv::x11 {
 namespace {
 
 // Xlib's default error handler ends the process; a window that vanishes between two requests
-// is normal here, so errors are only noted.
-int g_lastError = 0;
+// is normal here. Errors on our own connection are counted, so a request whose failure decides
+// success can be checked (ErrorTrap); errors of other Xlib connections in the process are ignored.
+Display* g_display = nullptr;
+unsigned long g_errors = 0;
 
-int onXError(Display*, XErrorEvent* event)
+int onXError(Display* dpy, XErrorEvent*)
 {
-    g_lastError = event->error_code;
+    if (dpy == g_display)
+        ++g_errors;
     return 0;
 }
+
+// Xlib ends the process when a connection breaks (the server went away); the handler the
+// program gave runs first, then the one installed before ours (Qt's reports the loss).
+XIOErrorHandler g_previousIOHandler = nullptr;
+
+std::function<void()>& connectionLostHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
+int onIOError(Display* dpy)
+{
+    static bool running = false;
+    if (!running) {
+        running = true;
+        if (connectionLostHandler())
+            connectionLostHandler()();
+    }
+    return g_previousIOHandler ? g_previousIOHandler(dpy) : 0;
+}
+
+// Counts the errors of the requests made while it lives; failed() waits for their answers.
+class ErrorTrap
+{
+public:
+    explicit ErrorTrap(Display* dpy) : m_dpy(dpy), m_before(g_errors) {}
+    bool failed() const
+    {
+        XSync(m_dpy, False);
+        return g_errors != m_before;
+    }
+
+private:
+    Display* m_dpy;
+    unsigned long m_before;
+};
+
+// No other client's request runs while it lives: what is checked stays true until it ends.
+class ServerGrab
+{
+public:
+    explicit ServerGrab(Display* dpy) : m_dpy(dpy) { XGrabServer(m_dpy); }
+    ~ServerGrab()
+    {
+        XUngrabServer(m_dpy);
+        XFlush(m_dpy);
+    }
+    ServerGrab(const ServerGrab&) = delete;
+    ServerGrab& operator=(const ServerGrab&) = delete;
+
+private:
+    Display* m_dpy;
+};
+
+// A recently typed binding is kept this long after its character left the buttons: a busy
+// window may not have read the key yet, and reads it through the keycode's current keysym.
+constexpr auto kBindingGrace = std::chrono::seconds(30);
 
 // Keysyms of the pre-Unicode sets that layouts use for characters of Windows-1252 above 0xFF.
 struct LegacyKeysym
@@ -38,10 +99,10 @@ struct LegacyKeysym
     KeySym sym;
 };
 constexpr LegacyKeysym kLegacyKeysyms[] = {
-    {U'\u20AC', 0x20ac}, {U'\u201A', 0xafd}, {U'\u0192', 0x8f6}, {U'\u201E', 0xafe}, {U'\u2026', 0xaae},
-    {U'\u2020', 0xaf1},  {U'\u2021', 0xaf2}, {U'\u2030', 0xad5}, {U'\u0160', 0x1a9}, {U'\u0152', 0x13bc},
-    {U'\u017D', 0x1ae},  {U'\u2018', 0xad0}, {U'\u2019', 0xad1}, {U'\u201C', 0xad2}, {U'\u201D', 0xad3},
-    {U'\u2022', 0xae6},  {U'\u2013', 0xaaa}, {U'\u2014', 0xaa9}, {U'\u2122', 0xac9}, {U'\u0161', 0x1b9},
+    {U'\u20AC', 0x20ac}, {U'\u201A', 0xafd}, {U'\u0192', 0x8f6},  {U'\u201E', 0xafe}, {U'\u2026', 0xaae},
+    {U'\u2020', 0xaf1},  {U'\u2021', 0xaf2}, {U'\u2030', 0xad5},  {U'\u0160', 0x1a9}, {U'\u0152', 0x13bc},
+    {U'\u017D', 0x1ae},  {U'\u2018', 0xad0}, {U'\u2019', 0xad1},  {U'\u201C', 0xad2}, {U'\u201D', 0xad3},
+    {U'\u2022', 0xae6},  {U'\u2013', 0xaaa}, {U'\u2014', 0xaa9},  {U'\u2122', 0xac9}, {U'\u0161', 0x1b9},
     {U'\u0153', 0x13bd}, {U'\u017E', 0x1be}, {U'\u0178', 0x13be},
 };
 
@@ -99,15 +160,29 @@ struct Candidate
 
 struct Desktop::Impl
 {
+    using Clock = std::chrono::steady_clock;
+    struct Binding
+    {
+        KeyCode code = 0;
+        Clock::time_point lastTyped{};
+    };
+    // Modifier keys held and modifiers latched when typing began, to be put back afterwards.
+    struct HeldModifiers
+    {
+        std::vector<KeyCode> keys;
+        unsigned latched = 0;
+    };
+
     Display* dpy = nullptr;
     Window root = 0;
     int xkbEventBase = -1;
-    XkbDescPtr xkb = nullptr; // the keyboard description, fetched again after a change
-    std::map<char32_t, KeyCode> bindings; // spare keycodes given to characters
+    XkbDescPtr xkb = nullptr;             // the keyboard description, fetched again after a change
+    std::map<char32_t, Binding> bindings; // spare keycodes given to characters
+    std::optional<std::u32string> wanted; // the characters that may be typed; unset: any
     int minKeycode = 8, maxKeycode = 255;
 
-    Atom netClientListStacking = 0, netActiveWindow = 0, netSupported = 0, netWmName = 0, utf8String = 0,
-         netWmPid = 0, wmState = 0, netSupportingWmCheck = 0;
+    Atom netClientListStacking = 0, netActiveWindow = 0, netSupported = 0, netWmName = 0, utf8String = 0, netWmPid = 0,
+         wmState = 0, netSupportingWmCheck = 0, netWmState = 0, netWmStateAbove = 0;
 
     ~Impl();
 
@@ -118,6 +193,7 @@ struct Desktop::Impl
     bool wmSupports(Atom atom) const;
     Window clientBelow(Window frame, int depth) const;
     std::vector<Candidate> candidates() const; // bottom to top of the stacking order
+    Window topLevel(Window window) const;
     bool hasFocus(Window window) const;
     void directFocus(Window window) const;
 
@@ -126,29 +202,23 @@ struct Desktop::Impl
     bool findKey(char32_t ch, KeyCode& code, bool& shift);
     KeyCode spareKeycode() const;
     KeyCode boundKey(char32_t ch);
+    void giveBack(KeyCode code, KeySym sym) const;
+    void releaseUnwanted();
     void renewBindings();
-    void pressKey(KeyCode code) const;
+    HeldModifiers releaseModifiers() const;
+    void restoreModifiers(const HeldModifiers& held) const;
 };
 
 Desktop::Impl::~Impl()
 {
     if (!dpy)
         return;
-    // Give the spare keycodes back, unless a layout change has put something else there.
-    for (const auto& [ch, code] : bindings) {
-        if (coreKeysym(code) != keysymFor(ch))
-            continue;
-        int perKey = 0;
-        KeySym* syms = XGetKeyboardMapping(dpy, code, 1, &perKey);
-        if (syms) {
-            std::fill(syms, syms + perKey, NoSymbol);
-            XChangeKeyboardMapping(dpy, code, perKey, syms, 1);
-            XFree(syms);
-        }
-    }
+    for (const auto& [ch, binding] : bindings)
+        giveBack(binding.code, keysymFor(ch));
     XSync(dpy, False);
     if (xkb)
         XkbFreeKeyboard(xkb, 0, True);
+    g_display = nullptr;
     XCloseDisplay(dpy);
 }
 
@@ -159,9 +229,9 @@ std::vector<unsigned long> Desktop::Impl::longs(Window window, Atom property, At
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::vector<unsigned long> out;
-    if (XGetWindowProperty(dpy, window, property, 0, 0x10000, False, type, &actualType, &format, &count,
-                           &after, &data) == Success
-        && data && format == 32 && actualType == type) {
+    if (XGetWindowProperty(dpy, window, property, 0, 0x10000, False, type, &actualType, &format, &count, &after,
+                           &data) == Success &&
+        data && format == 32 && actualType == type) {
         // Xlib hands 32-bit properties back as longs.
         const auto* values = reinterpret_cast<const unsigned long*>(data);
         out.assign(values, values + count);
@@ -177,9 +247,9 @@ std::string Desktop::Impl::title(Window window) const
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, window, netWmName, 0, 0x10000, False, utf8String, &actualType, &format, &count,
-                           &after, &data) == Success
-        && data && format == 8 && actualType == utf8String) {
+    if (XGetWindowProperty(dpy, window, netWmName, 0, 0x10000, False, utf8String, &actualType, &format, &count, &after,
+                           &data) == Success &&
+        data && format == 8 && actualType == utf8String) {
         std::string name(reinterpret_cast<const char*>(data), count);
         XFree(data);
         return name;
@@ -264,8 +334,8 @@ std::vector<Candidate> Desktop::Impl::candidates() const
         if (XQueryTree(dpy, root, &rootReturn, &parent, &children, &n)) {
             for (unsigned int i = 0; i < n; ++i) {
                 XWindowAttributes attributes{};
-                if (!XGetWindowAttributes(dpy, children[i], &attributes) || attributes.map_state != IsViewable
-                    || attributes.override_redirect)
+                if (!XGetWindowAttributes(dpy, children[i], &attributes) || attributes.map_state != IsViewable ||
+                    attributes.override_redirect)
                     continue;
                 const Window client = clientBelow(children[i], 3);
                 windows.push_back(client ? client : children[i]);
@@ -280,6 +350,22 @@ std::vector<Candidate> Desktop::Impl::candidates() const
             out.push_back({w, title(w)});
     }
     return out;
+}
+
+Window Desktop::Impl::topLevel(Window window) const
+{
+    for (int depth = 0; depth < 32; ++depth) {
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(dpy, window, &rootReturn, &parent, &children, &n))
+            return window;
+        if (children)
+            XFree(children);
+        if (!parent || parent == rootReturn)
+            return window;
+        window = parent;
+    }
+    return window;
 }
 
 bool Desktop::Impl::hasFocus(Window window) const
@@ -309,7 +395,12 @@ void Desktop::Impl::directFocus(Window window) const
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(dpy, window, &attributes) || attributes.map_state != IsViewable)
         return; // the focus cannot go to a window that is not on screen
-    XRaiseWindow(dpy, window);
+    // The frame, not only the client inside it: raised within a frame that stays covered, the
+    // window would take the keys unseen. A manager that ignores the one may honour the other.
+    const Window top = topLevel(window);
+    XRaiseWindow(dpy, top);
+    if (top != window)
+        XRaiseWindow(dpy, window);
     XSetInputFocus(dpy, window, RevertToParent, CurrentTime);
     XFlush(dpy);
 }
@@ -349,8 +440,8 @@ bool Desktop::Impl::findKey(char32_t ch, KeyCode& code, bool& shift)
         for (int k = minKeycode; k <= maxKeycode; ++k) {
             unsigned modsUsed = 0;
             KeySym sym = NoSymbol;
-            if (XkbTranslateKeyCode(desc, KeyCode(k), XkbBuildCoreState(mods, state.group), &modsUsed, &sym)
-                && producesCharacter(sym, ch)) {
+            if (XkbTranslateKeyCode(desc, KeyCode(k), XkbBuildCoreState(mods, state.group), &modsUsed, &sym) &&
+                producesCharacter(sym, ch)) {
                 code = KeyCode(k);
                 shift = withShift;
                 return true;
@@ -372,7 +463,8 @@ KeyCode Desktop::Impl::spareKeycode() const
     for (int k = maxKeycode; k >= minKeycode && !spare; --k) {
         const KeySym* row = syms + (k - minKeycode) * perKey;
         const bool empty = std::all_of(row, row + perKey, [](KeySym s) { return s == NoSymbol; });
-        const bool ours = std::any_of(bindings.begin(), bindings.end(), [k](const auto& b) { return b.second == k; });
+        const bool ours =
+            std::any_of(bindings.begin(), bindings.end(), [k](const auto& b) { return b.second.code == k; });
         if (empty && !ours)
             spare = KeyCode(k);
     }
@@ -385,8 +477,8 @@ KeyCode Desktop::Impl::boundKey(char32_t ch)
     const KeySym sym = keysymFor(ch);
     const auto it = bindings.find(ch);
     if (it != bindings.end()) {
-        if (coreKeysym(it->second) == sym)
-            return it->second;
+        if (coreKeysym(it->second.code) == sym)
+            return it->second.code;
         bindings.erase(it); // the layout changed under it: the keycode is not ours any more
     }
     const KeyCode code = spareKeycode();
@@ -398,19 +490,65 @@ KeyCode Desktop::Impl::boundKey(char32_t ch)
         return 0;
     // The same keysym on every level and group: no modifier or layout group can change it.
     std::fill(syms, syms + perKey, sym);
+    const ErrorTrap trap(dpy);
     XChangeKeyboardMapping(dpy, code, perKey, syms, 1);
     XFree(syms);
-    XSync(dpy, False);
-    bindings[ch] = code;
+    const bool refused = trap.failed();
     if (xkb) {
         XkbFreeKeyboard(xkb, 0, True);
         xkb = nullptr;
     }
+    // A refused change leaves the key as it was: typing with it would send nothing, or another
+    // character. Only a keycode that now carries the character counts as bound.
+    if (refused || coreKeysym(code) != sym)
+        return 0;
+    bindings[ch] = {code, {}};
     return code;
+}
+
+void Desktop::Impl::giveBack(KeyCode code, KeySym sym) const
+{
+    // Unless a layout change has put something else on the keycode meanwhile.
+    if (coreKeysym(code) != sym)
+        return;
+    int perKey = 0;
+    KeySym* syms = XGetKeyboardMapping(dpy, code, 1, &perKey);
+    if (syms) {
+        std::fill(syms, syms + perKey, NoSymbol);
+        XChangeKeyboardMapping(dpy, code, perKey, syms, 1);
+        XFree(syms);
+    }
+}
+
+void Desktop::Impl::releaseUnwanted()
+{
+    if (!wanted)
+        return;
+    const auto now = Clock::now();
+    bool changed = false;
+    for (auto it = bindings.begin(); it != bindings.end();) {
+        const bool stays = wanted->find(it->first) != std::u32string::npos ||
+                           (it->second.lastTyped != Clock::time_point{} && now - it->second.lastTyped < kBindingGrace);
+        if (stays) {
+            ++it;
+            continue;
+        }
+        giveBack(it->second.code, keysymFor(it->first));
+        it = bindings.erase(it);
+        changed = true;
+    }
+    if (changed) {
+        XSync(dpy, False);
+        if (xkb) {
+            XkbFreeKeyboard(xkb, 0, True);
+            xkb = nullptr;
+        }
+    }
 }
 
 void Desktop::Impl::renewBindings()
 {
+    releaseUnwanted();
     std::vector<char32_t> chars;
     for (const auto& binding : bindings)
         chars.push_back(binding.first);
@@ -418,10 +556,46 @@ void Desktop::Impl::renewBindings()
         boundKey(ch);
 }
 
-void Desktop::Impl::pressKey(KeyCode code) const
+Desktop::Impl::HeldModifiers Desktop::Impl::releaseModifiers() const
 {
-    XTestFakeKeyEvent(dpy, code, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    HeldModifiers held;
+    XkbStateRec state{};
+    XkbGetState(dpy, XkbUseCoreKbd, &state);
+    held.latched = state.latched_mods;
+    if (held.latched)
+        XkbLatchModifiers(dpy, XkbUseCoreKbd, held.latched, 0);
+
+    char down[32] = {};
+    XQueryKeymap(dpy, down);
+    XModifierKeymap* map = XGetModifierMapping(dpy);
+    if (!map)
+        return held;
+    for (int mod = 0; mod < 8; ++mod) {
+        if (mod == LockMapIndex)
+            continue; // a lock key may toggle on release; the keys are chosen under the locks anyway
+        for (int i = 0; i < map->max_keypermod; ++i) {
+            const KeyCode code = map->modifiermap[mod * map->max_keypermod + i];
+            if (!code || !(down[code / 8] & (1 << (code % 8))))
+                continue;
+            const KeySym sym = coreKeysym(code);
+            if (sym == XK_Num_Lock || sym == XK_Scroll_Lock || sym == XK_Shift_Lock)
+                continue;
+            if (std::find(held.keys.begin(), held.keys.end(), code) == held.keys.end())
+                held.keys.push_back(code);
+        }
+    }
+    XFreeModifiermap(map);
+    for (const KeyCode code : held.keys)
+        XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    return held;
+}
+
+void Desktop::Impl::restoreModifiers(const HeldModifiers& held) const
+{
+    for (const KeyCode code : held.keys)
+        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+    if (held.latched)
+        XkbLatchModifiers(dpy, XkbUseCoreKbd, held.latched, held.latched);
 }
 
 Desktop::Desktop(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
@@ -436,6 +610,9 @@ std::unique_ptr<Desktop> Desktop::open(std::string& whyNot)
         return nullptr;
     }
     XSetErrorHandler(onXError);
+    const XIOErrorHandler previous = XSetIOErrorHandler(onIOError);
+    if (previous != onIOError)
+        g_previousIOHandler = previous;
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy) {
         whyNot = std::string("the X display ") + name + " cannot be reached";
@@ -449,6 +626,7 @@ std::unique_ptr<Desktop> Desktop::open(std::string& whyNot)
     }
     auto impl = std::make_unique<Impl>();
     impl->dpy = dpy;
+    g_display = dpy;
     impl->root = DefaultRootWindow(dpy);
     XDisplayKeycodes(dpy, &impl->minKeycode, &impl->maxKeycode);
     int opcode = 0, xkbEvent = 0, xkbError = 0;
@@ -468,13 +646,21 @@ std::unique_ptr<Desktop> Desktop::open(std::string& whyNot)
     impl->netWmPid = atom("_NET_WM_PID");
     impl->wmState = atom("WM_STATE");
     impl->netSupportingWmCheck = atom("_NET_SUPPORTING_WM_CHECK");
+    impl->netWmState = atom("_NET_WM_STATE");
+    impl->netWmStateAbove = atom("_NET_WM_STATE_ABOVE");
     if (!impl->keyboard()) {
+        g_display = nullptr;
         XCloseDisplay(dpy);
         impl->dpy = nullptr;
         whyNot = std::string("the X display ") + name + " has no XKEYBOARD extension";
         return nullptr;
     }
     return std::unique_ptr<Desktop>(new Desktop(std::move(impl)));
+}
+
+void Desktop::setConnectionLostHandler(std::function<void()> handler)
+{
+    connectionLostHandler() = std::move(handler);
 }
 
 int Desktop::connectionNumber() const
@@ -524,67 +710,81 @@ unsigned long Desktop::findWindow(const std::string& title)
     return 0;
 }
 
-bool Desktop::activate(unsigned long window, int timeoutMs)
+void Desktop::requestActivation(unsigned long window)
 {
     if (!window)
-        return false;
-    g_lastError = 0;
-    if (d->wmSupports(d->netActiveWindow)) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = d->netActiveWindow;
-        event.xclient.format = 32;
-        // Source 2 (a pager): the user asked for it, so focus-stealing prevention lets it through.
-        event.xclient.data.l[0] = 2;
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(d->dpy, d->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
-        XFlush(d->dpy);
-    } else {
+        return;
+    if (!d->wmSupports(d->netActiveWindow)) {
         d->directFocus(window);
+        return;
     }
-    using clock = std::chrono::steady_clock;
-    const auto start = clock::now();
-    const auto deadline = start + std::chrono::milliseconds(timeoutMs);
-    bool forced = false;
-    while (true) {
-        if (d->hasFocus(window))
-            return true;
-        const auto now = clock::now();
-        if (now >= deadline)
-            return false;
-        // A manager that ignores the request gets the plain request half-way through.
-        if (!forced && now - start >= std::chrono::milliseconds(timeoutMs / 2)) {
-            d->directFocus(window);
-            forced = true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = d->netActiveWindow;
+    event.xclient.format = 32;
+    // Source 2 (a pager): the user asked for it, so focus-stealing prevention lets it through.
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d->dpy, d->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(d->dpy);
 }
 
-bool Desktop::type(const std::u32string& text)
+void Desktop::forceFocus(unsigned long window)
 {
+    if (window)
+        d->directFocus(window);
+}
+
+bool Desktop::hasFocus(unsigned long window)
+{
+    return window && d->hasFocus(window);
+}
+
+TypeResult Desktop::type(unsigned long window, const std::u32string& text)
+{
+    const ServerGrab grab(d->dpy);
+    // Every notification sent before the grab is in our queue now: a layout change made just
+    // before is seen, and none can come until the keys are sent.
+    XSync(d->dpy, False);
     handlePendingEvents();
-    const KeyCode shiftKey = XKeysymToKeycode(d->dpy, XK_Shift_L);
+    if (!d->hasFocus(window))
+        return TypeResult::NotFocused;
+
+    struct Stroke
+    {
+        KeyCode code;
+        bool shift;
+    };
+    std::vector<Stroke> strokes;
+    std::vector<char32_t> bound;
     for (const char32_t ch : text) {
-        KeyCode code = 0;
-        bool shift = false;
-        if (!d->findKey(ch, code, shift)) {
-            code = d->boundKey(ch);
-            shift = false;
+        Stroke stroke{0, false};
+        if (!d->findKey(ch, stroke.code, stroke.shift)) {
+            stroke = {d->boundKey(ch), false};
+            bound.push_back(ch);
         }
-        if (!code) {
-            XSync(d->dpy, False);
-            return false;
-        }
-        if (shift)
+        if (!stroke.code)
+            return TypeResult::NoKey;
+        strokes.push_back(stroke);
+    }
+
+    const KeyCode shiftKey = XKeysymToKeycode(d->dpy, XK_Shift_L);
+    const ErrorTrap trap(d->dpy);
+    const Impl::HeldModifiers held = d->releaseModifiers();
+    for (const Stroke& stroke : strokes) {
+        if (stroke.shift)
             XTestFakeKeyEvent(d->dpy, shiftKey, True, CurrentTime);
-        d->pressKey(code);
-        if (shift)
+        XTestFakeKeyEvent(d->dpy, stroke.code, True, CurrentTime);
+        XTestFakeKeyEvent(d->dpy, stroke.code, False, CurrentTime);
+        if (stroke.shift)
             XTestFakeKeyEvent(d->dpy, shiftKey, False, CurrentTime);
     }
-    XSync(d->dpy, False);
-    return true;
+    d->restoreModifiers(held);
+    const auto now = Impl::Clock::now();
+    for (const char32_t ch : bound)
+        d->bindings[ch].lastTyped = now;
+    return trap.failed() ? TypeResult::Failed : TypeResult::Typed;
 }
 
 void Desktop::reserve(const std::u32string& characters)
@@ -596,6 +796,36 @@ void Desktop::reserve(const std::u32string& characters)
         if (!d->findKey(ch, code, shift))
             d->boundKey(ch);
     }
+}
+
+void Desktop::keepOnly(const std::u32string& characters)
+{
+    d->wanted = characters;
+    d->releaseUnwanted();
+}
+
+void Desktop::keepAbove(unsigned long window, bool above)
+{
+    if (!window)
+        return;
+    if (d->wmSupports(d->netWmStateAbove)) {
+        // Asked every time: the manager drops the state when told to by anyone (a pager, the
+        // user), and nothing tells us.
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = d->netWmState;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = above ? 1 : 0; // add, remove
+        event.xclient.data.l[1] = long(d->netWmStateAbove);
+        event.xclient.data.l[3] = 1; // a normal application
+        XSendEvent(d->dpy, d->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        if (above)
+            XRaiseWindow(d->dpy, window); // the manager restacks the frame within its layer
+    } else if (above) {
+        XRaiseWindow(d->dpy, d->topLevel(window));
+    }
+    XFlush(d->dpy);
 }
 
 } // namespace bv::x11

@@ -328,7 +328,7 @@ void VerificationWindow::DeleteButton_Click()
     // A file that stays where it is must not look used from now on because it was looked at.
     const bool stays = record.outcome == RemovalOutcome::Refused || record.outcome == RemovalOutcome::NotTouched;
     if (wasOpened && stays)
-        fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
+        fileOps().restoreAccessTime(m_item.path, m_item.info, m_item.referenceAtime);
 
     switch (record.outcome) {
     case RemovalOutcome::Removed:
@@ -436,7 +436,7 @@ void VerificationWindow::ReverseTime()
     m_opened = false;
     // The file gets back the exact access time it had when shown; its modification time and
     // the system clock are left alone. A file that cannot be reached is simply not touched.
-    fileOps().restoreAccessTime(m_item.path, m_item.referenceAtime);
+    fileOps().restoreAccessTime(m_item.path, m_item.info, m_item.referenceAtime);
 }
 
 void VerificationWindow::Timer1_Timer()

@@ -7,11 +7,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 using namespace bv;
 
+namespace {
+
+mode_t modeOf(const QByteArray& path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(path.constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+} // namespace
+
 TEST(AppFolder, FollowsXdgDataHomeElseHome)
 {
+    ::umask(022);
     QTemporaryDir tmp;
     const QByteArray root = QFile::encodeName(tmp.path());
 
@@ -19,6 +33,13 @@ TEST(AppFolder, FollowsXdgDataHomeElseHome)
     QString error;
     EXPECT_EQ(prepareAppFolder(&error), root + "/data/Brisvane");
     EXPECT_TRUE(QFileInfo(tmp.path() + "/data/Brisvane").isDir());
+    // Private whatever the umask lets through: the logs there name every file a search found.
+    for (const QByteArray made : {"/data", "/data/Brisvane"})
+        EXPECT_EQ(modeOf(root + made), 0700) << made.constData();
+    // One that exists is used as it is.
+    ASSERT_EQ(::chmod((root + "/data/Brisvane").constData(), 0750), 0);
+    EXPECT_EQ(prepareAppFolder(&error), root + "/data/Brisvane");
+    EXPECT_EQ(modeOf(root + "/data/Brisvane"), 0750);
 
     // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules say.
     ::setenv("XDG_DATA_HOME", "relative/data", 1);

@@ -38,9 +38,9 @@ TEST(Format, PicturesGroupAndRoundWithTheLocale)
         {8589934592.0, "###,###,##0", &us, "8,589,934,592"}, // past 32 bits
         {1234.56, "###,###,###.0", &us, "1,234.6"},
         {1234.56, "###,###,###.0", &de, "1.234,6"},
-        {0.04, "###,###,###.0", &us, ".0"},    // no required integer digit in the picture
-        {2.5, "##########", &us, "3"},         // fractions round half away from zero
-        {12345, "##########", &us, "12345"},   // no separators without a comma
+        {0.04, "###,###,###.0", &us, ".0"},  // no required integer digit in the picture
+        {2.5, "##########", &us, "3"},       // fractions round half away from zero
+        {12345, "##########", &us, "12345"}, // no separators without a comma
         {-1500, "###,###,##0", &us, "-1,500"},
     };
     for (const auto& c : cases)

@@ -1,6 +1,7 @@
 // The working search log as its writers and the viewer use it: line format, durability of each
 // line, escaping of names, failures, and reading and copying a log back.
 #include "app/searchlog.h"
+#include "tests/support/tree_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 using namespace bv;
 
@@ -99,14 +102,15 @@ TEST(SearchLogEscape, Table)
         {"plain name.txt", "plain name.txt"},
         {"a\tb\rc\nd\x01\x1f\x7f", "a\\x09b\\x0Dc\\x0Ad\\x01\\x1F\\x7F"},
         {"C:\\x41", "C:\\x5Cx41"}, // a backslash cannot be read back as an escape
-        {"caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80"},
+        {"caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80",
+         "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x98\x80"},
         {"bad\xff", "bad\\xFF"},
-        {"cut\xc3", "cut\\xC3"},                                    // sequence cut short at the end
-        {"\xc3(x", "\\xC3(x"},                                      // lead byte without continuation
-        {"\xc0\xaf", "\\xC0\\xAF"},                                 // overlong "/"
-        {"\xed\xa0\x80", "\\xED\\xA0\\x80"},                        // a surrogate
-        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},               // past U+10FFFF
-        {"nel\xc2\x85", "nel\\xC2\\x85"},                           // C1 control (next line)
+        {"cut\xc3", "cut\\xC3"},                                                // sequence cut short at the end
+        {"\xc3(x", "\\xC3(x"},                                                  // lead byte without continuation
+        {"\xc0\xaf", "\\xC0\\xAF"},                                             // overlong "/"
+        {"\xed\xa0\x80", "\\xED\\xA0\\x80"},                                    // a surrogate
+        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},                           // past U+10FFFF
+        {"nel\xc2\x85", "nel\\xC2\\x85"},                                       // C1 control (next line)
         {"ls\xe2\x80\xa8ps\xe2\x80\xa9", "ls\\xE2\\x80\\xA8ps\\xE2\\x80\\xA9"}, // line, paragraph separators
         {QByteArray("nul\0z", 5), "nul\\x00z"},
     };
@@ -228,6 +232,76 @@ TEST_F(SearchLogTest, CopyReplacesTheTargetAndAFailedCopyKeepsIt)
     r = copyLogFile(file("temp.bv"), file("afile") + "/x.log");
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.isEmpty());
+}
+
+// A log saved by the Windows version is in Windows-1252: its names must come back as written,
+// not as replacement characters. One stray byte makes the whole file Windows-1252.
+TEST_F(SearchLogTest, ViewerReadsAnOldAnsiLogAsWindows1252)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        QString text;
+    };
+    const Case cases[] = {
+        {"utf8.log", "C:\\Caf\xc3\xa9\\\xe2\x80\x9cx\xe2\x80\x9d.tmp\r\n",
+         QStringLiteral("C:\\Caf\u00e9\\\u201cx\u201d.tmp\n")},
+        {"ansi.log", "C:\\Caf\xe9\\\x93x\x94 \x80 5.tmp\r\n",
+         QStringLiteral("C:\\Caf\u00e9\\\u201cx\u201d \u20ac 5.tmp\n")},
+        {"mixed.log", "\xc3\xa9 then \xe9\r\n", QStringLiteral("\u00c3\u00a9 then \u00e9\n")},
+    };
+    for (const Case& c : cases) {
+        spit(file(c.name), c.bytes);
+        const LogContents got = readLogForViewer(file(c.name), 1000, 100, LogLimit::Truncate);
+        EXPECT_EQ(got.status, LogContents::Loaded) << c.name;
+        EXPECT_EQ(got.text, c.text) << c.name;
+    }
+}
+
+// What a search found is the user's business: a new working log or copy is private, a replaced
+// file keeps its mode. Where the folder cannot be written, a copy fails and the file there stays
+// whole: writing it in place would cut it short when the disk is full.
+TEST_F(SearchLogTest, LogsArePrivateAndACopyIsNeverWrittenInPlace)
+{
+    ::umask(022);
+    const auto modeOf = [](const QByteArray& path) {
+        struct stat st = {};
+        return ::stat(path.constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    };
+    spit(file("older.bv"), "from an older version");
+    ASSERT_EQ(::chmod(file("older.bv").constData(), 0644), 0);
+    for (const char* name : {"temp.bv", "older.bv"}) {
+        SearchLog log;
+        ASSERT_TRUE(log.open(file(name)));
+        ASSERT_TRUE(log.writeLine("line"));
+        log.close();
+        EXPECT_EQ(modeOf(file(name)), 0600u) << name;
+    }
+    spit(file("shared.log"), "replaced");
+    ASSERT_EQ(::chmod(file("shared.log").constData(), 0640), 0);
+    for (const auto& [name, mode] : {std::pair{"new.log", 0600u}, std::pair{"shared.log", 0640u}}) {
+        const FileResult r = copyLogFile(file("temp.bv"), file(name));
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(slurp(file(name)), QByteArray("line\r\n"));
+        EXPECT_EQ(modeOf(file(name)), mode) << name;
+    }
+
+    test::TreeFixture t{"temp.bv", "locked/"};
+    spit(t.path("temp.bv"), "the new log\r\n");
+    spit(t.path("locked/saved.log"), "an older log that must stay whole\r\n");
+    ASSERT_EQ(::chmod(t.path("locked/saved.log").constData(), 0666), 0);
+    t.setMode("locked", 0555);
+    t.openToOthers();
+    const test::ChildResult child = test::runInChild({.asNobody = true}, [&] {
+        const FileResult r = copyLogFile(t.path("temp.bv"), t.path("locked/saved.log"));
+        return r.ok ? QByteArray("copied") : r.error.toUtf8();
+    });
+    if (!child.ran)
+        GTEST_SKIP() << "cannot run as an unprivileged user here";
+    EXPECT_TRUE(child.output.startsWith("The folder " + t.path("locked") + " cannot be written to"))
+        << child.output.constData();
+    EXPECT_EQ(slurp(t.path("locked/saved.log")), QByteArray("an older log that must stay whole\r\n"));
 }
 
 } // namespace

@@ -192,6 +192,47 @@ private Q_SLOTS:
         QVERIFY(m_service->calls.isEmpty());
         bar.options().CopyOption->trigger();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("é"));
+
+        // No window can be looked for: Apply keeps the caption for a session that can type.
+        SettingsForm& form = bar.options().settingsForm();
+        form.show();
+        form.HostText->setText("Somewhere Else");
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QVERIFY(!form.isVisible());
+        QCOMPARE(bar.values().hostCaption, QStringLiteral("Somewhere Else"));
+        QCOMPARE(m_boxes->shown.size(), 1);
+        QVERIFY(m_service->calls.isEmpty());
+    }
+
+    void pressesWhileTheHostComesForwardFollowIt()
+    {
+        // The host takes its time: the bar goes on, and what is pressed meanwhile follows in order.
+        m_service->deferred = true;
+        Quillbar& bar = makeBar(usual());
+        QTest::mousePress(bar.TheButtons[0], Qt::LeftButton);
+        QTest::mouseRelease(bar.TheButtons[0], Qt::LeftButton);
+        QTest::mouseClick(bar.TheButtons[1], Qt::LeftButton);
+        QTest::mouseClick(bar.TheButtons[2], Qt::LeftButton);
+        QCOMPARE(m_service->calls, QStringList({"find " + kHost, "activate " + kHost}));
+        m_service->finishNext(WindowService::Delivery::Typed);
+        m_service->finishNext(WindowService::Delivery::Typed);
+        QCOMPARE(m_service->calls,
+                 QStringList({"find " + kHost, "activate " + kHost, "type a", "activate " + kHost, "type %+"}));
+        QVERIFY(!bar.reactivateHost()); // released before the keys: the host has the focus already
+        QVERIFY(!bar.delivering());
+
+        // A host that never comes forward: one message, and what was pressed meanwhile is dropped.
+        m_service->calls.clear();
+        QTest::mouseClick(bar.TheButtons[3], Qt::LeftButton);
+        QTest::mouseClick(bar.TheButtons[4], Qt::LeftButton);
+        int opened = 0;
+        cancelDialogWhenItOpens(&opened);
+        m_service->finishNext(WindowService::Delivery::NoFocus);
+        QCOMPARE(opened, 1);
+        QCOMPARE(m_boxes->texts(), QStringList{"A titlebar caption was not entered or is invalid."});
+        QCOMPARE(m_service->pendingCount(), 0);
+        QVERIFY(m_service->calls.filter("type").isEmpty());
+        QVERIFY(!bar.delivering());
     }
 
     void rightPressPopsTheMenuBelowTheMouse()
@@ -205,8 +246,7 @@ private Q_SLOTS:
         QStringList captions;
         for (const QAction* action : options.ButtonOptions->actions())
             captions << (action->isSeparator() ? "-" : action->text());
-        QCOMPARE(captions,
-                 QStringList({"&Assign New Character", "-", "&Copy to ClipBoard", "-", "Always on &Top"}));
+        QCOMPARE(captions, QStringList({"&Assign New Character", "-", "&Copy to ClipBoard", "-", "Always on &Top"}));
         const QPoint button = bar.TheButtons[4]->mapTo(&bar, QPoint(0, 0));
         QCOMPARE(options.ButtonOptions->pos(), bar.pos() + button + QPoint(6, 9 + bar.TheButtons[4]->height()));
         options.ButtonOptions->hide();
@@ -230,6 +270,12 @@ private Q_SLOTS:
         bar.makeTopmost(false); // something took the state away
         options.Timer1_Timer();
         QVERIFY(bar.isTopmost());
+        // Qt's flag is set already, but the manager may have dropped the state: every tick asks.
+        m_service->keptAbove.clear();
+        options.Timer1_Timer();
+        options.Timer1_Timer();
+        const QPair<FakeWindowService::WindowId, bool> above{bar.winId(), true};
+        QCOMPARE(m_service->keptAbove, QList({above, above}));
         options.AlwaysOnTop->trigger();
         QVERIFY(!bar.isTopmost());
         QCOMPARE(bar.winId(), id); // the same native window throughout
@@ -289,7 +335,7 @@ private Q_SLOTS:
         SettingsForm& form = bar.options().settingsForm();
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillbar"));
         QCOMPARE(form.size(), twSize(kDialogWidth, kDialogHeight));
-        const std::pair<int, QString> cells[] = {{0, ""}, {31, ""}, {65, "A"}, {127, ""}, {128, "€"},
+        const std::pair<int, QString> cells[] = {{0, ""},   {31, ""},  {65, "A"},  {127, ""}, {128, "€"},
                                                  {129, ""}, {157, ""}, {233, "é"}, {255, "ÿ"}};
         for (const auto& [index, text] : cells) {
             QCOMPARE(form.Letters[index]->text(), text);
@@ -358,12 +404,12 @@ private Q_SLOTS:
 
     void applyAndCancel_data()
     {
-        QTest::addColumn<int>("cell");       // -1: none clicked
+        QTest::addColumn<int>("cell"); // -1: none clicked
         QTest::addColumn<QString>("hostText");
         QTest::addColumn<bool>("apply");
-        QTest::addColumn<int>("code");       // of button 9 afterwards
+        QTest::addColumn<int>("code");        // of button 9 afterwards
         QTest::addColumn<QString>("caption"); // HostCaption afterwards
-        QTest::addColumn<bool>("open");      // the dialog still open
+        QTest::addColumn<bool>("open");       // the dialog still open
         QTest::newRow("apply character and host") << 233 << "Terminal" << true << 233 << "Terminal" << false;
         QTest::newRow("apply by prefix") << 169 << "Untitled" << true << 169 << "Untitled" << false;
         QTest::newRow("apply font only") << -1 << "" << true << 0 << kHost << false;
@@ -397,8 +443,8 @@ private Q_SLOTS:
         QCOMPARE(bar.values().buttonFont, apply ? font : usual().buttonFont);
         QCOMPARE(bar.TheButtons[0]->font().family(), apply ? font : QFont(usual().buttonFont).family());
         if (apply && !hostText.isEmpty())
-            QVERIFY(m_service->calls.contains("activate " + (hostText == "Untitled" ? kHost + " (2)" : hostText))
-                    || open);
+            QVERIFY(m_service->calls.contains("activate " + (hostText == "Untitled" ? kHost + " (2)" : hostText)) ||
+                    open);
         if (open) {
             QCOMPARE(m_boxes->texts(), QStringList{"The titlebar caption specified does not exits."});
             QCOMPARE(m_boxes->shown[0].style, 16);

@@ -119,6 +119,30 @@ TEST(Listing, WideFolderIsCompleteAndOrdered)
                                [](const QByteArray& a, const QByteArray& b) { return compareNames(a, b) < 0; }));
 }
 
+// Learning where a link leads follows it, and following a link stamps its access time on a
+// relatime mount once that time is a day old. A link unused for years must stay that way, or
+// "haven't been used since" never matches it.
+TEST(Listing, LookingAtLinksLeavesTheirAccessTimes)
+{
+    TreeFixture t{"target.doc", "dir/", "flink -> target.doc", "dlink -> dir", "broken -> nowhere"};
+    const timespec old{978307200, 123}; // 2001-01-01
+    const Lines links = {"flink", "dlink", "broken"};
+    for (const QByteArray& name : links)
+        t.setTimes(name, old, timespec{946684800, 0});
+    const FolderListing l = listFolder(t.root(), ListOptions{});
+    ASSERT_EQ(fileNames(l), (Lines{"broken", "flink", "target.doc"}));
+    EXPECT_EQ(l.files[0].info.atime.tv_sec, old.tv_sec);
+    EXPECT_EQ(l.files[1].info.atime.tv_sec, old.tv_sec);
+    for (const QByteArray& name : links) {
+        struct stat st
+        {
+        };
+        ASSERT_EQ(::lstat(t.path(name).constData(), &st), 0);
+        EXPECT_EQ(st.st_atim.tv_sec, old.tv_sec) << name.constData();
+        EXPECT_EQ(st.st_atim.tv_nsec, old.tv_nsec) << name.constData();
+    }
+}
+
 TEST(Listing, TrashNames)
 {
     const struct

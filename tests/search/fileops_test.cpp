@@ -4,6 +4,7 @@
 #include "platform/fileops.h"
 #include "platform/filetype.h"
 #include "search/removal.h"
+#include "tests/support/tree_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +20,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -109,6 +115,38 @@ std::unique_ptr<QTemporaryDir> otherFileSystemDir(const QByteArray& other)
     return dir->isValid() ? std::move(dir) : nullptr;
 }
 
+// The names in a folder, sorted, joined by spaces.
+QByteArray entriesOf(const QByteArray& folder)
+{
+    QList<QByteArray> names;
+    if (DIR* d = ::opendir(folder.constData())) {
+        while (const dirent* e = ::readdir(d)) {
+            const QByteArray name(e->d_name);
+            if (name != "." && name != "..")
+                names.append(name);
+        }
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names.join(' ');
+}
+
+// chattr +i / -i; false where the file system or the user cannot.
+bool setImmutable(const QByteArray& path, bool on)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
 class FileOpsTest : public ::testing::Test
 {
 protected:
@@ -189,6 +227,9 @@ TEST_F(FileOpsTest, TrashOnAVolumeWithoutTrashIsRefusedAndTheFileStays)
         GTEST_SKIP() << "no tmpfs at /dev/shm on another file system here";
     const QByteArray p = other + "/cache.tmp";
     writeFile(p);
+    QString why;
+    EXPECT_FALSE(fileOps().canTrashAt(other, &why));
+    EXPECT_FALSE(why.isEmpty());
     const OpResult r = fileOps().trash(p);
     EXPECT_EQ(r.status, OpStatus::NotSupported) << r.message.toStdString();
     EXPECT_NE(Recycle(p), 0);
@@ -204,10 +245,10 @@ TEST_F(FileOpsTest, NothingActsOnAnEmptyPath)
     const QByteArray keep = file("keep.tmp");
     ASSERT_EQ(::chdir(dir.constData()), 0);
     EXPECT_EQ(fileOps().trash("").status, OpStatus::NotFound);
-    EXPECT_EQ(fileOps().remove("").status, OpStatus::NotFound);
-    EXPECT_EQ(fileOps().move("", dir + "/..").status, OpStatus::NotFound);
-    EXPECT_EQ(fileOps().move(keep, "").status, OpStatus::NotFound);
-    EXPECT_EQ(fileOps().restoreAccessTime("", timespec{1, 0}).status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().remove("", FileInfo{}).status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().move("", FileInfo{}, dir + "/..").status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().move(keep, infoOf(keep), "").status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().restoreAccessTime("", FileInfo{}, timespec{1, 0}).status, OpStatus::NotFound);
     EXPECT_NE(Recycle(""), 0);
     EXPECT_EQ(removeListedFile("", FileInfo{}, true).outcome, RemoveOutcome::Vanished);
     EXPECT_TRUE(exists(keep));
@@ -221,7 +262,7 @@ TEST_F(FileOpsTest, RestoreAccessTimeIsExactAndLeavesTheRestAlone)
     const timespec mtime{1600000000, 123456789};
     setTimes(p, timespec{1700000000, 5}, mtime);
     const timespec wanted{1500000000, 987654321};
-    ASSERT_TRUE(fileOps().restoreAccessTime(p, wanted).ok());
+    ASSERT_TRUE(fileOps().restoreAccessTime(p, infoOf(p), wanted).ok());
     const FileInfo after = infoOf(p);
     EXPECT_TRUE(sameTime(after.atime, wanted)) << after.atime.tv_sec << "." << after.atime.tv_nsec;
     EXPECT_TRUE(sameTime(after.mtime, mtime));
@@ -229,11 +270,20 @@ TEST_F(FileOpsTest, RestoreAccessTimeIsExactAndLeavesTheRestAlone)
     // On a link it is the link's own time that changes, never its target's.
     const QByteArray link = dir + "/link.doc";
     ASSERT_EQ(::symlink(p.constData(), link.constData()), 0);
-    ASSERT_TRUE(fileOps().restoreAccessTime(link, timespec{1400000000, 1}).ok());
+    ASSERT_TRUE(fileOps().restoreAccessTime(link, infoOf(link), timespec{1400000000, 1}).ok());
     EXPECT_TRUE(sameTime(infoOf(p).atime, wanted));
     EXPECT_EQ(infoOf(link).atime.tv_sec, 1400000000);
 
-    EXPECT_EQ(fileOps().restoreAccessTime(dir + "/gone.doc", wanted).status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().restoreAccessTime(dir + "/gone.doc", after, wanted).status, OpStatus::NotFound);
+
+    // After Explore the program may have replaced the file (saved as a new file, renamed over
+    // it): the time belongs to the file that was shown, never to its successor.
+    const FileInfo shown = infoOf(p);
+    const QByteArray successor = file("successor.doc", "saved by the program");
+    setTimes(successor, timespec{1700000000, 0}, mtime);
+    ASSERT_EQ(::rename(successor.constData(), p.constData()), 0);
+    EXPECT_EQ(fileOps().restoreAccessTime(p, shown, wanted).status, OpStatus::Changed);
+    EXPECT_EQ(infoOf(p).atime.tv_sec, 1700000000);
 }
 
 struct MoveCase
@@ -415,6 +465,156 @@ TEST_F(FileOpsTest, FailuresComeBackAsValuesAndNeverFallBackToDeletion)
             EXPECT_NE(Recycle(p), 0);
         }
     }
+}
+
+// A move across file systems that cannot finish leaves the destination as it was: a copy left
+// there keeps a second copy of the file around and makes the next try fail with "already
+// exists".
+TEST_F(FileOpsTest, AMoveAcrossFileSystemsThatCannotFinishLeavesNothingBehind)
+{
+    enum class Fault { SourceFolderNotWritable, SourceCannotBeRemoved, DestinationFull };
+    const struct
+    {
+        const char* what;
+        Fault fault;
+    } cases[] = {
+        {"the source folder is not writable", Fault::SourceFolderNotWritable},
+        {"the source cannot be removed once copied", Fault::SourceCannotBeRemoved},
+        {"the destination fills up halfway", Fault::DestinationFull},
+    };
+    int made = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TreeFixture t{"src/a.tmp:200000", "full/"};
+        const QByteArray src = t.path("src/a.tmp");
+        std::unique_ptr<QTemporaryDir> shm = otherFileSystemDir(t.root());
+        QByteArray dest = shm ? QFile::encodeName(shm->path()) : QByteArray();
+        test::ChildSetup setup;
+        switch (c.fault) {
+        case Fault::SourceFolderNotWritable:
+            t.setMode("src", 0555);
+            t.openToOthers();
+            setup.asNobody = true;
+            if (!dest.isEmpty())
+                ::chmod(dest.constData(), 0777);
+            break;
+        case Fault::SourceCannotBeRemoved:
+            if (!setImmutable(src, true))
+                dest.clear();
+            break;
+        case Fault::DestinationFull:
+            dest = t.path("full"); // a small tmpfs, mounted in the child
+            setup.privateMounts = true;
+            break;
+        }
+        if (dest.isEmpty())
+            continue;
+        const FileInfo listed = infoOf(src);
+        const test::ChildResult child = test::runInChild(setup, [&] {
+            if (c.fault == Fault::DestinationFull && ::mount("none", dest.constData(), "tmpfs", 0, "size=64k") != 0)
+                return QByteArray("no mount");
+            const RemoveResult r = moveListedFile(src, listed, dest);
+            return QByteArray::number(int(r.outcome)) + " [" + entriesOf(dest) + "] " +
+                   (readBytes(src).size() == 200000 ? "source whole" : "source damaged");
+        });
+        setImmutable(src, false);
+        if (!child.ran || child.output == "no mount")
+            continue;
+        ++made;
+        EXPECT_EQ(child.output.toStdString(), std::to_string(int(RemoveOutcome::Denied)) + " [] source whole");
+    }
+    if (made == 0)
+        GTEST_SKIP() << "none of the faults can be made here";
+}
+
+// The check and the act go through one descriptor of the file's folder: whatever is done to the
+// folder's path or the target name in between, the act reaches the file that was checked, and
+// nothing else.
+TEST_F(FileOpsTest, TheActReachesTheFileThatWasChecked)
+{
+    const QByteArray box = dir + "/box";
+    const QByteArray dest = dir + "/dest";
+    ASSERT_EQ(::mkdir(box.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir(dest.constData(), 0755), 0);
+    const QByteArray listedFile = box + "/f.tmp";
+    writeFile(listedFile, "listed");
+
+    // Delete: the folder is renamed away and another takes its place, with a file of that name.
+    RealFileOps::setHookBeforeActing([&] {
+        ASSERT_EQ(::rename(box.constData(), (box + ".old").constData()), 0);
+        ASSERT_EQ(::mkdir(box.constData(), 0755), 0);
+        writeFile(listedFile, "newcomer");
+    });
+    RemoveResult r = removeListedFile(listedFile, infoOf(listedFile), false);
+    EXPECT_EQ(r.outcome, RemoveOutcome::Removed) << r.reason.toStdString();
+    EXPECT_FALSE(exists(box + ".old/f.tmp"));
+    EXPECT_EQ(readBytes(listedFile), "newcomer");
+
+    // Move: a file appears under the target name after every check.
+    const QByteArray mine = file("m.tmp", "mine");
+    RealFileOps::setHookBeforeActing([&] { writeFile(dest + "/m.tmp", "newcomer"); });
+    r = moveListedFile(mine, infoOf(mine), dest);
+    RealFileOps::setHookBeforeActing({});
+    EXPECT_EQ(r.outcome, RemoveOutcome::Denied);
+    EXPECT_EQ(readBytes(dest + "/m.tmp"), "newcomer");
+    EXPECT_EQ(readBytes(mine), "mine");
+}
+
+// canTrashAt() must say what the trash then does: a wrong "no" refuses a run that could have
+// trashed, a wrong "yes" brings back one failure per file. Each volume here is asked, then a
+// file on it is really sent to the trash.
+TEST_F(FileOpsTest, CanTrashAtSaysWhatTheTrashDoes)
+{
+    QString why;
+    EXPECT_TRUE(fileOps().canTrashAt(dir, &why)) << why.toStdString(); // the home volume
+    EXPECT_FALSE(fileOps().canTrashAt(dir + "/missing", &why));
+    EXPECT_FALSE(why.isEmpty());
+
+    test::TreeFixture t{"tmpfs/", "disk/", "blocked/", "images/"};
+    const QByteArray disk = t.path("images/disk.img"), blocked = t.path("images/blocked.img");
+    const QByteArray mkfs =
+        "mkfs.ext2 -q -F -m 0 '" + disk + "' 2M >/dev/null 2>&1 && cp '" + disk + "' '" + blocked + "'";
+    if (std::system(mkfs.constData()) != 0)
+        GTEST_SKIP() << "no mkfs.ext2 here";
+    const test::ChildResult child = test::runInChild({.privateMounts = true}, [&] {
+        const auto mountLoop = [](const QByteArray& image, const QByteArray& at) {
+            return std::system(("mount -o loop '" + image + "' '" + at + "' >/dev/null 2>&1").constData()) == 0;
+        };
+        if (::mount("none", t.path("tmpfs").constData(), "tmpfs", 0, nullptr) != 0 ||
+            !mountLoop(disk, t.path("disk")) || !mountLoop(blocked, t.path("blocked")))
+            return QByteArray("no mounts");
+        for (const QByteArray folder : {"disk/pub", "blocked/pub"}) {
+            ::mkdir(t.path(folder).constData(), 0777);
+            ::chmod(t.path(folder).constData(), 0777);
+        }
+        for (const QByteArray folder : {"tmpfs", "disk", "blocked", "disk/pub", "blocked/pub"})
+            writeFile(t.path(folder + "/x.tmp"));
+        writeFile(t.path("blocked/.Trash-" + QByteArray::number(::geteuid())), "a file where the trash folder goes");
+        QByteArray out;
+        const auto ask = [&](const char* what, const QByteArray& folder) {
+            const bool can = fileOps().canTrashAt(t.path(folder), nullptr);
+            out += QByteArray(what) + (can ? " yes " : " no ") +
+                   (Recycle(t.path(folder + "/x.tmp")) == 0 ? "trashed\n" : "refused\n");
+        };
+        ask("tmpfs", "tmpfs");
+        ask("volume", "disk");
+        ask("volume whose trash folder name is taken", "blocked");
+        if (::mount(nullptr, t.path("disk").constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            return out + "no remount";
+        ask("read-only volume", "disk/pub");
+        // A user who may not make a trash folder at the top of the volume (root's disk).
+        if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+            return out + "no user switch";
+        ask("another user's volume", "blocked/pub");
+        return out;
+    });
+    if (!child.ran || child.output == "no mounts")
+        GTEST_SKIP() << "cannot mount volumes here";
+    EXPECT_EQ(child.output.toStdString(), "tmpfs no refused\n"
+                                          "volume yes trashed\n"
+                                          "volume whose trash folder name is taken no refused\n"
+                                          "read-only volume no refused\n"
+                                          "another user's volume no refused\n");
 }
 
 // Type names and icons come from the name alone: reading the contents would stamp the access

@@ -20,7 +20,7 @@ struct ShownBox
 class ScriptedMessages : public MessageService
 {
 public:
-    ScriptedMessages();  // installs itself
+    ScriptedMessages();           // installs itself
     ~ScriptedMessages() override; // uninstalls itself
 
     // Answers for the next Yes/No boxes, in order. A question with no scripted answer is

@@ -1,0 +1,16 @@
+// The text of a log read back from disk.
+//
+// Logs written here are UTF-8. A log saved by the Windows version of the program is in the
+// ANSI code page, Windows-1252, which is not UTF-8 as soon as it holds an accented letter or a
+// typographic quote. A file that is UTF-8 throughout is read as UTF-8, anything else as
+// Windows-1252, so an old log shows its names instead of replacement characters.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace bv {
+
+QString decodeLogText(const QByteArray& bytes);
+
+} // namespace bv

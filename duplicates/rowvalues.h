@@ -1,0 +1,60 @@
+// What a row of the duplicate review shows for one file: size, version and last-access date.
+//
+// These are read when the group is shown, not during the walk (the store keeps names only), so
+// the row shows the file as it is when the user decides about it, and the FileInfo read here is
+// what a removal re-checks the file against (search/removal.h).
+#pragma once
+
+#include "duplicates/dupgroups.h"
+#include "platform/fsinfo.h"
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <time.h>
+#include <vector>
+
+namespace bv {
+
+// " 1023" below 1024 bytes (the log's number form, with its leading blank); from 1024 on the
+// kilobytes with one decimal and grouping: "1.0 Kb", "1,536.0 Kb", "1,234.5 Kb". Grouping and
+// decimal signs follow the locale (the system's by default).
+QString sizeText(std::int64_t bytes, const QLocale* locale = nullptr);
+
+// The calendar day of a file time as stored (no time-zone conversion), in the locale's short
+// date form with a four-digit year, as the file search shows dates; "" when the time is no date
+// such a form can show (before year 1 or after 9999).
+QString FileTimeText(const timespec& time, const QLocale& locale = QLocale());
+
+// The file version of a Windows program ("4.0.0.950"), or "N/A": any other file, a link, a file
+// that cannot be read, a malformed one. The file is read with the no-access-time rule of
+// platform/filecontent.h, and no more than kVersionReadLimit bytes of it.
+inline constexpr std::int64_t kVersionReadLimit = 1024 * 1024;
+QString FileVersionText(const QByteArray& path);
+
+struct ReviewRow
+{
+    QByteArray name;   // as listed: real case, native bytes
+    QByteArray folder; // native path of its folder
+    QByteArray path;   // folder joined with name: what finds the file
+    FileInfo info;     // lstat when the row was read
+    QString size;
+    QString version;
+    QString lastAccess;
+};
+
+// One file of a group, read for its row: nothing when it is gone or is no longer a file (a
+// folder or a FIFO put in its place since the walk).
+std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArray& name,
+                                       const QLocale& locale = QLocale());
+
+// The rows of one group, in discovery order, read now; files gone or replaced since the walk are
+// left out and counted in *skipped. A group left with fewer than two rows holds no duplicate
+// any more, as a name found once holds none.
+std::vector<ReviewRow> readGroupRows(const DuplicateStore& store, const DuplicateGroups& groups, std::size_t group,
+                                     const QLocale& locale = QLocale(), int* skipped = nullptr);
+
+} // namespace bv

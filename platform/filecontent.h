@@ -1,0 +1,87 @@
+// Reading a file's contents without making it look used.
+//
+// Searches never read contents; the duplicate finder does, twice: a Windows program's version
+// resource (duplicates/peversion.h) and the same-content check of a group's rows. A "haven't
+// been used" search must not find those files freshly used afterwards, so every such read goes
+// through ContentFile:
+//
+// - It opens with O_NOATIME, which the kernel allows the file's owner (and root). Otherwise it
+//   opens plainly, remembers the access time, and puts it back (futimens, modification time
+//   untouched) when the file is closed, if the read moved it. Putting it back needs the same
+//   rights as O_NOATIME, so for a file of another user that the reader may read but not own,
+//   this is best effort: accessTimeKept() tells.
+// - It never follows a symbolic link (O_NOFOLLOW: a link is handled as itself, and has no
+//   contents of its own here) and never opens anything but a regular file: lstat first, so a
+//   device is not even opened (opening some acts on them), then O_NONBLOCK so a FIFO put there
+//   meanwhile cannot make it wait, and fstat of the open file before anything is read.
+// - It reads at most a caller-given number of bytes in all, so a file that grows while it is
+//   read cannot keep a reader busy for ever.
+#pragma once
+
+#include "platform/fsinfo.h"
+
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace bv {
+
+// lstat() of a path (a link is described as itself); 0 or an errno value.
+int lstatPath(const QByteArray& path, FileInfo& out);
+
+enum class ContentOpen {
+    Ok,
+    Missing,  // no such file (any more)
+    Link,     // a symbolic link: not followed
+    NotAFile, // a folder, FIFO, socket or device
+    Denied,   // no permission to read
+    Failed,   // anything else (I/O error, too many open files, ...)
+};
+
+// How the access time is kept. NoAtimeWhereAllowed is what the program uses; RestoreOnly skips
+// O_NOATIME so tests (running as root, where O_NOATIME always works) can check the fallback.
+enum class AtimeRule { NoAtimeWhereAllowed, RestoreOnly };
+
+class ContentFile
+{
+public:
+    // Opens path for reading; readLimit caps the bytes all readAt() calls together may return.
+    explicit ContentFile(const QByteArray& path, std::int64_t readLimit = INT64_MAX,
+                         AtimeRule rule = AtimeRule::NoAtimeWhereAllowed);
+    ~ContentFile(); // closes, putting the access time back where needed
+    ContentFile(const ContentFile&) = delete;
+    ContentFile& operator=(const ContentFile&) = delete;
+
+    ContentOpen status() const { return m_status; }
+    bool isOpen() const { return m_fd >= 0; }
+    // fstat() of the open file, taken before anything was read.
+    const FileInfo& info() const { return m_info; }
+    std::int64_t size() const { return m_info.size; }
+    bool usesNoAtime() const { return m_noAtime; }
+
+    // Reads up to n bytes at offset (pread, retried on EINTR and short reads) into out. Returns
+    // the bytes read (0 at the end of the file), or -1 on an error or when the read limit is used
+    // up; a read that would pass the limit is cut at it.
+    std::int64_t readAt(std::int64_t offset, void* out, std::size_t n);
+    // Reads exactly n bytes at offset; false when the file or the limit ends first or on an error.
+    bool readExactly(std::int64_t offset, void* out, std::size_t n);
+    std::int64_t bytesRead() const { return m_bytesRead; }
+
+    // Closes now (the destructor does it otherwise). True when the access time is what it was
+    // at open: O_NOATIME was used, or the read left it alone, or it was put back.
+    bool close();
+    bool accessTimeKept() const { return m_atimeKept; }
+
+private:
+    int m_fd = -1;
+    ContentOpen m_status = ContentOpen::Failed;
+    FileInfo m_info;
+    bool m_noAtime = false;
+    bool m_atimeKept = true;
+    std::int64_t m_limit = 0;
+    std::int64_t m_bytesRead = 0;
+    bool m_readTried = false;
+};
+
+} // namespace bv

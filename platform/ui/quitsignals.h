@@ -1,0 +1,14 @@
+// Ending a program cleanly when the system asks it to: SIGTERM, SIGINT and SIGHUP (a `kill`, a
+// closed terminal, a logout) and the desktop session's end. The handler runs on the GUI thread,
+// from the event loop (or from the passes a long run makes), never inside the signal handler.
+#pragma once
+
+#include <functional>
+
+namespace bv {
+
+// Installs the signal handlers and connects the session's end; `handler` runs at most once.
+// Call after the QApplication exists.
+void onQuitRequests(std::function<void()> handler);
+
+} // namespace bv
