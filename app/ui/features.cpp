@@ -1,5 +1,7 @@
 #include "app/ui/features.h"
 
+#include "disk/ui/diskspace.h"
+#include "disk/ui/overhangform.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "search/ui/filesearchframe.h"
 
@@ -48,13 +50,13 @@ QList<FeatureEntry> brisvaneFeatures()
                      QKeySequence(Qt::Key_F4),
                      nullptr,
                      {},
-                     [](PanelHost& host) { notBuiltYet(host, QStringLiteral("Disk Space")); }});
+                     [](PanelHost& host) { openDiskSpace(host); }});
     features.append({"ClusterOption",
                      QStringLiteral("Cluster Over&hang..."),
                      QKeySequence(Qt::Key_F5),
                      nullptr,
                      {},
-                     [](PanelHost& host) { notBuiltYet(host, QStringLiteral("Cluster Overhang")); }});
+                     [](PanelHost& host) { openOverhang(host); }});
     features.append({"QuickCleanOption",
                      QStringLiteral("&Quick Clean..."),
                      QKeySequence(Qt::Key_F6),
