@@ -78,8 +78,8 @@ BrisvaneForm::BrisvaneForm(AppState& state, const QList<FeatureEntry>& features,
 {
     setObjectName(QStringLiteral("brisvaneform"));
     setWindowTitle(QStringLiteral("Brisvane!"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(arialFont(8.25));
     setWindowIcon(drawAppIcon());
     for (const FeatureEntry& entry : features)

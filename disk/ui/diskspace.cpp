@@ -43,8 +43,8 @@ DiskSpace::DiskSpace(PanelHost& host, DiskGeometrySource& geometry, QWidget* par
 {
     setObjectName(QStringLiteral("DiskSpace"));
     setWindowTitle(QStringLiteral("Disk Space"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(arialFont(8.25, true));
     setAutoFillBackground(true);
     QPalette p = palette();

@@ -59,8 +59,8 @@ OverHangForm::OverHangForm(PanelHost& host, DiskGeometrySource& geometry, QWidge
 {
     setObjectName(QStringLiteral("OverHangForm"));
     setWindowTitle(QStringLiteral("Cluster Overhang Search"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
     setFont(arialFont(8.25, true));
     setFixedSize(twSize(kClientWidth, kClientHeight));
