@@ -1,6 +1,7 @@
 #include "app/ui/features.h"
 
 #include "duplicates/ui/dupfilesframe.h"
+#include "quickclean/ui/quickclean.h"
 #include "search/ui/filesearchframe.h"
 
 #include <QDialog>
@@ -60,7 +61,7 @@ QList<FeatureEntry> brisvaneFeatures()
                      QKeySequence(Qt::Key_F6),
                      nullptr,
                      {},
-                     [](PanelHost& host) { notBuiltYet(host, QStringLiteral("Quick Clean")); }});
+                     [](PanelHost& host) { openQuickClean(host); }});
     return features;
 }
 
