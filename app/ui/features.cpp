@@ -3,6 +3,7 @@
 #include "disk/ui/diskspace.h"
 #include "disk/ui/overhangform.h"
 #include "duplicates/ui/dupfilesframe.h"
+#include "quickclean/ui/quickclean.h"
 #include "search/ui/filesearchframe.h"
 
 #include <QDialog>
@@ -62,7 +63,7 @@ QList<FeatureEntry> brisvaneFeatures()
                      QKeySequence(Qt::Key_F6),
                      nullptr,
                      {},
-                     [](PanelHost& host) { notBuiltYet(host, QStringLiteral("Quick Clean")); }});
+                     [](PanelHost& host) { openQuickClean(host); }});
     return features;
 }
 
