@@ -6,30 +6,7 @@
 #include "quickclean/ui/quickclean.h"
 #include "search/ui/filesearchframe.h"
 
-#include <QDialog>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
-
 namespace bv {
-
-namespace {
-
-// A tools window that is not built yet says so plainly instead of doing nothing.
-void notBuiltYet(PanelHost& host, const QString& caption)
-{
-    QDialog dialog(host.dialogParent());
-    dialog.setObjectName(QStringLiteral("NotBuiltYet"));
-    dialog.setWindowTitle(caption);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("%1 is not built yet in this version of Brisvane.").arg(caption)));
-    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
-    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    layout->addWidget(ok, 0, Qt::AlignRight);
-    dialog.exec();
-}
-
-} // namespace
 
 QList<FeatureEntry> brisvaneFeatures()
 {
