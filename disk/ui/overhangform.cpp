@@ -165,21 +165,10 @@ void OverHangForm::Drive1_GotFocus()
 
 void OverHangForm::Drive1_Change()
 {
-    const QByteArray chosen = Drive1->mountPoint();
-    const QByteArray previous = m_driveText;
-    // The drive is usable when its root answers; the query is bounded, so a dead share is
+    // The drive answers when its geometry can be read; the query is bounded, so a dead share is
     // reported instead of freezing the window. The process's current directory is left alone.
-    const bool reachable = m_geometry.query(chosen).has_value();
-    m_host.letMessagesBeProcessed();
-    if (!reachable) {
-        msgBox(QStringLiteral("The drive specified could not be accessed."), MsgCritical, QStringLiteral("Error"));
-        // Put back the drive that was in force before the pick, whatever focus events the
-        // pause above delivered.
-        m_driveText = previous;
-        Drive1->setMountPoint(previous);
-        return;
-    }
-    m_driveText = chosen;
+    keepReachableDrive(*Drive1, m_driveText, m_host,
+                       [this](const QByteArray& drive) { return m_geometry.query(drive).has_value(); });
 }
 
 void OverHangForm::StartButton_Click()

@@ -1,6 +1,7 @@
 #include "quickclean/ui/quickclean.h"
 
 #include "app/format.h"
+#include "platform/diskgeometry.h"
 #include "platform/fileops.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -279,18 +280,9 @@ void QuickClean::Drive1_GotFocus()
 
 void QuickClean::Drive1_Change()
 {
-    const QByteArray chosen = Drive1->mountPoint();
-    // Taken before the event loop turns: a focus event waiting there would store the new text.
-    const QByteArray previous = m_driveText;
-    const bool reachable = !resolveFolder(chosen).isEmpty();
-    m_host.letMessagesBeProcessed();
-    if (!reachable) {
-        msgBox(QStringLiteral("The drive specified could not be accessed."), MsgCritical, QStringLiteral("Error"));
-        m_driveText = previous;
-        Drive1->setMountPoint(previous);
-        return;
-    }
-    m_driveText = chosen;
+    // A bounded query of the drive's root: a dead network share is reported, never waited on.
+    keepReachableDrive(*Drive1, m_driveText, m_host,
+                       [](const QByteArray& drive) { return systemDiskGeometry().query(drive).has_value(); });
 }
 
 void QuickClean::SampleCheck_Click()
