@@ -50,7 +50,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brisvane"));
     QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("brisvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
     // The toolkit has taken its own options (-platform, -style, ...) out of argv by now.
     const bv::CommandLineRequest request = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv));
     if (request.action == Action::Error)
