@@ -2,6 +2,7 @@
 #include "app/appstate.h"
 #include "app/commandline.h"
 #include "app/ui/brisvaneform.h"
+#include "app/ui/iconbar.h"
 #include "platform/appfolder.h"
 #include "platform/messages.h"
 #include "platform/ui/messagebox_qt.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Brisvane"));
     QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
+    QApplication::setWindowIcon(bv::appIcon());                         // every window's, dialogs too
     // The toolkit has taken its own options (-platform, -style, ...) out of argv by now.
     const bv::CommandLineRequest request = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv));
     if (request.action == Action::Error)

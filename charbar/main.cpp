@@ -3,6 +3,7 @@
 // settings, shows the bar, and makes sure the settings are written however the program ends.
 #include "app/commandline.h"
 #include "charbar/core/settings.h"
+#include "charbar/ui/artwork.h"
 #include "charbar/ui/quillbar.h"
 #include "charbar/x11_window_service.h"
 #include "platform/desktop.h"
@@ -117,6 +118,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Quillbar"));
     QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
+    QApplication::setWindowIcon(bv::quill::quillIcon());                // every window's, the dialog too
     // The toolkit has taken its own options (-platform, -style, ...) out of argv by now.
     const bv::CommandLineRequest request = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv));
     if (request.action == Action::Error)

@@ -19,7 +19,9 @@ done
 
 prefix=$(sed -n 's/^BV_APP_ID_PREFIX:[A-Z]*=//p' "$build/CMakeCache.txt")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
-[ -n "$prefix" ] && [ -n "$version" ] || fail "$build is not a configured build tree"
+if [ -z "$prefix" ] || [ -z "$version" ]; then
+    fail "$build is not a configured build tree"
+fi
 
 start=$(date +%s.%N)
 rm -f "$build"/brisvane_*.deb

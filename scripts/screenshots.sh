@@ -33,9 +33,13 @@ wm_pid=
 app_pid=
 stop_session() {
     for pid in $app_pid $wm_pid $xvfb_pid; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+        if kill "$pid" 2>/dev/null; then
+            wait "$pid" 2>/dev/null || true
+        fi
     done
-    app_pid= wm_pid= xvfb_pid=
+    app_pid=''
+    wm_pid=''
+    xvfb_pid=''
 }
 trap 'stop_session; rm -rf "$work"' EXIT
 
@@ -66,10 +70,14 @@ start_session() { # scale
     local tries=0
     until [ -s "$work/display" ]; do
         tries=$((tries + 1))
-        [ $tries -lt 200 ] && kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
+        if [ $tries -ge 200 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+            cat "$work/xvfb.log" >&2
+            exit 1
+        fi
         sleep 0.05
     done
-    export DISPLAY=":$(head -1 "$work/display")"
+    DISPLAY=":$(head -1 "$work/display")"
+    export DISPLAY
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     wm_pid=$!
     tries=0
