@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
+#include "platform/volumes.h"
 #include "platform/ui/messagebox_qt.h"
 #include "search/recordedremoval.h"
 #include "search/ui/dirlist.h"
@@ -176,8 +177,9 @@ void FileSearchFrame::buildControls()
     Dir1->setGeometry(twRect(270, 2220, 2820, 990));
     Dir1->setFont(arialFont(8.25, true));
     Dir1->setRoot(Drive1->mountPoint());
-    // Starts where the program was started, like a classic folder list.
-    if (!Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
+    // Starts in the folder given on the command line, else where the program was started, like a
+    // classic folder list.
+    if (!openStartFolder() && !Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
         Dir1->setPath(Drive1->mountPoint());
     m_lastDrive = Drive1->mountPoint();
     connect(Dir1, &DirList::entryOpened, this, &FileSearchFrame::Dir1_Click);
@@ -254,6 +256,27 @@ void FileSearchFrame::reprintCounters()
     printCounters(*this, m_host.run());
 }
 
+bool FileSearchFrame::openStartFolder()
+{
+    const QByteArray start = m_host.program().StartFolder;
+    const std::optional<Volume> volume = start.isEmpty() ? std::nullopt : volumeOf(start);
+    const QByteArray drive = Drive1->mountPoint();
+    if (!volume || !Drive1->setMountPoint(volume->mountPoint))
+        return false;
+    Dir1->setRoot(volume->mountPoint);
+    if (Dir1->setPath(start))
+        return true;
+    Drive1->setMountPoint(drive);
+    Dir1->setRoot(drive);
+    return false;
+}
+
+bool FileSearchFrame::showsStartFolder() const
+{
+    const QByteArray& start = m_host.program().StartFolder;
+    return !start.isEmpty() && Dir1->path() == start;
+}
+
 void FileSearchFrame::setEntriesEnabled(bool enabled)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{SearchPattern[0], SearchPattern[1], InstructionList, DateText,
@@ -268,7 +291,7 @@ void FileSearchFrame::ResetFileSearch()
     DoneButton->setText(QStringLiteral("&Cancel"));
     setEntriesEnabled(true);
     BytesText->clear();
-    m_pathChosen = false;
+    m_pathChosen = showsStartFolder();
     for (QComboBox* box : SearchPattern) {
         box->setCurrentIndex(-1);
         box->setEditText(QString());

@@ -3,6 +3,7 @@
 #include "filesearch_test_support.h"
 
 #include "platform/twips.h"
+#include "platform/volumes.h"
 #include "search/ui/drivelist.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
@@ -165,6 +166,32 @@ private Q_SLOTS:
         h.panel->BeginButton_Click();
         QCOMPARE(h.button("DoneButton")->text(), QStringLiteral("&Done"));
         QVERIFY(h.logBytes().contains("Only files larger than: 1500 bytes will be checked."));
+    }
+
+    void folderFromTheCommandLineIsChosenWhileShown()
+    {
+        TreeFixture tree{"sub/a.tmp"};
+        const QByteArray start = tree.path("sub");
+        PanelHarness h(start);
+        ScriptedMessages boxes;
+        auto* dir = h.child<DirList>("Dir1");
+        QCOMPARE(dir->path(), start);
+        QCOMPARE(h.child<DriveList>("Drive1")->mountPoint(), volumeOf(start)->mountPoint);
+        QVERIFY(h.panel->pathChosen());
+
+        h.fill(PanelEntries{});
+        h.panel->BeginButton_Click(); // no question about the default folder
+        QVERIFY(boxes.texts().isEmpty());
+        QCOMPARE(h.button("DoneButton")->text(), QStringLiteral("&Done"));
+        QVERIFY(h.logBytes().contains("(Including sub directories): " + start + "\r\n"));
+
+        // Reset keeps it chosen while the list shows it; another folder shown is not chosen.
+        h.panel->DoneButton_Click();
+        h.panel->ResetFileSearch();
+        QVERIFY(h.panel->pathChosen());
+        dir->setPath(tree.root());
+        h.panel->ResetFileSearch();
+        QVERIFY(!h.panel->pathChosen());
     }
 
     void patternBoxesHideTheSecondBoxForEveryFile()
