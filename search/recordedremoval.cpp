@@ -1,6 +1,8 @@
 #include "search/recordedremoval.h"
 
+#include "platform/fileops.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 
 namespace bv {
 
@@ -36,6 +38,15 @@ QString trashUnavailableText(const QString& shownFolder, const QString& why)
     return QStringLiteral("Files in %1 cannot be sent to the Recycle Bin (%2). Nothing was removed. To remove them, "
                           "clear the Recycle Bin option so that they are deleted instead.")
         .arg(shownFolder, why);
+}
+
+bool trashUsableAt(const QByteArray& folder)
+{
+    QString why;
+    if (folder.isEmpty() || fileOps().canTrashAt(folder, &why))
+        return true;
+    msgBox(trashUnavailableText(displayPath(folder), why), MsgExclamation);
+    return false;
 }
 
 void stopForLogFailure(SearchLog& log, AppState& program, RunValues& run)

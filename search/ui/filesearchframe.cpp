@@ -11,6 +11,7 @@
 #include "search/recordedremoval.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/drivelist.h"
+#include "search/ui/patternboxes.h"
 #include "search/ui/verificationwindow.h"
 
 #include <QCheckBox>
@@ -354,6 +355,8 @@ void FileSearchFrame::BeginButton_Click()
         if (answer != AnswerYes)
             return;
     }
+    if (v.criteria.recycle && !trashUsableAt(resolveFolder(Dir1->path())))
+        return;
     m_criteria = v.criteria;
     if (!startRun())
         return;
@@ -579,35 +582,13 @@ void FileSearchFrame::InstructionList_Change()
 
 void FileSearchFrame::SearchPattern_Change(int index)
 {
-    static const QString all = QStringLiteral("*.*");
-    if (index == 1 && SearchPattern[1]->currentText() == all) {
-        // "*.*" already takes every file: it moves to the first box and the second box is
-        // emptied as it is hidden, so no pattern the user can no longer see stays in force.
-        const QSignalBlocker block0(SearchPattern[0]);
-        const QSignalBlocker block1(SearchPattern[1]);
-        SearchPattern[0]->setEditText(all);
-        SearchPattern[1]->setEditText(QString());
-        SearchPattern[1]->hide();
-        ANDLabel->hide();
-        SearchPattern[0]->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (index == 0) {
-        // The second box is hidden only while the first one takes every file; a hidden box
-        // must never keep a pattern in force the user cannot see.
-        const bool takesAll = SearchPattern[0]->currentText() == all;
-        SearchPattern[1]->setVisible(!takesAll);
-        ANDLabel->setVisible(!takesAll);
-    }
+    PatternBoxes{SearchPattern[0], SearchPattern[1], ANDLabel}.textChanged(index);
 }
 
 void FileSearchFrame::SearchPattern_Click(int index)
 {
     (void)index;
-    if (SearchPattern[0]->currentText() == QLatin1String("*.*"))
-        return;
-    SearchPattern[1]->show();
-    ANDLabel->show();
+    PatternBoxes{SearchPattern[0], SearchPattern[1], ANDLabel}.itemChosen();
 }
 
 void FileSearchFrame::Dir1_Click()

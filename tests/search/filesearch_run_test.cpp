@@ -8,6 +8,8 @@
 #include "filesearch_test_support.h"
 
 #include "platform/fileops.h"
+#include "platform/paths.h"
+#include "search/recordedremoval.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
@@ -229,6 +231,29 @@ private Q_SLOTS:
         QCOMPARE(h.run().FilesRemoved, 0);
         QCOMPARE(h.run().BytesReclaimed, 0); // bytes count only for files really removed
         QCOMPARE(h.run().FilesMatched, 1);
+    }
+
+    void recycleWhereTheVolumeHasNoTrashStartsNothing()
+    {
+        // Said once before the run, instead of a refusal per file; deletion never stands in.
+        TreeFixture tree;
+        oldAndNew(tree);
+        RecordingFileOps ops;
+        ops.noTrash = QStringLiteral("no trash here");
+        PanelHarness h;
+        ScriptedMessages boxes;
+        PanelEntries e;
+        e.recycle = true;
+        h.fill(e, tree.root());
+        h.panel->BeginButton_Click();
+
+        QCOMPARE(boxes.texts(),
+                 QStringList{trashUnavailableText(displayPath(tree.root()), QStringLiteral("no trash here"))});
+        QCOMPARE(boxes.shown[0].style, 48);
+        QCOMPARE(ops.ops(), QList<QByteArray>{"canTrashAt"});
+        QVERIFY(h.logBytes().isEmpty());
+        QVERIFY(h.button("BeginButton")->isEnabled());
+        QVERIFY(exists(tree.path("a.tmp")));
     }
 
     void confirmedCancelStopsBeforeTheNextRemoval()
