@@ -60,13 +60,7 @@ void stopForLogFailure(SearchLog& log, AppState& program, RunValues& run)
 
 bool writeRecord(SearchLog& log, const QList<QByteArray>& lines, AppState& program, RunValues& run)
 {
-    bool ok = !log.failed();
-    for (const QByteArray& line : lines) {
-        if (!ok || !log.writeLine(line)) {
-            ok = false;
-            break;
-        }
-    }
+    const bool ok = !log.failed() && log.writeLines(lines);
     if (!ok)
         stopForLogFailure(log, program, run);
     return ok;

@@ -408,16 +408,18 @@ void DupFilesFrame::ReviewDuplicates()
     for (std::size_t g = 0; g < groups->count(); ++g) {
         if (s.StopRequested)
             return;
+        if (m_reviewHooks.skipGroup && m_reviewHooks.skipGroup(groups->entries(g).size())) {
+            m_host.run().FilesChecked += qint64(groups->entries(g).size());
+            continue;
+        }
         // Read now, as the files are: one that vanished or was replaced since the walk is left
         // out, and a group left with one file holds no duplicate any more.
         const std::vector<ReviewRow> rows = readGroupRows(m_store, *groups, g);
         if (rows.size() < 2)
             continue;
-        for (const ReviewRow& row : rows) {
-            if (!window->AddRow(row) || s.StopRequested) {
-                window->ResetAll();
-                return;
-            }
+        if (!window->addRows(rows) || s.StopRequested) {
+            window->ResetAll();
+            return;
         }
         if (hideInstallation && isInstallationFile(rows.front().name)) {
             writeLog(dupGroupEndLines());
@@ -425,8 +427,8 @@ void DupFilesFrame::ReviewDuplicates()
             continue;
         }
         setScreenPointer(1);
-        if (m_reviewHook)
-            m_reviewHook(*window);
+        if (m_reviewHooks.review)
+            m_reviewHooks.review(*window);
         else
             window->showGroup();
         writeLog(dupGroupEndLines());

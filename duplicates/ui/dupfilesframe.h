@@ -57,9 +57,17 @@ public:
 
     // The review window of this panel (made on first use).
     Verify2* reviewWindow();
-    // Instead of showing each group modally, hand it to `review`, which must end the group
-    // (Continue, a removal of every row, Abort). For measuring runs without a user.
-    void setReviewHook(std::function<void(Verify2&)> review) { m_reviewHook = std::move(review); }
+    // For runs without a user (measurements). skipGroup, when set, is asked about each group
+    // (its number of files) before the files are read: true passes the group over as if the
+    // user had pressed Continue without looking (nothing read, shown or logged; its files count
+    // as checked). review, when set, takes the place of showing a filled window modally and
+    // must end the group (Continue, Abort, removing every row).
+    struct ReviewHooks
+    {
+        std::function<bool(std::size_t files)> skipGroup;
+        std::function<void(Verify2&)> review;
+    };
+    void setReviewHooks(ReviewHooks hooks) { m_reviewHooks = std::move(hooks); }
     bool pathChosen() const { return m_pathChosen; }
 
 protected:
@@ -81,7 +89,7 @@ private:
     PanelHost& m_host;
     DuplicateStore m_store;
     Verify2* m_reviewWindow = nullptr;
-    std::function<void(Verify2&)> m_reviewHook;
+    ReviewHooks m_reviewHooks;
     QByteArray m_lastDrive;
     bool m_pathChosen = false; // the user picked a drive or folder since the last reset
     bool m_outOfMemory = false;

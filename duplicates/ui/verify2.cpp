@@ -121,6 +121,11 @@ void Verify2::buildControls()
     source.count = [this] { return rowCount(); };
     source.cells = [this](int r, QString* cells) {
         const Row& row = m_rows[size_t(r)];
+        if (!row.textsMade) {
+            row.nameText = shownText(row.file.name);
+            row.folderText = shownText(row.file.folder);
+            row.textsMade = true;
+        }
         cells[0] = row.nameText;
         cells[1] = row.folderText;
         cells[2] = row.file.size;
@@ -208,17 +213,26 @@ bool Verify2::writeLog(const QList<QByteArray>& lines)
 
 bool Verify2::AddRow(const ReviewRow& file)
 {
+    return addRows({&file, 1});
+}
+
+bool Verify2::addRows(std::span<const ReviewRow> files)
+{
     m_selected = -1;
-    const bool logged = writeLog(dupRowLines(file));
-    if (m_rows.empty())
-        setWindowTitle(QStringLiteral("Verification Window - ") + shownText(file.name));
-    Row row;
-    row.file = file;
-    row.ordinal = m_rowsAdded;
-    row.nameText = shownText(file.name);
-    row.folderText = shownText(file.folder);
-    m_rows.push_back(std::move(row));
-    ++m_rowsAdded;
+    QList<QByteArray> lines;
+    lines.reserve(qsizetype(files.size()) * 5);
+    for (const ReviewRow& file : files)
+        lines += dupRowLines(file);
+    const bool logged = writeLog(lines);
+    for (const ReviewRow& file : files) {
+        if (m_rows.empty())
+            setWindowTitle(QStringLiteral("Verification Window - ") + shownText(file.name));
+        Row row;
+        row.file = file;
+        row.ordinal = m_rowsAdded;
+        m_rows.push_back(std::move(row));
+        ++m_rowsAdded;
+    }
     m_view->updateScrollRange();
     return logged;
 }
@@ -458,7 +472,7 @@ void Verify2::MoveButton_Click()
             // The row follows the file, and so do the path label, Delete and Explore.
             row.file.folder = result.destFolder;
             row.file.path = result.newPath;
-            row.folderText = shownText(result.destFolder);
+            row.textsMade = false;
             FileInfo now;
             if (lstatPath(result.newPath, now) == 0)
                 row.file.info = now;

@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 class QLabel;
@@ -55,6 +56,8 @@ public:
     // Adds one file as the last row and writes its block to the log. False when the log could
     // not take it (the search has then been told to stop).
     bool AddRow(const ReviewRow& row);
+    // AddRow for each file in order, their blocks written to the log together.
+    bool addRows(std::span<const ReviewRow> rows);
     // Drops every row, hides the window (ending its modal display) and counts the group's
     // files into FilesChecked.
     void ResetAll();
@@ -96,8 +99,10 @@ private:
     {
         ReviewRow file;
         int ordinal = 0; // place in the group when it was added: the content check's index
-        QString nameText;
-        QString folderText;
+        // Made when the row is first painted: a group of thousands opens without them.
+        mutable QString nameText;
+        mutable QString folderText;
+        mutable bool textsMade = false;
         mutable QIcon icon;
         mutable bool iconLoaded = false;
     };
