@@ -37,12 +37,16 @@ const QString kNotEnoughMemory = QStringLiteral(
 
 constexpr int kYieldEveryMs = 30; // grouping a million names takes a moment: the window answers
 
+// The text colour of a control that is usable; a disabled one keeps the greyed look, so a
+// finished run's locked entries do not look as if they could be changed.
 void setTextColor(QWidget* w, const QColor& text)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::ButtonText, text);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::WindowText, text);
+        p.setColor(group, QPalette::Text, text);
+        p.setColor(group, QPalette::ButtonText, text);
+    }
     w->setPalette(p);
 }
 
