@@ -450,12 +450,14 @@ std::optional<DuplicateGroups> detail::groupDuplicates(const DuplicateStore& sto
     // 16 bits keeps discovery order, and the small buckets are sorted by hash and entry. The
     // names are hashed twice (once to count, once to place) rather than holding every hash in
     // a second array: the peak of a run is here, and hashing a name is cheap.
-    struct Keyed
+    // Packed to 12 bytes (16 with the usual padding): the peak of a run is here.
+    struct __attribute__((packed, aligned(4))) Keyed
     {
-        std::uint32_t high, low; // the hash in two halves: 12 bytes per entry, not 16
+        std::uint64_t h;
         Index entry;
-        std::uint64_t hash() const { return (std::uint64_t(high) << 32) | low; }
+        std::uint64_t hash() const { return h; }
     };
+    static_assert(sizeof(Keyed) == 12);
     std::vector<std::uint32_t> bucketStart((1u << 16) + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
         if (i % kPollEvery == 0 && stopped())
@@ -471,7 +473,7 @@ std::optional<DuplicateGroups> detail::groupDuplicates(const DuplicateStore& sto
             if (i % kPollEvery == 0 && stopped())
                 return std::nullopt;
             const std::uint64_t h = hashOf(store.name(Index(i)));
-            keyed[next[h >> 48]++] = {std::uint32_t(h >> 32), std::uint32_t(h), Index(i)};
+            keyed[next[h >> 48]++] = {h, Index(i)};
         }
     }
     if (stopped())
