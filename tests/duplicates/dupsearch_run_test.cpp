@@ -426,29 +426,41 @@ private Q_SLOTS:
     void entriesCheckedBeforeAnythingStarts_data()
     {
         QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("pathChosen");
         QTest::addColumn<bool>("noTrash");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no pattern") << QString() << false << QStringLiteral("A search pattern was not specified.");
-        QTest::newRow("no trash on the volume") << QStringLiteral("*.txt") << true << QString();
+        QTest::addColumn<int>("style");
+        QTest::newRow("no pattern") << QString() << true << false
+                                    << QStringLiteral("A search pattern was not specified.") << 48;
+        QTest::newRow("no folder picked, default refused")
+            << QStringLiteral("*.txt") << false << false
+            << QStringLiteral("A search path was not specified. Would you like to use the default?") << 36;
+        QTest::newRow("no trash on the volume") << QStringLiteral("*.txt") << true << true << QString() << 48;
     }
     void entriesCheckedBeforeAnythingStarts()
     {
         QFETCH(QString, pattern);
+        QFETCH(bool, pathChosen);
         QFETCH(bool, noTrash);
         QFETCH(QString, message);
+        QFETCH(int, style);
         TreeFixture tree{"a/x.txt:1", "b/x.txt:1"};
         RecordingFileOps ops;
         if (noTrash)
             ops.noTrash = QStringLiteral("the volume has no trash");
         DupHarness h;
         ScriptedMessages boxes;
-        h.fill(pattern, QString(), tree.root(), true);
+        boxes.answer(AnswerNo);
+        if (pathChosen)
+            h.fill(pattern, QString(), tree.root(), true);
+        else
+            h.child<QComboBox>("SearchPattern2")->setEditText(pattern); // the folder list left as it opened
         h.button("dBeginButton")->click();
 
         if (noTrash)
             message = trashUnavailableText(displayPath(tree.root()), QStringLiteral("the volume has no trash"));
         QCOMPARE(boxes.texts(), QStringList{message});
-        QCOMPARE(boxes.shown[0].style, 48);
+        QCOMPARE(boxes.shown[0].style, style);
         QCOMPARE(boxes.shown[0].title, QStringLiteral("Brisvane!"));
         // Still editing: no log started, nothing touched.
         QVERIFY(!QFile::exists(h.appFolder.path() + QStringLiteral("/temp.bv")));
