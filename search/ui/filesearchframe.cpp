@@ -13,6 +13,7 @@
 #include "search/recordedremoval.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/drivelist.h"
+#include "search/ui/patternboxes.h"
 #include "search/ui/verificationwindow.h"
 
 #include <QCheckBox>
@@ -34,12 +35,6 @@ namespace {
 const QString kNotEnoughMemory = QStringLiteral(
     "You do not have enough available memory to use this function. If other windows are currently open, close them "
     "and try again");
-
-// A reason as the end of a sentence: one full stop, whatever the system's text ends with.
-QString sentence(const QString& reason)
-{
-    return reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
-}
 
 } // namespace
 
@@ -370,9 +365,11 @@ void FileSearchFrame::BeginButton_Click()
         if (answer != AnswerYes)
             return;
     }
-    m_criteria = v.criteria;
-    if (m_criteria.recycle && !trashUsable())
+    // Asked once, before anything starts: otherwise every matching file would be refused one by
+    // one, and deletion never stands in for the trash.
+    if (v.criteria.recycle && !trashUsableAt(resolveFolder(Dir1->path())))
         return;
+    m_criteria = v.criteria;
     if (!startRun())
         return;
 
@@ -385,18 +382,6 @@ void FileSearchFrame::BeginButton_Click()
     options.statFiles = true;
     const WalkResult result = m_host.SearchDrive(options, hooks);
     finishRun(result);
-}
-
-bool FileSearchFrame::trashUsable()
-{
-    // Asked once, before anything starts: otherwise every matching file would be refused one by
-    // one, and deletion never stands in for the trash.
-    const QByteArray folder = resolveFolder(Dir1->path());
-    QString why;
-    if (folder.isEmpty() || fileOps().canTrashAt(folder, &why))
-        return true;
-    msgBox(trashUnavailableText(displayPath(folder), why), MsgExclamation);
-    return false;
 }
 
 bool FileSearchFrame::startRun()
@@ -456,7 +441,7 @@ void FileSearchFrame::finishRun(const WalkResult& result)
     reprintCounters();
     if (result.end == WalkEnd::Error)
         msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
-                   .arg(sentence(result.reason)),
+                   .arg(endSentence(result.reason)),
                MsgExclamation);
 }
 
@@ -609,35 +594,13 @@ void FileSearchFrame::InstructionList_Change()
 
 void FileSearchFrame::SearchPattern_Change(int index)
 {
-    static const QString all = QStringLiteral("*.*");
-    if (index == 1 && SearchPattern[1]->currentText() == all) {
-        // "*.*" already takes every file: it moves to the first box and the second box is
-        // emptied as it is hidden, so no pattern the user can no longer see stays in force.
-        const QSignalBlocker block0(SearchPattern[0]);
-        const QSignalBlocker block1(SearchPattern[1]);
-        SearchPattern[0]->setEditText(all);
-        SearchPattern[1]->setEditText(QString());
-        SearchPattern[1]->hide();
-        ANDLabel->hide();
-        SearchPattern[0]->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (index == 0) {
-        // The second box is hidden only while the first one takes every file; a hidden box
-        // must never keep a pattern in force the user cannot see.
-        const bool takesAll = SearchPattern[0]->currentText() == all;
-        SearchPattern[1]->setVisible(!takesAll);
-        ANDLabel->setVisible(!takesAll);
-    }
+    PatternBoxes{SearchPattern[0], SearchPattern[1], ANDLabel}.textChanged(index);
 }
 
 void FileSearchFrame::SearchPattern_Click(int index)
 {
     (void)index;
-    if (SearchPattern[0]->currentText() == QLatin1String("*.*"))
-        return;
-    SearchPattern[1]->show();
-    ANDLabel->show();
+    PatternBoxes{SearchPattern[0], SearchPattern[1], ANDLabel}.itemChosen();
 }
 
 void FileSearchFrame::Dir1_Click()

@@ -88,9 +88,6 @@ private:
     void focusEntry(EntryControl control, bool selectAll);
     // Entries enabled for editing (true) or locked for a run (false).
     void setEntriesEnabled(bool enabled);
-    // With the trash chosen: whether the start folder's volume has a usable one (the user is
-    // told when not).
-    bool trashUsable();
     bool startRun();
     void failStart();
     void finishRun(const WalkResult& result);

@@ -9,7 +9,6 @@
 #include "tests/support/tree_fixture.h"
 
 #include <QApplication>
-#include <QFontMetricsF>
 #include <QLabel>
 #include <QTest>
 
@@ -256,18 +255,6 @@ private Q_SLOTS:
         drives->setCurrentIndex(1);
         Q_EMIT drives->activated(1);
         QCOMPARE(dirs->path(), tree.path("sub"));
-    }
-
-    // Every caption ends inside its own box, so none runs into the control beside it.
-    void captionsFitTheirBoxes()
-    {
-        PanelHarness h;
-        for (const QLabel* label : h.panel->findChildren<QLabel*>()) {
-            if (label->text().isEmpty() || !label->isVisibleTo(h.panel))
-                continue;
-            const qreal text = QFontMetricsF(label->font()).horizontalAdvance(label->text());
-            QVERIFY2(text <= label->width() - 2, qPrintable(label->text()));
-        }
     }
 
     void cancelAndResetPutThePanelBack()
