@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+
 namespace bv {
 
 namespace {
@@ -114,6 +116,40 @@ QByteArray helpDocumentPath()
     if (QFileInfo::exists(installed))
         return QFile::encodeName(QFileInfo(installed).canonicalFilePath());
     return QFile::encodeName(beside);
+}
+
+namespace {
+
+QList<QByteArray> argumentBytes(int argc, char** argv)
+{
+    QList<QByteArray> args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QByteArray(argv[i]));
+    return args;
+}
+
+} // namespace
+
+std::optional<int> answerEarly(const CommandLineSpec& spec, int argc, char** argv)
+{
+    using Action = CommandLineRequest::Action;
+    const Action action = parseCommandLine(spec, argumentBytes(argc, argv)).action;
+    if (action != Action::Help && action != Action::Version)
+        return std::nullopt;
+    const QCoreApplication core(argc, argv); // for the executable's folder, where the help is
+    CommandLineSpec withHelp = spec;
+    withHelp.helpDocument = helpDocumentPath();
+    std::fputs(parseCommandLine(withHelp, argumentBytes(argc, argv)).text.toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
+std::optional<CommandLineRequest> parseRequest(const CommandLineSpec& spec, int argc, char** argv)
+{
+    const CommandLineRequest request = parseCommandLine(spec, argumentBytes(argc, argv));
+    if (request.action != CommandLineRequest::Action::Error)
+        return request;
+    std::fputs(request.text.toLocal8Bit().constData(), stderr);
+    return std::nullopt;
 }
 
 } // namespace bv

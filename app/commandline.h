@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace bv {
 
@@ -34,6 +35,13 @@ struct CommandLineRequest
 // args are the arguments after the program name. --help and --version win over everything else,
 // also over options the parser does not know (the toolkit's own, before it has taken them out).
 CommandLineRequest parseCommandLine(const CommandLineSpec& spec, const QList<QByteArray>& args);
+
+// What both programs do with their arguments. answerEarly() comes before the display is opened:
+// it prints the help or the version and returns 0 for those, and nullopt otherwise. parseRequest()
+// comes once the toolkit has taken its own options (-platform, -style, ...) out of argv: it prints
+// an error and returns nullopt for arguments it cannot take.
+std::optional<int> answerEarly(const CommandLineSpec& spec, int argc, char** argv);
+std::optional<CommandLineRequest> parseRequest(const CommandLineSpec& spec, int argc, char** argv);
 
 // A start folder given on the command line, resolved once to its real path (a symbolic link the
 // user named is followed). problem is the text to show when it cannot be used; path is then empty.

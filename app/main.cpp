@@ -10,17 +10,7 @@
 
 #include <QApplication>
 
-#include <cstdio>
-
 namespace {
-
-QList<QByteArray> argumentBytes(int argc, char** argv)
-{
-    QList<QByteArray> args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QByteArray(argv[i]));
-    return args;
-}
 
 const bv::CommandLineSpec kCommandLine{
     QStringLiteral("brisvane"),
@@ -29,34 +19,21 @@ const bv::CommandLineSpec kCommandLine{
     true,
     {}};
 
-int print(std::FILE* stream, const QString& text, int rc)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    return rc;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    using Action = bv::CommandLineRequest::Action;
     // --help and --version are answered before the display is opened, so they work without one.
-    const Action early = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv)).action;
-    if (early == Action::Help || early == Action::Version) {
-        const QCoreApplication core(argc, argv); // for the executable's folder, where the help is
-        bv::CommandLineSpec spec = kCommandLine;
-        spec.helpDocument = bv::helpDocumentPath();
-        return print(stdout, bv::parseCommandLine(spec, argumentBytes(argc, argv)).text, 0);
-    }
+    if (const std::optional<int> rc = bv::answerEarly(kCommandLine, argc, argv))
+        return *rc;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brisvane"));
     QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
     QApplication::setWindowIcon(bv::appIcon());                         // every window's, dialogs too
-    // The toolkit has taken its own options (-platform, -style, ...) out of argv by now.
-    const bv::CommandLineRequest request = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv));
-    if (request.action == Action::Error)
-        return print(stderr, request.text, 2);
+    const std::optional<bv::CommandLineRequest> request = bv::parseRequest(kCommandLine, argc, argv);
+    if (!request)
+        return 2;
     bv::QtMessageService messages;
     bv::setMessageService(&messages);
     // From here a kill or a logout ends the program cleanly, through its event loop. It may come
@@ -70,7 +47,7 @@ int main(int argc, char** argv)
     });
 
     bv::AppState state;
-    const bv::StartFolder start = bv::resolveStartFolder(request.folder);
+    const bv::StartFolder start = bv::resolveStartFolder(request->folder);
     state.StartFolder = start.path;
     QString error;
     state.AppFolder = bv::prepareAppFolder(&error);

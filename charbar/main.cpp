@@ -8,20 +8,18 @@
 #include "charbar/x11_window_service.h"
 #include "platform/desktop.h"
 #include "platform/ui/messagebox_qt.h"
+#include "platform/ui/quitsignals.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QSessionManager>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
 bv::quill::Quillbar* g_bar = nullptr; // while the event loop runs
 
 // When the X server goes away the process ends without returning through the event loop: Qt
@@ -33,32 +31,6 @@ void saveBeforeAbruptEnd()
         g_bar->writeSettings();
 }
 
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
-}
-
-// A logout or `kill` ends the program through the event loop, so the settings are written and
-// the spare keycodes given back.
-void quitOnSignals()
-{
-    if (pipe(g_signalPipe) != 0)
-        return;
-    for (const int sig : {SIGTERM, SIGINT, SIGHUP})
-        std::signal(sig, onSignal);
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] { QCoreApplication::quit(); });
-}
-
-QList<QByteArray> argumentBytes(int argc, char** argv)
-{
-    QList<QByteArray> args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QByteArray(argv[i]));
-    return args;
-}
-
 const bv::CommandLineSpec kCommandLine{
     QStringLiteral("quillbar"),
     QStringLiteral("Quillbar"),
@@ -66,12 +38,6 @@ const bv::CommandLineSpec kCommandLine{
                    "window, found by its title. F1 in its assignment dialog opens the help document."),
     false,
     {}};
-
-int print(std::FILE* stream, const QString& text, int rc)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    return rc;
-}
 
 // The bar's popup menu holds exactly its three commands and the bar never takes the keyboard (it
 // types into another window), so help is F1 wherever a Quillbar window has the keyboard: the
@@ -97,15 +63,9 @@ protected:
 
 int main(int argc, char** argv)
 {
-    using Action = bv::CommandLineRequest::Action;
     // --help and --version are answered before the display is opened, so they work without one.
-    const Action early = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv)).action;
-    if (early == Action::Help || early == Action::Version) {
-        const QCoreApplication core(argc, argv); // for the executable's folder, where the help is
-        bv::CommandLineSpec spec = kCommandLine;
-        spec.helpDocument = bv::helpDocumentPath();
-        return print(stdout, bv::parseCommandLine(spec, argumentBytes(argc, argv)).text, 0);
-    }
+    if (const std::optional<int> rc = bv::answerEarly(kCommandLine, argc, argv))
+        return *rc;
 
     const bool hasX11 = !qEnvironmentVariableIsEmpty("DISPLAY");
     const bool hasWayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
@@ -119,16 +79,17 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
     QApplication::setWindowIcon(bv::quill::quillIcon());                // every window's, the dialog too
-    // The toolkit has taken its own options (-platform, -style, ...) out of argv by now.
-    const bv::CommandLineRequest request = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv));
-    if (request.action == Action::Error)
-        return print(stderr, request.text, 2);
+    const std::optional<bv::CommandLineRequest> request = bv::parseRequest(kCommandLine, argc, argv);
+    if (!request)
+        return 2;
     HelpKey helpKey;
     app.installEventFilter(&helpKey);
     QApplication::setQuitOnLastWindowClosed(false); // the bar ends the program, not a closed box
     bv::QtMessageService messages;
     bv::setMessageService(&messages);
-    quitOnSignals();
+    // A `kill` ends the program through the event loop, so the settings are written and the spare
+    // keycodes given back. (At a logout the session manager's save request writes them.)
+    bv::onQuitRequests([] { QCoreApplication::quit(); }, false);
 
     bv::quill::X11WindowService service(hasX11 || !hasWayland);
     bv::quill::QuillSettings defaults;

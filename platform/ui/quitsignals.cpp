@@ -27,7 +27,7 @@ extern "C" void onSignal(int)
 
 } // namespace
 
-void onQuitRequests(std::function<void()> handler)
+void onQuitRequests(std::function<void()> handler, bool atSessionEnd)
 {
     auto once = std::make_shared<std::function<void()>>(std::move(handler));
     auto run = [once] {
@@ -52,7 +52,8 @@ void onQuitRequests(std::function<void()> handler)
         });
     }
     // The session manager ends the program after this; it must be clean by then.
-    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, qGuiApp, [run](QSessionManager&) { run(); });
+    if (atSessionEnd)
+        QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, qGuiApp, [run](QSessionManager&) { run(); });
 }
 
 } // namespace bv

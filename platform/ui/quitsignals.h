@@ -7,8 +7,8 @@
 
 namespace bv {
 
-// Installs the signal handlers and connects the session's end; `handler` runs at most once.
-// Call after the QApplication exists.
-void onQuitRequests(std::function<void()> handler);
+// Installs the signal handlers and, with atSessionEnd, connects the session's end (the session
+// manager's save request); `handler` runs at most once. Call after the QApplication exists.
+void onQuitRequests(std::function<void()> handler, bool atSessionEnd = true);
 
 } // namespace bv
