@@ -31,7 +31,7 @@ private:
 class PrintSurfaceAccessible : public QAccessibleWidget
 {
 public:
-    explicit PrintSurfaceAccessible(PrintSurface* surface) : QAccessibleWidget(surface) {}
+    explicit PrintSurfaceAccessible(PrintSurface* surface) : QAccessibleWidget(surface, QAccessible::Pane) {}
     ~PrintSurfaceAccessible() override
     {
         for (QAccessible::Id id : std::as_const(m_items))
