@@ -95,9 +95,8 @@ private Q_SLOTS:
             int code;
             const char* name;
         } cells[] = {
-            {169, "COPYRIGHT SIGN"}, {128, "EURO SIGN"},      {233, "LATIN SMALL LETTER E WITH ACUTE"},
-            {32, "SPACE"},           {160, "NO-BREAK SPACE"}, {7, "No character"},
-            {127, "No character"},   {129, "No character"},
+            {169, "COPYRIGHT SIGN"}, {128, "EURO SIGN"},    {233, "LATIN SMALL LETTER E WITH ACUTE"},
+            {160, "NO-BREAK SPACE"}, {129, "No character"},
         };
         for (const auto& c : cells) {
             QCOMPARE(nameOf(form.Letters[c.code]), QString::fromLatin1(c.name));
@@ -133,14 +132,11 @@ private Q_SLOTS:
             for (Qt::Key key : list)
                 QTest::keyClick(QApplication::focusWidget(), key);
         };
-        keys({Qt::Key_Right, Qt::Key_Down, Qt::Key_Down});
-        QCOMPARE(form.keyCell(), 161);
-        QCOMPARE(form.Letters[128]->lineWidth(), 1);
         // The arrows wrap round inside a row or a column.
-        keys({Qt::Key_Left, Qt::Key_Left});
-        QCOMPARE(form.keyCell(), 175);
-        keys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down});
+        keys({Qt::Key_Left, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down,
+              Qt::Key_Down, Qt::Key_Down});
         QCOMPARE(form.keyCell(), 15);
+        QCOMPARE(form.Letters[128]->lineWidth(), 1);
         keys({Qt::Key_Space}); // an empty cell: nothing, as with a click
         QVERIFY(!form.charChosen());
 
