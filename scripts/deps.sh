@@ -7,7 +7,7 @@ packages=(
     # build (librsvg2-bin renders the icons)
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libglib2.0-dev libgtest-dev libx11-dev libxtst-dev
+    libglib2.0-dev libgtest-dev libx11-dev libxtst-dev libicu-dev
     librsvg2-bin
     # run
     fonts-liberation shared-mime-info adwaita-icon-theme

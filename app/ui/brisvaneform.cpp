@@ -189,6 +189,7 @@ void BrisvaneForm::buildClient()
         label->setGeometry(spec.rect);
         label->setAttribute(Qt::WA_TranslucentBackground);
         label->setToolTip(QString::fromLatin1(spec.help));
+        label->setAccessibleName(QString::fromLatin1(spec.help));
         label->setProperty("helpText", QString::fromLatin1(spec.help));
         label->setProperty("command", int(spec.command));
         label->setMouseTracking(true);
@@ -221,6 +222,7 @@ void BrisvaneForm::buildClient()
         if (!f.entry.makePanel)
             continue;
         f.panel = f.entry.makePanel(*this, m_client);
+        f.panel->widget()->setAccessibleName(QString(f.entry.caption).remove(QLatin1Char('&')));
         f.panel->widget()->hide();
     }
     m_logFileFrame->raise();
@@ -247,6 +249,11 @@ void BrisvaneForm::buildClient()
     m_dummyText = new QLineEdit(QStringLiteral("This is a dummy textbox"), m_client);
     m_dummyText->setObjectName(QStringLiteral("DummyText"));
     m_dummyText->setGeometry(twRect(8415, 5460, 1215, 375));
+    // The keyboard focus rests here, out of sight, whenever no control holds it: a screen reader
+    // says where the user is and how to go on.
+    m_dummyText->setAccessibleName(QStringLiteral("Brisvane"));
+    m_dummyText->setAccessibleDescription(
+        QStringLiteral("Tab moves to the controls of the open panel; Alt opens the menus."));
 
     m_client->adjustSize();
 }

@@ -21,6 +21,14 @@ void printCounters(PrintSurface& panel, const RunValues& run)
     printCounter(panel, kMatchedAt, run.FilesMatched);
 }
 
+void captionCounters(PrintSurface& panel, QLabel* matched, QLabel* checked, QLabel* bytes, QLabel* removed)
+{
+    panel.setPrintCaption(kMatchedAt.x(), kMatchedAt.y(), matched);
+    panel.setPrintCaption(kCheckedAt.x(), kCheckedAt.y(), checked);
+    panel.setPrintCaption(kBytesAt.x(), kBytesAt.y(), bytes);
+    panel.setPrintCaption(kRemovedAt.x(), kRemovedAt.y(), removed);
+}
+
 void drawCounterBoxes(QPainter& p)
 {
     const QColor grey(0x80, 0x80, 0x80), lightGrey(0xC0, 0xC0, 0xC0);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class QLabel;
 class QPainter;
 
 namespace bv {
@@ -23,6 +24,8 @@ inline constexpr QPoint kMatchedAt{4390, 3940};
 void printCounter(PrintSurface& panel, QPoint at, std::int64_t value);
 // All four, in the order the window has always printed them.
 void printCounters(PrintSurface& panel, const RunValues& run);
+// The captions a screen reader reads with each counter: the panel's labels beside them.
+void captionCounters(PrintSurface& panel, QLabel* matched, QLabel* checked, QLabel* bytes, QLabel* removed);
 // The sunken boxes behind the four counters, as a panel draws them under its printed text.
 void drawCounterBoxes(QPainter& painter);
 

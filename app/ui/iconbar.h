@@ -15,12 +15,16 @@ QPixmap drawIconBar(CommandLook look);
 QIcon appIcon();
 
 // A label that reports a left click while it is enabled: pressed and released over it, like a
-// button, so a press dragged off it does nothing.
+// button, so a press dragged off it does nothing. Assistive technology sees a button, named by
+// the label's accessible name, that it can press.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    explicit ClickLabel(QWidget* parent = nullptr);
+
+    // A click from assistive technology: what a mouse click does, while the label is enabled.
+    void click();
 
 Q_SIGNALS:
     void clicked();

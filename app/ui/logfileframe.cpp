@@ -33,6 +33,7 @@ LogFileFrame::LogFileFrame(PanelHost& host, QWidget* parent) : QWidget(parent), 
     m_logText->setObjectName(QStringLiteral("LogText"));
     m_logText->setGeometry(twRect(15, 0, 6570, 4530));
     m_logText->setReadOnly(true);
+    m_logText->setAccessibleName(QStringLiteral("Log"));
     m_logText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_logText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_logText->setLineWrapMode(QPlainTextEdit::WidgetWidth);

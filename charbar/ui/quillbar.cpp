@@ -1,5 +1,6 @@
 #include "charbar/ui/quillbar.h"
 
+#include "charbar/core/charnames.h"
 #include "charbar/core/cp1252.h"
 #include "charbar/core/layout.h"
 #include "charbar/core/window_service.h"
@@ -49,6 +50,7 @@ Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const 
 {
     setObjectName(QStringLiteral("Quillbar"));
     setWindowTitle(QString());
+    setAccessibleName(kTitle); // the window has no title of its own to be read by
     setWindowIcon(quillIcon());
     // Clicking the bar must leave the keyboard focus with the host, which is where it types.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -61,6 +63,7 @@ Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const 
     DummyText = new QLineEdit(QStringLiteral("Text1"), Client);
     DummyText->setObjectName(QStringLiteral("DummyText"));
     DummyText->setGeometry(twRect(705, 1515, 1215, 495)); // below the visible client area
+    DummyText->setAccessibleName(kTitle);
 
     TitleBar = new QLabel(Client);
     TitleBar->setObjectName(QStringLiteral("TitleBar"));
@@ -68,12 +71,14 @@ Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const 
     TitleBar->setPixmap(stripBitmap());
     TitleBar->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     TitleBar->setMouseTracking(true);
+    TitleBar->setAccessibleName(QStringLiteral("Drag to move Quillbar"));
     TitleBar->installEventFilter(this);
 
     ExitButton = new QWidget(Client);
     ExitButton->setObjectName(QStringLiteral("ExitButton"));
     ExitButton->setGeometry(twRect(2835, 15, 210, 135));
     ExitButton->setToolTip(QStringLiteral("Close Quillbar"));
+    ExitButton->setAccessibleName(ExitButton->toolTip());
     ExitButton->installEventFilter(this);
 
     Line1 = new QFrame(Client);
@@ -93,6 +98,12 @@ Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const 
         button->setFocusPolicy(Qt::NoFocus);
         button->setMouseTracking(true);
         button->installEventFilter(this);
+        // The mouse never reaches the button's own click (the filter takes its events); a press
+        // from assistive technology does, and types as a left click would.
+        connect(button, &QPushButton::clicked, this, [this, i] {
+            TheButtons_MouseDown(i, Qt::LeftButton, TheButtons.at(i)->rect().center());
+            TheButtons_MouseUp(i);
+        });
         TheButtons[i] = button;
         showCode(i, settings.codes[i]);
     }
@@ -137,7 +148,12 @@ void Quillbar::showCode(int index, int code)
     m_codes.at(index) = isAssignableCode(code) ? code : 0;
     QString text = buttonCaption(index);
     text.replace(u'&', QStringLiteral("&&")); // a caption is the character, not a shortcut
-    TheButtons.at(index)->setText(text);
+    QPushButton* button = TheButtons.at(index);
+    button->setText(text);
+    // A screen reader reads the character's name, not the character, which it may not know.
+    button->setAccessibleName(m_codes.at(index) ? QStringLiteral("Type ") + nameForCode(m_codes.at(index))
+                                                : QStringLiteral("No character assigned"));
+    button->setAccessibleDescription(buttonCaption(index));
 }
 
 void Quillbar::setButtonFont(const QString& family)

@@ -1,5 +1,6 @@
 #include "charbar/ui/settingsform.h"
 
+#include "charbar/core/charnames.h"
 #include "charbar/core/cp1252.h"
 #include "charbar/core/layout.h"
 #include "charbar/core/window_service.h"
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -108,6 +110,10 @@ void SettingsForm::load()
         const QPoint at = cellPosition(i);
         cell->setGeometry(twRect(at.x(), at.y(), kCellWidth, kCellHeight));
         cell->setFont(cellFont);
+        // A screen reader reads the character's name; many of them look alike or show nothing.
+        const QString name = nameForCode(i);
+        cell->setAccessibleName(name.isEmpty() ? QStringLiteral("No character") : name);
+        cell->setAccessibleDescription(characterForCode(i));
         cell->installEventFilter(this);
         Letters[i] = cell;
         setCellColour(i, kCellColour);
@@ -138,9 +144,11 @@ void SettingsForm::load()
     Command1->setAutoDefault(false);
     connect(Command1, &QPushButton::clicked, this, &SettingsForm::Command1_Click);
 
-    setTabOrder(HostText, FontList);
-    setTabOrder(FontList, Command2);
-    setTabOrder(Command2, Command1);
+    Label1[0]->setBuddy(HostText);
+    Label1[1]->setBuddy(FontList);
+    // Tab goes through the controls in the order they were made: the caption, the font, the
+    // grid (at one cell, see moveKeyCell), Cancel, Apply.
+    moveKeyCell(m_keyCell, false);
 }
 
 QStringList SettingsForm::displayFonts()
@@ -272,9 +280,67 @@ void SettingsForm::clearChoice()
     CloseUp->hide();
 }
 
+void SettingsForm::showEvent(QShowEvent* event)
+{
+    // The keyboard starts on the character of the button being assigned.
+    const int code = m_bar.buttonCode(m_bar.values().currentButton);
+    moveKeyCell(isAssignableCode(code) ? code : 32, false);
+    QDialog::showEvent(event);
+}
+
+void SettingsForm::moveKeyCell(int index, bool focus)
+{
+    Letters.at(m_keyCell)->setFocusPolicy(Qt::NoFocus);
+    m_keyCell = index;
+    Letters.at(index)->setFocusPolicy(Qt::TabFocus); // a click still leaves the focus where it is
+    if (focus)
+        Letters.at(index)->setFocus(Qt::TabFocusReason);
+}
+
+bool SettingsForm::cellKey(int index, QKeyEvent* key)
+{
+    const int row = index / 16, column = index % 16;
+    const bool pick = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (key->type() == QEvent::KeyRelease) {
+        if (!pick)
+            return false;
+        if (!key->isAutoRepeat())
+            Letters_MouseUp();
+        return true;
+    }
+    switch (key->key()) {
+    case Qt::Key_Left:
+        moveKeyCell(row * 16 + (column + 15) % 16, true);
+        return true;
+    case Qt::Key_Right:
+        moveKeyCell(row * 16 + (column + 1) % 16, true);
+        return true;
+    case Qt::Key_Up:
+        moveKeyCell((row + 15) % 16 * 16 + column, true);
+        return true;
+    case Qt::Key_Down:
+        moveKeyCell((row + 1) % 16 * 16 + column, true);
+        return true;
+    default:
+        if (pick && !key->isAutoRepeat())
+            Letters_MouseDown(index);
+        return pick;
+    }
+}
+
 bool SettingsForm::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        const auto found = std::find(Letters.begin(), Letters.end(), watched);
+        if (found != Letters.end() && cellKey(int(found - Letters.begin()), static_cast<QKeyEvent*>(event)))
+            return true;
+    }
+    if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
+        // The cell the keyboard is on shows a heavier frame while the grid has the focus.
+        if (auto* cell = qobject_cast<QLabel*>(watched))
+            cell->setLineWidth(type == QEvent::FocusIn ? 2 : 1);
+    }
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
         const auto found = std::find(Letters.begin(), Letters.end(), watched);
         if (found != Letters.end()) {

@@ -9,6 +9,7 @@
 
 class QComboBox;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -43,6 +44,9 @@ public:
 
     bool charChosen() const { return CharChosen; }
     int selectedLetter() const { return SelectedLetter; }
+    // The cell the keyboard is on: the grid's one stop in the Tab order. The arrow keys move it,
+    // and Space or Enter picks it as a mouse press does (released, as a mouse release).
+    int keyCell() const { return m_keyCell; }
 
     // The display's font families, each once, in the order the system gives them.
     static QStringList displayFonts();
@@ -52,6 +56,7 @@ public Q_SLOTS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void load();
@@ -59,11 +64,14 @@ private:
     void captionNotFound();
     void clearChoice();
     void setCellColour(int index, const QColor& colour);
+    void moveKeyCell(int index, bool focus);
+    bool cellKey(int index, QKeyEvent* key);
 
     Quillbar& m_bar;
     bool CharChosen = false;
     int SelectedLetter = 0;
     int m_applyRound = 0; // an Apply waiting for its window counts only in its own round
+    int m_keyCell = 32;
 };
 
 } // namespace bv::quill

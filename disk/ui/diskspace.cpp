@@ -58,9 +58,10 @@ void DiskSpace::buildControls()
 {
     const QFont big = arialFont(9, true);
 
-    label(this, "Dummy0", QStringLiteral("Please specify the drive:"), 45, 135, 2175, 255);
+    QLabel* driveCaption = label(this, "Dummy0", QStringLiteral("Please specify the drive:"), 45, 135, 2175, 255);
     Drive1 = new DriveList(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));
+    driveCaption->setBuddy(Drive1);
     Drive1->setGeometry(twRect(2145, 90, 2205, 330));
     Drive1->reload();
     connect(Drive1, &DriveList::driveChanged, this, [this] { Drive1_Change(); });

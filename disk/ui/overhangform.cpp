@@ -93,9 +93,10 @@ void OverHangForm::buildControls()
     intro->setWordWrap(true);
     intro->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    label(s, "Label2", QStringLiteral("Please specify the drive:"), 30, 1620, 2160, 255);
+    QLabel* driveCaption = label(s, "Label2", QStringLiteral("Please specify the drive:"), 30, 1620, 2160, 255);
     Drive1 = new DriveList(s);
     Drive1->setObjectName(QStringLiteral("Drive1"));
+    driveCaption->setBuddy(Drive1);
     Drive1->setGeometry(twRect(2085, 1560, 1965, 330));
     Drive1->reload();
     connect(Drive1, &DriveList::gotFocus, this, [this] { Drive1_GotFocus(); });
@@ -127,6 +128,12 @@ void OverHangForm::buildControls()
     Label4[2] = label(s, "Label4_2", QStringLiteral("Total File Sizes:"), 45, 2955, 1305, 255);
     Label4[3] = label(s, "Label4_3", QStringLiteral("Actual Space Used:"), 60, 3165, 1590, 255);
     Label4[4] = label(s, "Label4_4", QStringLiteral("Cluster Size:"), 60, 3375, 1095, 255);
+    // The figures are printed beside these captions; a screen reader reads them together.
+    m_surface->setPrintCaption(kFilesX, kFilesY, Label4[1]);
+    m_surface->setPrintCaption(kSizesX, kSizesY, Label4[2]);
+    m_surface->setPrintCaption(kUsedX, kUsedY, Label4[3]);
+    m_surface->setPrintCaption(kClusterX, kClusterY, Label4[4]);
+    m_surface->setPrintCaption(kWastedX, kWastedY, Label4[5]);
 
     WorkingLabel = label(s, "WorkingLabel", QStringLiteral("Working..."), 15, 3780, 915, 255);
     WorkingLabel->setFont(arialFont(8.25, false, true));

@@ -191,6 +191,13 @@ void DupFilesFrame::buildControls()
     connect(dViewLog, &QPushButton::clicked, this, &DupFilesFrame::dViewLog_Click);
     connect(dDoneButton, &QPushButton::clicked, this, &DupFilesFrame::dDoneButton_Click);
 
+    // What a screen reader reads for each input: the caption beside it.
+    Label1[0]->setBuddy(SearchPattern[0]);
+    AND2Label->setBuddy(SearchPattern[1]);
+    AND2Label->setAccessibleName(QStringLiteral("and duplicates of type(s)"));
+    Label1[1]->setBuddy(Drive2);
+    captionCounters(*this, DuplicateLabels[0], DuplicateLabels[1], DuplicateLabels[3], DuplicateLabels[2]);
+
     QWidget* order[] = {SearchPattern[0], SearchPattern[1], Drive2,         Dir2,          dRecycle,
                         dIgnore,          dBeginButton,     dRefreshButton, dCancelButton, dDoneButton,
                         dViewLog,         dHiddenFiles,     dHiddenDir};

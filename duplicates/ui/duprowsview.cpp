@@ -1,8 +1,11 @@
 #include "duplicates/ui/duprowsview.h"
 
 #include "platform/twips.h"
+#include "platform/ui/accessibleitem.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
+#include <QHash>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -36,11 +39,75 @@ constexpr Cell kCells[5] = {
 };
 constexpr int kSeparators[4] = {1425, 4275, 5100, 5985};
 
+class RowItem : public AccessibleItem
+{
+public:
+    RowItem(DupRowsView* view, int row) : AccessibleItem(view, QAccessible::ListItem), m_row(row) {}
+    int index() const override { return owner() && m_row < view()->rowCount() ? m_row : -1; }
+    QString name() const override { return view()->rowText(m_row); }
+    QRect localRect() const override { return view()->rowRect(m_row); }
+    bool selected() const override { return view()->selectedRow() == m_row; }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Description && isValid())
+            return view()->rowToolTip(m_row);
+        return AccessibleItem::text(t);
+    }
+
+private:
+    DupRowsView* view() const { return static_cast<DupRowsView*>(owner()); }
+    int m_row;
+};
+
+class RowsAccessible : public QAccessibleWidget
+{
+public:
+    explicit RowsAccessible(DupRowsView* view) : QAccessibleWidget(view, QAccessible::List) {}
+    ~RowsAccessible() override
+    {
+        for (QAccessible::Id id : std::as_const(m_rows))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return view()->rowCount(); }
+    QAccessibleInterface* child(int r) const override
+    {
+        if (r < 0 || r >= view()->rowCount())
+            return nullptr;
+        if (QAccessible::Id id = m_rows.value(r))
+            return QAccessible::accessibleInterface(id);
+        auto* iface = new RowItem(view(), r);
+        m_rows.insert(r, QAccessible::registerAccessibleInterface(iface));
+        return iface;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return child && !child->object() && child->parent() == this ? static_cast<const RowItem*>(child)->index() : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        return child(view()->rowAt(view()->mapFromGlobal(QPoint(x, y))));
+    }
+
+    void selectionChanged()
+    {
+        if (QAccessible::Id id = m_rows.value(view()->selectedRow())) {
+            QAccessibleEvent event(QAccessible::accessibleInterface(id), QAccessible::Selection);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+
+private:
+    DupRowsView* view() const { return static_cast<DupRowsView*>(widget()); }
+    mutable QHash<int, QAccessible::Id> m_rows;
+};
+
 } // namespace
 
 DupRowsView::DupRowsView(Source source, QScrollBar* scrollBar, QWidget* parent)
     : QWidget(parent), m_source(std::move(source)), m_scrollBar(scrollBar)
 {
+    installAccessibleFactory<DupRowsView, RowsAccessible>();
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     connect(m_scrollBar, &QScrollBar::valueChanged, this, [this] { update(); });
@@ -79,6 +146,30 @@ void DupRowsView::ensureVisible(int r)
         m_scrollBar->setValue(top);
     else if (top + rowHeight() > m_scrollBar->value() + height())
         m_scrollBar->setValue(top + rowHeight() - height());
+}
+
+void DupRowsView::selectionChanged()
+{
+    update();
+    if (QAccessible::isActive())
+        if (auto* iface = dynamic_cast<RowsAccessible*>(QAccessible::queryAccessibleInterface(this)))
+            iface->selectionChanged();
+}
+
+QString DupRowsView::rowText(int r) const
+{
+    QString cells[5];
+    m_source.cells(r, cells);
+    QStringList shown;
+    for (const QString& cell : cells)
+        if (!cell.trimmed().isEmpty())
+            shown << cell.trimmed();
+    return shown.join(QStringLiteral(", "));
+}
+
+QRect DupRowsView::rowRect(int r) const
+{
+    return QRect(0, r * rowHeight() - m_scrollBar->value(), width(), rowHeight());
 }
 
 void DupRowsView::paintEvent(QPaintEvent* event)

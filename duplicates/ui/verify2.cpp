@@ -127,6 +127,7 @@ void Verify2::buildControls()
     source.toolTip = [this](int r) { return rowToolTip(r); };
     m_view = new DupRowsView(std::move(source), m_scrollBar, this);
     m_view->setObjectName(QStringLiteral("Dummyframe"));
+    m_view->setAccessibleName(QStringLiteral("Files of the same name"));
     m_view->setGeometry(twRect(30, 330, 6885, 2025));
     m_view->updateScrollRange();
     connect(m_view, &DupRowsView::rowClicked, this, [this](int r) { selectRow(r); });
@@ -257,7 +258,7 @@ void Verify2::highlight(int r)
         b->setEnabled(true);
     m_selected = r;
     m_view->ensureVisible(r);
-    m_view->update();
+    m_view->selectionChanged();
 }
 
 void Verify2::clearSelection()
@@ -267,7 +268,7 @@ void Verify2::clearSelection()
     setPathLabel({});
     m_selectedPath.clear();
     m_selected = -1;
-    m_view->update();
+    m_view->selectionChanged();
 }
 
 void Verify2::removeSelectedRow()

@@ -198,9 +198,10 @@ void QuickClean::buildControls()
                          "space."),
           twRect(15, 0, 4860, 750), plain)
         ->setWordWrap(true);
-    label(1, QStringLiteral("Please specify the drive:"), twRect(30, 690, 2040, 240), bold);
+    QLabel* driveCaption = label(1, QStringLiteral("Please specify the drive:"), twRect(30, 690, 2040, 240), bold);
     Drive1 = new DriveList(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));
+    driveCaption->setBuddy(Drive1);
     Drive1->setGeometry(twRect(2100, 645, 1845, 315));
     label(2, QStringLiteral("The following types of files will be removed:"), twRect(15, 1005, 3735, 225), bold);
     TempCheck = check("TempCheck", QStringLiteral("*.TMP"), twRect(135, 1245, 855, 240), false);

@@ -42,6 +42,8 @@ DirList::DirList(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    // No window shows a caption over its folder list; this is what a screen reader calls it.
+    setAccessibleName(QStringLiteral("Folders"));
     setIconSize(QSize(16, 16));
     connect(this, &QListWidget::itemClicked, this, &DirList::openItem);
 }

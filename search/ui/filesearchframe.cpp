@@ -205,6 +205,18 @@ void FileSearchFrame::buildControls()
     DoneButton->installEventFilter(this);
     DoneButton->setMouseTracking(true);
 
+    // What a screen reader reads for each input: the caption beside it. The second pattern box
+    // sits after "and", which is read as more than that one word.
+    SearchLabel[0]->setBuddy(SearchPattern[0]);
+    ANDLabel->setBuddy(SearchPattern[1]);
+    ANDLabel->setAccessibleName(QStringLiteral("and files of type(s)"));
+    SearchLabel[1]->setBuddy(InstructionList);
+    SINCELabel->setBuddy(DateText);
+    DateText->setAccessibleDescription(QStringLiteral("A valid date must be entered here"));
+    SearchLabel[5]->setBuddy(BytesText);
+    SearchLabel[3]->setBuddy(Drive1);
+    captionCounters(*this, SearchLabel[7], SearchLabel[8], SearchLabel[4], SearchLabel[9]);
+
     QWidget* order[] = {
         SearchPattern[0], SearchPattern[1], InstructionList, DateText,  BytesText,    Drive1,      Dir1,
         RecycleCheck,     VerifyCheck,      IgnoreCheck,     IgnoreDir, CancelButton, ResetButton, BeginButton,

@@ -29,6 +29,9 @@ MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(h
 
     m_drive1 = new DriveList(this);
     m_drive1->setObjectName(QStringLiteral("Drive1"));
+    // No caption beside it; Linux screen readers read a drop-down list by its current entry
+    // (the drive) and use this name only while it is empty.
+    m_drive1->setAccessibleName(QStringLiteral("Drive"));
     m_drive1->setGeometry(twRect(45, 30, 2865, 330));
     m_dir1 = new DirList(this);
     m_dir1->setObjectName(QStringLiteral("Dir1"));

@@ -12,6 +12,7 @@
 #include "tests/support/scripted_messages.h"
 #include "tests/support/ui/fake_host.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -308,6 +309,31 @@ private Q_SLOTS:
                               QStringLiteral("Same content as row 3"), QStringLiteral("Same content as row 2")}));
         QCOMPARE(after, (QStringList{QStringLiteral("Same content as row 2"), QStringLiteral("Same content as row 1"),
                                      QStringLiteral("Content differs from every other row")}));
+    }
+
+    void assistiveTechnologyReadsEachRow()
+    {
+        ReviewFixture f;
+        f.window->setRecycle(false);
+        const QByteArray a = f.add("a/r.txt", "12345");
+        const QByteArray b = f.add("b/r.txt", "1");
+        f.window->show();
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(f.window->rowsView());
+        QAccessibleInterface* first = list->child(0);
+        QAccessibleInterface* second = list->child(1);
+        const ReviewRow& row = f.window->row(0);
+        QCOMPARE(first->text(QAccessible::Name),
+                 QStringList({"r.txt", displayPath(folderOf(a)), row.size.trimmed(), row.version, row.lastAccess})
+                     .join(", "));
+        QCOMPARE(first->text(QAccessible::Description), f.window->rowToolTip(0));
+        QCOMPARE(list->childAt(second->rect().center().x(), second->rect().center().y()), second);
+        QTest::keyClick(f.window, Qt::Key_Down);
+        QVERIFY(first->state().selected && !second->state().selected);
+        // The first file removed: the first item reads the file now in its place, the second is gone.
+        f.window->DeleteButton_Click();
+        QCOMPARE(list->childCount(), 1);
+        QVERIFY(first->text(QAccessible::Name).contains(displayPath(folderOf(b))));
+        QVERIFY(!second->isValid());
     }
 
     void exploreOpensTheFileOrSaysThereIsNoApplication()
