@@ -84,48 +84,21 @@ DupFilesFrame::~DupFilesFrame() = default;
 
 void DupFilesFrame::buildControls()
 {
-    const QFont labelFont = arialFont(9, true);
     auto label = [&](const QString& name, const QString& caption, QRect rect) {
-        auto* l = new QLabel(caption, this);
-        l->setObjectName(name);
-        l->setGeometry(rect);
-        l->setFont(labelFont);
-        setTextColour(l, Qt::black);
-        condenseToFit(l);
-        return l;
+        return panelCaption(this, name, caption, rect);
     };
     auto button = [&](const char* name, const QString& caption, QRect rect) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(rect);
-        b->setFont(arialFont(8.25, false));
-        setTextColour(b, Qt::black);
-        return b;
+        return panelButton(this, QString::fromLatin1(name), caption, rect);
     };
     auto check = [&](const char* name, const QString& caption, QRect rect) {
-        auto* c = new QCheckBox(caption, this);
-        c->setObjectName(QString::fromLatin1(name));
-        c->setGeometry(rect);
-        c->setFont(arialFont(8.25, true));
-        setTextColour(c, Qt::black);
-        return c;
+        return panelCheck(this, QString::fromLatin1(name), caption, rect);
     };
 
     Label1[0] = label(QStringLiteral("Label1_0"), QStringLiteral("1. Search for duplicates of type(s):"),
                       twRect(75, 435, 3045, 270));
     const QRect patternRects[2] = {twRect(3045, 405, 825, 345), twRect(4305, 405, 825, 345)};
     for (int i = 0; i < 2; ++i) {
-        auto* box = new QComboBox(this);
-        box->setObjectName(QStringLiteral("SearchPattern%1").arg(i + 2));
-        box->setGeometry(patternRects[i]);
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
-        box->setFont(arialFont(9, true));
-        setTextColour(box, Qt::red);
-        box->addItems(searchPatternItems());
-        box->setCurrentIndex(-1);
-        box->lineEdit()->installEventFilter(this);
-        box->installEventFilter(this);
+        QComboBox* box = patternBox(this, QStringLiteral("SearchPattern%1").arg(i + 2), patternRects[i]);
         connect(box, &QComboBox::editTextChanged, this, [this, i] {
             PatternBoxes{SearchPattern[0], SearchPattern[1], AND2Label}.textChanged(i);
         });

@@ -74,40 +74,17 @@ FileSearchFrame::~FileSearchFrame() = default;
 
 void FileSearchFrame::buildControls()
 {
-    const QFont labelFont = arialFont(9, true);
     auto label = [&](int index, const QString& caption, QRect rect) {
-        auto* l = new QLabel(caption, this);
-        l->setObjectName(QStringLiteral("SearchLabel%1").arg(index));
-        l->setGeometry(rect);
-        l->setFont(labelFont);
-        setTextColour(l, Qt::black);
-        condenseToFit(l);
-        SearchLabel[index] = l;
-        return l;
+        return SearchLabel[index] = panelCaption(this, QStringLiteral("SearchLabel%1").arg(index), caption, rect);
     };
     auto plainLabel = [&](const char* name, const QString& caption, QRect rect) {
-        auto* l = new QLabel(caption, this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(rect);
-        l->setFont(labelFont);
-        setTextColour(l, Qt::black);
-        condenseToFit(l);
-        return l;
+        return panelCaption(this, QString::fromLatin1(name), caption, rect);
     };
     auto button = [&](const char* name, const QString& caption, QRect rect) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(rect);
-        b->setFont(arialFont(8.25, false));
-        setTextColour(b, Qt::black);
-        return b;
+        return panelButton(this, QString::fromLatin1(name), caption, rect);
     };
     auto check = [&](const char* name, const QString& caption, QRect rect) {
-        auto* c = new QCheckBox(caption, this);
-        c->setObjectName(QString::fromLatin1(name));
-        c->setGeometry(rect);
-        c->setFont(arialFont(8.25, true));
-        setTextColour(c, Qt::black);
+        QCheckBox* c = panelCheck(this, QString::fromLatin1(name), caption, rect);
         connect(c, &QCheckBox::clicked, this, [this] { m_host.focusDummy(); });
         return c;
     };
@@ -115,17 +92,7 @@ void FileSearchFrame::buildControls()
     label(0, QStringLiteral("1. Search for files of type(s)"), twRect(90, 450, 2400, 255));
     const QRect patternRects[2] = {twRect(2475, 405, 825, 345), twRect(3705, 390, 825, 345)};
     for (int i = 0; i < 2; ++i) {
-        auto* box = new QComboBox(this);
-        box->setObjectName(QStringLiteral("SearchPattern%1").arg(i));
-        box->setGeometry(patternRects[i]);
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
-        box->setFont(arialFont(9, true));
-        setTextColour(box, Qt::red);
-        box->addItems(searchPatternItems());
-        box->setCurrentIndex(-1);
-        box->lineEdit()->installEventFilter(this);
-        box->installEventFilter(this);
+        QComboBox* box = patternBox(this, QStringLiteral("SearchPattern%1").arg(i), patternRects[i]);
         connect(box, &QComboBox::editTextChanged, this, [this, i] { SearchPattern_Change(i); });
         connect(box, &QComboBox::activated, this, [this, i] { SearchPattern_Click(i); });
         SearchPattern[i] = box;

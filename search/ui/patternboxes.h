@@ -1,5 +1,6 @@
-// The two file-pattern boxes of a search panel (the file search's and the duplicate finder's)
-// and the "and" between them, with the handlers both panels share.
+// What the two search panels (the file search's and the duplicate finder's) are made of alike:
+// their captions, buttons, check boxes and file-pattern boxes in the looks both share, and the
+// pattern boxes' handlers.
 //
 // "*.*" already takes every file, so while the first box holds it the second box and its "and"
 // are hidden (whatever the second box holds adds nothing then). "*.*" typed into the second box
@@ -7,10 +8,26 @@
 // no longer see stays in force.
 #pragma once
 
+#include <QRect>
+#include <QString>
+
+class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
+class QWidget;
 
 namespace bv {
+
+// A caption: bold Arial 9 pt, black, condensed to fit its box.
+QLabel* panelCaption(QWidget* panel, const QString& name, const QString& caption, const QRect& rect);
+// A button: Arial 8.25 pt, black.
+QPushButton* panelButton(QWidget* panel, const QString& name, const QString& caption, const QRect& rect);
+// A check box: bold Arial 8.25 pt, black.
+QCheckBox* panelCheck(QWidget* panel, const QString& name, const QString& caption, const QRect& rect);
+// A file-pattern box: editable, empty, its list the usual patterns, red bold Arial 9 pt; `panel`
+// filters its events (the box and its line edit), as the panels show a hint when it gets the focus.
+QComboBox* patternBox(QWidget* panel, const QString& name, const QRect& rect);
 
 struct PatternBoxes
 {
