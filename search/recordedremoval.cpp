@@ -2,6 +2,8 @@
 
 #include "platform/fileops.h"
 #include "platform/messages.h"
+
+#include <cstring>
 #include "platform/paths.h"
 
 namespace bv {
@@ -25,6 +27,18 @@ RemovalOutcome outcomeOf(RemoveOutcome o)
 }
 
 } // namespace
+
+QList<QByteArray> unreadableFolderRecord(const QByteArray& path, int errnoValue)
+{
+    return {QByteArray("Could not read the folder ") + path + " (" + QByteArray(std::strerror(errnoValue)) + ")",
+            QByteArray()};
+}
+
+QString notEnoughMemoryText()
+{
+    return QStringLiteral("You do not have enough available memory to use this function. If other windows are "
+                          "currently open, close them and try again");
+}
 
 QString logFailureText(const QString& reason)
 {

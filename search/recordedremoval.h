@@ -69,6 +69,12 @@ bool writeRecord(SearchLog& log, const QList<QByteArray>& lines, AppState& progr
 // The log could not be written: stop the run before its next removal; tell the user once.
 void stopForLogFailure(SearchLog& log, AppState& program, RunValues& run);
 
+// The record of a folder that could not be read (it lists nothing and the walk goes on).
+QList<QByteArray> unreadableFolderRecord(const QByteArray& path, int errnoValue);
+
+// What a feature says when its start fails for a reason the user cannot act on in the window.
+QString notEnoughMemoryText();
+
 // The one text for a log that cannot be written.
 QString logFailureText(const QString& reason);
 

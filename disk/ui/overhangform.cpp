@@ -8,6 +8,7 @@
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
+#include "search/recordedremoval.h"
 #include "search/ui/drivelist.h"
 
 #include <QCloseEvent>
@@ -24,10 +25,6 @@ namespace {
 
 constexpr int kClientWidth = 5040;
 constexpr int kClientHeight = 3990;
-
-const QString kNotEnoughMemory = QStringLiteral(
-    "You do not have enough available memory to use this function. If other windows are currently open, close them "
-    "and try again");
 
 // The window's client area: the etched separator is drawn here and the figures printed onto it.
 class OverhangSurface : public PrintSurface
@@ -257,7 +254,7 @@ void OverHangForm::finishSearch(const WalkResult& result)
 void OverHangForm::failStart()
 {
     setScreenPointer(1);
-    msgBox(kNotEnoughMemory, MsgExclamation);
+    msgBox(notEnoughMemoryText(), MsgExclamation);
     // Nothing was searched: the user may pick another drive and try again.
     Drive1->setEnabled(true);
 }

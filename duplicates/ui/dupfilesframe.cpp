@@ -32,10 +32,6 @@ namespace bv {
 
 namespace {
 
-const QString kNotEnoughMemory = QStringLiteral(
-    "You do not have enough available memory to use this function. If other windows are currently open, close them "
-    "and try again");
-
 constexpr int kYieldEveryMs = 30; // grouping a million names takes a moment: the window answers
 
 QString padded(const QString& text, int length)
@@ -58,9 +54,7 @@ public:
     void folderError(const QByteArray& path, int errnoValue) override
     {
         // An unreadable folder lists nothing and the walk goes on; the log says which.
-        m_frame.writeLog(
-            {QByteArray("Could not read the folder ") + path + " (" + QByteArray(::strerror(errnoValue)) + ")",
-             QByteArray()});
+        m_frame.writeLog(unreadableFolderRecord(path, errnoValue));
     }
     void showProgress() override { printCounter(m_frame, kMatchedAt, m_frame.m_host.run().FilesMatched); }
 
@@ -354,7 +348,7 @@ void DupFilesFrame::failStart()
     // Nothing was searched: close what was opened and give the entries back for editing.
     m_host.program().Log.close();
     setScreenPointer(1);
-    msgBox(kNotEnoughMemory, MsgExclamation);
+    msgBox(notEnoughMemoryText(), MsgExclamation);
     setEntriesEnabled(true);
     dDoneButton->setEnabled(false);
     dDoneButton->setText(QStringLiteral("&Cancel"));

@@ -32,10 +32,6 @@ namespace bv {
 
 namespace {
 
-const QString kNotEnoughMemory = QStringLiteral(
-    "You do not have enough available memory to use this function. If other windows are currently open, close them "
-    "and try again");
-
 } // namespace
 
 // The panel's side of the walk: every listed file goes to CheckFile, and FilesMatched is
@@ -48,9 +44,7 @@ public:
     void folderError(const QByteArray& path, int errnoValue) override
     {
         // An unreadable folder lists nothing and the walk goes on; the log says which.
-        m_frame.writeLog(
-            {QByteArray("Could not read the folder ") + path + " (" + QByteArray(::strerror(errnoValue)) + ")",
-             QByteArray()});
+        m_frame.writeLog(unreadableFolderRecord(path, errnoValue));
     }
     void showProgress() override { printCounter(m_frame, kMatchedAt, m_frame.m_host.run().FilesMatched); }
 
@@ -382,7 +376,7 @@ void FileSearchFrame::failStart()
     // Nothing was searched: close what was opened and give the entries back for editing.
     m_host.program().Log.close();
     setScreenPointer(1);
-    msgBox(kNotEnoughMemory, MsgExclamation);
+    msgBox(notEnoughMemoryText(), MsgExclamation);
     setEntriesEnabled(true);
     DoneButton->setEnabled(false);
     DoneButton->setText(QStringLiteral("&Cancel"));
