@@ -30,10 +30,6 @@
 
 namespace bv {
 
-namespace {
-
-} // namespace
-
 // The panel's side of the walk: every listed file goes to CheckFile, and FilesMatched is
 // printed on this panel.
 class FileSearchFrame::SearchHooks : public FeatureHooks
