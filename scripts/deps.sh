@@ -12,6 +12,8 @@ packages=(
     fonts-liberation shared-mime-info adwaita-icon-theme
     # tests: headless X server and window manager, PDF text extraction
     xvfb xauth openbox x11-utils poppler-utils
+    # fuzzing: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
 )
 
 missing=()
