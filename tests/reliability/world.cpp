@@ -508,6 +508,8 @@ QStringList World::check(const QList<QByteArray>& log, bool recycle, const QByte
                 problem("removed without its block in the log", path);
             else if (block.action.isEmpty() && !(end == RunEnd::Killed && block.last))
                 problem("removed without its ACTION line", path);
+            else if (block.action.isEmpty())
+                --removed; // the kill's own moment: its removal line was never written
             else if (!block.action.isEmpty() && block.action != removal)
                 problem("removed but logged as", path, block.action);
             if (recycle && !trashed.contains({e.state.dev, e.state.ino}))
