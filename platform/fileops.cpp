@@ -348,6 +348,26 @@ bool homeTrashDevice(dev_t* dev)
     return false;
 }
 
+// Whether the user's own trash ($XDG_DATA_HOME/Trash) can take files: its files and info
+// folders, or the nearest folder above each that exists, must be folders that take new entries
+// (GIO makes what is missing). A read-only home or a file where a folder goes makes every trash
+// fail.
+bool homeTrashUsable()
+{
+    const QByteArray trash = QByteArray(g_get_user_data_dir()) + "/Trash";
+    for (QByteArray path : {trash + "/files", trash + "/info"}) {
+        struct stat st;
+        while (::lstat(path.constData(), &st) != 0) {
+            if (errno != ENOENT || path == "/" || path.isEmpty())
+                return false;
+            path = folderOf(path);
+        }
+        if (!S_ISDIR(st.st_mode) || ::faccessat(AT_FDCWD, path.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int lstatListed(const QByteArray& path, FileInfo& out)
@@ -502,7 +522,7 @@ bool RealFileOps::canTrashAt(const QByteArray& folder, QString* why)
     // Every file on the volume of the user's data folder goes to the home trash.
     dev_t home = 0;
     if (homeTrashDevice(&home) && home == st.st_dev)
-        return true;
+        return homeTrashUsable() || refuse(QStringLiteral("Your trash folder cannot be made or written to."));
     // The top of the volume as GIO finds it: the highest folder above on the same device. A
     // folder reached through a bind mount leads above the mount, as it does for GIO.
     QByteArray top = resolveFolder(folder);

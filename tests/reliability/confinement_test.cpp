@@ -11,10 +11,7 @@
 // a tmpfs and a bind mount; where that is refused the worlds have none.
 //
 //   BV_SEEDS=N (default 200) worlds from BV_SEED_BASE (default 1); BV_SEED=S runs one world.
-#include "app/searchlog.h"
 #include "platform/fileops.h"
-#include "search/recordedremoval.h"
-#include "search/walk.h"
 #include "tests/reliability/world.h"
 #include "tests/search/filesearch_test_support.h"
 #include "tests/support/scripted_messages.h"
@@ -99,50 +96,6 @@ public:
     RealFileOps m_real;
 };
 
-// The walk, the criteria and the recorded removal, as the panel puts them together for an
-// unattended run.
-class CoreSearch : public WalkHooks
-{
-public:
-    CoreSearch(const FileSearchCriteria& criteria, SearchLog& log) : m_criteria(criteria), m_log(log) {}
-
-    bool stopRequested() override { return m_program.StopRequested; }
-    void file(const WalkFile& f) override
-    {
-        if (!f.info || S_ISDIR(f.info->mode))
-            return;
-        const FileCheck check = checkFile(m_criteria, f.name, *f.info);
-        if (!check.sizeOk || !check.matched)
-            return;
-        RecordedRemoval request;
-        request.path = f.path;
-        request.listed = *f.info;
-        request.block = {f.path};
-        for (const QString& line : unattendedBlock(m_criteria, check, *f.info))
-            request.block.append(line.toUtf8());
-        request.action = m_criteria.recycle ? RemovalAction::Trash : RemovalAction::Delete;
-        request.refusedLine = "ACTION: Access Denied";
-        removeWithRecord(request, &m_log, m_program, m_run);
-    }
-
-    void run()
-    {
-        writeRecord(m_log, headerLines(m_criteria, QDateTime(QDate(2026, 12, 8), QTime(15, 38))), m_program, m_run);
-        WalkOptions o;
-        o.start = m_criteria.folder;
-        o.files = m_criteria.ignoreHidden ? FileClass::Normal : FileClass::All;
-        o.dirs = m_criteria.ignoreHiddenDirs ? DirClass::Normal : DirClass::All;
-        o.patterns = m_criteria.patterns();
-        walkTree(o, *this);
-    }
-
-private:
-    const FileSearchCriteria& m_criteria;
-    SearchLog& m_log;
-    AppState m_program;
-    RunValues m_run;
-};
-
 } // namespace
 
 class ConfinementTest : public QObject
@@ -202,10 +155,7 @@ private:
         } else {
             QTemporaryDir logs;
             const QByteArray logPath = QFile::encodeName(logs.path()) + "/temp.bv";
-            SearchLog searchLog;
-            searchLog.open(logPath);
-            CoreSearch(criteria, searchLog).run();
-            searchLog.close();
+            runCoreSearch(criteria, logPath);
             log = readLogLines(logPath);
         }
         return world.check(log, recycle, trash);

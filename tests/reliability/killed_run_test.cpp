@@ -77,7 +77,7 @@ TEST(KilledRun, EveryRemovalThatHappenedIsInTheLog)
             ++caught;
         }
         const QStringList problems = world.check(readLogLines(logPath), recycle, trash,
-                                                 killed ? World::RunEnd::Killed : World::RunEnd::Complete);
+                                                 killed ? World::RunEnd::CutShort : World::RunEnd::Complete);
         EXPECT_TRUE(problems.isEmpty()) << (killed ? "killed after " : "not killed; target ") << target
                                         << " removals:\n"
                                         << problems.join(u'\n').toStdString();

@@ -1,7 +1,9 @@
 #include "tests/reliability/world.h"
 
 #include "app/searchlog.h"
+#include "search/recordedremoval.h"
 #include "search/removal.h"
+#include "search/walk.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -506,7 +508,7 @@ QStringList World::check(const QList<QByteArray>& log, bool recycle, const QByte
             ++removed;
             if (logged.isEmpty())
                 problem("removed without its block in the log", path);
-            else if (block.action.isEmpty() && !(end == RunEnd::Killed && block.last))
+            else if (block.action.isEmpty() && !(end == RunEnd::CutShort && block.last))
                 problem("removed without its ACTION line", path);
             else if (block.action.isEmpty())
                 --removed; // the kill's own moment: its removal line was never written
@@ -537,6 +539,73 @@ QStringList World::check(const QList<QByteArray>& log, bool recycle, const QByte
         problems.append(
             QStringLiteral("%1 removal lines in the log for %2 files removed").arg(removalLines).arg(removed));
     return problems;
+}
+
+namespace {
+
+// The walk, the criteria and the recorded removal, as the panel puts them together for an
+// unattended run.
+class CoreSearch : public WalkHooks
+{
+public:
+    CoreSearch(const FileSearchCriteria& criteria, SearchLog& log) : m_criteria(criteria), m_log(log) {}
+
+    bool stopRequested() override { return m_program.StopRequested; }
+    void file(const WalkFile& f) override
+    {
+        ++m_run.FilesMatched; // as the walk driver counts every file handed to a feature
+        if (!f.info || S_ISDIR(f.info->mode))
+            return;
+        const FileCheck check = checkFile(m_criteria, f.name, *f.info);
+        if (!check.sizeOk || !check.matched)
+            return;
+        RecordedRemoval request;
+        request.path = f.path;
+        request.listed = *f.info;
+        request.block = {f.path};
+        for (const QString& line : unattendedBlock(m_criteria, check, *f.info))
+            request.block.append(line.toUtf8());
+        request.action = m_criteria.recycle ? RemovalAction::Trash : RemovalAction::Delete;
+        request.refusedLine = "ACTION: Access Denied";
+        if (removeWithRecord(request, &m_log, m_program, m_run).outcome == RemovalOutcome::Removed)
+            ++m_run.FilesChecked;
+    }
+
+    void run()
+    {
+        writeRecord(m_log, headerLines(m_criteria, QDateTime(QDate(2026, 12, 8), QTime(15, 38))), m_program, m_run);
+        WalkOptions o;
+        o.start = m_criteria.folder;
+        o.files = m_criteria.ignoreHidden ? FileClass::Normal : FileClass::All;
+        o.dirs = m_criteria.ignoreHiddenDirs ? DirClass::Normal : DirClass::All;
+        o.patterns = m_criteria.patterns();
+        walkTree(o, *this);
+        QList<QByteArray> summary;
+        for (const QString& line :
+             summaryLines({m_run.FilesMatched, m_run.FilesChecked, m_run.FilesRemoved, m_run.BytesReclaimed}))
+            summary.append(line.toUtf8());
+        writeRecord(m_log, summary, m_program, m_run);
+    }
+    const RunValues& counters() const { return m_run; }
+
+private:
+    const FileSearchCriteria& m_criteria;
+    SearchLog& m_log;
+    AppState m_program;
+    RunValues m_run;
+};
+
+} // namespace
+
+RunValues runCoreSearch(const FileSearchCriteria& criteria, const QByteArray& logPath)
+{
+    SearchLog log;
+    if (!log.open(logPath))
+        qFatal("cannot open the log %s", logPath.constData());
+    CoreSearch search(criteria, log);
+    search.run();
+    log.close();
+    return search.counters();
 }
 
 QList<QByteArray> readLogLines(const QByteArray& path)

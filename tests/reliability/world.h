@@ -14,13 +14,14 @@
 // - every entry that was not selected is there, byte for byte and time for time (size, mode,
 //   inode, modification and access times, contents);
 // - a selected entry is either unchanged or gone, and gone only with its block and its
-//   "ACTION:" line in the log (a killed run may leave its very last block without one);
+//   "ACTION:" line in the log (a run cut short may leave its very last block without one);
 // - no log line claims a removal that did not happen, and no file that was not selected is
 //   named in the log;
 // - a recycled file is in the trash (by inode), and, unless the run was killed or a race got in
 //   the way, every selected file is gone.
 #pragma once
 
+#include "app/appstate.h"
 #include "search/filesearch.h"
 
 #include <QByteArray>
@@ -99,7 +100,9 @@ public:
     // race cannot be made there.
     QByteArray race(const QByteArray& path, RaceKind kind, RacePoint point, bool recycle);
 
-    enum class RunEnd { Complete, Killed };
+    // CutShort: the run was killed, or stopped when its log could no longer be written; its
+    // last removal may then lack its ACTION line, and selected files may remain.
+    enum class RunEnd { Complete, CutShort };
     // Every broken guarantee, one line each (empty: all held). logLines: the log without CR LF;
     // trashFiles: the trash's files folder for a recycling run ("" for deletion).
     QStringList check(const QList<QByteArray>& logLines, bool recycle, const QByteArray& trashFiles,
@@ -132,6 +135,10 @@ private:
     QList<QByteArray> m_vanished; // selected files a race removed
     int m_races = 0;
 };
+
+// The walk, the criteria and the recorded removal put together as the file-search panel does for
+// an unattended run, without a window; the log goes to logPath. What the run counted.
+RunValues runCoreSearch(const FileSearchCriteria& criteria, const QByteArray& logPath);
 
 // The log's lines without their CR LF; a line without one comes back as "<unterminated> ...".
 QList<QByteArray> readLogLines(const QByteArray& path);
