@@ -38,6 +38,10 @@ struct AppState
     // Folder of the working log, its word-processor copy and the lock file.
     QByteArray AppFolder;
 
+    // A folder given on the command line, resolved to its real path; empty if none. The search
+    // panels start their folder lists there and count it as chosen.
+    QByteArray StartFolder;
+
     // The working search log, open only between a search's start and its end.
     SearchLog Log;
 

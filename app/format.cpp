@@ -87,4 +87,9 @@ std::int64_t bankersDivide(std::int64_t a, std::int64_t b)
     return q;
 }
 
+QString endSentence(const QString& reason)
+{
+    return reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
+}
+
 } // namespace bv

@@ -19,6 +19,9 @@ QString formatPicture(double value, const QString& picture, const QLocale* local
 // "Tuesday December 08, 2026  3:38 PM": the log header's date, always in English.
 QString logHeaderDate(const QDateTime& when);
 
+// A reason as the end of a sentence: one full stop, whatever the system's text ends with.
+QString endSentence(const QString& reason);
+
 // Nearest integer, halves to the even neighbour.
 std::int64_t bankersRound(double value);
 

@@ -1,6 +1,8 @@
 // Brisvane: finds files that waste disk space and removes them safely.
 #include "app/appstate.h"
+#include "app/commandline.h"
 #include "app/ui/brisvaneform.h"
+#include "app/ui/iconbar.h"
 #include "platform/appfolder.h"
 #include "platform/messages.h"
 #include "platform/ui/messagebox_qt.h"
@@ -8,10 +10,53 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+QList<QByteArray> argumentBytes(int argc, char** argv)
+{
+    QList<QByteArray> args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QByteArray(argv[i]));
+    return args;
+}
+
+const bv::CommandLineSpec kCommandLine{
+    QStringLiteral("brisvane"),
+    QStringLiteral("Brisvane"),
+    QStringLiteral("Brisvane finds files that waste disk space and removes them safely."),
+    true,
+    {}};
+
+int print(std::FILE* stream, const QString& text, int rc)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    return rc;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    using Action = bv::CommandLineRequest::Action;
+    // --help and --version are answered before the display is opened, so they work without one.
+    const Action early = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv)).action;
+    if (early == Action::Help || early == Action::Version) {
+        const QCoreApplication core(argc, argv); // for the executable's folder, where the help is
+        bv::CommandLineSpec spec = kCommandLine;
+        spec.helpDocument = bv::helpDocumentPath();
+        return print(stdout, bv::parseCommandLine(spec, argumentBytes(argc, argv)).text, 0);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brisvane"));
+    QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
+    QApplication::setWindowIcon(bv::appIcon());                         // every window's, dialogs too
+    // The toolkit has taken its own options (-platform, -style, ...) out of argv by now.
+    const bv::CommandLineRequest request = bv::parseCommandLine(kCommandLine, argumentBytes(argc, argv));
+    if (request.action == Action::Error)
+        return print(stderr, request.text, 2);
     bv::QtMessageService messages;
     bv::setMessageService(&messages);
     // From here a kill or a logout ends the program cleanly, through its event loop. It may come
@@ -25,6 +70,8 @@ int main(int argc, char** argv)
     });
 
     bv::AppState state;
+    const bv::StartFolder start = bv::resolveStartFolder(request.folder);
+    state.StartFolder = start.path;
     QString error;
     state.AppFolder = bv::prepareAppFolder(&error);
     if (state.AppFolder.isEmpty()) {
@@ -45,5 +92,8 @@ int main(int argc, char** argv)
         form.quitRequested();
         return 0;
     }
+    // A folder that cannot be used is told over the main window; the program goes on without it.
+    if (!start.problem.isEmpty())
+        bv::msgBox(start.problem, bv::MsgExclamation);
     return app.exec();
 }

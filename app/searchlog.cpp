@@ -150,15 +150,27 @@ bool SearchLog::open(const QByteArray& path)
 
 bool SearchLog::writeLine(const QByteArray& line)
 {
+    return writeLines({line});
+}
+
+bool SearchLog::writeLines(const QList<QByteArray>& lines)
+{
     if (m_fd < 0)
         return fail(QStringLiteral("The search log is not open."));
     // After a lost line the log can no longer be trusted to be complete; nothing more goes in.
     if (m_failed)
         return false;
-    QByteArray out = escape(line);
-    out += "\r\n";
-    // One write(2) per line and no buffer of our own: once this returns, the line survives a
-    // crash or a kill of the program.
+    QByteArray out;
+    qsizetype size = 0;
+    for (const QByteArray& line : lines)
+        size += line.size() + 2;
+    out.reserve(size + 16);
+    for (const QByteArray& line : lines) {
+        appendEscapedText(out, line);
+        out += "\r\n";
+    }
+    // One write(2) and no buffer of our own: once this returns, the lines survive a crash or a
+    // kill of the program.
     const char* p = out.constData();
     qsizetype left = out.size();
     while (left > 0) {
@@ -207,9 +219,24 @@ QByteArray SearchLog::escape(const QByteArray& bytes)
 {
     QByteArray out;
     out.reserve(bytes.size() + 8);
+    appendEscapedText(out, bytes);
+    return out;
+}
+
+void SearchLog::appendEscapedText(QByteArray& out, const QByteArray& bytes)
+{
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n;) {
+        // Plain printable ASCII, nearly all of a log, goes over in runs.
+        qsizetype run = i;
+        while (run < n && p[run] >= 0x20 && p[run] < 0x7F && p[run] != '\\')
+            ++run;
+        if (run > i) {
+            out.append(reinterpret_cast<const char*>(p + i), run - i);
+            i = run;
+            continue;
+        }
         char32_t cp = 0;
         const int length = utf8Sequence(p + i, n - i, &cp);
         if (length == 0) {
@@ -225,7 +252,6 @@ QByteArray SearchLog::escape(const QByteArray& bytes)
         }
         i += length;
     }
-    return out;
 }
 
 LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetype limitLines, LogLimit mode)

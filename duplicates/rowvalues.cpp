@@ -52,6 +52,23 @@ QString FileVersionText(const QByteArray& path)
     return peVersionText(reader);
 }
 
+namespace {
+
+// The version of a file just lstat()ed for its row: a group of thousands of files costs one
+// look at each, not two. Nothing shorter than a DOS header can be a Windows program.
+QString versionOfListed(const QByteArray& path, const FileInfo& seen)
+{
+    if (!S_ISREG(seen.mode) || seen.size < 64)
+        return QStringLiteral("N/A");
+    ContentFile file(path, seen, kVersionReadLimit);
+    if (!file.isOpen())
+        return QStringLiteral("N/A");
+    ContentReader reader(file);
+    return peVersionText(reader);
+}
+
+} // namespace
+
 std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArray& name, const QLocale& locale)
 {
     ReviewRow row;
@@ -62,7 +79,7 @@ std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArra
         return std::nullopt;
     row.size = sizeText(row.info.size, &locale);
     row.lastAccess = FileTimeText(row.info.atime, locale);
-    row.version = FileVersionText(row.path);
+    row.version = versionOfListed(row.path, row.info);
     return row;
 }
 

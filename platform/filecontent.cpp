@@ -70,8 +70,23 @@ ContentFile::ContentFile(const QByteArray& path, std::int64_t readLimit, AtimeRu
         m_status = statusOf(errno);
         return;
     }
-    if (S_ISLNK(before.st_mode) || !S_ISREG(before.st_mode)) {
-        m_status = S_ISLNK(before.st_mode) ? ContentOpen::Link : ContentOpen::NotAFile;
+    open(path, before.st_mode, rule);
+}
+
+ContentFile::ContentFile(const QByteArray& path, const FileInfo& seen, std::int64_t readLimit, AtimeRule rule)
+    : m_limit(readLimit < 0 ? 0 : readLimit)
+{
+    if (path.isEmpty()) {
+        m_status = ContentOpen::Missing;
+        return;
+    }
+    open(path, seen.mode, rule);
+}
+
+void ContentFile::open(const QByteArray& path, mode_t seenMode, AtimeRule rule)
+{
+    if (S_ISLNK(seenMode) || !S_ISREG(seenMode)) {
+        m_status = S_ISLNK(seenMode) ? ContentOpen::Link : ContentOpen::NotAFile;
         return;
     }
     int fd = -1;

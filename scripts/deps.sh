@@ -4,14 +4,17 @@
 set -euo pipefail
 
 packages=(
-    # build
+    # build (librsvg2-bin renders the icons)
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libglib2.0-dev libgtest-dev libx11-dev libxtst-dev
+    librsvg2-bin
     # run
     fonts-liberation shared-mime-info adwaita-icon-theme
     # tests: headless X server and window manager, PDF text extraction
     xvfb xauth openbox x11-utils poppler-utils
+    # the package and its checks
+    dpkg-dev desktop-file-utils appstream
     # fuzzing: clang with libFuzzer and the sanitizer runtimes
     clang libclang-rt-14-dev
 )

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds everything with warnings as errors and
-# runs every test headless, then builds again with AddressSanitizer + UndefinedBehaviorSanitizer
-# and runs the core and window tests under them, and last runs every fuzz target for a bounded
-# time (longer runs: tests/fuzz/run_fuzzers.sh SECONDS).
+# runs every test headless, builds the Debian package and checks it, then builds again with
+# AddressSanitizer + UndefinedBehaviorSanitizer and runs the core and window tests under them,
+# and last runs every fuzz target for a bounded time (longer runs: tests/fuzz/run_fuzzers.sh
+# SECONDS).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,7 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV_WERROR=ON
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure)
+scripts/check-package.sh build
 
 # The sanitizer pass: the X11 typing tests already ran above against the real X server; the
 # rest runs again under ASan/UBSan. Leaks inside the system's graphics libraries are theirs.

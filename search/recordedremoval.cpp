@@ -1,6 +1,8 @@
 #include "search/recordedremoval.h"
 
+#include "platform/fileops.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
 
 namespace bv {
 
@@ -38,6 +40,15 @@ QString trashUnavailableText(const QString& shownFolder, const QString& why)
         .arg(shownFolder, why);
 }
 
+bool trashUsableAt(const QByteArray& folder)
+{
+    QString why;
+    if (folder.isEmpty() || fileOps().canTrashAt(folder, &why))
+        return true;
+    msgBox(trashUnavailableText(displayPath(folder), why), MsgExclamation);
+    return false;
+}
+
 void stopForLogFailure(SearchLog& log, AppState& program, RunValues& run)
 {
     program.StopRequested = true;
@@ -49,13 +60,7 @@ void stopForLogFailure(SearchLog& log, AppState& program, RunValues& run)
 
 bool writeRecord(SearchLog& log, const QList<QByteArray>& lines, AppState& program, RunValues& run)
 {
-    bool ok = !log.failed();
-    for (const QByteArray& line : lines) {
-        if (!ok || !log.writeLine(line)) {
-            ok = false;
-            break;
-        }
-    }
+    const bool ok = !log.failed() && log.writeLines(lines);
     if (!ok)
         stopForLogFailure(log, program, run);
     return ok;

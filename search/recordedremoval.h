@@ -81,4 +81,9 @@ QString logFailureText(const QString& reason);
 // (the volume has none, as tmpfs): nothing is removed, and deletion never stands in for it.
 QString trashUnavailableText(const QString& shownFolder, const QString& why);
 
+// Asked at the start of a run that sends files to the trash: true when the files of `folder`
+// can go there; otherwise the user is told so once (trashUnavailableText) and the run must not
+// start. An empty folder is left to the run's own start checks.
+bool trashUsableAt(const QByteArray& folder);
+
 } // namespace bv

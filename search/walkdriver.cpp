@@ -1,20 +1,13 @@
 #include "search/walkdriver.h"
 
 #include "app/format.h"
-
-#include <chrono>
+#include "platform/clock.h"
 
 namespace bv {
 
 namespace {
 
 constexpr std::int64_t kProgressEveryMs = 33; // about 30 repaints a second
-
-std::int64_t steadyMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Adapts a feature's hooks to the walk, adding what every walk shows.
 class DriveHooks : public WalkHooks
@@ -82,7 +75,7 @@ private:
 Pacer::Pacer(std::int64_t intervalMs, Clock clock) : m_interval(intervalMs), m_clock(std::move(clock))
 {
     if (!m_clock)
-        m_clock = steadyMs;
+        m_clock = monotonicMs;
     m_last = m_clock();
 }
 

@@ -1,5 +1,6 @@
 #include "app/ui/brisvaneform.h"
 
+#include "app/commandline.h"
 #include "app/format.h"
 #include "app/ui/iconbar.h"
 #include "app/ui/logfileframe.h"
@@ -15,7 +16,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -78,10 +78,10 @@ BrisvaneForm::BrisvaneForm(AppState& state, const QList<FeatureEntry>& features,
 {
     setObjectName(QStringLiteral("brisvaneform"));
     setWindowTitle(QStringLiteral("Brisvane!"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(arialFont(8.25));
-    setWindowIcon(drawAppIcon());
+    setWindowIcon(appIcon());
     for (const FeatureEntry& entry : features)
         m_features.append(Feature{entry});
     buildMenus();
@@ -580,14 +580,7 @@ void BrisvaneForm::PrintIcon_Click()
 
 QByteArray BrisvaneForm::helpDocumentPath()
 {
-    const QString name = QStringLiteral("brisvane-help.html");
-    const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
-    if (QFileInfo::exists(beside))
-        return QFile::encodeName(beside);
-    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/brisvane/") + name;
-    if (QFileInfo::exists(installed))
-        return QFile::encodeName(QFileInfo(installed).canonicalFilePath());
-    return QFile::encodeName(beside);
+    return bv::helpDocumentPath();
 }
 
 void BrisvaneForm::HelpIcon_Click()

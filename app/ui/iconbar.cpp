@@ -2,6 +2,7 @@
 
 #include "platform/twips.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -76,7 +77,11 @@ void drawGlyph(QPainter& p, Glyph g, const QRect& box, const QColor& ink, const 
 
 QPixmap drawIconBar(CommandLook look)
 {
-    QPixmap bar(448, 35);
+    // Drawn for the sharpest screen: at 200 % the picture has twice the pixels and the same
+    // logical size, so the glyphs and captions stay crisp instead of being scaled up.
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap bar(QSize(448, 35) * ratio);
+    bar.setDevicePixelRatio(ratio);
     bar.fill(QColor(0xC0, 0xC0, 0xC0));
     QPainter p(&bar);
     struct Button
@@ -123,26 +128,11 @@ QPixmap drawIconBar(CommandLook look)
     return bar;
 }
 
-QIcon drawAppIcon()
+QIcon appIcon()
 {
     QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        const double s = size / 32.0;
-        p.setPen(QPen(Qt::black, 1.5 * s));
-        p.setBrush(QColor(0xC0, 0x30, 0x30));
-        p.drawRoundedRect(QRectF(6 * s, 10 * s, 20 * s, 20 * s), 2 * s, 2 * s);
-        p.setBrush(QColor(0xE0, 0xE0, 0xE0));
-        p.drawRect(QRectF(4 * s, 6 * s, 24 * s, 4 * s));
-        p.drawRect(QRectF(12 * s, 2 * s, 8 * s, 4 * s));
-        p.setPen(QPen(Qt::white, 2 * s));
-        for (int x : {12, 16, 20})
-            p.drawLine(QPointF(x * s, 14 * s), QPointF(x * s, 26 * s));
-        icon.addPixmap(pm);
-    }
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/brisvane.png").arg(size), QSize(size, size));
     return icon;
 }
 

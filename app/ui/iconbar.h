@@ -1,5 +1,6 @@
 // The icon bar's pictures, drawn by the program itself: one 448 x 35 picture of five buttons
 // in three looks, plus the window icon and the transparent click targets laid over the bar.
+// The window icon is the package's icon (packaging/icons/brisvane.svg, rendered at build time).
 #pragma once
 
 #include "app/commands.h"
@@ -11,7 +12,7 @@
 namespace bv {
 
 QPixmap drawIconBar(CommandLook look);
-QIcon drawAppIcon();
+QIcon appIcon();
 
 // A label that reports a left click while it is enabled: pressed and released over it, like a
 // button, so a press dragged off it does nothing.

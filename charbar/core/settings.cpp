@@ -120,8 +120,8 @@ QString delimitedText(const QString& value)
     QString text = value;
     // A line break would end the value and shift every line after it.
     text.replace(u'\r', u' ').replace(u'\n', u' ');
-    const bool plain = !text.contains(u',') && !text.contains(u'"')
-        && (text.isEmpty() || (!isBlank(text.front()) && !isBlank(text.back())));
+    const bool plain = !text.contains(u',') && !text.contains(u'"') &&
+                       (text.isEmpty() || (!isBlank(text.front()) && !isBlank(text.back())));
     if (plain)
         return text;
     text.replace(u'"', QStringLiteral("\"\""));
@@ -154,8 +154,8 @@ QuillSettings parseSettings(const QByteArray& bytes, const QuillSettings& defaul
         if (!l)
             continue;
         const auto code = number(*l);
-        const bool valid = code && *code >= 0 && *code <= 255 && *code == std::floor(*code)
-            && isAssignableCode(int(*code));
+        const bool valid =
+            code && *code >= 0 && *code <= 255 && *code == std::floor(*code) && isAssignableCode(int(*code));
         s.codes[i] = valid ? int(*code) : 0;
     }
     if (const auto l = line(19); const auto flag = l ? number(*l) : std::nullopt)

@@ -1,5 +1,5 @@
-// Quillbar's pictures, drawn in code so no binary file lives in the repository: the drag
-// strip's bitmap (211 x 11 pixels, with a close mark over the exit hot spot) and the icon.
+// Quillbar's pictures: the drag strip's bitmap (211 x 11 pixels, with a close mark over the exit
+// hot spot), drawn in code, and the icon (packaging/icons/quillbar.svg, rendered at build time).
 #pragma once
 
 #include <QIcon>

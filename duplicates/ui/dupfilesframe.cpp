@@ -1,14 +1,72 @@
 #include "duplicates/ui/dupfilesframe.h"
 
+#include "app/format.h"
 #include "app/ui/counters.h"
+#include "duplicates/dupsearch.h"
+#include "duplicates/rowvalues.h"
+#include "duplicates/ui/verify2.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
+#include "search/filesearch.h"
+#include "search/recordedremoval.h"
+#include "search/ui/dirlist.h"
+#include "search/ui/drivelist.h"
+#include "search/ui/patternboxes.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 
+#include <cstring>
+#include <utility>
+
 namespace bv {
+
+namespace {
+
+const QString kNotEnoughMemory = QStringLiteral(
+    "You do not have enough available memory to use this function. If other windows are currently open, close them "
+    "and try again");
+
+constexpr int kYieldEveryMs = 30; // grouping a million names takes a moment: the window answers
+
+QString padded(const QString& text, int length)
+{
+    return text + QString(std::max<qsizetype>(0, length - text.size()), QLatin1Char(' '));
+}
+
+} // namespace
+
+// The panel's side of the walk: every listed file that matches a pattern goes into the store.
+class DupFilesFrame::DupHooks : public FeatureHooks
+{
+public:
+    explicit DupHooks(DupFilesFrame& frame) : m_frame(frame) {}
+    void file(const WalkFile& file) override
+    {
+        if (!m_frame.m_store.add(file.folder, file.name))
+            m_frame.storeFull();
+    }
+    void folderError(const QByteArray& path, int errnoValue) override
+    {
+        // An unreadable folder lists nothing and the walk goes on; the log says which.
+        m_frame.writeLog(
+            {QByteArray("Could not read the folder ") + path + " (" + QByteArray(::strerror(errnoValue)) + ")",
+             QByteArray()});
+    }
+    void showProgress() override { printCounter(m_frame, kMatchedAt, m_frame.m_host.run().FilesMatched); }
+
+private:
+    DupFilesFrame& m_frame;
+};
 
 DupFilesFrame::DupFilesFrame(PanelHost& host, QWidget* parent) : PrintSurface(parent), m_host(host)
 {
@@ -16,15 +74,158 @@ DupFilesFrame::DupFilesFrame(PanelHost& host, QWidget* parent) : PrintSurface(pa
     setGeometry(twRect(15, 570, 6660, 5145));
     setBackColor(Qt::white);
     setForeColor(Qt::red);
-    setFont(arialFont(8.25, true));
+    setFont(arialFont(9, true));
     setMouseTracking(true);
-    auto* notice = new QLabel(QStringLiteral("Find Duplicates is not built yet in this version of Brisvane."), this);
-    notice->setObjectName(QStringLiteral("NotBuiltYet"));
-    notice->setGeometry(twRect(90, 450, 6400, 255));
-    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cancel->setObjectName(QStringLiteral("dCancelButton"));
-    cancel->setGeometry(twRect(5430, 4605, 1125, 405));
-    connect(cancel, &QPushButton::clicked, this, &DupFilesFrame::dCancelButton_Click);
+    buildControls();
+    dRefreshButton_Click();
+}
+
+DupFilesFrame::~DupFilesFrame() = default;
+
+void DupFilesFrame::buildControls()
+{
+    const QFont labelFont = arialFont(9, true);
+    auto label = [&](const QString& name, const QString& caption, QRect rect) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(name);
+        l->setGeometry(rect);
+        l->setFont(labelFont);
+        setTextColour(l, Qt::black);
+        condenseToFit(l);
+        return l;
+    };
+    auto button = [&](const char* name, const QString& caption, QRect rect) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(rect);
+        b->setFont(arialFont(8.25, false));
+        setTextColour(b, Qt::black);
+        return b;
+    };
+    auto check = [&](const char* name, const QString& caption, QRect rect) {
+        auto* c = new QCheckBox(caption, this);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setGeometry(rect);
+        c->setFont(arialFont(8.25, true));
+        setTextColour(c, Qt::black);
+        return c;
+    };
+
+    Label1[0] = label(QStringLiteral("Label1_0"), QStringLiteral("1. Search for duplicates of type(s):"),
+                      twRect(75, 435, 3045, 270));
+    const QRect patternRects[2] = {twRect(3045, 405, 825, 345), twRect(4305, 405, 825, 345)};
+    for (int i = 0; i < 2; ++i) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(QStringLiteral("SearchPattern%1").arg(i + 2));
+        box->setGeometry(patternRects[i]);
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->setFont(arialFont(9, true));
+        setTextColour(box, Qt::red);
+        box->addItems(searchPatternItems());
+        box->setCurrentIndex(-1);
+        box->lineEdit()->installEventFilter(this);
+        box->installEventFilter(this);
+        connect(box, &QComboBox::editTextChanged, this, [this, i] {
+            PatternBoxes{SearchPattern[0], SearchPattern[1], AND2Label}.textChanged(i);
+        });
+        connect(box, &QComboBox::activated, this, [this] {
+            PatternBoxes{SearchPattern[0], SearchPattern[1], AND2Label}.itemChosen();
+        });
+        SearchPattern[i] = box;
+        if (i == 0)
+            AND2Label = label(QStringLiteral("AND2Label"), QStringLiteral("and"), twRect(3915, 435, 360, 270));
+    }
+
+    Label1[1] = label(QStringLiteral("Label1_1"),
+                      QStringLiteral("2. Search for files in the following location (Including sub directories):"),
+                      twRect(75, 840, 5985, 270));
+    Drive2 = new DriveList(this);
+    Drive2->setObjectName(QStringLiteral("Drive2"));
+    Drive2->setGeometry(twRect(270, 1140, 2820, 330));
+    Drive2->setFont(arialFont(8.25, true));
+    Drive2->reload();
+    connect(Drive2, &DriveList::gotFocus, this, &DupFilesFrame::Drive2_GotFocus);
+    connect(Drive2, &DriveList::driveChanged, this, &DupFilesFrame::Drive2_Change);
+    Dir2 = new DirList(this);
+    Dir2->setObjectName(QStringLiteral("Dir2"));
+    Dir2->setGeometry(twRect(270, 1485, 2820, 1230));
+    Dir2->setFont(arialFont(8.25, true));
+    Dir2->setRoot(Drive2->mountPoint());
+    // Starts where the program was started, like a classic folder list.
+    if (!Dir2->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
+        Dir2->setPath(Drive2->mountPoint());
+    m_lastDrive = Drive2->mountPoint();
+    connect(Dir2, &DirList::entryOpened, this, &DupFilesFrame::Dir2_Click);
+
+    dRecycle = check("dRecycle", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 1350, 2880, 240));
+    dRecycle->setChecked(true);
+    dIgnore = check("dIgnore", QStringLiteral("Do not display  installation files"), twRect(3630, 1605, 2895, 240));
+    dHiddenFiles =
+        check("dHiddenFiles", QStringLiteral("Ignore Hidden and System Files"), twRect(3630, 1860, 2925, 240));
+    dHiddenDir = check("dHiddenDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2115, 2925, 240));
+
+    dCancelButton = button("dCancelButton", QStringLiteral("&Cancel"), twRect(3120, 3000, 1125, 405));
+    dRefreshButton = button("dRefreshButton", QStringLiteral("&Reset"), twRect(4275, 3000, 1125, 405));
+    dBeginButton = button("dBeginButton", QStringLiteral("&Begin"), twRect(5430, 3000, 1125, 405));
+
+    DuplicateLabels[0] =
+        label(QStringLiteral("DuplicateLabels_0"),
+              QStringLiteral("Number of files matching the specified file type(s):"), twRect(90, 3930, 4245, 240));
+    DuplicateLabels[1] = label(QStringLiteral("DuplicateLabels_1"), QStringLiteral("Number of files checked:"),
+                               twRect(90, 4275, 2145, 240));
+    DuplicateLabels[2] = label(QStringLiteral("DuplicateLabels_2"), QStringLiteral("Number of files removed:"),
+                               twRect(90, 4620, 2175, 240));
+    DuplicateLabels[3] = label(QStringLiteral("DuplicateLabels_3"), QStringLiteral("Total bytes reclaimed:"),
+                               twRect(3330, 4275, 1920, 240));
+    dViewLog = button("dViewLog", QStringLiteral("&View Log"), twRect(4275, 4605, 1125, 405));
+    dDoneButton = button("dDoneButton", QStringLiteral("&Cancel"), twRect(5430, 4605, 1125, 405));
+    dDoneButton->installEventFilter(this);
+    dDoneButton->setMouseTracking(true);
+
+    connect(dCancelButton, &QPushButton::clicked, this, &DupFilesFrame::dCancelButton_Click);
+    connect(dRefreshButton, &QPushButton::clicked, this, &DupFilesFrame::dRefreshButton_Click);
+    connect(dBeginButton, &QPushButton::clicked, this, &DupFilesFrame::dBeginButton_Click);
+    connect(dViewLog, &QPushButton::clicked, this, &DupFilesFrame::dViewLog_Click);
+    connect(dDoneButton, &QPushButton::clicked, this, &DupFilesFrame::dDoneButton_Click);
+
+    QWidget* order[] = {SearchPattern[0], SearchPattern[1], Drive2,         Dir2,          dRecycle,
+                        dIgnore,          dBeginButton,     dRefreshButton, dCancelButton, dDoneButton,
+                        dViewLog,         dHiddenFiles,     dHiddenDir};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void DupFilesFrame::paintBackground(QPainter& p)
+{
+    // A black border round the panel and a sunken box behind each counter's print position.
+    p.setPen(Qt::black);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    drawCounterBoxes(p);
+}
+
+bool DupFilesFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool pattern = watched == SearchPattern[0] || watched == SearchPattern[1] ||
+                         (SearchPattern[0] && watched == SearchPattern[0]->lineEdit()) ||
+                         (SearchPattern[1] && watched == SearchPattern[1]->lineEdit());
+    if (pattern && event->type() == QEvent::FocusIn)
+        m_host.ShowStatus(QStringLiteral("...also supports wild characters"));
+    else if (watched == dDoneButton && event->type() == QEvent::MouseMove)
+        setScreenPointer(1); // the control that stays usable while a search runs
+    return PrintSurface::eventFilter(watched, event);
+}
+
+void DupFilesFrame::mouseMoveEvent(QMouseEvent* event)
+{
+    // While the walk runs the pointer says so; otherwise, unless the groups are being shown,
+    // moving over the panel wipes the status line.
+    const SearchState state = m_host.program().SearchState;
+    if (state == SearchState::Running)
+        setScreenPointer(11);
+    else if (state != SearchState::Reviewing)
+        m_host.printStatusRaw(QString(105, QLatin1Char(' ')));
+    PrintSurface::mouseMoveEvent(event);
 }
 
 void DupFilesFrame::opened()
@@ -38,20 +239,261 @@ void DupFilesFrame::reprintCounters()
     printCounters(*this, m_host.run());
 }
 
+void DupFilesFrame::setEntriesEnabled(bool enabled)
+{
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{SearchPattern[0], SearchPattern[1], Drive2, Dir2, dHiddenFiles, dHiddenDir,
+                                         dIgnore, dRecycle, dCancelButton, dRefreshButton, dBeginButton})
+        w->setEnabled(enabled);
+}
+
+Verify2* DupFilesFrame::reviewWindow()
+{
+    if (!m_reviewWindow) {
+        m_reviewWindow = new Verify2(m_host, *this, m_host.dialogParent());
+        m_reviewWindow->abortSearch = [this] { dDoneButton_Click(); };
+    }
+    return m_reviewWindow;
+}
+
+bool DupFilesFrame::writeLog(const QList<QByteArray>& lines)
+{
+    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
+}
+
+void DupFilesFrame::storeFull()
+{
+    // Told once; the run then ends as if cancelled, without reviewing a partial list.
+    AppState& s = m_host.program();
+    if (!std::exchange(m_outOfMemory, true)) {
+        msgBox(dupOutOfMemoryText(), MsgPlain, QStringLiteral("Brisvane"));
+        writeLog(
+            {QByteArray("The search ended early: there is not enough memory for the list of files."), QByteArray()});
+    }
+    s.StopRequested = true;
+}
+
+void DupFilesFrame::dBeginButton_Click()
+{
+    const AppState& s = m_host.program();
+    if (!dBeginButton->isEnabled() || s.SearchState == SearchState::Running || s.SearchState == SearchState::Reviewing)
+        return;
+    if (SearchPattern[0]->currentText().isEmpty() && SearchPattern[1]->currentText().isEmpty()) {
+        msgBox(QStringLiteral("A search pattern was not specified."), MsgExclamation);
+        SearchPattern[0]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (!m_pathChosen) {
+        const int answer =
+            msgBox(QStringLiteral("A search path was not specified. Would you like to use the default?"), MsgQuestion);
+        if (answer != AnswerYes)
+            return;
+    }
+    // The start folder as it really is: a link the user chose is followed once, here, and the
+    // log names the folder actually searched.
+    const QByteArray folder = resolveFolder(Dir2->path());
+    if (dRecycle->isChecked() && !trashUsableAt(folder))
+        return;
+    if (!startRun(folder))
+        return;
+
+    DupHooks hooks(*this);
+    const WalkResult result = m_host.SearchDrive(
+        duplicateWalkOptions(folder, {SearchPattern[0]->currentText(), SearchPattern[1]->currentText()},
+                             dHiddenFiles->isChecked(), dHiddenDir->isChecked()),
+        hooks);
+    AppState& state = m_host.program();
+    RunValues& run = m_host.run();
+    // Every file entered, exactly (a file the store could not take is not one).
+    run.FilesMatched = qint64(m_store.size());
+    if (result.end == WalkEnd::Error) {
+        // The folders after the point of failure were never looked at: the log says so, and
+        // the groups found so far are still reviewed.
+        writeLog({QByteArray("The search ended early: ") + result.reason.toUtf8(), QByteArray()});
+    }
+
+    m_host.finishProgress(12);
+    setScreenPointer(1);
+    reprintCounters();
+    m_host.letMessagesBeProcessed();
+    m_host.printStatusRaw(padded(QStringLiteral("Checking..."), 96));
+    if (!state.StopRequested) {
+        state.SearchState = SearchState::Reviewing;
+        ReviewDuplicates();
+    }
+    m_host.letMessagesBeProcessed();
+    m_host.printStatusRaw(padded(QStringLiteral("Done."), 106));
+    dDoneButton->setText(QStringLiteral("&Done"));
+    writeLog(dupSummaryLines(run));
+    state.Log.close();
+    m_store.clear(); // a million entries are worth giving back at once
+    dViewLog->setEnabled(true);
+    reprintCounters();
+    state.SearchState = SearchState::Finished;
+    if (result.end == WalkEnd::Error)
+        msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
+                   .arg(endSentence(result.reason)),
+               MsgExclamation);
+}
+
+bool DupFilesFrame::startRun(const QByteArray& folder)
+{
+    AppState& s = m_host.program();
+    m_host.focusDummy();
+    setEntriesEnabled(false);
+    dDoneButton->setText(QStringLiteral("&Cancel"));
+    dDoneButton->setEnabled(true);
+    s.StopRequested = false;
+    m_host.run().resetCounters();
+    m_store.clear();
+    m_outOfMemory = false;
+
+    if (folder.isEmpty() || !s.Log.open(joinPath(s.AppFolder, "temp.bv"))) {
+        failStart();
+        return false;
+    }
+    DupSearchEntries e;
+    e.pattern2 = SearchPattern[0]->currentText();
+    e.pattern3 = SearchPattern[1]->currentText();
+    e.ignoreInstallation = dIgnore->isChecked();
+    e.recycle = dRecycle->isChecked();
+    e.ignoreHiddenFiles = dHiddenFiles->isChecked();
+    e.ignoreHiddenDirs = dHiddenDir->isChecked();
+    if (!writeLog(dupHeaderLines(e, folder, s.Now()))) {
+        failStart();
+        return false;
+    }
+    setScreenPointer(11);
+    return true;
+}
+
+void DupFilesFrame::failStart()
+{
+    // Nothing was searched: close what was opened and give the entries back for editing.
+    m_host.program().Log.close();
+    setScreenPointer(1);
+    msgBox(kNotEnoughMemory, MsgExclamation);
+    setEntriesEnabled(true);
+    dDoneButton->setEnabled(false);
+    dDoneButton->setText(QStringLiteral("&Cancel"));
+}
+
+void DupFilesFrame::ReviewDuplicates()
+{
+    AppState& s = m_host.program();
+    Pacer pacer(kYieldEveryMs);
+    const std::optional<DuplicateGroups> groups = groupDuplicates(m_store, [&] {
+        if (pacer.due())
+            m_host.letMessagesBeProcessed();
+        return s.StopRequested;
+    });
+    if (!groups)
+        return;
+    Verify2* window = reviewWindow();
+    window->setRecycle(dRecycle->isChecked());
+    const bool hideInstallation = dIgnore->isChecked();
+    for (std::size_t g = 0; g < groups->count(); ++g) {
+        if (s.StopRequested)
+            return;
+        if (m_reviewHooks.skipGroup && m_reviewHooks.skipGroup(groups->entries(g).size())) {
+            m_host.run().FilesChecked += qint64(groups->entries(g).size());
+            continue;
+        }
+        // Read now, as the files are: one that vanished or was replaced since the walk is left
+        // out, and a group left with one file holds no duplicate any more.
+        const std::vector<ReviewRow> rows = readGroupRows(m_store, *groups, g);
+        if (rows.size() < 2)
+            continue;
+        if (!window->addRows(rows) || s.StopRequested) {
+            window->ResetAll();
+            return;
+        }
+        if (hideInstallation && isInstallationFile(rows.front().name)) {
+            writeLog(dupGroupEndLines());
+            window->ResetAll();
+            continue;
+        }
+        setScreenPointer(1);
+        if (m_reviewHooks.review)
+            m_reviewHooks.review(*window);
+        else
+            window->showGroup();
+        writeLog(dupGroupEndLines());
+    }
+}
+
+void DupFilesFrame::dDoneButton_Click()
+{
+    AppState& s = m_host.program();
+    if (dDoneButton->text() == QLatin1String("&Cancel")) {
+        if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) != AnswerYes)
+            return;
+        if (s.Log.isOpen())
+            writeLog({QByteArray("ACTION: Abort Search"), QByteArray()});
+        s.StopRequested = true;
+        return;
+    }
+    m_host.clearLogText();
+    dCancelButton_Click();
+}
+
+void DupFilesFrame::dRefreshButton_Click()
+{
+    m_store.clear();
+    AND2Label->show();
+    SearchPattern[1]->show();
+    dDoneButton->setText(QStringLiteral("&Cancel"));
+    dViewLog->setEnabled(false);
+    dIgnore->setChecked(true);
+    for (QComboBox* box : SearchPattern) {
+        box->setCurrentIndex(-1);
+        box->setEditText(QString());
+    }
+    m_pathChosen = false;
+    setEntriesEnabled(true);
+    clearPrints();
+    dDoneButton->setEnabled(false);
+    dHiddenFiles->setChecked(true);
+    dHiddenDir->setChecked(true);
+    m_host.run().resetCounters();
+    // dRecycle keeps its tick.
+}
+
 void DupFilesFrame::dCancelButton_Click()
 {
-    clearPrints();
+    dRefreshButton_Click();
     m_host.closePanel(*this);
 }
 
-void DupFilesFrame::mouseMoveEvent(QMouseEvent* event)
+void DupFilesFrame::dViewLog_Click()
 {
-    const SearchState state = m_host.program().SearchState;
-    if (state == SearchState::Running)
-        setScreenPointer(11);
-    else if (state != SearchState::Reviewing)
-        m_host.printStatusRaw(QString(105, QLatin1Char(' ')));
-    PrintSurface::mouseMoveEvent(event);
+    m_host.showWorkingLog(*this);
+}
+
+void DupFilesFrame::Dir2_Click()
+{
+    m_pathChosen = true;
+}
+
+void DupFilesFrame::Drive2_GotFocus()
+{
+    m_lastDrive = Drive2->mountPoint();
+    m_pathChosen = true;
+}
+
+void DupFilesFrame::Drive2_Change()
+{
+    const QByteArray drive = Drive2->mountPoint();
+    const QByteArray previousRoot = Dir2->root();
+    Dir2->setRoot(drive);
+    if (!Dir2->setPath(drive)) {
+        Dir2->setRoot(previousRoot);
+        msgBox(QStringLiteral("Device not ready."), MsgCritical, QStringLiteral("Error"));
+        Drive2->setMountPoint(m_lastDrive);
+        return;
+    }
+    m_lastDrive = drive;
+    m_pathChosen = true;
 }
 
 } // namespace bv

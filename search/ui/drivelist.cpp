@@ -1,5 +1,8 @@
 #include "search/ui/drivelist.h"
 
+#include "app/ui/panelhost.h"
+#include "platform/messages.h"
+
 #include "platform/paths.h"
 #include "platform/volumes.h"
 
@@ -68,6 +71,23 @@ void DriveList::focusInEvent(QFocusEvent* event)
 {
     QComboBox::focusInEvent(event);
     Q_EMIT gotFocus();
+}
+
+void keepReachableDrive(DriveList& list, QByteArray& current, PanelHost& host,
+                        const std::function<bool(const QByteArray& mountPoint)>& answers)
+{
+    const QByteArray chosen = list.mountPoint();
+    // Taken before the event loop turns: a focus event waiting there would store the pick.
+    const QByteArray previous = current;
+    const bool reachable = answers(chosen);
+    host.letMessagesBeProcessed();
+    if (!reachable) {
+        msgBox(QStringLiteral("The drive specified could not be accessed."), MsgCritical, QStringLiteral("Error"));
+        current = previous;
+        list.setMountPoint(previous);
+        return;
+    }
+    current = chosen;
 }
 
 } // namespace bv

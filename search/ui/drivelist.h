@@ -12,7 +12,11 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace bv {
+
+class PanelHost;
 
 struct DriveEntry
 {
@@ -48,5 +52,13 @@ protected:
 private:
     int m_lastIndex = -1;
 };
+
+// A tools window's answer to a drive picked in its list: the pick is kept when `answers` says its
+// root can be reached; otherwise the user is told "The drive specified could not be accessed."
+// (critical, title "Error") and the list goes back to `current`, the drive in force before the
+// pick. `current` becomes the picked drive when it is kept. `answers` must not block on a dead
+// network share (a bounded query).
+void keepReachableDrive(DriveList& list, QByteArray& current, PanelHost& host,
+                        const std::function<bool(const QByteArray& mountPoint)>& answers);
 
 } // namespace bv

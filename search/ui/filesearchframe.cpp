@@ -8,10 +8,12 @@
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
+#include "platform/volumes.h"
 #include "platform/ui/messagebox_qt.h"
 #include "search/recordedremoval.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/drivelist.h"
+#include "search/ui/patternboxes.h"
 #include "search/ui/verificationwindow.h"
 
 #include <QCheckBox>
@@ -33,12 +35,6 @@ namespace {
 const QString kNotEnoughMemory = QStringLiteral(
     "You do not have enough available memory to use this function. If other windows are currently open, close them "
     "and try again");
-
-// A reason as the end of a sentence: one full stop, whatever the system's text ends with.
-QString sentence(const QString& reason)
-{
-    return reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
-}
 
 } // namespace
 
@@ -176,8 +172,9 @@ void FileSearchFrame::buildControls()
     Dir1->setGeometry(twRect(270, 2220, 2820, 990));
     Dir1->setFont(arialFont(8.25, true));
     Dir1->setRoot(Drive1->mountPoint());
-    // Starts where the program was started, like a classic folder list.
-    if (!Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
+    // Starts in the folder given on the command line, else where the program was started, like a
+    // classic folder list.
+    if (!openStartFolder() && !Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
         Dir1->setPath(Drive1->mountPoint());
     m_lastDrive = Drive1->mountPoint();
     connect(Dir1, &DirList::entryOpened, this, &FileSearchFrame::Dir1_Click);
@@ -254,6 +251,27 @@ void FileSearchFrame::reprintCounters()
     printCounters(*this, m_host.run());
 }
 
+bool FileSearchFrame::openStartFolder()
+{
+    const QByteArray start = m_host.program().StartFolder;
+    const std::optional<Volume> volume = start.isEmpty() ? std::nullopt : volumeOf(start);
+    const QByteArray drive = Drive1->mountPoint();
+    if (!volume || !Drive1->setMountPoint(volume->mountPoint))
+        return false;
+    Dir1->setRoot(volume->mountPoint);
+    if (Dir1->setPath(start))
+        return true;
+    Drive1->setMountPoint(drive);
+    Dir1->setRoot(drive);
+    return false;
+}
+
+bool FileSearchFrame::showsStartFolder() const
+{
+    const QByteArray& start = m_host.program().StartFolder;
+    return !start.isEmpty() && Dir1->path() == start;
+}
+
 void FileSearchFrame::setEntriesEnabled(bool enabled)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{SearchPattern[0], SearchPattern[1], InstructionList, DateText,
@@ -268,7 +286,7 @@ void FileSearchFrame::ResetFileSearch()
     DoneButton->setText(QStringLiteral("&Cancel"));
     setEntriesEnabled(true);
     BytesText->clear();
-    m_pathChosen = false;
+    m_pathChosen = showsStartFolder();
     for (QComboBox* box : SearchPattern) {
         box->setCurrentIndex(-1);
         box->setEditText(QString());
@@ -347,9 +365,11 @@ void FileSearchFrame::BeginButton_Click()
         if (answer != AnswerYes)
             return;
     }
-    m_criteria = v.criteria;
-    if (m_criteria.recycle && !trashUsable())
+    // Asked once, before anything starts: otherwise every matching file would be refused one by
+    // one, and deletion never stands in for the trash.
+    if (v.criteria.recycle && !trashUsableAt(resolveFolder(Dir1->path())))
         return;
+    m_criteria = v.criteria;
     if (!startRun())
         return;
 
@@ -362,18 +382,6 @@ void FileSearchFrame::BeginButton_Click()
     options.statFiles = true;
     const WalkResult result = m_host.SearchDrive(options, hooks);
     finishRun(result);
-}
-
-bool FileSearchFrame::trashUsable()
-{
-    // Asked once, before anything starts: otherwise every matching file would be refused one by
-    // one, and deletion never stands in for the trash.
-    const QByteArray folder = resolveFolder(Dir1->path());
-    QString why;
-    if (folder.isEmpty() || fileOps().canTrashAt(folder, &why))
-        return true;
-    msgBox(trashUnavailableText(displayPath(folder), why), MsgExclamation);
-    return false;
 }
 
 bool FileSearchFrame::startRun()
@@ -433,7 +441,7 @@ void FileSearchFrame::finishRun(const WalkResult& result)
     reprintCounters();
     if (result.end == WalkEnd::Error)
         msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
-                   .arg(sentence(result.reason)),
+                   .arg(endSentence(result.reason)),
                MsgExclamation);
 }
 
@@ -586,35 +594,13 @@ void FileSearchFrame::InstructionList_Change()
 
 void FileSearchFrame::SearchPattern_Change(int index)
 {
-    static const QString all = QStringLiteral("*.*");
-    if (index == 1 && SearchPattern[1]->currentText() == all) {
-        // "*.*" already takes every file: it moves to the first box and the second box is
-        // emptied as it is hidden, so no pattern the user can no longer see stays in force.
-        const QSignalBlocker block0(SearchPattern[0]);
-        const QSignalBlocker block1(SearchPattern[1]);
-        SearchPattern[0]->setEditText(all);
-        SearchPattern[1]->setEditText(QString());
-        SearchPattern[1]->hide();
-        ANDLabel->hide();
-        SearchPattern[0]->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (index == 0) {
-        // The second box is hidden only while the first one takes every file; a hidden box
-        // must never keep a pattern in force the user cannot see.
-        const bool takesAll = SearchPattern[0]->currentText() == all;
-        SearchPattern[1]->setVisible(!takesAll);
-        ANDLabel->setVisible(!takesAll);
-    }
+    PatternBoxes{SearchPattern[0], SearchPattern[1], ANDLabel}.textChanged(index);
 }
 
 void FileSearchFrame::SearchPattern_Click(int index)
 {
     (void)index;
-    if (SearchPattern[0]->currentText() == QLatin1String("*.*"))
-        return;
-    SearchPattern[1]->show();
-    ANDLabel->show();
+    PatternBoxes{SearchPattern[0], SearchPattern[1], ANDLabel}.itemChosen();
 }
 
 void FileSearchFrame::Dir1_Click()

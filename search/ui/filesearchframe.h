@@ -79,13 +79,15 @@ private:
     class SearchHooks;
 
     void buildControls();
+    // Opens the folder lists at the folder given on the command line; false when there is none
+    // or it cannot be opened (the lists are then as they were).
+    bool openStartFolder();
+    // That folder counts as chosen while the list shows it.
+    bool showsStartFolder() const;
     FileSearchEntries readEntries() const;
     void focusEntry(EntryControl control, bool selectAll);
     // Entries enabled for editing (true) or locked for a run (false).
     void setEntriesEnabled(bool enabled);
-    // With the trash chosen: whether the start folder's volume has a usable one (the user is
-    // told when not).
-    bool trashUsable();
     bool startRun();
     void failStart();
     void finishRun(const WalkResult& result);
@@ -99,7 +101,7 @@ private:
     FileSearchCriteria m_criteria;
     VerificationWindow* m_verificationWindow = nullptr;
     QByteArray m_lastDrive;
-    bool m_pathChosen = false; // the user picked a drive or folder since the last reset
+    bool m_pathChosen = false; // a drive or folder was picked since the last reset (or given)
 
     // Controls, named as the panel has always named them.
     QLabel* SearchLabel[10] = {};

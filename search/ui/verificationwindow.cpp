@@ -8,6 +8,7 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
+#include "platform/ui/fileicon.h"
 #include "platform/ui/fonts.h"
 #include "search/recordedremoval.h"
 #include "search/ui/moveform.h"
@@ -57,31 +58,6 @@ QPixmap magnifierBitmap()
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(6, 6, 10, 10), 100 * 16, 70 * 16);
     return pm;
-}
-
-// Where no icon theme is set (a bare session, offscreen), use the one the program depends on.
-void ensureIconTheme()
-{
-    const QString theme = QIcon::themeName();
-    if (!theme.isEmpty() && theme != QLatin1String("hicolor"))
-        return;
-    QStringList paths = QIcon::themeSearchPaths();
-    if (!paths.contains(QLatin1String("/usr/share/icons")))
-        paths.append(QStringLiteral("/usr/share/icons"));
-    QIcon::setThemeSearchPaths(paths);
-    QIcon::setThemeName(QStringLiteral("Adwaita"));
-}
-
-QIcon iconFor(const FileTypeInfo& type, const QStyle* style)
-{
-    ensureIconTheme();
-    for (const QString& name : type.iconNames) {
-        if (QIcon::hasThemeIcon(name))
-            return QIcon::fromTheme(name);
-    }
-    if (QIcon::hasThemeIcon(QStringLiteral("text-x-generic")))
-        return QIcon::fromTheme(QStringLiteral("text-x-generic"));
-    return style->standardIcon(QStyle::SP_FileIcon);
 }
 
 // A file name as a label shows it: control characters (a newline in a name) become visible
@@ -253,7 +229,7 @@ void VerificationWindow::load(const VerifyItem& item)
 
     const FileTypeInfo type = fileTypeOf(item.path);
     m_fileType->setText(type.description);
-    m_iconMan->setPixmap(iconFor(type, style()).pixmap(32, 32));
+    m_iconMan->setPixmap(fileTypeIcon(type, style()).pixmap(32, 32));
     resetControls();
 }
 

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -176,6 +177,20 @@ private Q_SLOTS:
         QTest::mouseClick(cancel, Qt::LeftButton);
         QVERIFY(!duplicates()->isVisible());
         QCOMPARE(int(m_form->iconBarState()), 0);
+    }
+
+    // On every panel each caption ends inside its own box, so none runs into the control beside it.
+    void captionsFitTheirBoxes()
+    {
+        for (const char* feature : {"FileSearchOption", "NewFilesOption"}) {
+            QWidget* panel = m_form->panel(QString::fromLatin1(feature))->widget();
+            for (const QLabel* label : panel->findChildren<QLabel*>()) {
+                if (label->text().isEmpty() || !label->isVisibleTo(panel) || label->wordWrap())
+                    continue;
+                const qreal text = QFontMetricsF(label->font()).horizontalAdvance(label->text());
+                QVERIFY2(text <= label->width() - 2, qPrintable(label->text()));
+            }
+        }
     }
 
     // An icon acts like a button: on release over it, not on a press dragged away.

@@ -11,9 +11,8 @@ using namespace bv::quill;
 TEST(QuillLayout, GridHasSixteenRowsOfSixteen)
 {
     const std::pair<int, QPoint> cases[] = {
-        {0, {30, 1005}},    {1, {315, 1005}},   {14, {4020, 1005}},  {15, {4305, 1005}},
-        {16, {30, 1275}},   {17, {315, 1275}},  {128, {30, 3165}},   {240, {30, 5055}},
-        {255, {4305, 5055}},
+        {0, {30, 1005}},   {1, {315, 1005}},  {14, {4020, 1005}}, {15, {4305, 1005}},  {16, {30, 1275}},
+        {17, {315, 1275}}, {128, {30, 3165}}, {240, {30, 5055}},  {255, {4305, 5055}},
     };
     for (const auto& [index, expected] : cases)
         EXPECT_EQ(cellPosition(index), expected) << index;
@@ -30,12 +29,12 @@ TEST(QuillLayout, GridHasSixteenRowsOfSixteen)
 TEST(QuillLayout, CloseUpMovesLeftAtTheRightColumnAndUpOnTheLastRow)
 {
     const std::pair<int, QPoint> cases[] = {
-        {0, {30, 1005}},       // over the cell
-        {14, {4020, 1005}},    // still fits
-        {15, {4075, 1005}},    // right column: 230 further left
-        {239, {4075, 4785}},   // right column, row 14: only left
-        {240, {30, 5005}},     // last row: 50 higher
-        {255, {4075, 5005}},   // both
+        {0, {30, 1005}},     // over the cell
+        {14, {4020, 1005}},  // still fits
+        {15, {4075, 1005}},  // right column: 230 further left
+        {239, {4075, 4785}}, // right column, row 14: only left
+        {240, {30, 5005}},   // last row: 50 higher
+        {255, {4075, 5005}}, // both
     };
     for (const auto& [index, expected] : cases)
         EXPECT_EQ(closeUpPosition(cellPosition(index)), expected) << index;

@@ -40,8 +40,9 @@ QByteArray fileOf(const QStringList& lines)
 
 QStringList fullFile()
 {
-    QStringList lines{"Quillbar Settings", "(Be careful when changing these settings.)", " 3000 ", " 1200 ",
-                      "Untitled - Editor", "Liberation Serif"};
+    QStringList lines{
+        "Quillbar Settings", "(Be careful when changing these settings.)", " 3000 ", " 1200 ", "Untitled - Editor",
+        "Liberation Serif"};
     for (int i = 0; i < 12; ++i)
         lines << QString::number(i < 6 ? 65 + i : 0);
     lines << "1";
@@ -90,8 +91,15 @@ TEST(QuillSettings, WritesNineteenLinesInTheClassicForm)
     s.buttonFont = QStringLiteral("Arial");
     s.codes = {233, 0, 65};
     s.alwaysOnTop = true;
-    QStringList expected{"Quillbar Settings", "(Be careful when changing these settings.)", " 5775 ", "-30 ", "Café",
-                         "Arial", " 233 ", "0", " 65 "};
+    QStringList expected{"Quillbar Settings",
+                         "(Be careful when changing these settings.)",
+                         " 5775 ",
+                         "-30 ",
+                         "Café",
+                         "Arial",
+                         " 233 ",
+                         "0",
+                         " 65 "};
     for (int i = 3; i < 12; ++i)
         expected << "0";
     expected << "1";
@@ -139,10 +147,9 @@ TEST(QuillSettings, DamagedFilesFallBackLineByLine)
         const char* what;
     };
     const Case cases[] = {
-        {9, "garbage", "button 2"}, {9, "", "button 2"},         {9, "65.5", "button 2"},
-        {9, "7", "button 2"},       {9, "129", "button 2"},      {9, "300", "button 2"},
-        {9, "-1", "button 2"},      {3, "abc", "top"},           {4, "1e300", "left"},
-        {6, "", "font"},            {19, "yes", "always on top"}, {19, "2", "always on top"},
+        {9, "garbage", "button 2"}, {9, "", "button 2"},    {9, "65.5", "button 2"},      {9, "7", "button 2"},
+        {9, "129", "button 2"},     {9, "300", "button 2"}, {9, "-1", "button 2"},        {3, "abc", "top"},
+        {4, "1e300", "left"},       {6, "", "font"},        {19, "yes", "always on top"}, {19, "2", "always on top"},
     };
     for (const Case& c : cases) {
         QStringList lines = fullFile();
@@ -169,9 +176,8 @@ TEST(QuillSettings, DamagedFilesFallBackLineByLine)
 TEST(QuillSettings, DelimitedValues)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"  plain text  ", "plain text"}, {"a, b", "a"},           {"\"a, b\"", "a, b"},
-        {" \"x\"\"y\" ", "x\"y"},         {"\"unterminated", "unterminated"}, {"", ""},
-        {"\t7\t", "7"},                   {"\"\"", ""},
+        {"  plain text  ", "plain text"},   {"a, b", "a"}, {"\"a, b\"", "a, b"}, {" \"x\"\"y\" ", "x\"y"},
+        {"\"unterminated", "unterminated"}, {"", ""},      {"\t7\t", "7"},       {"\"\"", ""},
     };
     for (const auto& [line, value] : cases)
         EXPECT_EQ(delimitedValue(QString::fromUtf8(line)), QString::fromUtf8(value)) << line;
@@ -223,7 +229,7 @@ TEST(QuillCharacters, Windows1252Table)
     }
     // 256 codes less the 32 controls, DEL and the five undefined ones.
     EXPECT_EQ(assignable, 218);
-    const std::pair<int, char16_t> known[] = {{65, u'A'}, {128, u'€'}, {133, u'…'}, {153, u'™'},
+    const std::pair<int, char16_t> known[] = {{65, u'A'},  {128, u'€'}, {133, u'…'}, {153, u'™'},
                                               {159, u'Ÿ'}, {169, u'©'}, {233, u'é'}, {255, u'ÿ'}};
     for (const auto& [code, ch] : known)
         EXPECT_EQ(characterForCode(code), QString(QChar(ch))) << code;

@@ -8,6 +8,8 @@
 #include "filesearch_test_support.h"
 
 #include "platform/fileops.h"
+#include "platform/paths.h"
+#include "search/recordedremoval.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
@@ -191,29 +193,6 @@ private Q_SLOTS:
         QCOMPARE(h.run().BytesReclaimed, 600);
     }
 
-    // A volume without a usable trash is told once, before anything starts: no log, no removal.
-    void aStartFolderWithoutATrashIsToldBeforeTheRun()
-    {
-        TreeFixture tree;
-        oldAndNew(tree);
-        RecordingFileOps ops;
-        ops.noTrash = QStringLiteral("the volume has no trash");
-        PanelHarness h;
-        ScriptedMessages boxes;
-        PanelEntries e;
-        e.recycle = true;
-        h.fill(e, tree.root());
-        h.panel->BeginButton_Click();
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Files in %1 cannot be sent to the Recycle Bin (the volume "
-                                                           "has no trash). Nothing was removed. To remove them, clear "
-                                                           "the Recycle Bin option so that they are deleted instead.")
-                                                .arg(QString::fromUtf8(tree.root()))});
-        QCOMPARE(ops.ops(), QList<QByteArray>{"canTrashAt"});
-        QVERIFY(h.logBytes().isEmpty());
-        QVERIFY(h.button("BeginButton")->isEnabled()); // back to editing
-        QVERIFY(exists(tree.path("a.tmp")));
-    }
-
     void refusedRemovalsAreReportedAndNotCounted_data()
     {
         QTest::addColumn<bool>("recycle");
@@ -252,6 +231,29 @@ private Q_SLOTS:
         QCOMPARE(h.run().FilesRemoved, 0);
         QCOMPARE(h.run().BytesReclaimed, 0); // bytes count only for files really removed
         QCOMPARE(h.run().FilesMatched, 1);
+    }
+
+    void recycleWhereTheVolumeHasNoTrashStartsNothing()
+    {
+        // Said once before the run, instead of a refusal per file; deletion never stands in.
+        TreeFixture tree;
+        oldAndNew(tree);
+        RecordingFileOps ops;
+        ops.noTrash = QStringLiteral("no trash here");
+        PanelHarness h;
+        ScriptedMessages boxes;
+        PanelEntries e;
+        e.recycle = true;
+        h.fill(e, tree.root());
+        h.panel->BeginButton_Click();
+
+        QCOMPARE(boxes.texts(),
+                 QStringList{trashUnavailableText(displayPath(tree.root()), QStringLiteral("no trash here"))});
+        QCOMPARE(boxes.shown[0].style, 48);
+        QCOMPARE(ops.ops(), QList<QByteArray>{"canTrashAt"});
+        QVERIFY(h.logBytes().isEmpty());
+        QVERIFY(h.button("BeginButton")->isEnabled());
+        QVERIFY(exists(tree.path("a.tmp")));
     }
 
     void confirmedCancelStopsBeforeTheNextRemoval()

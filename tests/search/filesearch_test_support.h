@@ -33,10 +33,12 @@ struct PanelEntries
 class PanelHarness
 {
 public:
-    PanelHarness()
+    // startFolder: as given on the command line (resolved).
+    explicit PanelHarness(const QByteArray& startFolder = {})
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         state.AppFolder = QFile::encodeName(appFolder.path());
+        state.StartFolder = startFolder;
         state.Now = [] { return QDateTime(QDate(2026, 12, 8), QTime(15, 38)); };
         form = std::make_unique<BrisvaneForm>(state);
         form->Form_Load();

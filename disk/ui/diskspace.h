@@ -1,0 +1,71 @@
+// The Disk Space window: capacity, free and used space of one drive in bytes and kilobytes, a
+// used-space bar with its percentage, and the drive's geometry. It opens on the drive of the
+// current directory; picking another drive in its list refreshes every figure. It changes
+// nothing on disk.
+//
+// The figures come from disk/diskspace.h (a pure function of the geometry); the window only
+// asks the geometry source about the one drive shown, so a dead network mount elsewhere in the
+// list cannot hold it up, and a drive that does not answer is reported, never waited for.
+#pragma once
+
+#include "platform/diskgeometry.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace bv {
+
+struct DriveSpaceReport;
+class DriveList;
+class PanelHost;
+
+class DiskSpace : public QDialog
+{
+    Q_OBJECT
+public:
+    // The window belongs to the host's dialog parent unless given another parent.
+    explicit DiskSpace(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry(), QWidget* parent = nullptr);
+
+    // Opening: centre on the screen, show the drive of the current directory at once.
+    void Form_Load();
+    // The user picked another drive.
+    void Drive1_Change();
+    void CloseButton_Click();
+
+    // One refresh for the drive with this root folder. False when the drive did not answer; the
+    // figures are then what `whenUnanswered` says (Form_Load shows zeros, a change keeps them).
+    enum class Unanswered { ShowZeros, KeepFigures };
+    bool ShowDriveSpace(const QByteArray& root, Unanswered whenUnanswered);
+
+    DriveList* driveList() const { return Drive1; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void buildControls();
+    void apply(const DriveSpaceReport& report);
+
+    PanelHost& m_host;
+    DiskGeometrySource& m_geometry;
+
+    DriveList* Drive1 = nullptr;
+    QLabel* TotalCapacity = nullptr;
+    QLabel* FSpace = nullptr;
+    QLabel* USpace = nullptr;
+    QLabel* FloodDummy = nullptr;
+    QLabel* Flood = nullptr;
+    QLabel* Percentage = nullptr;
+    QLabel* BPSector = nullptr;
+    QLabel* SPCluster = nullptr;
+    QLabel* TCluster = nullptr;
+    QPushButton* CloseButton = nullptr;
+};
+
+// Tools > Disk Space: opens the window modally over the host's window and returns when it has
+// closed; each opening starts from a new window.
+void openDiskSpace(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry());
+
+} // namespace bv

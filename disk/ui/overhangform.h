@@ -1,0 +1,102 @@
+// The Cluster Overhang window: measures how much of a drive is lost because every file
+// occupies whole clusters. Start walks the chosen drive with the program's one walk (through
+// the host: the drive's own file system only, never a trash folder), accounts every file in an
+// OverhangTally (disk/overhang.h) and prints the running figures onto the window; at the end it
+// shows the wasted share as a bar. It deletes nothing. One search per opening: afterwards the
+// window only closes.
+//
+// The figures are printed text, not controls. During the walk they are repainted when the walk
+// driver asks (about 30 times a second) and once more at its end, so the last values are always
+// shown and a fast walk is not held up drawing numbers nobody can read.
+//
+// The window knows the main window only as a PanelHost: the program's values, the walk, the
+// status line and the progress strip.
+#pragma once
+
+#include "disk/overhang.h"
+#include "platform/diskgeometry.h"
+
+#include <QByteArray>
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace bv {
+
+class DriveList;
+class PanelHost;
+class PrintSurface;
+struct WalkFile;
+struct WalkResult;
+
+class OverHangForm : public QDialog
+{
+    Q_OBJECT
+public:
+    // The window belongs to the host's dialog parent unless given another parent.
+    explicit OverHangForm(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry(),
+                          QWidget* parent = nullptr);
+    ~OverHangForm() override;
+
+    // Opening: centre on the screen; the drive text is the drive of the current directory.
+    void Form_Load();
+    void Drive1_GotFocus();
+    void Drive1_Change();
+    void StartButton_Click();
+    void CancelButton_Click();
+    // The per-file accounting the walk calls for every listed file.
+    void Hanger(const WalkFile& file);
+
+    // Where the figures are printed (the window's client area).
+    PrintSurface* surface() const { return m_surface; }
+    DriveList* driveList() const { return Drive1; }
+    // The drive the next Start searches: its root folder.
+    const QByteArray& driveText() const { return m_driveText; }
+    const OverhangTally& tally() const { return m_tally; }
+
+    // Print positions of the figures, in twips.
+    static constexpr int kFilesX = 2200, kFilesY = 2725;
+    static constexpr int kSizesX = 1380, kSizesY = 2954;
+    static constexpr int kUsedX = 1660, kUsedY = 3172;
+    static constexpr int kClusterX = 1180, kClusterY = 3379;
+    static constexpr int kWastedX = 3800, kWastedY = 2065;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class Hooks;
+
+    void buildControls();
+    void Form_QueryUnload(QCloseEvent* event);
+    void failStart();
+    // The closing steps after the walk, however it ended.
+    void finishSearch(const WalkResult& result);
+    // The running figures: files scanned, total sizes, space used, cluster size.
+    void printRunningFigures();
+
+    PanelHost& m_host;
+    DiskGeometrySource& m_geometry;
+    QByteArray m_driveText;
+    OverhangTally m_tally;
+
+    PrintSurface* m_surface = nullptr;
+    DriveList* Drive1 = nullptr;
+    QLabel* Label3[2] = {};
+    QLabel* Label4[7] = {};
+    QLabel* DummyFlood = nullptr;
+    QLabel* Percentage = nullptr;
+    QLabel* ShowPercent = nullptr;
+    QLabel* WorkingLabel = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* StartButton = nullptr;
+};
+
+// Tools > Cluster Overhang: opens the window modally over the host's window and returns when it
+// has closed; each opening starts from a new window.
+void openOverhang(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry());
+
+} // namespace bv

@@ -1,0 +1,55 @@
+#include "duplicates/dupsearch.h"
+
+#include "app/format.h"
+
+namespace bv {
+
+QList<QByteArray> dupHeaderLines(const DupSearchEntries& e, const QByteArray& folder, const QDateTime& now)
+{
+    QList<QByteArray> out;
+    auto add = [&out](const QString& line) { out.append(line.toUtf8()); };
+    add(QStringLiteral("This search was made on ") + logHeaderDate(now));
+    add(QStringLiteral("Search for duplicate files of type(s): ") + e.pattern2 + QStringLiteral("  ") + e.pattern3);
+    out.append(QByteArray("Search the following location (Including sub directories): ") + folder);
+    add(QStringLiteral("Search Options:"));
+    if (e.ignoreInstallation)
+        add(QStringLiteral("   Do not display installation files"));
+    if (e.recycle)
+        add(QStringLiteral("   Send all files to the Recycle Bin"));
+    if (e.ignoreHiddenFiles)
+        add(QStringLiteral("   Ignore Hidden and System Files"));
+    if (e.ignoreHiddenDirs)
+        add(QStringLiteral("   Ignore Hidden Directories"));
+    out.append(QByteArray());
+    return out;
+}
+
+QList<QByteArray> dupRowLines(const ReviewRow& row)
+{
+    return {row.path, (QStringLiteral("   File Size:") + row.size).toUtf8(),
+            (QStringLiteral("   File Version:") + row.version).toUtf8(),
+            (QStringLiteral("   Last Accessed:") + row.lastAccess).toUtf8(), QByteArray()};
+}
+
+QList<QByteArray> dupGroupEndLines()
+{
+    return {QByteArray(59, '_'), QByteArray()};
+}
+
+QList<QByteArray> dupSummaryLines(const RunValues& run)
+{
+    // "reclaimed:" has no blank of its own: the number brings one.
+    return {(QStringLiteral("Files matching the specified file type(s): ") + numText(run.FilesMatched)).toUtf8(),
+            (QStringLiteral("Number of files checked: ") + numText(run.FilesChecked)).toUtf8(),
+            (QStringLiteral("Number of files removed: ") + numText(run.FilesRemoved)).toUtf8(),
+            (QStringLiteral("Total bytes reclaimed:") + numText(run.BytesReclaimed)).toUtf8()};
+}
+
+QString dupOutOfMemoryText()
+{
+    return QStringLiteral("There is not enough available memory to complete the duplicate file search. If you have "
+                          "other applications running close them and try again. Otherwise, select a smaller search "
+                          "path.");
+}
+
+} // namespace bv

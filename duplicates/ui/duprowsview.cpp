@@ -1,0 +1,150 @@
+#include "duplicates/ui/duprowsview.h"
+
+#include "platform/twips.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace bv {
+
+namespace {
+
+constexpr int kRowTwips = 225;
+const QColor kNavy(0, 0, 0x80);
+
+// The cells of a row, left to right, in twips: icon, then name, folder, size, version and last
+// access as far as each is visible (the name and folder run under the next column).
+struct Cell
+{
+    int left;
+    int right;
+    bool centred;
+};
+constexpr Cell kCells[5] = {
+    {225, 1425, false},  // name, cut off by the folder column
+    {1440, 4275, false}, // folder, cut off by the size column
+    {4290, 5085, true},  // size
+    {5115, 5970, true},  // version
+    {6000, 6885, true},  // last access
+};
+constexpr int kSeparators[4] = {1425, 4275, 5100, 5985};
+
+} // namespace
+
+DupRowsView::DupRowsView(Source source, QScrollBar* scrollBar, QWidget* parent)
+    : QWidget(parent), m_source(std::move(source)), m_scrollBar(scrollBar)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+    connect(m_scrollBar, &QScrollBar::valueChanged, this, [this] { update(); });
+    updateScrollRange();
+}
+
+int DupRowsView::rowHeight()
+{
+    return tw(kRowTwips);
+}
+
+int DupRowsView::rowAt(const QPoint& pos) const
+{
+    if (pos.y() < 0 || pos.x() < 0 || pos.x() >= width())
+        return -1;
+    const qint64 r = (qint64(pos.y()) + m_scrollBar->value()) / rowHeight();
+    return r < m_source.count() ? int(r) : -1;
+}
+
+void DupRowsView::updateScrollRange()
+{
+    // The row frame is the visible height until the rows outgrow it, then one row taller per row.
+    const qint64 content = qint64(m_source.count()) * rowHeight();
+    const int maximum = int(std::max<qint64>(0, content - height()));
+    m_scrollBar->setRange(0, maximum);
+    m_scrollBar->setSingleStep(rowHeight());
+    m_scrollBar->setPageStep(std::max(rowHeight(), height() - rowHeight()));
+    m_scrollBar->setEnabled(maximum > 0);
+    update();
+}
+
+void DupRowsView::ensureVisible(int r)
+{
+    const int top = r * rowHeight();
+    if (top < m_scrollBar->value())
+        m_scrollBar->setValue(top);
+    else if (top + rowHeight() > m_scrollBar->value() + height())
+        m_scrollBar->setValue(top + rowHeight() - height());
+}
+
+void DupRowsView::paintEvent(QPaintEvent* event)
+{
+    QPainter p(this);
+    p.fillRect(event->rect(), Qt::white);
+    const int h = rowHeight();
+    const int offset = m_scrollBar->value();
+    const int count = m_source.count();
+    const int first = std::max(0, (offset + event->rect().top()) / h);
+    const int last = std::min(count - 1, (offset + event->rect().bottom()) / h);
+    const int selected = m_source.selected();
+    const QColor normalText = palette().color(QPalette::WindowText);
+    QString cells[5];
+    for (int r = first; r <= last; ++r) {
+        const int y = r * h - offset;
+        const bool isSelected = r == selected;
+        p.fillRect(QRect(0, y, width(), h), isSelected ? kNavy : QColor(Qt::white));
+        const QIcon icon = m_source.icon(r);
+        if (!icon.isNull())
+            icon.paint(&p, QRect(0, y, tw(225), h));
+        m_source.cells(r, cells);
+        p.setPen(isSelected ? QColor(Qt::white) : normalText);
+        for (int c = 0; c < 5; ++c) {
+            const QRect box(tw(kCells[c].left), y, tw(kCells[c].right) - tw(kCells[c].left), h);
+            p.save();
+            p.setClipRect(box);
+            p.drawText(box, (kCells[c].centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine,
+                       cells[c]);
+            p.restore();
+        }
+    }
+    p.setPen(Qt::black);
+    for (int x : kSeparators)
+        p.drawLine(tw(x), event->rect().top(), tw(x), event->rect().bottom());
+}
+
+void DupRowsView::mousePressEvent(QMouseEvent* event)
+{
+    // A click on any cell of a row selects it; the empty area below the rows does nothing.
+    const int r = rowAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && r >= 0)
+        Q_EMIT rowClicked(r);
+    QWidget::mousePressEvent(event);
+}
+
+void DupRowsView::wheelEvent(QWheelEvent* event)
+{
+    if (m_scrollBar->isEnabled())
+        QApplication::sendEvent(m_scrollBar, event);
+    else
+        event->ignore();
+}
+
+bool DupRowsView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int r = rowAt(help->pos());
+        if (r >= 0)
+            QToolTip::showText(help->globalPos(), m_source.toolTip(r), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+} // namespace bv

@@ -1,0 +1,552 @@
+// No GLib here: file types, opening and file operations all go through platform/.
+#include "duplicates/ui/verify2.h"
+
+#include "app/ui/panelhost.h"
+#include "duplicates/dupsearch.h"
+#include "duplicates/ui/duprowsview.h"
+#include "platform/desktop.h"
+#include "platform/filecontent.h"
+#include "platform/filetype.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/twips.h"
+#include "platform/ui/fileicon.h"
+#include "platform/ui/fonts.h"
+#include "search/recordedremoval.h"
+#include "search/ui/moveform.h"
+#include "search/walkdriver.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <numeric>
+
+namespace bv {
+
+namespace {
+
+const QColor kBlue(0, 0, 0xFF);
+const QColor kRed(0xFF, 0, 0);
+constexpr int kYieldEveryMs = 30; // the content check lets the window answer this often
+
+// Text as a label or a row shows it: control characters (a newline in a name) become visible
+// marks instead of breaking the line.
+QString shownText(const QByteArray& bytes)
+{
+    QString text = displayPath(bytes);
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar(0xFFFD);
+    }
+    return text;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+int findRoot(std::vector<int>& parent, int i)
+{
+    while (parent[size_t(i)] != i) {
+        parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
+        i = parent[size_t(i)];
+    }
+    return i;
+}
+
+} // namespace
+
+Verify2::Verify2(PanelHost& host, Panel& panel, QWidget* parent) : QDialog(parent), m_host(host), m_panel(panel)
+{
+    setObjectName(QStringLiteral("Verify2"));
+    setWindowTitle(QStringLiteral("Verification Window - (No File)"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+    setFont(arialFont(8.25));
+    setFixedSize(twSize(7215, 3060));
+    buildControls();
+}
+
+Verify2::~Verify2() = default;
+
+void Verify2::buildControls()
+{
+    const struct
+    {
+        const char* name;
+        const char* caption;
+        int left;
+        int width;
+    } headers[] = {{"DummyButtons0", "File Name", 30, 1425},
+                   {"DummyButtons1", "File Path", 1470, 2835},
+                   {"DummyButtons2", "Size", 4320, 810},
+                   {"DummyButtons3", "Version", 5145, 870},
+                   {"DummyButtons4", "Last Access", 6030, 1155}};
+    for (const auto& h : headers) {
+        // Column headers only: pressing one changes nothing in the table.
+        QPushButton* b = makeButton(this, h.name, QString::fromLatin1(h.caption), twRect(h.left, 45, h.width, 285));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoDefault(false);
+    }
+
+    m_scrollBar = new QScrollBar(Qt::Vertical, this);
+    m_scrollBar->setObjectName(QStringLiteral("VScroll1"));
+    m_scrollBar->setGeometry(twRect(6915, 315, 270, 2040));
+
+    DupRowsView::Source source;
+    source.count = [this] { return rowCount(); };
+    source.cells = [this](int r, QString* cells) {
+        const Row& row = m_rows[size_t(r)];
+        if (!row.textsMade) {
+            row.nameText = shownText(row.file.name);
+            row.folderText = shownText(row.file.folder);
+            row.textsMade = true;
+        }
+        cells[0] = row.nameText;
+        cells[1] = row.folderText;
+        cells[2] = row.file.size;
+        cells[3] = row.file.version;
+        cells[4] = row.file.lastAccess;
+    };
+    source.icon = [this](int r) { return iconOf(m_rows[size_t(r)]); };
+    source.selected = [this] { return m_selected; };
+    source.toolTip = [this](int r) { return rowToolTip(r); };
+    m_view = new DupRowsView(std::move(source), m_scrollBar, this);
+    m_view->setObjectName(QStringLiteral("Dummyframe"));
+    m_view->setGeometry(twRect(30, 330, 6885, 2025));
+    m_view->updateScrollRange();
+    connect(m_view, &DupRowsView::rowClicked, this, [this](int r) { selectRow(r); });
+
+    m_pathLabel = new QLabel(this);
+    m_pathLabel->setObjectName(QStringLiteral("ThePathLabel"));
+    m_pathLabel->setTextFormat(Qt::PlainText); // file names are never markup
+    m_pathLabel->setGeometry(twRect(15, 2370, 7185, 210));
+    m_pathLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_pathLabel->setCursor(Qt::PointingHandCursor);
+    setTextColour(m_pathLabel, kBlue);
+
+    m_abortButton = makeButton(this, "AbortButton", QStringLiteral("&Abort"), twRect(870, 2655, 1215, 405));
+    m_moveButton = makeButton(this, "MoveButton", QStringLiteral("&Move"), twRect(2115, 2655, 1215, 405));
+    m_exploreButton = makeButton(this, "ExploreButton", QStringLiteral("&Explore"), twRect(3360, 2655, 1215, 405));
+    m_deleteButton = makeButton(this, "DeleteButton", QStringLiteral("&Delete"), twRect(4605, 2655, 1215, 405));
+    m_continueButton = makeButton(this, "ContinueButton", QStringLiteral("&Continue"), twRect(5850, 2655, 1215, 405));
+    // Enter never removes a file: only Continue is a default button.
+    for (QPushButton* b : {m_abortButton, m_moveButton, m_exploreButton, m_deleteButton})
+        b->setAutoDefault(false);
+    m_continueButton->setDefault(true);
+    for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
+        b->setEnabled(false);
+
+    connect(m_abortButton, &QPushButton::clicked, this, [this] { AbortButton_Click(); });
+    connect(m_moveButton, &QPushButton::clicked, this, [this] { MoveButton_Click(); });
+    connect(m_exploreButton, &QPushButton::clicked, this, [this] { ExploreButton_Click(); });
+    connect(m_deleteButton, &QPushButton::clicked, this, [this] { DeleteButton_Click(); });
+    connect(m_continueButton, &QPushButton::clicked, this, [this] { ContinueButton_Click(); });
+
+    // The window sees the keys first, whichever control has the focus.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    installEventFilter(this);
+}
+
+void Verify2::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter p(this);
+    // A sunken frame round the headers and rows, and a double rule above the buttons.
+    const QRect table(tw(15), tw(30), tw(7185), tw(2340) - tw(30));
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawLine(table.topLeft(), table.topRight());
+    p.drawLine(table.topLeft(), table.bottomLeft());
+    p.setPen(Qt::white);
+    p.drawLine(table.bottomLeft(), table.bottomRight());
+    p.drawLine(table.topRight(), table.bottomRight());
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawLine(0, tw(2610), width(), tw(2610));
+    p.setPen(Qt::white);
+    p.drawLine(0, tw(2610) + 1, width(), tw(2610) + 1);
+}
+
+QIcon Verify2::iconOf(const Row& row) const
+{
+    // Looked up when the row is first painted; one theme lookup per content type.
+    if (!row.iconLoaded) {
+        static QHash<QString, QIcon> byType;
+        const FileTypeInfo type = fileTypeOf(row.file.path);
+        auto it = byType.find(type.contentType);
+        if (it == byType.end())
+            it = byType.insert(type.contentType, fileTypeIcon(type, style()));
+        row.icon = *it;
+        row.iconLoaded = true;
+    }
+    return row.icon;
+}
+
+bool Verify2::writeLog(const QList<QByteArray>& lines)
+{
+    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
+}
+
+bool Verify2::AddRow(const ReviewRow& file)
+{
+    return addRows({&file, 1});
+}
+
+bool Verify2::addRows(std::span<const ReviewRow> files)
+{
+    m_selected = -1;
+    QList<QByteArray> lines;
+    lines.reserve(qsizetype(files.size()) * 5);
+    for (const ReviewRow& file : files)
+        lines += dupRowLines(file);
+    const bool logged = writeLog(lines);
+    for (const ReviewRow& file : files) {
+        if (m_rows.empty())
+            setWindowTitle(QStringLiteral("Verification Window - ") + shownText(file.name));
+        Row row;
+        row.file = file;
+        row.ordinal = m_rowsAdded;
+        m_rows.push_back(std::move(row));
+        ++m_rowsAdded;
+    }
+    m_view->updateScrollRange();
+    return logged;
+}
+
+QString Verify2::pathLabelText() const
+{
+    return m_pathLabel->toolTip();
+}
+
+void Verify2::setPathLabel(const QByteArray& path)
+{
+    m_labelPath = path;
+    const QString shown = path.isEmpty() ? QString() : shownText(path);
+    // A long path keeps both ends (where it is and what it is called); the tip has it all.
+    m_pathLabel->setText(QFontMetrics(m_pathLabel->font()).elidedText(shown, Qt::ElideMiddle, m_pathLabel->width()));
+    m_pathLabel->setToolTip(shown);
+}
+
+void Verify2::selectRow(int r)
+{
+    if (r < 0 || r >= rowCount())
+        return;
+    m_selectedPath = pathLabelText();
+    setPathLabel(m_rows[size_t(r)].file.path);
+    m_host.letMessagesBeProcessed();
+    highlight(r);
+}
+
+void Verify2::highlight(int r)
+{
+    for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
+        b->setEnabled(true);
+    m_selected = r;
+    m_view->ensureVisible(r);
+    m_view->update();
+}
+
+void Verify2::clearSelection()
+{
+    for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
+        b->setEnabled(false);
+    setPathLabel({});
+    m_selectedPath.clear();
+    m_selected = -1;
+    m_view->update();
+}
+
+void Verify2::removeSelectedRow()
+{
+    const int r = m_selected;
+    clearSelection();
+    if (r < 0 || r >= rowCount())
+        return;
+    if (rowCount() == 1) {
+        ResetAll();
+        return;
+    }
+    m_rows.erase(m_rows.begin() + r);
+    m_view->updateScrollRange();
+}
+
+void Verify2::ResetAll()
+{
+    clearSelection();
+    m_rows.clear();
+    ++m_generation;
+    m_contentDone = false;
+    m_matches.clear();
+    m_contentClass.clear();
+    m_scrollBar->setValue(0);
+    m_view->updateScrollRange();
+    if (isVisible())
+        done(QDialog::Accepted);
+    else
+        hide();
+    // Counted once per group, whether the rows were seen, removed or dropped unseen.
+    m_host.run().FilesChecked += m_rowsAdded;
+    m_rowsAdded = 0;
+    m_panel.reprintCounters();
+}
+
+void Verify2::showGroup()
+{
+    if (m_rows.empty())
+        return;
+    if (!m_placed) {
+        // Where the window has always opened, on the screen the program runs on.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().topLeft() + twPoint(1380, 1725));
+        m_placed = true;
+    }
+    const std::uint64_t generation = m_generation;
+    m_contentDone = false;
+    QTimer::singleShot(0, this, [this, generation] { checkContents(generation); });
+    m_continueButton->setFocus(Qt::OtherFocusReason);
+    exec();
+    // Ended from outside (the program quits): the group is over all the same.
+    if (!m_rows.empty() || m_rowsAdded > 0)
+        ResetAll();
+}
+
+void Verify2::checkContents(std::uint64_t generation)
+{
+    if (generation != m_generation || m_rows.empty())
+        return;
+    QList<QByteArray> paths;
+    paths.reserve(qsizetype(m_rows.size()));
+    for (const Row& row : m_rows)
+        paths.append(row.file.path);
+    // Reading thousands of files takes a while: the window answers meanwhile, and a group that
+    // is left (Continue, Abort, close) ends the check.
+    Pacer pacer(kYieldEveryMs);
+    const std::vector<ContentMatch> matches = compareContents(paths, [this, generation, &pacer] {
+        if (pacer.due())
+            m_host.letMessagesBeProcessed();
+        return generation != m_generation;
+    });
+    if (generation != m_generation)
+        return;
+    // Rows whose bytes are equal form one class, so a tooltip can name another row of it even
+    // after rows above it were removed.
+    std::vector<int> parent(matches.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    for (size_t i = 0; i < matches.size(); ++i) {
+        const int other = matches[i].sameAsRow - 1;
+        if (matches[i].verdict == ContentMatch::SameAs && other >= 0 && size_t(other) < matches.size())
+            parent[size_t(findRoot(parent, int(i)))] = findRoot(parent, other);
+    }
+    m_contentClass.resize(matches.size());
+    for (size_t i = 0; i < matches.size(); ++i)
+        m_contentClass[i] = findRoot(parent, int(i));
+    m_matches = matches;
+    m_contentDone = true;
+}
+
+QString Verify2::rowToolTip(int r) const
+{
+    if (!m_contentDone)
+        return QStringLiteral("Comparing contents...");
+    const Row& row = m_rows[size_t(r)];
+    if (size_t(row.ordinal) >= m_matches.size())
+        return contentToolTip(ContentMatch{});
+    ContentMatch match = m_matches[size_t(row.ordinal)];
+    if (match.verdict == ContentMatch::SameAs) {
+        // The first other row of the same bytes among the rows still shown.
+        match.sameAsRow = 0;
+        for (int k = 0; k < rowCount(); ++k) {
+            const int ordinal = m_rows[size_t(k)].ordinal;
+            if (k != r && m_contentClass[size_t(ordinal)] == m_contentClass[size_t(row.ordinal)]) {
+                match.sameAsRow = k + 1;
+                break;
+            }
+        }
+        if (match.sameAsRow == 0) {
+            match.verdict = ContentMatch::Differs;
+            match.othersUnknown = false;
+        }
+    }
+    return contentToolTip(match);
+}
+
+void Verify2::ExploreButton_Click()
+{
+    const OpenOutcome r = openWithDefaultApp(m_labelPath);
+    if (r.result == OpenResult::NoAssociation)
+        msgBox(QStringLiteral("Could not find the application associated with this file."), MsgExclamation);
+}
+
+void Verify2::ThePathLabel_Click()
+{
+    if (!m_labelPath.isEmpty())
+        ExploreButton_Click();
+}
+
+void Verify2::DeleteButton_Click()
+{
+    if (m_selected < 0)
+        return;
+    Row& row = m_rows[size_t(m_selected)];
+    RecordedRemoval request;
+    request.path = row.file.path;
+    request.listed = row.file.info;
+    request.block = {row.file.path};
+    request.action = m_recycle ? RemovalAction::Trash : RemovalAction::Delete;
+    request.refusedLine = m_recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied";
+    const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
+    m_panel.reprintCounters();
+
+    switch (record.outcome) {
+    case RemovalOutcome::Removed:
+    case RemovalOutcome::Vanished:
+        removeSelectedRow();
+        break;
+    case RemovalOutcome::Changed:
+        if (record.logged) {
+            msgBox(changedSinceListedText(displayPath(row.file.path)), MsgExclamation);
+            // The row shows the file as it is now, so the next decision is about what is there.
+            if (auto now = readReviewRow(row.file.folder, row.file.name)) {
+                row.file = std::move(*now);
+                m_view->update();
+            } else {
+                removeSelectedRow();
+            }
+        }
+        break;
+    case RemovalOutcome::Refused:
+        // A refused trash says so as a refused deletion does; the row stays.
+        msgBox(QStringLiteral("Access was denied."), MsgExclamation);
+        break;
+    case RemovalOutcome::NotTouched:
+        break;
+    }
+    // A log that cannot take a record ends the search (the user has been told): nothing more
+    // may be removed.
+    if (!record.logged && isVisible())
+        ResetAll();
+}
+
+void Verify2::MoveButton_Click()
+{
+    if (m_selected < 0)
+        return;
+    const int r = m_selected;
+    MoveForm dialog(m_host, this);
+    MoveRequest request;
+    request.path = m_rows[size_t(r)].file.path;
+    request.listed = m_rows[size_t(r)].file.info;
+    request.logBlock = {request.path};
+    const MoveResult result = dialog.moveFile(request);
+    if (r >= rowCount() || m_selected != r)
+        return;
+    Row& row = m_rows[size_t(r)];
+    switch (result.outcome) {
+    case MoveOutcome::Moved:
+    case MoveOutcome::LogFailed:
+        if (!result.newPath.isEmpty()) {
+            // The row follows the file, and so do the path label, Delete and Explore.
+            row.file.folder = result.destFolder;
+            row.file.path = result.newPath;
+            row.textsMade = false;
+            FileInfo now;
+            if (lstatPath(result.newPath, now) == 0)
+                row.file.info = now;
+            setPathLabel(result.newPath);
+            m_view->update();
+        }
+        if (result.outcome == MoveOutcome::LogFailed)
+            ResetAll();
+        return;
+    case MoveOutcome::Vanished:
+        removeSelectedRow();
+        return;
+    case MoveOutcome::Changed:
+        if (auto now = readReviewRow(row.file.folder, row.file.name)) {
+            row.file = std::move(*now);
+            m_view->update();
+        } else {
+            removeSelectedRow();
+        }
+        return;
+    case MoveOutcome::Cancelled:
+    case MoveOutcome::Failed:
+        return;
+    }
+}
+
+void Verify2::ContinueButton_Click()
+{
+    ResetAll();
+}
+
+void Verify2::AbortButton_Click()
+{
+    ResetAll();
+    if (abortSearch)
+        abortSearch();
+    m_host.letMessagesBeProcessed();
+}
+
+void Verify2::reject()
+{
+    ResetAll();
+}
+
+bool Verify2::keyPreview(int key)
+{
+    if (key == Qt::Key_Down) {
+        if (m_selected < 0)
+            selectRow(0);
+        else if (m_selected < rowCount() - 1)
+            selectRow(m_selected + 1);
+        return true;
+    }
+    if (key == Qt::Key_Up) {
+        if (m_selected > 0)
+            selectRow(m_selected - 1);
+        return true;
+    }
+    return false;
+}
+
+bool Verify2::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (keyPreview(static_cast<QKeyEvent*>(event)->key()))
+            return true;
+        break;
+    case QEvent::MouseButtonPress:
+        if (watched == m_pathLabel && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            setTextColour(m_pathLabel, kRed);
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == m_pathLabel && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            setTextColour(m_pathLabel, kBlue);
+            if (m_pathLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
+                ThePathLabel_Click();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace bv

@@ -1,0 +1,146 @@
+// The duplicate review window: one group of same-named files, one row per file, and what the
+// user does with each (delete or trash it, move it, open it), then Continue to the next group
+// or Abort the search.
+//
+// The duplicate panel fills the window row by row (AddRow, which also logs each file's block)
+// and shows it modally (showGroup); the window returns once the group is done: Continue, Abort,
+// the close box, or the last row removed. Every way out ends in ResetAll, which counts the
+// group's files into FilesChecked.
+//
+// Removals and moves go through the recorded removal (search/recordedremoval.h) with the
+// values read for the row when the group was opened: a file that changed or vanished since is
+// left alone and the log says so. Deleting counts into FilesRemoved and BytesReclaimed; the
+// panel reprints its counters after each change.
+//
+// While a group is shown the window finds out, row by row, which files hold the same bytes as
+// another row (duplicates/samecontent.h), and says so in each row's tooltip. It reads the
+// files between events, so the window stays usable, and stops when the group is left.
+#pragma once
+
+#include "duplicates/rowvalues.h"
+#include "duplicates/samecontent.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QScrollBar;
+
+namespace bv {
+
+class DupRowsView;
+class Panel;
+class PanelHost;
+
+class Verify2 : public QDialog
+{
+    Q_OBJECT
+public:
+    // `panel` reprints its counters after every change; host gives the log and the counters.
+    Verify2(PanelHost& host, Panel& panel, QWidget* parent);
+    ~Verify2() override;
+
+    // The duplicate panel's "Send all files to the Recycle Bin": how Delete removes.
+    void setRecycle(bool recycle) { m_recycle = recycle; }
+    // The duplicate panel's Cancel, which Abort runs: it asks, and on Yes logs "ACTION: Abort
+    // Search" and stops the search.
+    std::function<void()> abortSearch;
+
+    // Adds one file as the last row and writes its block to the log. False when the log could
+    // not take it (the search has then been told to stop).
+    bool AddRow(const ReviewRow& row);
+    // AddRow for each file in order, their blocks written to the log together.
+    bool addRows(std::span<const ReviewRow> rows);
+    // Drops every row, hides the window (ending its modal display) and counts the group's
+    // files into FilesChecked.
+    void ResetAll();
+    // Shows the window modally for the rows added; returns when the group is done.
+    void showGroup();
+
+    // Selecting a row (a click on it, or Up and Down): the path label shows its file and the
+    // actions become usable.
+    void selectRow(int row);
+    void highlight(int row);
+
+    // Event handlers.
+    void ExploreButton_Click();
+    void DeleteButton_Click();
+    void MoveButton_Click();
+    void ContinueButton_Click();
+    void AbortButton_Click();
+    void ThePathLabel_Click();
+
+    int rowCount() const { return int(m_rows.size()); }
+    const ReviewRow& row(int r) const { return m_rows[size_t(r)].file; }
+    int selectedRow() const { return m_selected; }
+    int rowsAdded() const { return m_rowsAdded; }
+    QString pathLabelText() const;
+    // What the row's tooltip says about its content.
+    QString rowToolTip(int r) const;
+    // True once the content check of the group shown has finished.
+    bool contentChecked() const { return m_contentDone; }
+    DupRowsView* rowsView() const { return m_view; }
+    QScrollBar* scrollBar() const { return m_scrollBar; }
+
+protected:
+    void reject() override; // close box and Escape: ResetAll
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Row
+    {
+        ReviewRow file;
+        int ordinal = 0; // place in the group when it was added: the content check's index
+        // Made when the row is first painted: a group of thousands opens without them.
+        mutable QString nameText;
+        mutable QString folderText;
+        mutable bool textsMade = false;
+        mutable QIcon icon;
+        mutable bool iconLoaded = false;
+    };
+
+    void buildControls();
+    void removeSelectedRow();
+    void clearSelection();
+    void setPathLabel(const QByteArray& path);
+    void checkContents(std::uint64_t generation);
+    bool keyPreview(int key);
+    bool writeLog(const QList<QByteArray>& lines);
+    QIcon iconOf(const Row& row) const;
+
+    PanelHost& m_host;
+    Panel& m_panel;
+    bool m_recycle = true;
+    std::vector<Row> m_rows;
+    int m_selected = -1;
+    int m_rowsAdded = 0;
+    QString m_selectedPath; // the path label's text before the last selection
+    QByteArray m_labelPath; // the file the path label shows (native bytes)
+
+    // Content check of the group on display, by ordinal; `m_generation` changes with every
+    // ResetAll, so a check still running for a group that is gone drops its results.
+    std::uint64_t m_generation = 0;
+    bool m_contentDone = false;
+    std::vector<ContentMatch> m_matches;
+    std::vector<int> m_contentClass; // rows with the same bytes share a class
+
+    DupRowsView* m_view = nullptr;
+    QScrollBar* m_scrollBar = nullptr;
+    QLabel* m_pathLabel = nullptr;
+    QPushButton* m_abortButton = nullptr;
+    QPushButton* m_moveButton = nullptr;
+    QPushButton* m_exploreButton = nullptr;
+    QPushButton* m_deleteButton = nullptr;
+    QPushButton* m_continueButton = nullptr;
+    bool m_placed = false;
+};
+
+} // namespace bv

@@ -1,0 +1,53 @@
+#include "platform/folderfiles.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bv {
+
+int FolderFiles::read(int dirFd, const WildcardSet* patterns)
+{
+    if (::lseek(dirFd, 0, SEEK_SET) < 0) {
+        const int err = errno;
+        m_scan.read(-1, FolderId{}, ScanFilter{}); // empties the lists
+        return err;
+    }
+    if (m_shortReadIsEnd < 0)
+        m_shortReadIsEnd = readsFillTheBuffer(dirFd) ? 1 : 0;
+    ScanFilter filter;
+    filter.files = FileClass::All;
+    filter.dirs = DirClass::All;
+    filter.patterns = patterns;
+    filter.wantFolders = false;
+    filter.examineFolders = false;
+    filter.shortReadIsEnd = m_shortReadIsEnd == 1;
+    // No folders are listed, so the folder's own identity is never asked for.
+    return m_scan.read(dirFd, FolderId{}, filter);
+}
+
+int lstatWithOwner(int dirFd, const char* name, FileInfo& info, uid_t& owner)
+{
+    struct stat st;
+    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    info = FileInfo::fromStat(st);
+    owner = st.st_uid;
+    return 0;
+}
+
+std::optional<FolderId> folderIdentity(const QByteArray& path)
+{
+    const int fd = openFolderPath(path);
+    if (fd < 0)
+        return std::nullopt;
+    FolderId id;
+    const int err = identifyFolder(fd, id);
+    ::close(fd);
+    if (err != 0)
+        return std::nullopt;
+    return id;
+}
+
+} // namespace bv

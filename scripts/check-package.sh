@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a built tree and checks it as a user meets it: its files, its
+# dependencies, its desktop entries and AppStream metainfo, its icons, and both programs started
+# from a scratch root (--version, --help, and an offscreen start ended by SIGTERM).
+# Nothing is installed on this machine: the package is unpacked into a temporary folder.
+#
+# Usage: scripts/check-package.sh [build-dir]   (default: build, as scripts/test.sh leaves it)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(cd "${1:-build}" && pwd)
+
+fail() {
+    echo "check-package: $*" >&2
+    exit 1
+}
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
+done
+
+prefix=$(sed -n 's/^BV_APP_ID_PREFIX:[A-Z]*=//p' "$build/CMakeCache.txt")
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
+if [ -z "$prefix" ] || [ -z "$version" ]; then
+    fail "$build is not a configured build tree"
+fi
+
+start=$(date +%s.%N)
+rm -f "$build"/brisvane_*.deb
+(cd "$build" && cpack -G DEB >cpack.log 2>&1) || { cat "$build/cpack.log"; fail "cpack failed"; }
+deb=$(ls "$build"/brisvane_"$version"_*.deb)
+built=$(date +%s.%N)
+
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# The files, exactly: a file installed by mistake (a test, a header) fails here too.
+expected=(
+    ./usr/bin/brisvane
+    ./usr/bin/quillbar
+    ./usr/share/brisvane/brisvane-help.html
+    "./usr/share/applications/$prefix.Brisvane.desktop"
+    "./usr/share/applications/$prefix.Quillbar.desktop"
+    "./usr/share/metainfo/$prefix.Brisvane.metainfo.xml"
+    "./usr/share/metainfo/$prefix.Quillbar.metainfo.xml"
+)
+for app in brisvane quillbar; do
+    expected+=("./usr/share/icons/hicolor/scalable/apps/$app.svg")
+    for size in 16 32 48 64 128 256; do
+        expected+=("./usr/share/icons/hicolor/${size}x$size/apps/$app.png")
+    done
+done
+printf '%s\n' "${expected[@]}" | sort >"$scratch/expected"
+dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$scratch/contents"
+diff -u "$scratch/expected" "$scratch/contents" || fail "the package's files differ from the expected list"
+
+# Dependencies: the libraries found by dpkg-shlibdeps, and what the programs use without linking it.
+depends=$(dpkg-deb -f "$deb" Depends)
+for dep in fonts-liberation shared-mime-info adwaita-icon-theme libqt6widgets6 libglib2.0-0 libxtst6; do
+    grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
+done
+# Every dependency can be met from this machine's package sources (a simulation: nothing changes).
+if command -v apt-get >/dev/null; then
+    apt-get install --simulate --no-install-recommends "$deb" >"$scratch/apt.log" 2>&1 ||
+        { cat "$scratch/apt.log"; fail "apt cannot install the package"; }
+fi
+
+root="$scratch/root"
+dpkg-deb -x "$deb" "$root"
+share="$root/usr/share"
+
+for desktop in "$share"/applications/*.desktop; do
+    desktop-file-validate "$desktop" || fail "$desktop is not a valid desktop entry"
+    exe=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    [ -x "$root/usr/bin/$exe" ] || fail "$desktop starts $exe, which the package lacks"
+    [ -f "$share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "$desktop names icon $icon, which the package lacks"
+done
+appstreamcli validate --no-net "$share"/metainfo/*.xml || fail "the AppStream metainfo is not valid"
+appstreamcli validate-tree --no-net "$root" || fail "the installed tree does not validate"
+
+# Each PNG has the size its folder promises (width and height are bytes 16-23 of the file).
+for png in "$share"/icons/hicolor/*x*/apps/*.png; do
+    size=${png%/apps/*}
+    size=${size##*/}
+    read -r w h < <(od -An -j16 -N8 -tu1 "$png" | awk '{print $3*256+$4, $7*256+$8}')
+    [ "${w}x$h" = "$size" ] || fail "$png is ${w}x$h"
+done
+
+# Both programs from the scratch root: versions, the installed help document, a clean start and end.
+for app in brisvane quillbar; do
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$app" --version)
+    [ "$out" = "${app^} $version" ] || fail "$app --version says '$out'"
+    "$root/usr/bin/$app" --help | grep -qF "$share/brisvane/brisvane-help.html" ||
+        fail "$app --help does not find the installed help document"
+done
+
+home="$scratch/home"
+mkdir -p "$home"
+catches_sigterm() { # the program has installed its SIGTERM handler: bit 14 of SigCgt
+    local mask
+    mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) || return 1
+    [ -n "$mask" ] && (((16#$mask >> 14) & 1))
+}
+brisvane_ready() { catches_sigterm "$1" && [ -e "$home/.local/share/Brisvane/brisvane.lock" ]; }
+quillbar_ready() { catches_sigterm "$1"; }
+run_offscreen() { # app: start it, wait until it is ready, end it with SIGTERM, expect exit code 0
+    local app=$1 pid rc waited=0
+    env -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" XDG_DATA_HOME="$home/.local/share" \
+        XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$scratch" QT_QPA_PLATFORM=offscreen \
+        "$root/usr/bin/$app" >"$scratch/$app.log" 2>&1 &
+    pid=$!
+    pids+=("$pid")
+    until "${app}_ready" "$pid"; do
+        kill -0 "$pid" 2>/dev/null || { cat "$scratch/$app.log"; fail "$app ended by itself"; }
+        [ $waited -lt 300 ] || fail "$app did not start within 30 s"
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    kill -TERM "$pid"
+    rc=0
+    wait "$pid" || rc=$?
+    [ $rc -eq 0 ] || { cat "$scratch/$app.log"; fail "$app ended with $rc on SIGTERM"; }
+}
+# Brisvane removes its lock at a clean end; Quillbar writes its settings.
+run_offscreen brisvane
+[ ! -e "$home/.local/share/Brisvane/brisvane.lock" ] || fail "brisvane left its lock behind"
+run_offscreen quillbar
+[ -s "$home/.config/Quillbar/Quillbar.ini" ] || fail "quillbar did not write its settings at its end"
+
+checked=$(date +%s.%N)
+awk -v deb="$(basename "$deb")" -v bytes="$(stat -c %s "$deb")" -v a="$start" -v b="$built" -v c="$checked" \
+    'BEGIN { printf "check-package: %s (%d bytes) is fine; cpack %.1f s, checks %.1f s\n", deb, bytes, b - a, c - b }'

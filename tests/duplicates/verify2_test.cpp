@@ -1,0 +1,358 @@
+// The duplicate review window on a fake host, with files in an isolated desktop (its own trash
+// and default applications): how its rows behave at scale, the removals that do not happen
+// (refused, changed since shown), the trash, the content tooltips as rows go, Explore, and how
+// a group is counted whichever way it ends.
+#include "app/appstate.h"
+#include "duplicates/ui/duprowsview.h"
+#include "duplicates/ui/verify2.h"
+#include "platform/fileops.h"
+#include "platform/paths.h"
+#include "search/removal.h"
+#include "tests/support/isolated_desktop.h"
+#include "tests/support/scripted_messages.h"
+#include "tests/support/ui/fake_host.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace bv;
+using namespace bv::test;
+
+namespace {
+
+QString g_root;
+
+QByteArray openedMarker()
+{
+    return QFile::encodeName(g_root) + "/opened.marker";
+}
+
+void writeFile(const QByteArray& path, const QByteArray& bytes, int flags = O_TRUNC)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | flags, 0644);
+    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != ssize_t(bytes.size()))
+        qFatal("cannot write %s", path.constData());
+    ::close(fd);
+}
+
+bool exists(const QByteArray& path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+class CountingPanel : public Panel
+{
+public:
+    QWidget* widget() override { return &m_widget; }
+    void opened() override {}
+    void reprintCounters() override { ++reprints; }
+    int reprints = 0;
+
+private:
+    QWidget m_widget;
+};
+
+// A review window on a fake host with its working log open; files go into work().
+class ReviewFixture
+{
+public:
+    ReviewFixture() : m_work(QFile::decodeName(QFile::encodeName(g_root) + "/home/work-XXXXXX"))
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        state.AppFolder = QFile::encodeName(m_app.path());
+        host = std::make_unique<FakeHost>(state);
+        if (!state.Log.open(state.AppFolder + "/temp.bv"))
+            qFatal("cannot open the log");
+        window = new Verify2(*host, panel, host->dialogParent());
+    }
+    ~ReviewFixture() { state.Log.close(); }
+
+    QByteArray work() const { return QFile::encodeName(m_work.path()); }
+
+    // A file written now and added as a row.
+    QByteArray add(const QByteArray& relative, const QByteArray& bytes)
+    {
+        const QByteArray path = work() + '/' + relative;
+        QDir().mkpath(QFile::decodeName(folderOf(path)));
+        writeFile(path, bytes);
+        addExisting(path);
+        return path;
+    }
+    void addExisting(const QByteArray& path)
+    {
+        const auto row = readReviewRow(folderOf(path), baseName(path));
+        if (!row || !window->AddRow(*row))
+            qFatal("cannot add %s", path.constData());
+    }
+
+    QList<QByteArray> logLines() const
+    {
+        QFile f(QFile::decodeName(state.AppFolder + "/temp.bv"));
+        QList<QByteArray> lines = f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QList<QByteArray>();
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        for (QByteArray& l : lines)
+            l.chop(l.endsWith('\r') ? 1 : 0);
+        return lines;
+    }
+    // The log after the rows' own blocks (5 lines each).
+    QList<QByteArray> actions(int rows) const { return logLines().mid(rows * 5); }
+
+    AppState state;
+    std::unique_ptr<FakeHost> host;
+    CountingPanel panel;
+    Verify2* window = nullptr;
+    ScriptedMessages boxes;
+
+private:
+    QTemporaryDir m_app;
+    QTemporaryDir m_work;
+};
+
+// Runs f once the window is on show with its content check done; closes it if f did not.
+void whenShown(Verify2* w, std::function<void()> f)
+{
+    auto* timer = new QTimer(w);
+    QObject::connect(timer, &QTimer::timeout, w, [w, timer, f] {
+        if (!w->isVisible() || !w->contentChecked())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        f();
+        if (w->isVisible())
+            w->ContinueButton_Click();
+    });
+    timer->start(5);
+}
+
+} // namespace
+
+class Verify2Test : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void largeGroupsOpenAtOnceAndScrollFromTheTenthRow()
+    {
+        ReviewFixture f;
+        Verify2* w = f.window;
+        const int widgets = int(w->findChildren<QWidget*>().size());
+        ReviewRow row;
+        row.name = "same.txt";
+        row.size = QStringLiteral(" 1");
+        row.version = QStringLiteral("N/A");
+        for (int i = 0; i < 9; ++i) {
+            row.folder = "/data/" + QByteArray::number(i);
+            row.path = joinPath(row.folder, row.name);
+            QVERIFY(w->AddRow(row));
+        }
+        QVERIFY(!w->scrollBar()->isEnabled()); // nine rows fit
+        QVERIFY(w->AddRow(row));
+        QVERIFY(w->scrollBar()->isEnabled());
+        QCOMPARE(w->scrollBar()->maximum(), DupRowsView::rowHeight());
+
+        for (int i = 10; i < 10000; ++i)
+            QVERIFY(w->AddRow(row));
+        // One widget paints them all: no control per row.
+        QCOMPARE(int(w->findChildren<QWidget*>().size()), widgets);
+        w->resize(w->size());
+        QElapsedTimer paint;
+        paint.start();
+        const QImage shot = w->grab().toImage();
+        QVERIFY2(paint.elapsed() < 1000, "painting a window of 10,000 rows");
+        QVERIFY(!shot.isNull());
+
+        // The keys go to the window whichever control has the focus; the selection stays in
+        // sight.
+        auto* cont = w->findChild<QPushButton*>(QStringLiteral("ContinueButton"));
+        QTest::keyClick(cont, Qt::Key_Up);
+        QCOMPARE(w->selectedRow(), -1);
+        for (int i = 0; i < 12; ++i)
+            QTest::keyClick(cont, Qt::Key_Down);
+        QCOMPARE(w->selectedRow(), 11);
+        QVERIFY(w->scrollBar()->value() > 0);
+        QTest::keyClick(cont, Qt::Key_Up);
+        QCOMPARE(w->selectedRow(), 10);
+
+        // Continue counts the whole group once, and leaves the window empty for the next.
+        w->ContinueButton_Click();
+        QCOMPARE(f.host->run().FilesChecked, 10000);
+        QCOMPARE(w->rowCount(), 0);
+        QVERIFY(!w->scrollBar()->isEnabled());
+        w->ResetAll();
+        QCOMPARE(f.host->run().FilesChecked, 10000);
+    }
+
+    void refusedRemovalLeavesRowAndCounters_data()
+    {
+        QTest::addColumn<bool>("recycle");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("logged");
+        QTest::newRow("delete refused") << false << int(OpStatus::Failed)
+                                        << QByteArray("ACTION: Delete - Action Denied");
+        QTest::newRow("trash refused") << true << int(OpStatus::Failed)
+                                       << QByteArray("ACTION: Recycle Bin - Action Denied");
+        QTest::newRow("no trash on the volume")
+            << true << int(OpStatus::NotSupported) << QByteArray("ACTION: Recycle Bin - Action Denied");
+    }
+    void refusedRemovalLeavesRowAndCounters()
+    {
+        QFETCH(bool, recycle);
+        QFETCH(int, status);
+        QFETCH(QByteArray, logged);
+        ReviewFixture f;
+        f.window->setRecycle(recycle);
+        const QByteArray a = f.add("a/x.txt", "one");
+        f.add("b/x.txt", "two");
+        RecordingFileOps ops;
+        (recycle ? ops.failTrash : ops.failRemove) = OpResult{OpStatus(status), QStringLiteral("refused")};
+        f.window->selectRow(0);
+        f.window->DeleteButton_Click();
+
+        QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("Access was denied.")});
+        QCOMPARE(f.boxes.shown[0].style, 48);
+        QCOMPARE(f.actions(2), (QList<QByteArray>{a, logged, ""}));
+        QVERIFY(exists(a));
+        QCOMPARE(f.window->rowCount(), 2);
+        QCOMPARE(f.host->run().FilesRemoved, 0);
+        QCOMPARE(f.host->run().BytesReclaimed, 0);
+    }
+
+    void deleteGoesToTheTrashOrIsDeleted_data()
+    {
+        QTest::addColumn<bool>("recycle");
+        QTest::newRow("trash") << true;
+        QTest::newRow("delete") << false;
+    }
+    void deleteGoesToTheTrashOrIsDeleted()
+    {
+        QFETCH(bool, recycle);
+        ReviewFixture f;
+        f.window->setRecycle(recycle);
+        f.add("a/y.txt", "12345");
+        const QByteArray b = f.add("b/y.txt", "1234567");
+        QTest::mouseClick(f.window->rowsView(), Qt::LeftButton, {}, QPoint(30, DupRowsView::rowHeight() + 3));
+        QCOMPARE(f.window->selectedRow(), 1);
+        f.window->DeleteButton_Click();
+
+        QVERIFY(!exists(b));
+        const QByteArray trashed = QFile::encodeName(g_root) + "/data/Trash/files/y.txt";
+        QCOMPARE(exists(trashed), recycle);
+        QCOMPARE(f.actions(2), (QList<QByteArray>{b, recycle ? "ACTION: Recycle Bin" : "ACTION: Delete", ""}));
+        QCOMPARE(f.host->run().FilesRemoved, 1);
+        QCOMPARE(f.host->run().BytesReclaimed, 7);
+        QVERIFY(f.panel.reprints > 0);
+        QCOMPARE(f.boxes.shown.size(), 0);
+        // The last row removed ends the group.
+        f.window->selectRow(0);
+        f.window->DeleteButton_Click();
+        QCOMPARE(f.window->rowCount(), 0);
+        QCOMPARE(f.host->run().FilesChecked, 2);
+        if (recycle)
+            QDir(QFile::decodeName(QFile::encodeName(g_root) + "/data/Trash")).removeRecursively();
+    }
+
+    void fileChangedSinceShownIsLeftAndShownAnew()
+    {
+        ReviewFixture f;
+        f.window->setRecycle(false);
+        const QByteArray a = f.add("a/z.txt", "small");
+        f.add("b/z.txt", "small");
+        writeFile(a, QByteArray(3000, 'y'), O_APPEND); // someone adds to it while it is on show
+        f.window->selectRow(0);
+        f.window->DeleteButton_Click();
+
+        QVERIFY(exists(a));
+        QCOMPARE(f.boxes.texts(), QStringList{changedSinceListedText(displayPath(a))});
+        QCOMPARE(f.actions(2), (QList<QByteArray>{a, kLogSkippedChanged, ""}));
+        QCOMPARE(f.window->row(0).size, QStringLiteral("2.9 Kb")); // what is there now
+        f.window->selectRow(0);
+        f.window->DeleteButton_Click(); // decided again on what is shown: now it goes
+        QVERIFY(!exists(a));
+        QCOMPARE(f.host->run().BytesReclaimed, 3005);
+    }
+
+    void contentTooltipsNameRowsAsTheyAreNow()
+    {
+        ReviewFixture f;
+        f.window->setRecycle(false);
+        f.add("a/c.txt", "different");
+        f.add("b/c.txt", "same text");
+        f.add("c/c.txt", "same text");
+        QStringList before, after;
+        whenShown(f.window, [&] {
+            for (int r = 0; r < 3; ++r)
+                before << f.window->rowToolTip(r);
+            f.window->selectRow(0);
+            f.window->DeleteButton_Click();
+            for (int r = 0; r < 2; ++r)
+                after << f.window->rowToolTip(r);
+            f.window->selectRow(0);
+            f.window->DeleteButton_Click();
+            after << f.window->rowToolTip(0);
+        });
+        f.window->showGroup();
+        QCOMPARE(before,
+                 (QStringList{QStringLiteral("Content differs from every other row"),
+                              QStringLiteral("Same content as row 3"), QStringLiteral("Same content as row 2")}));
+        QCOMPARE(after, (QStringList{QStringLiteral("Same content as row 2"), QStringLiteral("Same content as row 1"),
+                                     QStringLiteral("Content differs from every other row")}));
+    }
+
+    void exploreOpensTheFileOrSaysThereIsNoApplication()
+    {
+        ReviewFixture f;
+        f.add("a/doc.txt", "text");
+        f.add("b/doc.txt", "text");
+        f.add("a/data.bvqq", QByteArray("\x00\x01\x02\xff", 4)); // binary: no application for it here
+        f.window->selectRow(0);
+        QTest::mouseClick(f.window->findChild<QLabel*>(QStringLiteral("ThePathLabel")), Qt::LeftButton);
+        QTRY_VERIFY(exists(openedMarker()));
+        QCOMPARE(f.boxes.shown.size(), 0);
+        f.window->selectRow(2);
+        f.window->ExploreButton_Click();
+        QCOMPARE(f.boxes.texts(),
+                 QStringList{QStringLiteral("Could not find the application associated with this file.")});
+        QCOMPARE(f.boxes.shown[0].style, 48);
+    }
+
+    void closingTheWindowEndsTheGroup()
+    {
+        ReviewFixture f;
+        f.add("a/w.txt", "1");
+        f.add("b/w.txt", "2");
+        whenShown(f.window, [&] { f.window->close(); });
+        f.window->showGroup();
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(f.window->rowCount(), 0);
+        QCOMPARE(f.host->run().FilesChecked, 2);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir xdg;
+    if (!xdg.isValid())
+        return 1;
+    g_root = xdg.path();
+    TestApplication viewer;
+    viewer.script = "echo opened > '" + openedMarker() + "'\n";
+    viewer.mimeTypes = {QStringLiteral("text/plain")};
+    isolateDesktop(g_root, viewer);
+    QApplication app(argc, argv);
+    Verify2Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "verify2_test.moc"

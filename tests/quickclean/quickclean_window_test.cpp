@@ -1,0 +1,406 @@
+// Whole Quick Clean runs through the window, headless, on fixture trees presented as a drive,
+// with TMPDIR pointing into the tree: what goes and what stays, the counts, and every path on
+// which nothing may be removed (a trash folder, another user's file, a file in use, a refused
+// removal, a volume without a trash, a confirmed Cancel).
+//
+// As root (CI) a clean reaches only the temporary folder and root's home, so the ordinary
+// folders of these trees lie below the temporary folder "tmp".
+#include "platform/fileops.h"
+#include "platform/paths.h"
+#include "quickclean/ui/quickclean.h"
+#include "search/recordedremoval.h"
+#include "tests/support/scripted_messages.h"
+#include "tests/support/tree_fixture.h"
+#include "tests/support/ui/fake_host.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace bv;
+using namespace bv::test;
+
+namespace {
+
+bool exists(const QByteArray& path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+// One opening of the window over a fake host, the tree as its only drive. Letters of `ticked`:
+// t *.TMP, b *.BAK, f *.FTS, d *.$$$, w temporary folder, i browser cache, r Recycle Bin,
+// s Sample Run; every box not named is cleared.
+struct Window
+{
+    AppState state;
+    FakeHost host{state};
+    QuickClean window{host, host.dialogParent()};
+
+    Window(const TreeFixture& tree, const char* ticked)
+    {
+        qputenv("TMPDIR", tree.path("tmp"));
+        window.setDrives({{tree.root(), QStringLiteral("fixture")}}, tree.root());
+        const QByteArray t(ticked);
+        const std::pair<const char*, char> boxes[] = {{"TempCheck", 't'},    {"BakCheck", 'b'},     {"FtsCheck", 'f'},
+                                                      {"DoeCheck", 'd'},     {"WindowsCheck", 'w'}, {"IECheck", 'i'},
+                                                      {"RecycleCheck", 'r'}, {"SampleCheck", 's'}};
+        for (const auto& [name, letter] : boxes) {
+            QCheckBox* box = child<QCheckBox>(name);
+            if (box->isChecked() != t.contains(letter))
+                box->click(); // as the user does, so the Sample Run box moves the counts
+        }
+        window.show();
+    }
+
+    template <typename T> T* child(const char* name) const { return window.findChild<T*>(QString::fromLatin1(name)); }
+    QString text(const char* name) const { return child<QLabel>(name)->text(); }
+    QString cancelCaption() const { return child<QPushButton>("CancelButton")->text(); }
+    void start() { window.StartButton_Click(); }
+};
+
+// Real file operations with a hook after each removal, to act while the run goes on.
+class HookedOps : public FileOps
+{
+public:
+    HookedOps() { setFileOps(this); }
+    ~HookedOps() override { setFileOps(nullptr); }
+    OpResult trash(const QByteArray& p, const FileInfo& l) override { return after(m_real.trash(p, l)); }
+    OpResult remove(const QByteArray& p, const FileInfo& l) override { return after(m_real.remove(p, l)); }
+    OpResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override { return m_real.move(p, l, d); }
+    OpResult restoreAccessTime(const QByteArray& p, const FileInfo& l, const timespec& t) override
+    {
+        return m_real.restoreAccessTime(p, l, t);
+    }
+    bool canTrashAt(const QByteArray& f, QString* why) override { return m_real.canTrashAt(f, why); }
+    std::function<void()> afterRemoval;
+
+private:
+    OpResult after(OpResult r)
+    {
+        if (afterRemoval)
+            afterRemoval();
+        return r;
+    }
+    RealFileOps m_real;
+};
+
+} // namespace
+
+class QuickCleanWindowTest : public QObject
+{
+    Q_OBJECT
+    QByteArray m_tmpdir;
+    QByteArray m_dataHome;
+    QString m_manualHome;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // ctest names the folders; run by hand, the test makes its own, so it never reaches the
+        // real trash. Either way before GLib reads them (once per process).
+        if (!qEnvironmentVariableIsSet("XDG_DATA_HOME")) {
+            m_manualHome = QDir::tempPath() + QStringLiteral("/bv-quickclean-%1").arg(::getpid());
+            qputenv("HOME", QFile::encodeName(m_manualHome));
+            qputenv("XDG_DATA_HOME", QFile::encodeName(m_manualHome + QStringLiteral("/.local/share")));
+            qputenv("TMPDIR", QFile::encodeName(m_manualHome + QStringLiteral("/tmp")));
+        }
+        for (const char* var : {"TMPDIR", "XDG_DATA_HOME"})
+            QDir().mkpath(qEnvironmentVariable(var));
+        m_tmpdir = qgetenv("TMPDIR");
+        m_dataHome = qgetenv("XDG_DATA_HOME");
+        // GLib takes its folders now, before a test points XDG_DATA_HOME elsewhere for the walk.
+        fileOps().canTrashAt(m_tmpdir, nullptr);
+    }
+
+    void cleanup()
+    {
+        // Fixtures are made under TMPDIR; each run points it into its own tree.
+        qputenv("TMPDIR", m_tmpdir);
+        qputenv("XDG_DATA_HOME", m_dataHome);
+    }
+
+    void cleanupTestCase()
+    {
+        if (!m_manualHome.isEmpty())
+            QDir(m_manualHome).removeRecursively();
+    }
+
+    void theTemporaryFolderAloneIsEmptiedOfItsOwnFiles()
+    {
+        TreeFixture tree{"tmp/a.txt:10", "tmp/b.TMP:5", "tmp/.X0-lock", "tmp/sub/c.txt", "tmp/docs/d.tmp"};
+        tree.makeFifo("tmp/fifo");
+        ScriptedMessages boxes;
+        Window w(tree, "w");
+        w.start();
+
+        QVERIFY(!exists(tree.path("tmp/a.txt")));
+        QVERIFY(!exists(tree.path("tmp/b.TMP")));
+        for (const char* stays : {"tmp/.X0-lock", "tmp/fifo", "tmp/sub/c.txt", "tmp/docs/d.tmp"})
+            QVERIFY2(exists(tree.path(stays)), stays);
+        QCOMPARE(w.text("Killed"), QStringLiteral("2"));
+        QCOMPARE(w.text("ReclaimedBytes"), QStringLiteral("15"));
+        QCOMPARE(boxes.shown.size(), 0);
+        // The closing steps: "&Done", the inputs stay disabled, "Done." on the status line.
+        QCOMPARE(w.cancelCaption(), QStringLiteral("&Done"));
+        QVERIFY(!w.child<QLabel>("Status")->isVisible());
+        QVERIFY(!w.child<QPushButton>("StartButton")->isEnabled());
+        QVERIFY(!w.child<QCheckBox>("RecycleCheck")->isEnabled());
+        QCOMPARE(w.host.statuses.last(), QStringLiteral("Done."));
+        QCOMPARE(w.host.flood.count(QChar(0x2592)), 12);
+        QCOMPARE(w.state.SearchState, SearchState::Ended);
+    }
+
+    void theTypesDoNotTakeTheTemporaryFolderTwice()
+    {
+        TreeFixture tree{"tmp/a.tmp:3", "tmp/b.txt:4", "tmp/docs/c.bak:6", "tmp/docs/e.tmp:1"};
+        ScriptedMessages boxes;
+        Window w(tree, "tbw");
+        w.start();
+        QCOMPARE(boxes.shown.size(), 0); // a second removal of a.tmp would fail with a message
+        QCOMPARE(w.text("Killed"), QStringLiteral("4"));
+        QCOMPARE(w.text("ReclaimedBytes"), QStringLiteral("14"));
+    }
+
+    void trashFoldersAndOtherFoldersThanTheCacheStay()
+    {
+        TreeFixture tree{"tmp/docs/x.TMP",
+                         "tmp/.Trash-0/files/y.TMP",
+                         "tmp/.Trash/z.tmp",
+                         "tmp/share/Trash/files/w.tmp",
+                         "tmp/win/Temporary Internet Files/Cache1/a.gif:7",
+                         "tmp/win/TEMPORARY INTERNET FILES/cache2/.b.dat:2",
+                         "tmp/win/Temporary Internet Files/Cache5/c.gif",
+                         "tmp/win/Temporary Internet Files/d.gif"};
+        qputenv("XDG_DATA_HOME", tree.path("tmp/share")); // the user's own trash, found by identity
+        ScriptedMessages boxes;
+        Window w(tree, "ti");
+        w.start();
+        for (const char* goes : {"tmp/docs/x.TMP", "tmp/win/Temporary Internet Files/Cache1/a.gif",
+                                 "tmp/win/TEMPORARY INTERNET FILES/cache2/.b.dat"})
+            QVERIFY2(!exists(tree.path(goes)), goes);
+        for (const char* stays :
+             {"tmp/.Trash-0/files/y.TMP", "tmp/.Trash/z.tmp", "tmp/share/Trash/files/w.tmp",
+              "tmp/win/Temporary Internet Files/Cache5/c.gif", "tmp/win/Temporary Internet Files/d.gif"})
+            QVERIFY2(exists(tree.path(stays)), stays);
+        QCOMPARE(w.text("Killed"), QStringLiteral("3"));
+        QCOMPARE(boxes.shown.size(), 0);
+    }
+
+    void aSampleRunCountsWhatARealRunThenRemoves()
+    {
+        TreeFixture tree{"tmp/a.txt:1000",   "tmp/.lock:1",          "tmp/docs/b.tmp:2000", "tmp/docs/c.bak:30",
+                         "tmp/docs/d.txt:4", "tmp/docs/held.tmp:40", "tmp/x/y.$$$:5",       "tmp/x/z.FTS:6"};
+        const QByteArray held = tree.path("tmp/docs/held.tmp");
+        const int fd = ::open(held.constData(), O_RDONLY); // a program still uses it
+        QVERIFY(fd >= 0);
+
+        ScriptedMessages boxes;
+        QString found, total;
+        {
+            Window sample(tree, "tbdws");
+            QCOMPARE(sample.text("Label1_3"), QStringLiteral("Files found:"));
+            QCOMPARE(sample.text("Label1_4"), QStringLiteral("Total bytes:"));
+            QLabel* killed = sample.child<QLabel>("Killed");
+            const int left = killed->x();
+            sample.start();
+            found = sample.text("Killed");
+            total = sample.text("ReclaimedBytes");
+            QCOMPARE(boxes.shown.size(), 0); // a sample run fails nothing, so it says nothing
+            // Cleared again, the captions and the counts' places come back.
+            sample.child<QCheckBox>("SampleCheck")->setEnabled(true);
+            sample.child<QCheckBox>("SampleCheck")->click();
+            QCOMPARE(sample.text("Label1_3"), QStringLiteral("Files removed:"));
+            QCOMPARE(sample.text("Label1_4"), QStringLiteral("Bytes reclaimed:"));
+            QVERIFY(killed->x() > left);
+        }
+        for (const char* f : {"tmp/a.txt", "tmp/docs/b.tmp", "tmp/docs/c.bak", "tmp/x/y.$$$"})
+            QVERIFY2(exists(tree.path(f)), f); // a sample removes nothing
+        QCOMPARE(found, QStringLiteral("4"));
+        QCOMPARE(total, QStringLiteral("3,035"));
+
+        Window real(tree, "tbdw");
+        real.start();
+        QCOMPARE(real.text("Killed"), found);
+        QCOMPARE(real.text("ReclaimedBytes"), total);
+        for (const char* goes : {"tmp/a.txt", "tmp/docs/b.tmp", "tmp/docs/c.bak", "tmp/x/y.$$$"})
+            QVERIFY2(!exists(tree.path(goes)), goes);
+        for (const char* stays : {"tmp/.lock", "tmp/docs/d.txt", "tmp/docs/held.tmp", "tmp/x/z.FTS"})
+            QVERIFY2(exists(tree.path(stays)), stays);
+        // The file in use takes the failure path: one message, not counted.
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Could not remove: ") + displayPath(held)});
+        QCOMPARE(boxes.shown[0].style, int(MsgCritical));
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("Brisvane!"));
+        ::close(fd);
+    }
+
+    void aReadOnlyBakGoesToTheTrash()
+    {
+        TreeFixture tree{"tmp/docs/old.BAK:9"};
+        tree.setMode("tmp/docs/old.BAK", 0444);
+        ScriptedMessages boxes;
+        Window w(tree, "br");
+        w.start();
+        QCOMPARE(boxes.shown.size(), 0);
+        QVERIFY(!exists(tree.path("tmp/docs/old.BAK")));
+        QVERIFY(exists(m_dataHome + "/Trash/files/old.BAK"));
+        QCOMPARE(w.text("Killed"), QStringLiteral("1"));
+        QCOMPARE(w.text("ReclaimedBytes"), QStringLiteral("9"));
+    }
+
+    void refusalsAreToldOnceAndNeverDeletedInstead()
+    {
+        const OpResult denied{OpStatus::Failed, QStringLiteral("Operation not permitted")};
+        const QString why = QStringLiteral("The desktop does not keep a trash on this volume.");
+        enum Fault { RemoveFails, TrashFails, NoTrash };
+        const struct
+        {
+            Fault fault;
+            const char* ticked;
+            QList<QByteArray> ops;
+            bool ran;
+        } rows[] = {
+            {RemoveFails, "b", {"remove"}, true},
+            {TrashFails, "br", {"canTrashAt", "trash"}, true},
+            {NoTrash, "br", {"canTrashAt"}, false},
+        };
+        for (const auto& r : rows) {
+            TreeFixture tree{"tmp/docs/a.bak:4"};
+            RecordingFileOps ops;
+            if (r.fault == RemoveFails)
+                ops.failRemove = denied;
+            if (r.fault == TrashFails)
+                ops.failTrash = denied;
+            if (r.fault == NoTrash)
+                ops.noTrash = why;
+            ScriptedMessages boxes;
+            Window w(tree, r.ticked);
+            w.start();
+
+            QVERIFY(exists(tree.path("tmp/docs/a.bak")));
+            QCOMPARE(ops.ops(), r.ops);
+            QCOMPARE(w.text("Killed"), QString());
+            QCOMPARE(w.state.SearchState == SearchState::Ended, r.ran);
+            QCOMPARE(w.child<QPushButton>("StartButton")->isEnabled(), !r.ran);
+            switch (r.fault) {
+            case RemoveFails:
+                QCOMPARE(boxes.texts(),
+                         QStringList{QStringLiteral("Could not remove: ") + displayPath(tree.path("tmp/docs/a.bak"))});
+                QCOMPARE(boxes.shown[0].style, int(MsgCritical));
+                break;
+            case TrashFails: // skipped without a word, as a refused recycle always was
+                QCOMPARE(boxes.shown.size(), 0);
+                break;
+            case NoTrash:
+                QCOMPARE(boxes.texts(), QStringList{trashUnavailableText(displayPath(tree.root()), why)});
+                break;
+            }
+            qputenv("TMPDIR", m_tmpdir);
+        }
+    }
+
+    void anotherUsersFileStaysWithoutAWord()
+    {
+        TreeFixture tree{"tmp/mine.txt:3", "tmp/theirs.txt", "tmp/docs/mine.tmp:4", "tmp/docs/theirs.tmp"};
+        tree.openToOthers();
+        tree.setMode("tmp", 01777); // a shared temporary folder
+        for (const char* own : {"tmp/mine.txt", "tmp/docs/mine.tmp", "tmp/docs"})
+            QVERIFY(::lchown(tree.path(own).constData(), 65534, 65534) == 0);
+        qputenv("TMPDIR", tree.path("tmp"));
+
+        const ChildResult child = runInChild({.asNobody = true}, [&] {
+            ScriptedMessages boxes;
+            Window w(tree, "tw");
+            w.start();
+            return QByteArray::number(boxes.shown.size()) + ' ' + w.text("Killed").toUtf8();
+        });
+        if (!child.ran)
+            QSKIP("cannot switch to another user here");
+        QCOMPARE(child.exitCode, 0);
+        QCOMPARE(child.output, QByteArray("0 2"));
+        QVERIFY(!exists(tree.path("tmp/mine.txt")));
+        QVERIFY(!exists(tree.path("tmp/docs/mine.tmp")));
+        QVERIFY(exists(tree.path("tmp/theirs.txt")));
+        QVERIFY(exists(tree.path("tmp/docs/theirs.tmp")));
+    }
+
+    void aConfirmedCancelEndsWithDoneAndTheCountsSoFar()
+    {
+        // Cancel asked and answered No, then Yes; and the close box answered Yes.
+        for (const bool byCloseBox : {false, true}) {
+            TreeFixture tree{"tmp/docs/a.tmp:1", "tmp/docs/b.tmp:1", "tmp/docs/c.tmp:1", "tmp/docs/d.tmp:1"};
+            HookedOps ops;
+            ScriptedMessages boxes;
+            Window w(tree, "t");
+            int removals = 0;
+            ops.afterRemoval = [&] {
+                ++removals;
+                if (byCloseBox && removals == 2) {
+                    boxes.answer(AnswerYes);
+                    w.window.close();
+                } else if (!byCloseBox && removals <= 2) {
+                    boxes.answer(removals == 1 ? AnswerNo : AnswerYes);
+                    w.window.CancelButton_Click();
+                }
+            };
+            w.start();
+
+            QCOMPARE(removals, 2);
+            QCOMPARE(w.text("Killed"), QStringLiteral("2"));
+            QCOMPARE(w.cancelCaption(), QStringLiteral("&Done"));
+            QVERIFY(exists(tree.path("tmp/docs/c.tmp")));
+            QVERIFY(exists(tree.path("tmp/docs/d.tmp")));
+            const QString question = byCloseBox ? QStringLiteral("A search is currently in progress. Do you wish to "
+                                                                 "cancel it?")
+                                                : QStringLiteral("Do you really want to cancel the search?");
+            QCOMPARE(boxes.texts(), QStringList(byCloseBox ? 1 : 2, question));
+            QCOMPARE(boxes.shown.last().style, int(MsgQuestion));
+            QCOMPARE(w.window.isVisible(), !byCloseBox);
+            qputenv("TMPDIR", m_tmpdir);
+        }
+    }
+
+    void aDriveThatCannotBeReachedIsPutBack()
+    {
+        TreeFixture tree{"tmp/", "other/tmp/x.tmp"};
+        ScriptedMessages boxes;
+        Window w(tree, "t");
+        DriveList* drives = w.child<DriveList>("Drive1");
+        w.window.setDrives({{tree.root(), QStringLiteral("fixture")},
+                            {tree.path("gone"), QStringLiteral("gone")},
+                            {tree.path("other"), QStringLiteral("other")}},
+                           tree.root());
+        auto choose = [&](int row) {
+            drives->setCurrentIndex(row);
+            Q_EMIT drives->activated(row);
+        };
+        choose(1);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("The drive specified could not be accessed.")});
+        QCOMPARE(boxes.shown[0].style, int(MsgCritical));
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("Error"));
+        QCOMPARE(drives->mountPoint(), tree.root());
+        QCOMPARE(w.window.driveText(), tree.root());
+        choose(2);
+        // Start without leaving the list cleans the drive chosen last.
+        QCOMPARE(w.window.driveText(), tree.path("other"));
+        qputenv("TMPDIR", tree.path("other/tmp"));
+        w.start();
+        QVERIFY(!exists(tree.path("other/tmp/x.tmp")));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QuickCleanWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "quickclean_window_test.moc"
