@@ -179,8 +179,10 @@ void World::build(const WorldOptions& o)
     }
 
     const QList<QByteArray> folderNames = {"docs", ".cache", "caf\xe9", "line\nbreak", "Sp ace", "UPPER"};
-    const QList<QByteArray> baseNames = {"f", ".h", "caf\xe9", "\xff\xfe", "x\nACTION: Delete", "Report", "a b"};
-    const QList<QByteArray> extensions = {".tmp", ".TMP", ".txt", "", ".tmp.bak"};
+    const QList<QByteArray> baseNames =
+        o.sameNames ? QList<QByteArray>{"f", "caf\xe9", "x\nACTION: Delete"}
+                    : QList<QByteArray>{"f", ".h", "caf\xe9", "\xff\xfe", "x\nACTION: Delete", "Report", "a b"};
+    const QList<QByteArray> extensions = {".tmp", ".TMP", ".txt", "", ".tmp.bak", ".FTS", ".$$$"};
     const QList<qint64> sizes = {0, 40, 100, 160, 5000};
 
     m_folders = {m_start};
@@ -202,7 +204,11 @@ void World::build(const WorldOptions& o)
     for (const QByteArray& folder : m_folders) {
         const int count = o.filesPerFolder / 2 + int(m_rng() % std::uint64_t(o.filesPerFolder + 1));
         for (int i = 0; i < count; ++i, ++n) {
-            const QByteArray path = folder + '/' + pick(baseNames) + '-' + QByteArray::number(n) + pick(extensions);
+            const QByteArray path = folder + '/' + pick(baseNames) + '-' + QByteArray::number(o.sameNames ? n % 3 : n) +
+                                    (o.sameNames ? pick({".tmp", ".TMP"}) : pick(extensions));
+            struct stat taken;
+            if (::lstat(path.constData(), &taken) == 0)
+                continue;
             const int kind = o.oddEntries ? int(m_rng() % 100) : 0;
             if (kind < 70) {
                 writeRandom(path, sizes.at(qsizetype(m_rng() % std::uint64_t(sizes.size()))), m_rng);
@@ -268,7 +274,7 @@ FileSearchCriteria World::criteriaFor(const FileSearchEntries& entries) const
     return c;
 }
 
-bool World::selects(const QByteArray& path, const EntryState& state, const FileSearchCriteria& c) const
+bool World::listed(const QByteArray& path, const EntryState& state, bool ignoreHidden, bool ignoreHiddenDirs) const
 {
     if (!path.startsWith(m_start + '/'))
         return false;
@@ -278,10 +284,9 @@ bool World::selects(const QByteArray& path, const EntryState& state, const FileS
     }
     const QList<QByteArray> parts = path.mid(m_start.size() + 1).split('/');
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        if (parts[i].startsWith(".Trash") || (c.ignoreHiddenDirs && parts[i].startsWith('.')))
+        if (parts[i].startsWith(".Trash") || (ignoreHiddenDirs && parts[i].startsWith('.')))
             return false;
     }
-    const QByteArray& name = parts.last();
     if (S_ISLNK(state.mode)) {
         // Following the link stamps its own access time: put it back, as the listing does.
         struct stat target;
@@ -293,25 +298,55 @@ bool World::selects(const QByteArray& path, const EntryState& state, const FileS
     } else if (!S_ISREG(state.mode)) {
         return false;
     }
-    if (c.ignoreHidden && name.startsWith('.'))
+    return !(ignoreHidden && parts.last().startsWith('.'));
+}
+
+bool World::selects(const QByteArray& path, const EntryState& state, const Selection& s) const
+{
+    const FileSearchCriteria& c = s.search;
+    const bool quickClean = s.feature == Feature::QuickClean;
+    // Quick Clean takes hidden files and folders too.
+    if (!listed(path, state, !quickClean && c.ignoreHidden, !quickClean && c.ignoreHiddenDirs))
         return false;
-    if (c.pattern0 == QLatin1String("*.tmp") && !name.toLower().endsWith(".tmp"))
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1).toLower();
+    if (quickClean) {
+        const bool inTemp = path.lastIndexOf('/') == m_start.size();
+        if (inTemp && name.startsWith('.'))
+            return false; // lock files in the temporary folder stay
+        if (inTemp && s.clean.tempFolder)
+            return true;
+        return (s.clean.tmpFiles && name.endsWith(".tmp")) || (s.clean.bakFiles && name.endsWith(".bak")) ||
+               (s.clean.ftsFiles && name.endsWith(".fts")) || (s.clean.dollarFiles && name.endsWith(".$$$"));
+    }
+    if (c.pattern0 == QLatin1String("*.tmp") && !name.endsWith(".tmp"))
         return false;
+    if (s.feature == Feature::Duplicates)
+        return true; // and a name met twice: see record()
     if (c.minSize > 0 && state.size < c.minSize)
         return false;
     const bool usedLately = state.atime.tv_sec > kNew.tv_sec - 86400;
     return c.criterion == Criterion::HaveBeenUsed ? usedLately : !usedLately;
 }
 
-void World::record(const FileSearchCriteria& criteria)
+void World::record(const Selection& selection)
 {
     m_expect.clear();
+    m_feature = selection.feature;
+    QMap<QByteArray, int> names; // the duplicate finder's groups: names as folded (ASCII letters)
     for (const auto& [path, state] : snapshotTree(m_root)) {
         Expect e;
         e.listedPath = path;
         e.state = state;
-        e.selected = selects(path, state, criteria);
+        e.selected = selects(path, state, selection);
+        if (e.selected)
+            ++names[path.mid(path.lastIndexOf('/') + 1).toLower()];
         m_expect[path] = e;
+    }
+    if (selection.feature != Feature::Duplicates)
+        return;
+    for (auto& [path, e] : m_expect) {
+        if (e.selected && names.value(path.mid(path.lastIndexOf('/') + 1).toLower()) < 2)
+            e.selected = false;
     }
 }
 
@@ -437,7 +472,8 @@ QByteArray World::race(const QByteArray& path, RaceKind kind, RacePoint point, b
     return {};
 }
 
-QStringList World::check(const QList<QByteArray>& log, bool recycle, const QByteArray& trashFiles, RunEnd end) const
+QStringList World::check(const std::optional<QList<QByteArray>>& logLines, bool recycle, const QByteArray& trashFiles,
+                         RunEnd end) const
 {
     QStringList problems;
     auto problem = [&problems](const char* what, const QByteArray& path, const QByteArray& more = {}) {
@@ -445,18 +481,23 @@ QStringList World::check(const QList<QByteArray>& log, bool recycle, const QByte
                         (more.isEmpty() ? QString() : QStringLiteral(" (") + QString::fromUtf8(more) + u')'));
     };
 
-    // The log's blocks: a line naming a listed file, then its captions and its "ACTION:" line.
-    struct Block
+    // What the log says of each listed file: every line naming it, each followed by captions
+    // and maybe its "ACTION:" line (the duplicate finder names a file once in its group, and
+    // once more with the action).
+    struct Record
     {
-        QByteArray action; // "" = none (the log ends inside the block)
-        bool last = false;
+        int mentions = 0;
+        int actions = 0;
+        QByteArray action;       // the last "ACTION:" line for it
+        bool unfinished = false; // a mention the log ends in, with no action
     };
+    const QList<QByteArray> log = logLines.value_or(QList<QByteArray>{});
     QSet<QByteArray> names;
     for (const auto& [path, e] : m_expect)
         names.insert(SearchLog::escape(e.listedPath));
     for (const QByteArray& path : m_vanished)
         names.insert(SearchLog::escape(path));
-    std::map<QByteArray, QList<Block>> blocks;
+    std::map<QByteArray, Record> records;
     int removalLines = 0;
     for (qsizetype i = 0; i < log.size(); ++i) {
         if (log[i].startsWith("<unterminated>"))
@@ -465,16 +506,17 @@ QStringList World::check(const QList<QByteArray>& log, bool recycle, const QByte
             ++removalLines;
         if (!names.contains(log[i]))
             continue;
-        Block b;
+        Record& r = records[log[i]];
+        ++r.mentions;
         qsizetype j = i + 1;
-        for (; j < log.size() && !log[j].isEmpty(); ++j) {
+        for (; j < log.size() && !log[j].isEmpty() && !names.contains(log[j]); ++j) {
             if (log[j].startsWith("ACTION: ")) {
-                b.action = log[j];
+                r.action = log[j];
+                ++r.actions;
                 break;
             }
         }
-        b.last = j >= log.size();
-        blocks[log[i]].append(b);
+        r.unfinished = r.unfinished || j >= log.size();
     }
     const QByteArray removal = recycle ? "ACTION: Recycle Bin" : "ACTION: Delete";
 
@@ -484,12 +526,23 @@ QStringList World::check(const QList<QByteArray>& log, bool recycle, const QByte
             trashed.insert({st.dev, st.ino});
     }
 
+    // A duplicate group that a race took a file from may have become a single file, which the
+    // finder no longer shows: its other files may stay.
+    QSet<QByteArray> racedNames;
+    if (m_feature == Feature::Duplicates) {
+        for (const auto& [path, e] : m_expect) {
+            if (e.excused)
+                racedNames.insert(e.listedPath.mid(e.listedPath.lastIndexOf('/') + 1).toLower());
+        }
+        for (const QByteArray& path : m_vanished)
+            racedNames.insert(path.mid(path.lastIndexOf('/') + 1).toLower());
+    }
+
     const std::map<QByteArray, EntryState> after = snapshotTree(m_root);
     int removed = 0;
     for (const auto& [path, e] : m_expect) {
         const auto now = after.find(path);
         const bool gone = now == after.end();
-        const QList<Block> logged = blocks[SearchLog::escape(e.listedPath)];
         if (S_ISDIR(e.state.mode)) {
             if (gone || !(now->second == e.state))
                 problem("a folder changed or went", path);
@@ -499,43 +552,44 @@ QStringList World::check(const QList<QByteArray>& log, bool recycle, const QByte
             problem("changed", path, now->second.differences(e.state));
         if (gone && !e.selected)
             problem("removed although not selected", path);
-        if (!e.selected && !e.excused && !logged.isEmpty())
+        if (gone && e.selected && recycle && !trashed.contains({e.state.dev, e.state.ino}))
+            problem("removed but not in the trash", path);
+        if (end == RunEnd::Complete && e.selected && !e.excused && !gone && e.mustLog.isEmpty() &&
+            !racedNames.contains(e.listedPath.mid(e.listedPath.lastIndexOf('/') + 1).toLower()))
+            problem("selected but still there", path);
+        if (!logLines)
+            continue;
+        const Record r = records[SearchLog::escape(e.listedPath)];
+        if (!e.selected && !e.excused && r.mentions > 0)
             problem("logged although not selected", path);
-        if (logged.size() > 1)
-            problem("logged more than once", path);
-        const Block block = logged.value(0);
+        if (r.actions > 1)
+            problem("more than one ACTION line", path);
         if (gone && e.selected) {
             ++removed;
-            if (logged.isEmpty())
+            if (r.mentions == 0)
                 problem("removed without its block in the log", path);
-            else if (block.action.isEmpty() && !(end == RunEnd::CutShort && block.last))
+            else if (r.action.isEmpty() && !(end == RunEnd::CutShort && r.unfinished))
                 problem("removed without its ACTION line", path);
-            else if (block.action.isEmpty())
-                --removed; // the kill's own moment: its removal line was never written
-            else if (!block.action.isEmpty() && block.action != removal)
-                problem("removed but logged as", path, block.action);
-            if (recycle && !trashed.contains({e.state.dev, e.state.ino}))
-                problem("removed but not in the trash", path);
+            else if (r.action.isEmpty())
+                --removed; // the moment the run was cut: its removal line was never written
+            else if (r.action != removal)
+                problem("removed but logged as", path, r.action);
         }
-        if (!gone && block.action.startsWith("ACTION: ") && (block.action == removal))
+        if (!gone && r.action == removal)
             problem("the log claims a removal that did not happen", path);
-        if (end == RunEnd::Complete) {
-            if (e.selected && !e.excused && !gone && e.mustLog.isEmpty())
-                problem("selected but still there", path, block.action);
-            if (!e.mustLog.isEmpty() && block.action != e.mustLog)
-                problem("a race is not told as it happened", path, block.action + " instead of " + e.mustLog);
-        }
+        if (end == RunEnd::Complete && !e.mustLog.isEmpty() && r.action != e.mustLog)
+            problem("a race is not told as it happened", path, r.action + " instead of " + e.mustLog);
     }
     for (const QByteArray& path : m_vanished) {
-        const QList<Block> logged = blocks[SearchLog::escape(path)];
-        if (end == RunEnd::Complete && (logged.size() != 1 || logged[0].action != kLogSkippedVanished))
+        const Record r = records[SearchLog::escape(path)];
+        if (logLines && end == RunEnd::Complete && r.action != kLogSkippedVanished)
             problem("a file that vanished is not told so", path);
     }
     for (const auto& [path, state] : after) {
         if (m_expect.find(path) == m_expect.end())
             problem("appeared", path);
     }
-    if (removalLines != removed)
+    if (logLines && removalLines != removed)
         problems.append(
             QStringLiteral("%1 removal lines in the log for %2 files removed").arg(removalLines).arg(removed));
     return problems;

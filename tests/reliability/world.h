@@ -22,6 +22,7 @@
 #pragma once
 
 #include "app/appstate.h"
+#include "quickclean/quickclean.h"
 #include "search/filesearch.h"
 
 #include <QByteArray>
@@ -32,6 +33,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 
@@ -67,6 +69,18 @@ struct WorldOptions
     int filesPerFolder = 4; // on average
     bool mounts = false;    // make a tmpfs and a bind mount inside the start folder
     bool oddEntries = true; // links, hard links, odd names, FIFO, trash folder
+    bool sameNames = false; // few names, met in several folders (and in two cases)
+};
+
+// What a run selects, as the World reckons it: the file search's criteria, the duplicate
+// finder's (every file of a name met twice or more, all rows deleted: pattern0 and the hidden
+// options of `search`), or Quick Clean's boxes with the start folder as the temporary folder.
+enum class Feature { FileSearch, Duplicates, QuickClean };
+struct Selection
+{
+    Feature feature = Feature::FileSearch;
+    FileSearchCriteria search;
+    QuickCleanChoices clean;
 };
 
 class World
@@ -88,9 +102,10 @@ public:
     // What the run works from: the entries validated (en_US) and the start folder.
     FileSearchCriteria criteriaFor(const FileSearchEntries& entries) const;
 
-    // Records the tree as it is now and which entries `criteria` select. Call after making the
+    // Records the tree as it is now and which entries the run selects. Call after making the
     // world and before the run.
-    void record(const FileSearchCriteria& criteria);
+    void record(const Selection& selection);
+    void record(const FileSearchCriteria& criteria) { record(Selection{Feature::FileSearch, criteria, {}}); }
     // Selected regular files, in path order.
     QList<QByteArray> selectedFiles() const;
     qsizetype selectedCount() const;
@@ -103,9 +118,10 @@ public:
     // CutShort: the run was killed, or stopped when its log could no longer be written; its
     // last removal may then lack its ACTION line, and selected files may remain.
     enum class RunEnd { Complete, CutShort };
-    // Every broken guarantee, one line each (empty: all held). logLines: the log without CR LF;
-    // trashFiles: the trash's files folder for a recycling run ("" for deletion).
-    QStringList check(const QList<QByteArray>& logLines, bool recycle, const QByteArray& trashFiles,
+    // Every broken guarantee, one line each (empty: all held). logLines: the log without CR LF,
+    // none for a feature that keeps no log (Quick Clean); trashFiles: the trash's files folder
+    // for a recycling run ("" for deletion).
+    QStringList check(const std::optional<QList<QByteArray>>& logLines, bool recycle, const QByteArray& trashFiles,
                       RunEnd end = RunEnd::Complete) const;
 
 private:
@@ -120,7 +136,9 @@ private:
 
     void build(const WorldOptions& options);
     QByteArray pick(const QList<QByteArray>& from);
-    bool selects(const QByteArray& path, const EntryState& state, const FileSearchCriteria& c) const;
+    // Whether the walk hands the file at path to a feature (hidden options as given).
+    bool listed(const QByteArray& path, const EntryState& state, bool ignoreHidden, bool ignoreHiddenDirs) const;
+    bool selects(const QByteArray& path, const EntryState& state, const Selection& s) const;
     void forget(const QByteArray& prefix);
     void remember(const QByteArray& path, const QByteArray& listedPath, bool selected);
 
@@ -133,6 +151,7 @@ private:
     bool m_mounted = false;
     std::map<QByteArray, Expect> m_expect;
     QList<QByteArray> m_vanished; // selected files a race removed
+    Feature m_feature = Feature::FileSearch;
     int m_races = 0;
 };
 
