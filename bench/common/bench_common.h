@@ -2,16 +2,32 @@
 // offscreen application over a tree named on the command line.
 #pragma once
 
+#include "platform/messages.h"
+#include "bench/common/rng.h"
 #include "platform/paths.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace bv::bench {
+
+// A message service for a benchmark: a box would mean something went wrong, so each one is
+// printed and counted, and a question is answered No.
+struct CountingMessages : MessageService
+{
+    int show(const QString& text, int, const QString&) override
+    {
+        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
+        ++shown;
+        return AnswerNo;
+    }
+    int shown = 0;
+};
 
 // Seconds for `find TREE -xdev -printf '%s %A@\n'`: one lstat per file, as a search needs.
 inline double timeFind(const std::string& tree)

@@ -6,6 +6,8 @@
 // Bytes per entry come from the C library's own count of bytes in use (mallinfo2) before and
 // after filling, so every allocation counts, names included, with malloc's overhead; the store's
 // own figure (allocatedBytes) is printed beside it. Grouping: best of `runs`.
+#include "bench/common/bench_common.h"
+#include "bench/common/rng.h"
 #include "duplicates/dupgroups.h"
 
 #include <QByteArray>
@@ -23,20 +25,6 @@ using namespace bv;
 
 namespace {
 
-struct Rng
-{
-    std::uint64_t s;
-    std::uint64_t next()
-    {
-        std::uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    std::uint64_t below(std::uint64_t n) { return next() % n; }
-    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
-};
-
 const char* const words[] = {"report", "photo",      "IMG",    "notes", "backup",  "draft",  "Invoice",
                              "setup",  "cache",      "thumb",  "data",  "config",  "readme", "Budget",
                              "song",   "video",      "log",    "temp",  "index",   "main",   "test",
@@ -46,7 +34,7 @@ const char* const exts[] = {".txt", ".jpg", ".JPG",  ".png", ".tmp",  ".log", ".
 const char* const dirWords[] = {"Documents", "src", "lib",   "photos", "2019",    "2020",   "2021", "music",    "old",
                                 "projects",  "tmp", "cache", "build",  "include", "assets", "misc", "Downloads"};
 
-template <typename T, std::size_t N> const char* pick(Rng& r, T (&arr)[N])
+template <typename T, std::size_t N> const char* pick(bv::bench::Rng& r, T (&arr)[N])
 {
     return arr[r.below(N)];
 }
@@ -65,7 +53,7 @@ struct Tree
 // 3 to 12), a few folders hold many files and most a handful.
 Tree makeTree(long fileCount, long folderCount, std::uint64_t seed)
 {
-    Rng rng{seed};
+    bv::bench::Rng rng{seed};
     Tree t;
     t.folders.push_back("/home/alice");
     std::vector<long> children(1, 0);

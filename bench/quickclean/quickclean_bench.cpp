@@ -63,18 +63,6 @@ std::pair<long long, long long> findTotals(const std::string& tree)
     return {files, bytes};
 }
 
-// Any box would mean something went wrong: count it and answer No.
-struct CountingMessages : MessageService
-{
-    int show(const QString& text, int, const QString&) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        ++shown;
-        return AnswerNo;
-    }
-    int shown = 0;
-};
-
 long long digits(const QString& text)
 {
     QString d = text;
@@ -97,7 +85,7 @@ int main(int argc, char** argv)
     // A sample run removes nothing; should it ever try, the recorder does not act.
     RecordingFileOps ops;
     ops.passThrough = false;
-    CountingMessages messages;
+    bench::CountingMessages messages;
     setMessageService(&messages);
     QTemporaryDir appFolder;
     AppState state;

@@ -30,18 +30,6 @@ using namespace bv;
 
 namespace {
 
-// Any box would mean something went wrong: count it and answer No.
-struct CountingMessages : MessageService
-{
-    int show(const QString& text, int, const QString&) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
-        ++shown;
-        return AnswerNo;
-    }
-    int shown = 0;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -56,7 +44,7 @@ int main(int argc, char** argv)
 
     RecordingFileOps ops;
     ops.passThrough = false;
-    CountingMessages messages;
+    bench::CountingMessages messages;
     setMessageService(&messages);
     QTemporaryDir appFolder;
     AppState state;

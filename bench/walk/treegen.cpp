@@ -5,6 +5,8 @@
 //   walk_treegen DIR [files [folders [seed]]]
 //
 // The same arguments always give the same tree, so figures from different runs compare.
+#include "bench/common/rng.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -18,20 +20,6 @@
 
 namespace {
 
-struct Rng
-{
-    std::uint64_t s;
-    std::uint64_t next()
-    {
-        std::uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    std::uint64_t below(std::uint64_t n) { return next() % n; }
-    bool chance(int percent) { return below(100) < static_cast<std::uint64_t>(percent); }
-};
-
 const char* const words[] = {"report", "photo",      "IMG",    "notes", "backup", "draft",  "Invoice",
                              "setup",  "cache",      "thumb",  "data",  "config", "readme", "Budget",
                              "song",   "video",      "log",    "temp",  "index",  "main",   "test",
@@ -41,7 +29,7 @@ const char* const exts[] = {".txt", ".jpg", ".JPG",  ".png", ".tmp",  ".log", ".
 const char* const dirWords[] = {"Documents", "src", "lib",   "photos", "2019",    "2020",   "2021", "music",    "old",
                                 "projects",  "tmp", "cache", "build",  "include", "assets", "misc", "Downloads"};
 
-template <typename T, std::size_t N> const char* pick(Rng& r, T (&arr)[N])
+template <typename T, std::size_t N> const char* pick(bv::bench::Rng& r, T (&arr)[N])
 {
     return arr[r.below(N)];
 }
@@ -63,7 +51,7 @@ int main(int argc, char** argv)
     const std::string root = argv[1];
     const long files = argc > 2 ? std::atol(argv[2]) : 500000;
     const long folders = argc > 3 ? std::atol(argv[3]) : 50000;
-    Rng rng{argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 42};
+    bv::bench::Rng rng{argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 42};
 
     if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST)
         die("mkdir", root);

@@ -153,7 +153,9 @@ void DupFilesFrame::buildControls()
     Dir2->setFont(arialFont(8.25, true));
     Dir2->setRoot(Drive2->mountPoint());
     // Starts where the program was started, like a classic folder list.
-    if (!Dir2->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
+    // Starts in the folder given on the command line, else where the program was started.
+    if (!showFolder(*Drive2, *Dir2, m_host.program().StartFolder) &&
+        !Dir2->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
         Dir2->setPath(Drive2->mountPoint());
     m_lastDrive = Drive2->mountPoint();
     connect(Dir2, &DirList::entryOpened, this, &DupFilesFrame::Dir2_Click);
@@ -449,7 +451,9 @@ void DupFilesFrame::dRefreshButton_Click()
         box->setCurrentIndex(-1);
         box->setEditText(QString());
     }
-    m_pathChosen = false;
+    // A folder given on the command line counts as chosen while the list shows it.
+    const QByteArray& start = m_host.program().StartFolder;
+    m_pathChosen = !start.isEmpty() && Dir2->path() == start;
     setEntriesEnabled(true);
     clearPrints();
     dDoneButton->setEnabled(false);

@@ -2,9 +2,9 @@
 
 #include "app/ui/panelhost.h"
 #include "platform/messages.h"
-
 #include "platform/paths.h"
 #include "platform/volumes.h"
+#include "search/ui/dirlist.h"
 
 #include <QFocusEvent>
 
@@ -88,6 +88,20 @@ void keepReachableDrive(DriveList& list, QByteArray& current, PanelHost& host,
         return;
     }
     current = chosen;
+}
+
+bool showFolder(DriveList& drives, DirList& folders, const QByteArray& folder)
+{
+    const std::optional<Volume> volume = folder.isEmpty() ? std::nullopt : volumeOf(folder);
+    const QByteArray drive = drives.mountPoint();
+    if (!volume || !drives.setMountPoint(volume->mountPoint))
+        return false;
+    folders.setRoot(volume->mountPoint);
+    if (folders.setPath(folder))
+        return true;
+    drives.setMountPoint(drive);
+    folders.setRoot(drive);
+    return false;
 }
 
 } // namespace bv

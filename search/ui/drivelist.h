@@ -61,4 +61,10 @@ private:
 void keepReachableDrive(DriveList& list, QByteArray& current, PanelHost& host,
                         const std::function<bool(const QByteArray& mountPoint)>& answers);
 
+class DirList;
+
+// Shows `folder` in a drive list and its folder list (the drive that holds it, then the folder);
+// false, with both lists as they were, when it cannot be shown.
+bool showFolder(DriveList& drives, DirList& folders, const QByteArray& folder);
+
 } // namespace bv

@@ -253,17 +253,7 @@ void FileSearchFrame::reprintCounters()
 
 bool FileSearchFrame::openStartFolder()
 {
-    const QByteArray start = m_host.program().StartFolder;
-    const std::optional<Volume> volume = start.isEmpty() ? std::nullopt : volumeOf(start);
-    const QByteArray drive = Drive1->mountPoint();
-    if (!volume || !Drive1->setMountPoint(volume->mountPoint))
-        return false;
-    Dir1->setRoot(volume->mountPoint);
-    if (Dir1->setPath(start))
-        return true;
-    Drive1->setMountPoint(drive);
-    Dir1->setRoot(drive);
-    return false;
+    return showFolder(*Drive1, *Dir1, m_host.program().StartFolder);
 }
 
 bool FileSearchFrame::showsStartFolder() const

@@ -177,6 +177,9 @@ private Q_SLOTS:
         QCOMPARE(dir->path(), start);
         QCOMPARE(h.child<DriveList>("Drive1")->mountPoint(), volumeOf(start)->mountPoint);
         QVERIFY(h.panel->pathChosen());
+        // The duplicate finder starts there too.
+        QWidget* duplicates = h.form->panel(QStringLiteral("NewFilesOption"))->widget();
+        QCOMPARE(duplicates->findChild<DirList*>(QStringLiteral("Dir2"))->path(), start);
 
         h.fill(PanelEntries{});
         h.panel->BeginButton_Click(); // no question about the default folder
