@@ -175,13 +175,20 @@ bool SearchLog::writeLines(const QList<QByteArray>& lines)
     qsizetype left = out.size();
     while (left > 0) {
         const ssize_t written = ::write(m_fd, p, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(QStringLiteral("The search log could not be written: %1").arg(errnoText(errno)));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int err = written < 0 ? errno : 0;
+            // A disk that fills in the middle of a line leaves part of it: cut it off, so the log
+            // ends with its last whole line (a path cut short could name another file).
+            if (left < out.size()) {
+                const off_t end = ::lseek(m_fd, 0, SEEK_CUR) - off_t(out.size() - left);
+                if (end >= 0 && ::ftruncate(m_fd, end) == 0)
+                    ::lseek(m_fd, end, SEEK_SET);
+            }
+            return fail(err ? QStringLiteral("The search log could not be written: %1").arg(errnoText(err))
+                            : QStringLiteral("The search log could not be written."));
         }
-        if (written == 0)
-            return fail(QStringLiteral("The search log could not be written."));
         p += written;
         left -= written;
     }

@@ -5,7 +5,8 @@
 // kernel) before writeLine() returns: a crash or a kill in the middle of a search leaves every
 // line of what was already done. A line that cannot be written makes writeLine() return false
 // and the log stays failed: a search must stop before its next removal, since a removal is
-// never done without its record.
+// never done without its record. What part of that line got written is cut off again: the log
+// always ends with a whole line.
 //
 // Text is escaped on the way in: control characters, bytes that are not UTF-8 and the
 // backslash become \xNN, so a file name can never fake a line of its own.

@@ -3,6 +3,7 @@
 #include "app/format.h"
 #include "duplicates/peversion.h"
 #include "platform/filecontent.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 #include "search/filesearch.h"
 
@@ -75,7 +76,9 @@ std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArra
     row.name = name;
     row.folder = folder;
     row.path = joinPath(folder, name);
-    if (lstatPath(row.path, row.info) != 0 || !(S_ISREG(row.info.mode) || S_ISLNK(row.info.mode)))
+    // Its folders reached without following a link: one replaced by a link since the walk would
+    // show, and offer to remove, another file than the one found (platform/fileops.h).
+    if (lstatListed(row.path, row.info) != 0 || !(S_ISREG(row.info.mode) || S_ISLNK(row.info.mode)))
         return std::nullopt;
     row.size = sizeText(row.info.size, &locale);
     row.lastAccess = FileTimeText(row.info.atime, locale);

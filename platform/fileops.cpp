@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace bv {
@@ -106,9 +108,52 @@ private:
     int m_fd;
 };
 
+// Opens a folder of a listed path without following a link anywhere on the way: a descriptor,
+// or -ELOOP when a link stands where a folder was, -ENOTDIR when a file does, or another -errno.
+// Listed paths lead through real folders only (the start folder is resolved once, the walk never
+// follows a link), so a link on the way means a folder was replaced since the listing: following
+// it could reach another name of the very file, outside the search. Folder by folder past
+// PATH_MAX, so files deep in a chain can be reached too.
+// O_PATH: a folder that only lets names be removed (write and search, no read) still works.
+int openFolderWithoutLinks(const QByteArray& folder)
+{
+    const QByteArray path = folder.isEmpty() ? QByteArray(".") : folder;
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS;
+    const long fd = ::syscall(SYS_openat2, AT_FDCWD, path.constData(), &how, sizeof how);
+    if (fd >= 0)
+        return int(fd);
+    if (errno != ENOSYS && errno != ENAMETOOLONG && errno != EINVAL && errno != EPERM)
+        return -errno;
+    // Kernels before 5.6 (or a path too long for one call): one folder at a time.
+    Fd at(::open(path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (at.get() < 0)
+        return -errno;
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..")
+            return -ELOOP; // never part of a listed path
+        const int next = ::openat(at.get(), part.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0)
+            return -errno;
+        at.reset(next);
+        struct stat st;
+        if (::fstat(at.get(), &st) != 0)
+            return -errno;
+        if (S_ISLNK(st.st_mode))
+            return -ELOOP;
+        if (!S_ISDIR(st.st_mode))
+            return -ENOTDIR;
+    }
+    const int fd2 = ::dup(at.get());
+    return fd2 >= 0 ? fd2 : -errno;
+}
+
 // A listed file as its folder's descriptor and its name there. The folder is opened once,
-// without following a link at the end of its path; every check and act on the file goes through
-// that descriptor, so replacing the folder meanwhile cannot send the act elsewhere.
+// without following a link on the way to it; every check and act on the file goes through that
+// descriptor, so replacing the folder meanwhile cannot send the act elsewhere.
 struct Entry
 {
     Fd folder;
@@ -122,16 +167,15 @@ OpResult openEntry(const QByteArray& path, Entry& e)
     if (e.name.isEmpty() || e.name == "/" || e.name == "." || e.name == "..")
         return noName();
     e.folderPath = folderOf(path);
-    const char* folder = e.folderPath.isEmpty() ? "." : e.folderPath.constData();
-    // O_PATH: a folder that only lets names be removed (write and search, no read) still works.
-    e.folder.reset(::open(folder, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (e.folder.get() >= 0)
+    const int fd = openFolderWithoutLinks(e.folderPath);
+    if (fd >= 0) {
+        e.folder.reset(fd);
         return {OpStatus::Ok, {}};
-    const int err = errno;
-    // Listed paths lead through real folders: one that is a link or a file now was replaced.
-    if (err == ELOOP || err == ENOTDIR)
+    }
+    // A folder that is a link or a file now was replaced.
+    if (fd == -ELOOP || fd == -ENOTDIR)
         return changed();
-    return fromErrno(err);
+    return fromErrno(-fd);
 }
 
 // The file in its folder, checked against what was listed; Ok with *st filled, or why not.
@@ -304,7 +348,42 @@ bool homeTrashDevice(dev_t* dev)
     return false;
 }
 
+// Whether the user's own trash ($XDG_DATA_HOME/Trash) can take files: its files and info
+// folders, or the nearest folder above each that exists, must be folders that take new entries
+// (GIO makes what is missing). A read-only home or a file where a folder goes makes every trash
+// fail.
+bool homeTrashUsable()
+{
+    const QByteArray trash = QByteArray(g_get_user_data_dir()) + "/Trash";
+    for (QByteArray path : {trash + "/files", trash + "/info"}) {
+        struct stat st;
+        while (::lstat(path.constData(), &st) != 0) {
+            if (errno != ENOENT || path == "/" || path.isEmpty())
+                return false;
+            path = folderOf(path);
+        }
+        if (!S_ISDIR(st.st_mode) || ::faccessat(AT_FDCWD, path.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+int lstatListed(const QByteArray& path, FileInfo& out)
+{
+    const QByteArray name = baseName(path);
+    if (path.isEmpty() || name.isEmpty() || name == "/" || name == "." || name == "..")
+        return ENOENT;
+    const Fd folder(openFolderWithoutLinks(folderOf(path)));
+    if (folder.get() < 0)
+        return -folder.get();
+    struct stat st;
+    if (::fstatat(folder.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    out = FileInfo::fromStat(st);
+    return 0;
+}
 
 bool unchangedSinceListed(const FileInfo& now, const FileInfo& listed)
 {
@@ -317,10 +396,29 @@ void RealFileOps::setHookBeforeActing(std::function<void()> hook)
     hookBeforeActing() = std::move(hook);
 }
 
-OpResult RealFileOps::trash(const QByteArray& path)
+OpResult RealFileOps::trash(const QByteArray& path, const FileInfo& listed)
 {
     if (path.isEmpty())
         return noName();
+    Entry e;
+    if (OpResult r = openEntry(path, e); !r.ok())
+        return r;
+    struct stat st;
+    if (OpResult r = checkEntry(e, listed, &st); !r.ok())
+        return r;
+    beforeActing();
+    // GIO trashes by path (its trash records the path for a later restore), so the path must
+    // still lead, through no link, to the folder that was checked and to the checked file there.
+    // What is left is GIO's own moment between its look at the file and its rename.
+    Entry now;
+    if (OpResult r = openEntry(path, now); !r.ok())
+        return r;
+    struct stat was, is;
+    if (::fstat(e.folder.get(), &was) != 0 || ::fstat(now.folder.get(), &is) != 0 || was.st_dev != is.st_dev ||
+        was.st_ino != is.st_ino)
+        return changed();
+    if (OpResult r = checkEntry(now, listed, &st); !r.ok())
+        return r;
     GFile* file = g_file_new_for_path(path.constData());
     GError* error = nullptr;
     const bool done = g_file_trash(file, nullptr, &error);
@@ -424,7 +522,7 @@ bool RealFileOps::canTrashAt(const QByteArray& folder, QString* why)
     // Every file on the volume of the user's data folder goes to the home trash.
     dev_t home = 0;
     if (homeTrashDevice(&home) && home == st.st_dev)
-        return true;
+        return homeTrashUsable() || refuse(QStringLiteral("Your trash folder cannot be made or written to."));
     // The top of the volume as GIO finds it: the highest folder above on the same device. A
     // folder reached through a bind mount leads above the mount, as it does for GIO.
     QByteArray top = resolveFolder(folder);
@@ -476,12 +574,12 @@ RecordingFileOps::~RecordingFileOps()
     setFileOps(m_previous);
 }
 
-OpResult RecordingFileOps::trash(const QByteArray& path)
+OpResult RecordingFileOps::trash(const QByteArray& path, const FileInfo& listed)
 {
     calls.append({"trash", path, {}, {}});
     if (failTrash)
         return *failTrash;
-    return passThrough ? m_real.trash(path) : OpResult{OpStatus::Ok, {}};
+    return passThrough ? m_real.trash(path, listed) : OpResult{OpStatus::Ok, {}};
 }
 
 OpResult RecordingFileOps::remove(const QByteArray& path, const FileInfo& listed)

@@ -10,9 +10,14 @@
 // place, between the check and the act cannot redirect the act.
 //
 // What the real implementation guarantees:
+// - A listed path is followed through real folders only: a folder on the way that is a link now
+//   was replaced since the listing, and the file is Changed (a link there could lead to another
+//   name of the very file, outside the search). Paths longer than PATH_MAX work.
 // - trash() uses the desktop trash (GIO's g_file_trash). When the volume has no trash (tmpfs,
 //   some network mounts) it reports NotSupported and leaves the file alone: it never deletes
-//   instead. canTrashAt() tells beforehand whether a folder's volume has a usable trash.
+//   instead. canTrashAt() tells beforehand whether a folder's volume has a usable trash. GIO
+//   takes a path, so right before it the path is checked again to lead to the folder and the
+//   file that were checked; only GIO's own moment between its look and its rename is left.
 // - remove() unlinks the name in the folder it checked.
 // - move() renames within a file system (renameat2 with RENAME_NOREPLACE: a file that appears
 //   at the target meanwhile is never overwritten), or copies and deletes across file systems
@@ -65,7 +70,8 @@ class FileOps
 public:
     virtual ~FileOps() = default;
 
-    virtual OpResult trash(const QByteArray& path) = 0;
+    // Sends the file at path to the desktop trash if it still is `listed`.
+    virtual OpResult trash(const QByteArray& path, const FileInfo& listed) = 0;
     // Deletes the file at path if it still is `listed` (unchangedSinceListed()).
     virtual OpResult remove(const QByteArray& path, const FileInfo& listed) = 0;
     // Moves the file at path, if it still is `listed`, into destFolder under its own name.
@@ -80,6 +86,10 @@ public:
     virtual bool canTrashAt(const QByteArray& folder, QString* why) = 0;
 };
 
+// lstat() of a listed path, its folders reached without following a link (one on the way gives
+// ELOOP, a file there ENOTDIR), also past PATH_MAX: 0 or an errno value.
+int lstatListed(const QByteArray& path, FileInfo& out);
+
 // True when `now` (a fresh lstat of the path) still describes the file `listed` describes: same
 // device and inode, same size and modification time, still not a folder. The access and change
 // times are left out on purpose: looking at a file (Explore) and putting its access time back
@@ -90,14 +100,15 @@ bool unchangedSinceListed(const FileInfo& now, const FileInfo& listed);
 class RealFileOps : public FileOps
 {
 public:
-    OpResult trash(const QByteArray& path) override;
+    OpResult trash(const QByteArray& path, const FileInfo& listed) override;
     OpResult remove(const QByteArray& path, const FileInfo& listed) override;
     OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
     OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;
     bool canTrashAt(const QByteArray& folder, QString* why) override;
 
     // For tests: runs between the check of the file and the act on it (remove, a move within a
-    // file system), so a test can change the tree exactly there. Empty: nothing runs.
+    // file system; for trash, before the path is checked once more for GIO), so a test can
+    // change the tree exactly there. Empty: nothing runs.
     static void setHookBeforeActing(std::function<void()> hook);
 };
 
@@ -125,7 +136,7 @@ public:
     RecordingFileOps(const RecordingFileOps&) = delete;
     RecordingFileOps& operator=(const RecordingFileOps&) = delete;
 
-    OpResult trash(const QByteArray& path) override;
+    OpResult trash(const QByteArray& path, const FileInfo& listed) override;
     OpResult remove(const QByteArray& path, const FileInfo& listed) override;
     OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
     OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;

@@ -15,6 +15,8 @@ packages=(
     xvfb xauth openbox x11-utils poppler-utils
     # the package and its checks
     dpkg-dev desktop-file-utils appstream
+    # fuzzing: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds everything with warnings as errors and
 # runs every test headless, builds the Debian package and checks it, then builds again with
-# AddressSanitizer + UndefinedBehaviorSanitizer and runs the core and window tests under them.
+# AddressSanitizer + UndefinedBehaviorSanitizer and runs the core and window tests under them,
+# and last runs every fuzz target for a bounded time (longer runs: tests/fuzz/run_fuzzers.sh
+# SECONDS).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,3 +23,7 @@ cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0" \
     ctest --output-on-failure -E '^quill_x11_')
+
+# Every fuzz target, 30 s each from its committed corpus, with clang's libFuzzer under ASan and
+# UBSan; a finding fails the run.
+tests/fuzz/run_fuzzers.sh 30

@@ -76,7 +76,7 @@ std::optional<QDate> parseUserDate(const QString& text, const QLocale& locale)
     };
     auto make = [](int y, int m, int d) -> std::optional<QDate> {
         const QDate date(y, m, d);
-        if (y <= 0 || !date.isValid())
+        if (y <= 0 || y > 9999 || !date.isValid())
             return std::nullopt;
         return date;
     };
@@ -115,9 +115,11 @@ std::optional<QDate> parseUserDate(const QString& text, const QLocale& locale)
         return make(y, mo, d);
     }
     // A short form that spells the month (rare): let the locale read it.
+    // The locale reads a sign too ("8 Dec -2026"): a year before 1 is no date a file has, and a
+    // criterion against it would take every file or none.
     const QDate named = locale.toDate(t, QLocale::ShortFormat);
     if (named.isValid())
-        return named;
+        return make(named.year(), named.month(), named.day());
     return std::nullopt;
 }
 

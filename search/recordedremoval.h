@@ -8,6 +8,11 @@
 // and nothing is counted that did not happen. A log that cannot take the block leaves the file
 // untouched.
 //
+// The block written before the act is the record of intent. A program killed between the act
+// and its ACTION line leaves that block as the very last thing in the log, its file gone or
+// still there; every earlier block has its ACTION line. Writing the ACTION line first instead
+// would let a kill leave a line that claims a removal that never happened.
+//
 // A move is recorded after it happened: a move the system refuses leaves the file where it is
 // and the decision open (the user may pick another folder or decide otherwise), so it leaves no
 // record. A move counts as no removal.

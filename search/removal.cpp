@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace bv {
 
@@ -14,15 +13,16 @@ enum class Check { Same, Changed, Vanished, Unreadable };
 
 Check recheck(const QByteArray& path, const FileInfo& listed, QString* reason)
 {
-    struct stat st;
-    if (::lstat(path.constData(), &st) != 0) {
-        const int err = errno;
+    FileInfo now;
+    if (const int err = lstatListed(path, now)) {
         if (err == ENOENT || err == ENOTDIR)
             return Check::Vanished;
+        if (err == ELOOP)
+            return Check::Changed; // one of its folders is a link now: not where it was listed
         *reason = QString::fromLocal8Bit(std::strerror(err));
         return Check::Unreadable;
     }
-    return unchangedSinceListed(FileInfo::fromStat(st), listed) ? Check::Same : Check::Changed;
+    return unchangedSinceListed(now, listed) ? Check::Same : Check::Changed;
 }
 
 RemoveResult fromOp(const OpResult& op)
@@ -83,7 +83,7 @@ RemoveResult removeListedFile(const QByteArray& path, const FileInfo& listed, bo
     RemoveResult out;
     if (!precheck(path, listed, &out))
         return out;
-    return fromOp(toTrash ? fileOps().trash(path) : fileOps().remove(path, listed));
+    return fromOp(toTrash ? fileOps().trash(path, listed) : fileOps().remove(path, listed));
 }
 
 RemoveResult moveListedFile(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
@@ -98,9 +98,10 @@ RemoveResult moveListedFile(const QByteArray& path, const FileInfo& listed, cons
 
 int Recycle(const QByteArray& path)
 {
-    if (path.isEmpty())
+    FileInfo now;
+    if (path.isEmpty() || lstatListed(path, now) != 0)
         return RecycleNotFound;
-    const OpResult r = fileOps().trash(path);
+    const OpResult r = fileOps().trash(path, now);
     switch (r.status) {
     case OpStatus::Ok:
         return RecycleOk;

@@ -3,9 +3,9 @@
 //
 // A search lists a file, then may wait a long time (a verification window, a busy walk) before
 // acting on it. removeListedFile() and moveListedFile() therefore look at the file again right
-// before acting (lstat: same device and inode, same size and modification time, still not a
-// folder) and leave a file that changed alone: what the user decided on is not what is there
-// now. A delete or move checks once more through the file's folder, right before it acts
+// before acting (lstat, its folders reached without following a link: same device and inode,
+// same size and modification time, still not a folder) and leave a file that changed alone: what the user decided on is
+// not what is there now. A delete or move checks once more through the file's folder, right before it acts
 // (platform/fileops.h). All file system work goes through fileOps(), so tests can make it fail.
 //
 // The trash is never replaced by deletion: a volume without a trash gives NotSupported and the
@@ -54,9 +54,9 @@ RemoveResult removeListedFile(const QByteArray& path, const FileInfo& listed, bo
 // name is never overwritten (Denied).
 RemoveResult moveListedFile(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder);
 
-// Sends one file to the trash without asking. 0 = success; non-zero on any failure:
-// RecycleNotSupported, RecycleNotFound or RecycleFailed. No re-check: callers that listed the
-// file first use removeListedFile().
+// Sends one file, as it is now, to the trash without asking. 0 = success; non-zero on any
+// failure: RecycleNotSupported, RecycleNotFound or RecycleFailed. Callers that listed the file
+// first use removeListedFile().
 enum : int { RecycleOk = 0, RecycleFailed = 1, RecycleNotSupported = 2, RecycleNotFound = 3 };
 int Recycle(const QByteArray& path);
 

@@ -528,6 +528,38 @@ TEST_F(QuillbarOnX11, AMissingHostTypesNothing)
     EXPECT_EQ(screen.keymap(), keymapBefore);
 }
 
+TEST_F(QuillbarOnX11, AHostThatClosesGetsNothingAndNeitherDoesAnyOtherWindow)
+{
+    // A bystander of another title, then the host; the host dies right after a click, while the
+    // bar finds it, activates it or waits for its focus: whichever, no key lands anywhere, the
+    // bar goes on, and ends with its keycodes given back and its settings saved.
+    const QString bystanderOut = dir.path() + "/bystander.txt";
+    const pid_t bystander = spawn({TYPING_HOST_EXE, "Quill Bystander", bystanderOut.toStdString(), "0"}, {});
+    ASSERT_NE(bystander, 0);
+    const auto isBystander = [&](Window w) { return screen.title(w) == "Quill Bystander"; };
+    ASSERT_TRUE(waitFor([&] { return screen.find(isBystander) != 0; }, 15000));
+    startHost(0);
+    startBar();
+    const auto [x, y] = buttonCentre(0);
+    screen.click(x, y);
+    ASSERT_TRUE(waitFor([&] { return fileText(out()) == "a"; }, 5000));
+    screen.click(x, y, 10);
+    kill(host, SIGKILL);
+    reap(host, 5000);
+    host = 0;
+    screen.click(x, y); // the host is gone: the bar says so
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(fileText(bystanderOut), "");
+    EXPECT_TRUE(fileText(out()) == "a" || fileText(out()) == "aa") << fileText(out());
+    kill(bar, SIGTERM);
+    EXPECT_EQ(reap(bar, 10000), 0) << "the bar did not end cleanly";
+    bar = 0;
+    kill(bystander, SIGTERM);
+    reap(bystander, 5000);
+    EXPECT_EQ(screen.keymap(), keymapBefore) << "the spare keycodes were not given back";
+    EXPECT_TRUE(fileText(settings()).find(" 233 \r\n 169 \r\n 128 \r\n") != std::string::npos);
+}
+
 TEST_F(QuillbarOnX11, AlwaysOnTopComesBackAfterTheStateIsTakenFromOutside)
 {
     editSettings([](QByteArray& text) { text.replace(text.size() - 3, 3, "1\r\n"); });
@@ -682,6 +714,104 @@ TEST_F(DesktopOnX11, SpareKeycodesFollowTheButtonsAndSurviveALayoutChange)
     EXPECT_EQ(screen.keysReceived(host, 1), "ycircumflex");
     desktop->keepOnly(U"\u20AC");
     EXPECT_TRUE(screen.bound(ycircumflex));
+}
+
+// What changes under a typing call never sends a key elsewhere: the host goes away after it was
+// found, another window takes the host's title and the focus, another program remaps keys while
+// the typing goes on. Hosts are real programs (quill_typing_host) that write what they receive,
+// reading their keys with the mapping of the moment, as every program does.
+TEST_F(DesktopOnX11, NoKeyGoesAstrayWhateverChangesUnderneath)
+{
+    using bv::x11::TypeResult;
+    QTemporaryDir dir;
+    struct Host
+    {
+        pid_t pid = 0;
+        Window window = 0;
+        QString out;
+    };
+    std::vector<Host> hosts;
+    const auto startHost = [&](const std::string& title) {
+        Host h;
+        h.out = dir.path() + "/" + QString::number(hosts.size()) + ".txt";
+        h.pid = spawn({TYPING_HOST_EXE, title, h.out.toStdString(), "0"}, {});
+        const auto isIt = [&](Window w) { return screen.title(w) == title; };
+        EXPECT_TRUE(waitFor([&] { return (h.window = screen.find(isIt)) != 0; }, 15000)) << title;
+        hosts.push_back(h);
+        return h;
+    };
+    const auto focus = [&](Window w) {
+        desktop->requestActivation(w);
+        return waitFor([&] { return desktop->hasFocus(w); }, 3000);
+    };
+    const Host bystander = startHost("Quill Bystander");
+
+    // The host closes after it was found and activated.
+    const Host closing = startHost("Quill Closing Host");
+    ASSERT_EQ(desktop->findWindow("Quill Closing"), closing.window);
+    ASSERT_TRUE(focus(closing.window));
+    kill(closing.pid, SIGKILL);
+    reap(closing.pid, 5000);
+    ASSERT_TRUE(waitFor([&] { return !screen.viewable(closing.window); }, 3000));
+    EXPECT_NE(desktop->type(closing.window, U"a"), TypeResult::Typed);
+
+    // Another window takes the host's title and the focus.
+    const Host host = startHost("Quill Title Host");
+    ASSERT_EQ(desktop->findWindow("Quill Title Host"), host.window);
+    ASSERT_TRUE(focus(host.window));
+    XStoreName(screen.dpy, bystander.window, "Quill Title Host");
+    ASSERT_TRUE(focus(bystander.window));
+    EXPECT_EQ(desktop->type(host.window, U"a"), TypeResult::NotFocused);
+    XStoreName(screen.dpy, bystander.window, "Quill Bystander");
+
+    // Another program remaps the key of € (to x, or to nothing) between one typing and the next:
+    // each typing must find its key anew, never send the key of another character. (The changes
+    // wait for the host to have read the key before: a program reads keys with the mapping it
+    // holds when it reads them, so a change right after typing may still garble a key it has not
+    // read yet; no typist can prevent that.)
+    ASSERT_TRUE(focus(host.window));
+    int typed = 0;
+    for (int i = 0; i < 30; ++i) {
+        int min = 0, max = 0;
+        XDisplayKeycodes(screen.dpy, &min, &max);
+        const auto map = screen.keymap();
+        const int perKey = int(map.size()) / (max - min + 1);
+        for (int code = min; code <= max; ++code) {
+            if (map[size_t((code - min) * perKey)] == XK_EuroSign) {
+                std::vector<KeySym> syms(size_t(perKey), NoSymbol);
+                syms[0] = i % 2 ? NoSymbol : XK_x;
+                XChangeKeyboardMapping(screen.dpy, code, perKey, syms.data(), 1);
+            }
+        }
+        XSync(screen.dpy, False);
+        const TypeResult r = desktop->type(host.window, U"\u20AC");
+        ASSERT_EQ(r, TypeResult::Typed) << "typing " << i;
+        ++typed;
+        ASSERT_TRUE(waitFor([&] { return QString::fromUtf8(fileText(host.out)).size() == typed; }, 3000))
+            << "typing " << i << ": the host has \"" << fileText(host.out) << "\"";
+        desktop->handlePendingEvents(); // as the bar's event loop does when the mapping changes
+    }
+    EXPECT_EQ(fileText(host.out), std::string(QString(typed, QChar(0x20AC)).toUtf8().constData()));
+    // Keys another program took are not the bar's to give back: the test puts them back itself.
+    {
+        int min = 0, max = 0;
+        XDisplayKeycodes(screen.dpy, &min, &max);
+        const size_t perKey = keymapBefore.size() / size_t(max - min + 1);
+        const auto now = screen.keymap();
+        for (int code = min; code <= max; ++code) {
+            const size_t at = size_t(code - min) * perKey;
+            if (now[at] == XK_x && keymapBefore[at] != XK_x)
+                XChangeKeyboardMapping(screen.dpy, code, int(perKey), &keymapBefore[at], 1);
+        }
+        XSync(screen.dpy, False);
+    }
+
+    EXPECT_EQ(fileText(bystander.out), "");
+    EXPECT_EQ(fileText(closing.out), "");
+    for (const Host& h : hosts) {
+        kill(h.pid, SIGTERM);
+        reap(h.pid, 5000);
+    }
 }
 
 TEST_F(DesktopOnX11, ADirectActivationRaisesTheFrameNotOnlyTheWindowInIt)

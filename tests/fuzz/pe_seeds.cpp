@@ -1,25 +1,16 @@
 // Writes the PE version fuzzer's seed corpus: small well-formed and slightly odd PE files made
 // by the tests' builder, so the fuzzer starts from inputs that reach deep into the parser.
-//
-//   fuzz_pe_version_seeds DIR            writes the seeds into DIR
-//   fuzz_pe_version_seeds --check DIR    exit 1 unless DIR holds exactly these seeds
 #include "tests/duplicates/pe_builder.h"
-
-#include <QDir>
-#include <QFile>
-
-#include <cstdio>
-#include <map>
-#include <string>
+#include "tests/fuzz/seed_writer.h"
 
 using bv::test::buildPe;
 using bv::test::PeShape;
 
 namespace {
 
-std::map<QString, QByteArray> seeds()
+bv::test::Seeds seeds()
 {
-    std::map<QString, QByteArray> out;
+    bv::test::Seeds out;
     out["pe32.exe"] = buildPe().bytes;
     PeShape plus;
     plus.pe32plus = true;
@@ -48,36 +39,5 @@ std::map<QString, QByteArray> seeds()
 
 int main(int argc, char** argv)
 {
-    const bool check = argc == 3 && std::string(argv[1]) == "--check";
-    if (argc != 2 && !check) {
-        std::fprintf(stderr, "usage: %s [--check] DIR\n", argv[0]);
-        return 2;
-    }
-    const QDir dir(QString::fromLocal8Bit(argv[argc - 1]));
-    const auto all = seeds();
-    if (check) {
-        const QStringList present = dir.entryList(QDir::Files, QDir::Name);
-        bool ok = present.size() == qsizetype(all.size());
-        for (const auto& [name, bytes] : all) {
-            QFile f(dir.filePath(name));
-            if (!f.open(QIODevice::ReadOnly) || f.readAll() != bytes) {
-                std::fprintf(stderr, "%s is missing or differs from what the generator writes\n", qPrintable(name));
-                ok = false;
-            }
-        }
-        if (!ok)
-            std::fprintf(stderr, "regenerate: %s %s (after removing the folder's files)\n", argv[0], argv[2]);
-        return ok ? 0 : 1;
-    }
-    if (!dir.mkpath(QStringLiteral(".")))
-        return 1;
-    for (const auto& [name, bytes] : all) {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
-            return 1;
-        }
-    }
-    std::printf("%zu seeds written to %s\n", all.size(), qPrintable(dir.path()));
-    return 0;
+    return bv::test::writeOrCheckSeeds(argc, argv, seeds());
 }

@@ -230,7 +230,7 @@ TEST_F(FileOpsTest, TrashOnAVolumeWithoutTrashIsRefusedAndTheFileStays)
     QString why;
     EXPECT_FALSE(fileOps().canTrashAt(other, &why));
     EXPECT_FALSE(why.isEmpty());
-    const OpResult r = fileOps().trash(p);
+    const OpResult r = fileOps().trash(p, infoOf(p));
     EXPECT_EQ(r.status, OpStatus::NotSupported) << r.message.toStdString();
     EXPECT_NE(Recycle(p), 0);
     EXPECT_TRUE(exists(p)) << "a refused trash must never turn into a deletion";
@@ -244,7 +244,7 @@ TEST_F(FileOpsTest, NothingActsOnAnEmptyPath)
     // GIO takes "" for the current folder: make the current folder one whose loss would show.
     const QByteArray keep = file("keep.tmp");
     ASSERT_EQ(::chdir(dir.constData()), 0);
-    EXPECT_EQ(fileOps().trash("").status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().trash("", FileInfo{}).status, OpStatus::NotFound);
     EXPECT_EQ(fileOps().remove("", FileInfo{}).status, OpStatus::NotFound);
     EXPECT_EQ(fileOps().move("", FileInfo{}, dir + "/..").status, OpStatus::NotFound);
     EXPECT_EQ(fileOps().move(keep, infoOf(keep), "").status, OpStatus::NotFound);

@@ -62,7 +62,7 @@ class HookedOps : public FileOps
 public:
     HookedOps() { setFileOps(this); }
     ~HookedOps() override { setFileOps(nullptr); }
-    OpResult trash(const QByteArray& p) override { return after(m_real.trash(p), p); }
+    OpResult trash(const QByteArray& p, const FileInfo& l) override { return after(m_real.trash(p, l), p); }
     OpResult remove(const QByteArray& p, const FileInfo& l) override { return after(m_real.remove(p, l), p); }
     OpResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override { return m_real.move(p, l, d); }
     OpResult restoreAccessTime(const QByteArray& p, const FileInfo& l, const timespec& t) override

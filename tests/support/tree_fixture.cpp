@@ -51,6 +51,8 @@ bool writeFileText(const char* path, const QByteArray& text)
     return ok;
 }
 
+} // namespace
+
 bool enterPrivateMounts()
 {
     if (::geteuid() == 0) {
@@ -69,8 +71,6 @@ bool enterPrivateMounts()
     // Mounts made by the test must not leak out of the namespace.
     return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
-
-} // namespace
 
 // Every operation works from a descriptor of the entry's folder, reached component by
 // component, so paths far longer than PATH_MAX (deep chains) work as well as short ones.

@@ -91,6 +91,11 @@ struct ChildResult
     QByteArray output; // what body returned
 };
 
+// Puts the calling process into a mount namespace of its own (with a user namespace when not
+// root), mounts private, so what a test mounts is seen by it alone and goes when it ends. Call
+// it before any thread starts. False where the system refuses.
+bool enterPrivateMounts();
+
 // Forks, applies setup, runs body and hands its text back. A body that crashes shows up as
 // ran && exitCode != 0.
 ChildResult runInChild(const ChildSetup& setup, const std::function<QByteArray()>& body);
