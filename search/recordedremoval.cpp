@@ -49,9 +49,13 @@ QString logFailureText(const QString& reason)
 
 QString trashUnavailableText(const QString& shownFolder, const QString& why)
 {
+    // The reason stands in brackets inside a sentence: its own full stop would be one too many.
+    QString reason = why;
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
     return QStringLiteral("Files in %1 cannot be sent to the Recycle Bin (%2). Nothing was removed. To remove them, "
                           "clear the Recycle Bin option so that they are deleted instead.")
-        .arg(shownFolder, why);
+        .arg(shownFolder, reason);
 }
 
 bool trashUsableAt(const QByteArray& folder)

@@ -217,3 +217,10 @@ TEST(RecordedRemoval, WithoutALogOnlyTheFileAndTheCountersChange)
     EXPECT_EQ(f.runValues.BytesReclaimed, 100);
     EXPECT_TRUE(f.logged().isEmpty());
 }
+
+TEST(RecordedRemoval, ATrashReasonEndsInsideItsBrackets)
+{
+    EXPECT_EQ(trashUnavailableText("/mnt/x", "No trash on this volume."),
+              "Files in /mnt/x cannot be sent to the Recycle Bin (No trash on this volume). Nothing was removed. To "
+              "remove them, clear the Recycle Bin option so that they are deleted instead.");
+}
