@@ -461,17 +461,8 @@ void DupFilesFrame::Drive2_GotFocus()
 
 void DupFilesFrame::Drive2_Change()
 {
-    const QByteArray drive = Drive2->mountPoint();
-    const QByteArray previousRoot = Dir2->root();
-    Dir2->setRoot(drive);
-    if (!Dir2->setPath(drive)) {
-        Dir2->setRoot(previousRoot);
-        msgBox(QStringLiteral("Device not ready."), MsgCritical, QStringLiteral("Error"));
-        Drive2->setMountPoint(m_lastDrive);
-        return;
-    }
-    m_lastDrive = drive;
-    m_pathChosen = true;
+    if (openPickedDrive(*Drive2, *Dir2, m_lastDrive))
+        m_pathChosen = true;
 }
 
 } // namespace bv

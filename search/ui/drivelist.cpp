@@ -90,6 +90,21 @@ void keepReachableDrive(DriveList& list, QByteArray& current, PanelHost& host,
     current = chosen;
 }
 
+bool openPickedDrive(DriveList& drives, DirList& folders, QByteArray& lastDrive)
+{
+    const QByteArray drive = drives.mountPoint();
+    const QByteArray previousRoot = folders.root();
+    folders.setRoot(drive);
+    if (!folders.setPath(drive)) {
+        folders.setRoot(previousRoot);
+        msgBox(QStringLiteral("Device not ready."), MsgCritical, QStringLiteral("Error"));
+        drives.setMountPoint(lastDrive);
+        return false;
+    }
+    lastDrive = drive;
+    return true;
+}
+
 bool showFolder(DriveList& drives, DirList& folders, const QByteArray& folder)
 {
     const std::optional<Volume> volume = folder.isEmpty() ? std::nullopt : volumeOf(folder);

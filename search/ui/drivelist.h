@@ -63,6 +63,11 @@ void keepReachableDrive(DriveList& list, QByteArray& current, PanelHost& host,
 
 class DirList;
 
+// A search panel's answer to a drive picked in its list: the folder list opens the drive's root;
+// when it cannot, the user is told "Device not ready." (critical, title "Error") and both lists go
+// back to `lastDrive`. True when the pick was kept (`lastDrive` is then the picked drive).
+bool openPickedDrive(DriveList& drives, DirList& folders, QByteArray& lastDrive);
+
 // Shows `folder` in a drive list and its folder list (the drive that holds it, then the folder);
 // false, with both lists as they were, when it cannot be shown.
 bool showFolder(DriveList& drives, DirList& folders, const QByteArray& folder);

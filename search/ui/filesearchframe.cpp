@@ -575,17 +575,8 @@ void FileSearchFrame::Drive1_GotFocus()
 
 void FileSearchFrame::Drive1_Change()
 {
-    const QByteArray drive = Drive1->mountPoint();
-    const QByteArray previousRoot = Dir1->root();
-    Dir1->setRoot(drive);
-    if (!Dir1->setPath(drive)) {
-        Dir1->setRoot(previousRoot);
-        msgBox(QStringLiteral("Device not ready."), MsgCritical, QStringLiteral("Error"));
-        Drive1->setMountPoint(m_lastDrive);
-        return;
-    }
-    m_lastDrive = drive;
-    m_pathChosen = true;
+    if (openPickedDrive(*Drive1, *Dir1, m_lastDrive))
+        m_pathChosen = true;
 }
 
 } // namespace bv
