@@ -7,6 +7,11 @@
 #include "platform/paths.h"
 #include "search/filesearch.h"
 
+#include <algorithm>
+#include <span>
+#include <system_error>
+#include <thread>
+
 #include <sys/stat.h>
 
 namespace bv {
@@ -56,12 +61,13 @@ QString FileVersionText(const QByteArray& path)
 namespace {
 
 // The version of a file just lstat()ed for its row: a group of thousands of files costs one
-// look at each, not two. Nothing shorter than a DOS header can be a Windows program.
-QString versionOfListed(const QByteArray& path, const FileInfo& seen)
+// look at each, not two, and the file is opened through the folder it was looked at in.
+// Nothing shorter than a DOS header can be a Windows program.
+QString versionOfListed(const FolderOfListed& folder, const QByteArray& name, const FileInfo& seen)
 {
     if (!S_ISREG(seen.mode) || seen.size < 64)
         return QStringLiteral("N/A");
-    ContentFile file(path, seen, kVersionReadLimit);
+    ContentFile file(folder.fd(), name, seen, kVersionReadLimit);
     if (!file.isOpen())
         return QStringLiteral("N/A");
     ContentReader reader(file);
@@ -78,27 +84,52 @@ std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArra
     row.path = joinPath(folder, name);
     // Its folders reached without following a link: one replaced by a link since the walk would
     // show, and offer to remove, another file than the one found (platform/fileops.h).
-    if (lstatListed(row.path, row.info) != 0 || !(S_ISREG(row.info.mode) || S_ISLNK(row.info.mode)))
+    const FolderOfListed listed(folder);
+    if (listed.lstat(name, row.info) != 0 || !(S_ISREG(row.info.mode) || S_ISLNK(row.info.mode)))
         return std::nullopt;
     row.size = sizeText(row.info.size, &locale);
     row.lastAccess = FileTimeText(row.info.atime, locale);
-    row.version = versionOfListed(row.path, row.info);
+    row.version = versionOfListed(listed, name, row.info);
     return row;
 }
 
 std::vector<ReviewRow> readGroupRows(const DuplicateStore& store, const DuplicateGroups& groups, std::size_t group,
                                      const QLocale& locale, int* skipped)
 {
-    std::vector<ReviewRow> rows;
-    int gone = 0;
-    for (const DuplicateStore::Index e : groups.entries(group)) {
-        if (auto row = readReviewRow(store.folder(e), store.name(e).toByteArray(), locale))
-            rows.push_back(std::move(*row));
-        else
-            ++gone;
+    const std::span<const DuplicateStore::Index> entries = groups.entries(group);
+    std::vector<std::optional<ReviewRow>> read(entries.size());
+    auto readRange = [&](std::size_t from, std::size_t to) {
+        const QLocale own = locale; // each thread formats with its own copy
+        for (std::size_t i = from; i < to; ++i)
+            read[i] = readReviewRow(store.folder(entries[i]), store.name(entries[i]).toByteArray(), own);
+    };
+    // A large group is read on every CPU at once: its time is the kernel's lookups of thousands
+    // of files, one after another, while the user waits for the window. Each thread reads its own
+    // rows and only its own slots, so discovery order is kept for free.
+    constexpr std::size_t kRowsPerThread = 256;
+    const std::size_t threads = std::clamp<std::size_t>(entries.size() / kRowsPerThread, 1,
+                                                        std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    {
+        std::vector<std::jthread> helpers;
+        const std::size_t share = (entries.size() + threads - 1) / threads;
+        for (std::size_t t = 1; t < threads; ++t) {
+            const std::size_t from = std::min(entries.size(), t * share);
+            const std::size_t to = std::min(entries.size(), (t + 1) * share);
+            try {
+                helpers.emplace_back(readRange, from, to);
+            } catch (const std::system_error&) {
+                readRange(from, to); // no thread to be had: this one reads those rows too
+            }
+        }
+        readRange(0, std::min(entries.size(), share));
     }
+    std::vector<ReviewRow> rows;
+    rows.reserve(entries.size());
+    for (std::optional<ReviewRow>& row : read)
+        if (row)
+            rows.push_back(std::move(*row));
     if (skipped)
-        *skipped = gone;
+        *skipped = int(entries.size() - rows.size());
     return rows;
 }
 

@@ -28,11 +28,11 @@ ContentOpen statusOf(int err)
     }
 }
 
-int openNoFollow(const QByteArray& path, bool noAtime)
+int openNoFollow(int atFd, const QByteArray& path, bool noAtime)
 {
     const int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (noAtime ? O_NOATIME : 0);
     for (;;) {
-        const int fd = ::open(path.constData(), flags);
+        const int fd = ::openat(atFd, path.constData(), flags);
         if (fd >= 0 || errno != EINTR)
             return fd;
     }
@@ -70,33 +70,34 @@ ContentFile::ContentFile(const QByteArray& path, std::int64_t readLimit, AtimeRu
         m_status = statusOf(errno);
         return;
     }
-    open(path, before.st_mode, rule);
+    open(AT_FDCWD, path, FileInfo::fromStat(before), rule);
 }
 
-ContentFile::ContentFile(const QByteArray& path, const FileInfo& seen, std::int64_t readLimit, AtimeRule rule)
+ContentFile::ContentFile(int folderFd, const QByteArray& name, const FileInfo& seen, std::int64_t readLimit,
+                         AtimeRule rule)
     : m_limit(readLimit < 0 ? 0 : readLimit)
 {
-    if (path.isEmpty()) {
+    if (folderFd < 0 || name.isEmpty() || name.contains('/')) {
         m_status = ContentOpen::Missing;
         return;
     }
-    open(path, seen.mode, rule);
+    open(folderFd, name, seen, rule);
 }
 
-void ContentFile::open(const QByteArray& path, mode_t seenMode, AtimeRule rule)
+void ContentFile::open(int atFd, const QByteArray& path, const FileInfo& seen, AtimeRule rule)
 {
-    if (S_ISLNK(seenMode) || !S_ISREG(seenMode)) {
-        m_status = S_ISLNK(seenMode) ? ContentOpen::Link : ContentOpen::NotAFile;
+    if (S_ISLNK(seen.mode) || !S_ISREG(seen.mode)) {
+        m_status = S_ISLNK(seen.mode) ? ContentOpen::Link : ContentOpen::NotAFile;
         return;
     }
     int fd = -1;
     if (rule == AtimeRule::NoAtimeWhereAllowed) {
-        fd = openNoFollow(path, true);
+        fd = openNoFollow(atFd, path, true);
         m_noAtime = fd >= 0;
     }
     // O_NOATIME is refused (EPERM) when the reader does not own the file.
     if (fd < 0 && (rule == AtimeRule::RestoreOnly || errno == EPERM))
-        fd = openNoFollow(path, false);
+        fd = openNoFollow(atFd, path, false);
     if (fd < 0) {
         m_status = statusOf(errno);
         return;
@@ -109,6 +110,12 @@ void ContentFile::open(const QByteArray& path, mode_t seenMode, AtimeRule rule)
     }
     if (!S_ISREG(st.st_mode)) {
         m_status = ContentOpen::NotAFile;
+        ::close(fd);
+        return;
+    }
+    // Something else put at the name since the look is not the file that was looked at.
+    if (st.st_dev != seen.dev || st.st_ino != seen.ino) {
+        m_status = ContentOpen::Missing;
         ::close(fd);
         return;
     }

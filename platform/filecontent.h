@@ -49,9 +49,10 @@ public:
     // Opens path for reading; readLimit caps the bytes all readAt() calls together may return.
     explicit ContentFile(const QByteArray& path, std::int64_t readLimit = INT64_MAX,
                          AtimeRule rule = AtimeRule::NoAtimeWhereAllowed);
-    // The same for a caller that has just lstat()ed the path itself (`seen`): that look stands
-    // for the one before opening, and the open file is still checked against it.
-    ContentFile(const QByteArray& path, const FileInfo& seen, std::int64_t readLimit = INT64_MAX,
+    // The same for a caller that has just lstat()ed `name` in the folder open as `folderFd`
+    // (`seen`): that look stands for the one before opening, and the open file must still be the
+    // one it saw (device and inode), else the status is Missing.
+    ContentFile(int folderFd, const QByteArray& name, const FileInfo& seen, std::int64_t readLimit = INT64_MAX,
                 AtimeRule rule = AtimeRule::NoAtimeWhereAllowed);
     ~ContentFile(); // closes, putting the access time back where needed
     ContentFile(const ContentFile&) = delete;
@@ -78,7 +79,7 @@ public:
     bool accessTimeKept() const { return m_atimeKept; }
 
 private:
-    void open(const QByteArray& path, mode_t seenMode, AtimeRule rule);
+    void open(int atFd, const QByteArray& path, const FileInfo& seen, AtimeRule rule);
 
     int m_fd = -1;
     ContentOpen m_status = ContentOpen::Failed;

@@ -375,11 +375,32 @@ int lstatListed(const QByteArray& path, FileInfo& out)
     const QByteArray name = baseName(path);
     if (path.isEmpty() || name.isEmpty() || name == "/" || name == "." || name == "..")
         return ENOENT;
-    const Fd folder(openFolderWithoutLinks(folderOf(path)));
-    if (folder.get() < 0)
-        return -folder.get();
+    return FolderOfListed(folderOf(path)).lstat(name, out);
+}
+
+FolderOfListed::FolderOfListed(const QByteArray& folder)
+{
+    const int fd = openFolderWithoutLinks(folder);
+    if (fd >= 0)
+        m_fd = fd;
+    else
+        m_error = -fd;
+}
+
+FolderOfListed::~FolderOfListed()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int FolderOfListed::lstat(const QByteArray& name, FileInfo& out) const
+{
+    if (m_fd < 0)
+        return m_error;
+    if (name.isEmpty() || name == "." || name == ".." || name.contains('/'))
+        return ENOENT;
     struct stat st;
-    if (::fstatat(folder.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     out = FileInfo::fromStat(st);
     return 0;

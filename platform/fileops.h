@@ -90,6 +90,26 @@ public:
 // ELOOP, a file there ENOTDIR), also past PATH_MAX: 0 or an errno value.
 int lstatListed(const QByteArray& path, FileInfo& out);
 
+// The folder of listed files, opened once and reached as lstatListed() reaches it. Looking at a
+// file and then reading it through the same folder means both meet one file, even if a folder
+// on the way is replaced in between.
+class FolderOfListed
+{
+public:
+    explicit FolderOfListed(const QByteArray& folder);
+    ~FolderOfListed();
+    FolderOfListed(const FolderOfListed&) = delete;
+    FolderOfListed& operator=(const FolderOfListed&) = delete;
+
+    int fd() const { return m_fd; } // -1 when it could not be opened
+    // lstat() of a file in it (a plain name, no "/"): 0 or an errno value.
+    int lstat(const QByteArray& name, FileInfo& out) const;
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+};
+
 // True when `now` (a fresh lstat of the path) still describes the file `listed` describes: same
 // device and inode, same size and modification time, still not a folder. The access and change
 // times are left out on purpose: looking at a file (Explore) and putting its access time back

@@ -3,6 +3,7 @@
 #include "duplicates/rowvalues.h"
 #include "duplicates/samecontent.h"
 #include "platform/filecontent.h"
+#include "platform/fileops.h"
 #include "tests/duplicates/pe_builder.h"
 #include "tests/support/tree_fixture.h"
 
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -143,6 +145,52 @@ TEST(RowValues, ReviewRowReadsTheFileAsItIsNow)
     EXPECT_EQ(skipped, 1);
 }
 
+// A group large enough to be read by several threads at once: every row still in its discovery
+// slot with its own values, the gone and replaced ones left out wherever they fall (at the
+// edges of the threads' shares too).
+TEST(RowValues, LargeGroupKeepsDiscoveryOrder)
+{
+    TreeFixture t;
+    constexpr int kRows = 1100;
+    const std::set<int> gone{0, 255, 256, 274, 275, 549, 550, 824, 825, 1098};
+    test::PeShape shape;
+    shape.ms = 0x00070008;
+    shape.ls = 0x00010002;
+    const QByteArray pe = test::buildPe(shape).bytes;
+    DuplicateStore store;
+    for (int i = 0; i < kRows; ++i) {
+        const QByteArray folder = "f" + QByteArray::number(i);
+        if (i % 100 == 7)
+            writeFile(t, folder + "/Same.exe", pe);
+        else
+            t.makeFile(folder + "/Same.exe", 64 + i);
+        ASSERT_TRUE(store.add(t.path(folder), "Same.exe"));
+    }
+    for (int i : gone) {
+        const QByteArray file = "f" + QByteArray::number(i) + "/Same.exe";
+        ASSERT_EQ(::unlink(t.path(file).constData()), 0);
+        if (i % 2)
+            t.makeFifo(file); // replaced by what is not a file
+    }
+    const auto groups = groupDuplicates(store);
+    ASSERT_TRUE(groups && groups->count() == 1);
+    int skipped = -1;
+    const std::vector<ReviewRow> rows = readGroupRows(store, *groups, 0, kUs, &skipped);
+    EXPECT_EQ(skipped, int(gone.size()));
+    ASSERT_EQ(rows.size(), kRows - gone.size());
+    std::size_t r = 0;
+    for (int i = 0; i < kRows; ++i) {
+        if (gone.count(i))
+            continue;
+        const ReviewRow& row = rows[r++];
+        ASSERT_EQ(row.folder, t.path("f" + QByteArray::number(i))) << i;
+        EXPECT_EQ(row.version, i % 100 == 7 ? "7.8.1.2" : "N/A") << i;
+        if (i % 100 != 7) {
+            EXPECT_EQ(row.info.size, 64 + i) << i;
+        }
+    }
+}
+
 QStringList toolTips(const QList<QByteArray>& paths, const std::function<bool()>& stop = {})
 {
     QStringList out;
@@ -273,6 +321,16 @@ TEST(ContentReading, OnlyRegularFilesAreOpenedAndReadsStopAtTheLimit)
     EXPECT_FALSE(f.readExactly(0, buf, 20)); // 30 - 30 left
     EXPECT_EQ(f.readAt(0, buf, 1), -1);
     EXPECT_EQ(f.bytesRead(), 30);
+
+    // Opened through its folder after a look: only the file that was looked at is read.
+    FileInfo seen;
+    ASSERT_EQ(lstatPath(t.path("file"), seen), 0);
+    const FolderOfListed folder(t.path(""));
+    EXPECT_EQ(ContentFile(folder.fd(), "file", seen).status(), ContentOpen::Ok);
+    ASSERT_EQ(::rename(t.path("file").constData(), t.path("old").constData()), 0);
+    writeFile(t, "file", QByteArray(100, 'y')); // another file under the name since the look
+    EXPECT_EQ(ContentFile(folder.fd(), "file", seen).status(), ContentOpen::Missing);
+    EXPECT_EQ(ContentFile(folder.fd(), "sub/file", seen).status(), ContentOpen::Missing);
 }
 
 } // namespace
