@@ -7,18 +7,15 @@
 // total size (the tree has no hard links and no symbolic links).
 //
 //   bench_overhang TREE [RUNS]
-#include "app/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/printsurface.h"
-#include "bench/common/bench_common.h"
+#include "bench/common/window_rig.h"
 #include "disk/overhang.h"
 #include "disk/ui/overhangform.h"
-#include "platform/messages.h"
 #include "search/ui/drivelist.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -120,13 +117,8 @@ int main(int argc, char** argv)
         return 2;
     const std::string tree = args.tree.toStdString();
 
-    bench::CountingMessages messages;
-    setMessageService(&messages);
-    QTemporaryDir appFolder;
-    AppState state;
-    state.AppFolder = QFile::encodeName(appFolder.path());
-    BrisvaneForm form(state);
-    form.Form_Load();
+    bench::MainWindowRig rig;
+    BrisvaneForm& form = *rig.form;
 
     const Totals expected = findTotals(tree);
     const Run check = searchOnce(form, args.tree); // also warms the cache
@@ -155,5 +147,5 @@ int main(int argc, char** argv)
     std::printf("ratio to find: wall %.2fx, cpu %.2fx; %.0f files/s\n", searchWall.wall / findWall.wall,
                 searchCpu.cpu() / findCpu.cpu(), double(expected.files) / searchWall.wall);
     setMessageService(nullptr);
-    return agrees && messages.shown == 0 ? 0 : 1;
+    return agrees && rig.messages.shown == 0 ? 0 : 1;
 }

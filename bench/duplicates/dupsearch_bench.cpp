@@ -12,13 +12,10 @@
 // 10,000 same-named files: from the group's turn to its window painted.
 //
 //   bench_dup_search TREE [RUNS]
-#include "app/appstate.h"
 #include "app/ui/brisvaneform.h"
-#include "bench/common/bench_common.h"
+#include "bench/common/window_rig.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/verify2.h"
-#include "platform/fileops.h"
-#include "platform/messages.h"
 #include "search/ui/dirlist.h"
 
 #include <QApplication>
@@ -189,15 +186,8 @@ int main(int argc, char** argv)
         return 2;
     const std::string tree = args.tree.toStdString();
 
-    RecordingFileOps ops;
-    ops.passThrough = false;
-    bench::CountingMessages messages;
-    setMessageService(&messages);
-    QTemporaryDir appFolder;
-    AppState state;
-    state.AppFolder = QFile::encodeName(appFolder.path());
-    BrisvaneForm form(state);
-    form.Form_Load();
+    bench::MainWindowRig rig;
+    BrisvaneForm& form = *rig.form;
     form.openFeature(QStringLiteral("NewFilesOption"));
     DupPanel panel{&form, static_cast<DupFilesFrame*>(form.panel(QStringLiteral("NewFilesOption")))};
 
@@ -265,5 +255,5 @@ int main(int argc, char** argv)
     for (int i = 0; i < std::max(1, args.runs); ++i)
         panel.search(groupTree);
     std::printf("opening a group of 10,000 rows (read, logged, shown, painted): %.1f ms\n", bestOpen);
-    return messages.shown == 0 ? 0 : 1;
+    return rig.messages.shown == 0 ? 0 : 1;
 }

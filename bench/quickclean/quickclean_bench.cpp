@@ -9,11 +9,8 @@
 // TMPDIR is pointed at the folder that holds the tree: run as root, a clean reaches only the
 // temporary folder and root's home, so this puts the whole tree within reach, while the
 // temporary folder's own rule (every file directly in it) takes no file of the tree.
-#include "app/appstate.h"
 #include "app/ui/brisvaneform.h"
-#include "bench/common/bench_common.h"
-#include "platform/fileops.h"
-#include "platform/messages.h"
+#include "bench/common/window_rig.h"
 #include "platform/paths.h"
 #include "quickclean/ui/quickclean.h"
 
@@ -22,7 +19,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -83,15 +79,8 @@ int main(int argc, char** argv)
     qputenv("TMPDIR", folderOf(tree));
 
     // A sample run removes nothing; should it ever try, the recorder does not act.
-    RecordingFileOps ops;
-    ops.passThrough = false;
-    bench::CountingMessages messages;
-    setMessageService(&messages);
-    QTemporaryDir appFolder;
-    AppState state;
-    state.AppFolder = QFile::encodeName(appFolder.path());
-    BrisvaneForm form(state);
-    form.Form_Load();
+    bench::MainWindowRig rig;
+    BrisvaneForm& form = *rig.form;
 
     double bestFind = 1e9, bestClean = 1e9;
     long long found = 0, bytes = 0;
@@ -116,9 +105,10 @@ int main(int argc, char** argv)
     std::printf("files found                %lld, %lld bytes (find: %lld, %lld bytes%s)\n", found, bytes, findFiles,
                 findBytes, same ? "" : " -- DIFFERENT");
     std::printf("removal calls %lld, messages %d\n",
-                static_cast<long long>(ops.ops().count("trash") + ops.ops().count("remove")), messages.shown);
+                static_cast<long long>(rig.ops.ops().count("trash") + rig.ops.ops().count("remove")),
+                rig.messages.shown);
     std::printf("find -iname x4 -printf %%s  %.3f s\n", bestFind);
     std::printf("quick clean, sample run    %.3f s  (%.2fx find)\n", bestClean, bestClean / bestFind);
     setMessageService(nullptr);
-    return same && messages.shown == 0 ? 0 : 1;
+    return same && rig.messages.shown == 0 ? 0 : 1;
 }

@@ -5,11 +5,8 @@
 // printing each file's size and access time is the reference. Best of N warm runs each.
 //
 //   bench_file_search TREE [RUNS]
-#include "app/appstate.h"
-#include "bench/common/bench_common.h"
+#include "bench/common/window_rig.h"
 #include "app/ui/brisvaneform.h"
-#include "platform/fileops.h"
-#include "platform/messages.h"
 #include "platform/paths.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/filesearchframe.h"
@@ -19,7 +16,6 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,15 +38,8 @@ int main(int argc, char** argv)
     const QByteArray tree = args.tree;
     const int runs = args.runs;
 
-    RecordingFileOps ops;
-    ops.passThrough = false;
-    bench::CountingMessages messages;
-    setMessageService(&messages);
-    QTemporaryDir appFolder;
-    AppState state;
-    state.AppFolder = QFile::encodeName(appFolder.path());
-    BrisvaneForm form(state);
-    form.Form_Load();
+    bench::MainWindowRig rig;
+    BrisvaneForm& form = *rig.form;
     form.openFeature(QStringLiteral("FileSearchOption"));
     auto* panel = static_cast<FileSearchFrame*>(form.panel(QStringLiteral("FileSearchOption")));
     auto child = [panel](const char* name) { return panel->findChild<QWidget*>(QString::fromLatin1(name)); };
@@ -78,11 +67,11 @@ int main(int argc, char** argv)
     }
     const long long files = static_cast<long long>(form.run().FilesMatched);
     std::printf("files                      %lld (checked %lld, removal calls %lld, messages %d)\n", files,
-                static_cast<long long>(form.run().FilesChecked), static_cast<long long>(ops.calls.size()),
-                messages.shown);
+                static_cast<long long>(form.run().FilesChecked), static_cast<long long>(rig.ops.calls.size()),
+                rig.messages.shown);
     std::printf("find -printf '%%s %%A@'      %.3f s\n", bestFind);
     std::printf("file search, whole run     %.3f s  (%.2fx find, %.0f files/s)\n", bestSearch, bestSearch / bestFind,
                 files / bestSearch);
     setMessageService(nullptr);
-    return messages.shown == 0 && form.run().FilesChecked == 0 ? 0 : 1;
+    return rig.messages.shown == 0 && form.run().FilesChecked == 0 ? 0 : 1;
 }

@@ -3,9 +3,8 @@
 // lstat per file over the same tree, and GNU find as a reference. Best of N warm runs each.
 //
 //   bench_walk_window TREE [RUNS]
-#include "app/appstate.h"
 #include "search/walkdriver.h"
-#include "bench/common/bench_common.h"
+#include "bench/common/window_rig.h"
 #include "app/ui/brisvaneform.h"
 #include "platform/paths.h"
 #include "search/walk.h"
@@ -47,9 +46,8 @@ int main(int argc, char** argv)
     const QByteArray tree = args.tree;
     const int runs = args.runs;
 
-    AppState state;
-    BrisvaneForm form(state);
-    form.Form_Load();
+    bench::MainWindowRig rig;
+    BrisvaneForm& form = *rig.form;
     form.openFeature(QStringLiteral("FileSearchOption")); // a panel open, as during a search
 
     WalkOptions options;
