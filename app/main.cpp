@@ -1,6 +1,6 @@
 // Brisvane: finds files that waste disk space and removes them safely.
-#include "app/appstate.h"
-#include "app/commandline.h"
+#include "common/appstate.h"
+#include "common/commandline.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/iconbar.h"
 #include "platform/appfolder.h"

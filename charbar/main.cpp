@@ -1,7 +1,7 @@
 // Quillbar: a floating bar of twelve buttons that types special characters into another
 // window, found by its title. Start-up chooses the X11 platform where there is one, reads the
 // settings, shows the bar, and makes sure the settings are written however the program ends.
-#include "app/commandline.h"
+#include "common/commandline.h"
 #include "charbar/core/settings.h"
 #include "charbar/ui/artwork.h"
 #include "charbar/ui/quillbar.h"

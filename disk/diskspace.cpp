@@ -1,6 +1,6 @@
 #include "disk/diskspace.h"
 
-#include "app/format.h"
+#include "common/format.h"
 
 namespace bv {
 

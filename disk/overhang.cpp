@@ -1,6 +1,6 @@
 #include "disk/overhang.h"
 
-#include "app/format.h"
+#include "common/format.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "duplicates/dupgroups.h"
 
 #include "platform/paths.h"
-#include "search/wildcard.h"
+#include "platform/wildcard.h"
 
 #include <QString>
 

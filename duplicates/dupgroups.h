@@ -26,7 +26,7 @@
 // name seen once gives nothing.
 #pragma once
 
-#include "search/walk.h"
+#include "common/walk.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
 #include "duplicates/dupsearch.h"
 
-#include "app/format.h"
+#include "common/format.h"
 
 namespace bv {
 

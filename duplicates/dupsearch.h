@@ -5,7 +5,7 @@
 // The panel and the review window only gather the values; the wording lives here, in one place.
 #pragma once
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "duplicates/rowvalues.h"
 
 #include <QByteArray>

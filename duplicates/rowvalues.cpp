@@ -1,6 +1,6 @@
 #include "duplicates/rowvalues.h"
 
-#include "app/format.h"
+#include "common/format.h"
 #include "duplicates/peversion.h"
 #include "platform/filecontent.h"
 #include "platform/fileops.h"

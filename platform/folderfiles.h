@@ -10,7 +10,7 @@
 
 #include "platform/fsinfo.h"
 #include "platform/listing.h"
-#include "search/wildcard.h"
+#include "platform/wildcard.h"
 
 #include <QByteArray>
 

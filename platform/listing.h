@@ -25,7 +25,7 @@
 #pragma once
 
 #include "platform/fsinfo.h"
-#include "search/wildcard.h"
+#include "platform/wildcard.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -23,8 +23,8 @@
 
 #include "platform/folderfiles.h"
 #include "platform/inuse.h"
-#include "search/walk.h"
-#include "search/wildcard.h"
+#include "common/walk.h"
+#include "platform/wildcard.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
 #include "search/filesearch.h"
 
-#include "app/format.h"
+#include "common/format.h"
 #include "platform/paths.h"
 
 #include <QRegularExpression>

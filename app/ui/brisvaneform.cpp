@@ -1,7 +1,7 @@
 #include "app/ui/brisvaneform.h"
 
-#include "app/commandline.h"
-#include "app/format.h"
+#include "common/commandline.h"
+#include "common/format.h"
 #include "app/ui/iconbar.h"
 #include "app/ui/logfileframe.h"
 #include "platform/desktop.h"

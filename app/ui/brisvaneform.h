@@ -7,11 +7,11 @@
 // the window itself holds no search logic.
 #pragma once
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/commands.h"
 #include "app/ui/features.h"
-#include "app/ui/panelhost.h"
-#include "app/ui/printsurface.h"
+#include "common/ui/panelhost.h"
+#include "common/ui/printsurface.h"
 
 #include <QMainWindow>
 

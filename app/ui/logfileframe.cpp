@@ -1,7 +1,7 @@
 #include "app/ui/logfileframe.h"
 
-#include "app/searchlog.h"
-#include "app/ui/panelhost.h"
+#include "common/searchlog.h"
+#include "common/ui/panelhost.h"
 #include "app/ui/printerform.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"

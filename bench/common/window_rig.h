@@ -3,7 +3,7 @@
 // can never change the tree it measures.
 #pragma once
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "bench/common/bench_common.h"
 #include "platform/fileops.h"

@@ -8,11 +8,11 @@
 //
 //   bench_overhang TREE [RUNS]
 #include "app/ui/brisvaneform.h"
-#include "app/ui/printsurface.h"
+#include "common/ui/printsurface.h"
 #include "bench/common/window_rig.h"
 #include "disk/overhang.h"
 #include "disk/ui/overhangform.h"
-#include "search/ui/drivelist.h"
+#include "common/ui/drivelist.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

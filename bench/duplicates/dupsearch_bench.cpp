@@ -16,7 +16,7 @@
 #include "bench/common/window_rig.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/verify2.h"
-#include "search/ui/dirlist.h"
+#include "common/ui/dirlist.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -8,7 +8,7 @@
 #include "bench/common/window_rig.h"
 #include "app/ui/brisvaneform.h"
 #include "platform/paths.h"
-#include "search/ui/dirlist.h"
+#include "common/ui/dirlist.h"
 #include "search/ui/filesearchframe.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 //
 //   walk_bench DIR [runs]
 //   walk_bench DIR --engine [--stat]     one engine run only, for a profiler
-#include "search/walk.h"
+#include "common/walk.h"
 
 #include <QByteArray>
 

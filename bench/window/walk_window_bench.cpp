@@ -3,11 +3,11 @@
 // lstat per file over the same tree, and GNU find as a reference. Best of N warm runs each.
 //
 //   bench_walk_window TREE [RUNS]
-#include "search/walkdriver.h"
+#include "common/walkdriver.h"
 #include "bench/common/window_rig.h"
 #include "app/ui/brisvaneform.h"
 #include "platform/paths.h"
-#include "search/walk.h"
+#include "common/walk.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

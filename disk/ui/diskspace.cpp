@@ -1,12 +1,12 @@
 #include "disk/ui/diskspace.h"
 
-#include "app/ui/panelhost.h"
+#include "common/ui/panelhost.h"
 #include "disk/diskspace.h"
 #include "disk/ui/diskwidgets.h"
 #include "platform/messages.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
-#include "search/ui/drivelist.h"
+#include "common/ui/drivelist.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -1,15 +1,15 @@
 #include "disk/ui/overhangform.h"
 
-#include "app/ui/panelhost.h"
-#include "app/ui/printsurface.h"
+#include "common/ui/panelhost.h"
+#include "common/ui/printsurface.h"
 #include "disk/ui/diskwidgets.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
-#include "search/recordedremoval.h"
-#include "search/ui/drivelist.h"
+#include "common/recordedremoval.h"
+#include "common/ui/drivelist.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "duplicates/ui/dupfilesframe.h"
 
-#include "app/format.h"
-#include "app/ui/counters.h"
+#include "common/format.h"
+#include "common/ui/counters.h"
 #include "duplicates/dupsearch.h"
 #include "duplicates/rowvalues.h"
 #include "duplicates/ui/verify2.h"
@@ -11,10 +11,10 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
 #include "search/filesearch.h"
-#include "search/recordedremoval.h"
-#include "search/ui/dirlist.h"
-#include "search/ui/drivelist.h"
-#include "search/ui/patternboxes.h"
+#include "common/recordedremoval.h"
+#include "common/ui/dirlist.h"
+#include "common/ui/drivelist.h"
+#include "common/ui/patternboxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -12,8 +12,8 @@
 // while the groups are shown, and Finished when the run is over.
 #pragma once
 
-#include "app/ui/panelhost.h"
-#include "app/ui/printsurface.h"
+#include "common/ui/panelhost.h"
+#include "common/ui/printsurface.h"
 #include "duplicates/dupgroups.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 // No GLib here: file types, opening and file operations all go through platform/.
 #include "duplicates/ui/verify2.h"
 
-#include "app/ui/panelhost.h"
+#include "common/ui/panelhost.h"
 #include "duplicates/dupsearch.h"
 #include "duplicates/ui/duprowsview.h"
 #include "platform/desktop.h"
@@ -12,9 +12,9 @@
 #include "platform/twips.h"
 #include "platform/ui/fileicon.h"
 #include "platform/ui/fonts.h"
-#include "search/recordedremoval.h"
-#include "search/ui/moveform.h"
-#include "search/walkdriver.h"
+#include "common/recordedremoval.h"
+#include "common/ui/moveform.h"
+#include "common/walkdriver.h"
 
 #include <QEvent>
 #include <QFontMetrics>

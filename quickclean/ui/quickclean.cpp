@@ -1,6 +1,6 @@
 #include "quickclean/ui/quickclean.h"
 
-#include "app/format.h"
+#include "common/format.h"
 #include "platform/diskgeometry.h"
 #include "platform/fileops.h"
 #include "platform/messages.h"
@@ -9,7 +9,7 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
 #include "platform/users.h"
-#include "search/recordedremoval.h"
+#include "common/recordedremoval.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

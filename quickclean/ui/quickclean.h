@@ -13,9 +13,9 @@
 // The drives can be given (setDrives), so tests present a fixture tree as a drive.
 #pragma once
 
-#include "app/ui/panelhost.h"
+#include "common/ui/panelhost.h"
 #include "quickclean/quickclean.h"
-#include "search/ui/drivelist.h"
+#include "common/ui/drivelist.h"
 
 #include <QDialog>
 #include <QList>

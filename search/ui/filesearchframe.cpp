@@ -1,7 +1,7 @@
 #include "search/ui/filesearchframe.h"
 
-#include "app/format.h"
-#include "app/ui/counters.h"
+#include "common/format.h"
+#include "common/ui/counters.h"
 #include "platform/fileops.h"
 #include "platform/listing.h"
 #include "platform/messages.h"
@@ -10,10 +10,10 @@
 #include "platform/ui/fonts.h"
 #include "platform/volumes.h"
 #include "platform/ui/messagebox_qt.h"
-#include "search/recordedremoval.h"
-#include "search/ui/dirlist.h"
-#include "search/ui/drivelist.h"
-#include "search/ui/patternboxes.h"
+#include "common/recordedremoval.h"
+#include "common/ui/dirlist.h"
+#include "common/ui/drivelist.h"
+#include "common/ui/patternboxes.h"
 #include "search/ui/verificationwindow.h"
 
 #include <QCheckBox>

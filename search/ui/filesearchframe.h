@@ -14,8 +14,8 @@
 // its next removal.
 #pragma once
 
-#include "app/ui/panelhost.h"
-#include "app/ui/printsurface.h"
+#include "common/ui/panelhost.h"
+#include "common/ui/printsurface.h"
 #include "search/filesearch.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 // No GLib here: file types, opening and file operations all go through platform/.
 #include "search/ui/verificationwindow.h"
 
-#include "app/ui/panelhost.h"
+#include "common/ui/panelhost.h"
 #include "platform/desktop.h"
 #include "platform/fileops.h"
 #include "platform/filetype.h"
@@ -10,8 +10,8 @@
 #include "platform/twips.h"
 #include "platform/ui/fileicon.h"
 #include "platform/ui/fonts.h"
-#include "search/recordedremoval.h"
-#include "search/ui/moveform.h"
+#include "common/recordedremoval.h"
+#include "common/ui/moveform.h"
 
 #include <QDir>
 #include <QEvent>

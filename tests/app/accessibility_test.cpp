@@ -2,11 +2,11 @@
 // AT-SPI bridge serves): every window opened through the real main window names each control a
 // user can reach; the icon bar's click targets are buttons named by their help text that
 // assistive technology can press; the figures printed onto a panel are read with their captions.
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/logfileframe.h"
 #include "duplicates/ui/verify2.h"
-#include "search/ui/moveform.h"
+#include "common/ui/moveform.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/ui/accessible_names.h"

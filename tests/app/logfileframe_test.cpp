@@ -1,6 +1,6 @@
 // The log panel driven headless: showing, opening, saving and closing a log with the command
 // states each leaves behind, the file dialogs, and printing.
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/logfileframe.h"
 #include "search/ui/filesearchframe.h"

@@ -2,7 +2,7 @@
 // and the desktop's default application, in an XDG setup of the test's own. Run twice by
 // ctest: with no application for the copy's type, and (BV_TEST_DEFAULT_APP=1) with a test
 // application that copies the file it is given to a marker file.
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/logfileframe.h"
 #include "tests/support/isolated_desktop.h"

@@ -1,9 +1,9 @@
 // The main window, driven headless: command states, menus, About, quitting, counters,
 // status line fitting and the walk driver's progress strip.
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "platform/ui/messagebox_qt.h"
-#include "search/walkdriver.h"
+#include "common/walkdriver.h"
 #include "tests/support/scripted_messages.h"
 
 #include <QAction>

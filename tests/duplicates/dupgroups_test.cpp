@@ -2,7 +2,7 @@
 // walk with the run's patterns puts in.
 #include "duplicates/dupgroups.h"
 #include "platform/paths.h"
-#include "search/walk.h"
+#include "common/walk.h"
 #include "tests/support/tree_fixture.h"
 
 #include <QString>

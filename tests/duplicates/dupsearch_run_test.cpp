@@ -5,7 +5,7 @@
 // volume without a trash).
 //
 // Runs in its own process with HOME, XDG_DATA_HOME and TMPDIR in the build tree (ctest ENV).
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/logfileframe.h"
 #include "duplicates/ui/dupfilesframe.h"
@@ -14,9 +14,9 @@
 #include "pe_builder.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
-#include "search/recordedremoval.h"
-#include "search/ui/dirlist.h"
-#include "search/ui/moveform.h"
+#include "common/recordedremoval.h"
+#include "common/ui/dirlist.h"
+#include "common/ui/moveform.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
 

@@ -3,7 +3,7 @@
 // Windows programs shipped in Debian packages are read too when the machine has some.
 #include "duplicates/peversion.h"
 #include "duplicates/rowvalues.h"
-#include "search/walk.h"
+#include "common/walk.h"
 #include "tests/duplicates/pe_builder.h"
 
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 // and default applications): how its rows behave at scale, the removals that do not happen
 // (refused, changed since shown), the trash, the content tooltips as rows go, Explore, and how
 // a group is counted whichever way it ends.
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "duplicates/ui/duprowsview.h"
 #include "duplicates/ui/verify2.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
-#include "search/removal.h"
+#include "common/removal.h"
 #include "tests/support/isolated_desktop.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/ui/fake_host.h"

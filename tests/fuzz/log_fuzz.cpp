@@ -5,8 +5,8 @@
 // refused or cut; the rest is the file. The reader must stay within the limits it was given and
 // keep its line breaking, and lose no character of a file within them. The rest, taken as one
 // line written to the log, must come out as a single line that reads back to the same bytes.
-#include "app/logtext.h"
-#include "app/searchlog.h"
+#include "common/logtext.h"
+#include "common/searchlog.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <QStringDecoder>

@@ -1,7 +1,7 @@
 // Seeds for the log reader fuzzer: two bytes of limits (see log_fuzz.cpp), then a file: a log as
 // the file search writes it, an older Windows-1252 log, a long line, a cut character, bare line
 // ends.
-#include "app/searchlog.h"
+#include "common/searchlog.h"
 #include "tests/fuzz/seed_writer.h"
 
 int main(int argc, char** argv)

@@ -5,7 +5,7 @@
 // - a pattern without wildcards matches exactly the names equal to it ignoring case (the ASCII
 //   fast path and the Unicode path must agree);
 // - name order is a total order: antisymmetric, 0 only for identical bytes, transitive.
-#include "search/wildcard.h"
+#include "platform/wildcard.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>

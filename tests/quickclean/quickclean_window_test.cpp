@@ -8,7 +8,7 @@
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "quickclean/ui/quickclean.h"
-#include "search/recordedremoval.h"
+#include "common/recordedremoval.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
 #include "tests/support/ui/fake_host.h"

@@ -18,7 +18,7 @@
 #include "duplicates/ui/verify2.h"
 #include "platform/fileops.h"
 #include "quickclean/ui/quickclean.h"
-#include "search/ui/dirlist.h"
+#include "common/ui/dirlist.h"
 #include "tests/reliability/world.h"
 #include "tests/search/filesearch_test_support.h"
 #include "tests/support/scripted_messages.h"

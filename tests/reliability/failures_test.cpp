@@ -6,7 +6,7 @@
 //
 // The process enters a private mount namespace first; where that is refused the cases that
 // need a mount are skipped.
-#include "search/recordedremoval.h"
+#include "common/recordedremoval.h"
 #include "tests/reliability/world.h"
 #include "tests/search/filesearch_test_support.h"
 #include "tests/support/scripted_messages.h"

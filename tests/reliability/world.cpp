@@ -1,9 +1,9 @@
 #include "tests/reliability/world.h"
 
-#include "app/searchlog.h"
-#include "search/recordedremoval.h"
-#include "search/removal.h"
-#include "search/walk.h"
+#include "common/searchlog.h"
+#include "common/recordedremoval.h"
+#include "common/removal.h"
+#include "common/walk.h"
 
 #include <QCryptographicHash>
 #include <QDate>

@@ -21,7 +21,7 @@
 //   the way, every selected file is gone.
 #pragma once
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "quickclean/quickclean.h"
 #include "search/filesearch.h"
 

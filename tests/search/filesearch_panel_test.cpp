@@ -4,7 +4,7 @@
 
 #include "platform/twips.h"
 #include "platform/volumes.h"
-#include "search/ui/drivelist.h"
+#include "common/ui/drivelist.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
 

@@ -9,7 +9,7 @@
 
 #include "platform/fileops.h"
 #include "platform/paths.h"
-#include "search/recordedremoval.h"
+#include "common/recordedremoval.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"

@@ -2,9 +2,9 @@
 // clock and locale, and helpers that fill the panel the way a user would.
 #pragma once
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
-#include "search/ui/dirlist.h"
+#include "common/ui/dirlist.h"
 #include "search/ui/filesearchframe.h"
 
 #include <QCheckBox>

@@ -2,9 +2,9 @@
 // systems with their log lines, a taken name refused without overwriting, Cancel and a failed
 // move both bringing the same file back, a file that changed since it was listed left alone.
 #include "platform/fileops.h"
-#include "search/ui/dirlist.h"
-#include "search/ui/drivelist.h"
-#include "search/ui/moveform.h"
+#include "common/ui/dirlist.h"
+#include "common/ui/drivelist.h"
+#include "common/ui/moveform.h"
 #include "tests/search/verify_test_support.h"
 
 #include <QTest>

@@ -3,7 +3,7 @@
 // and a way to press buttons of a modal window once it runs.
 #pragma once
 
-#include "app/appstate.h"
+#include "common/appstate.h"
 #include "search/ui/filesearchframe.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/isolated_desktop.h"

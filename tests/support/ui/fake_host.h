@@ -3,8 +3,8 @@
 // lines, the progress strip, panel closes, log views).
 #pragma once
 
-#include "app/appstate.h"
-#include "app/ui/panelhost.h"
+#include "common/appstate.h"
+#include "common/ui/panelhost.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,0 +1,155 @@
+#include "common/commandline.h"
+
+#include "platform/paths.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace bv {
+
+namespace {
+
+// The arguments the parser takes as positional, as raw bytes, in order: the same rule it applies
+// (everything after "--"; otherwise what does not start with "-", and "-" alone).
+QList<QByteArray> positionalBytes(const QList<QByteArray>& args)
+{
+    QList<QByteArray> out;
+    bool afterDashes = false;
+    for (const QByteArray& arg : args) {
+        if (!afterDashes && arg == "--")
+            afterDashes = true;
+        else if (afterDashes || !arg.startsWith('-') || arg == "-")
+            out.append(arg);
+    }
+    return out;
+}
+
+QString helpText(const CommandLineSpec& spec)
+{
+    QString text = QStringLiteral("Usage: %1 [options]%2\n\n%3\n\nOptions:\n"
+                                  "  -h, --help     Show this help and end.\n"
+                                  "  -v, --version  Show the version and end.\n")
+                       .arg(spec.program, spec.takesFolder ? QStringLiteral(" [folder]") : QString(), spec.summary);
+    if (spec.takesFolder)
+        text += QStringLiteral("\nArguments:\n"
+                               "  folder         Start with this folder chosen in File Search and Find Duplicates.\n");
+    if (!spec.helpDocument.isEmpty())
+        text += QStringLiteral("\nThe help document: %1\n").arg(displayPath(spec.helpDocument));
+    return text;
+}
+
+} // namespace
+
+CommandLineRequest parseCommandLine(const CommandLineSpec& spec, const QList<QByteArray>& args)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    parser.addOption(help);
+    parser.addOption(version);
+
+    // The parser wants the program name in front; the name itself plays no part.
+    QStringList textArgs{spec.program};
+    for (const QByteArray& arg : args)
+        textArgs.append(QString::fromLocal8Bit(arg));
+    const bool parsed = parser.parse(textArgs);
+
+    CommandLineRequest request;
+    if (parser.isSet(help)) {
+        request.action = CommandLineRequest::Action::Help;
+        request.text = helpText(spec);
+        return request;
+    }
+    if (parser.isSet(version)) {
+        request.action = CommandLineRequest::Action::Version;
+        request.text = QStringLiteral("%1 %2\n").arg(spec.title, QStringLiteral(BV_VERSION));
+        return request;
+    }
+
+    const QList<QByteArray> positional = positionalBytes(args);
+    QString error;
+    if (!parsed)
+        error = parser.errorText();
+    else if (!spec.takesFolder && !positional.isEmpty())
+        error = QStringLiteral("%1 takes no arguments.").arg(spec.title);
+    else if (positional.size() > 1)
+        error = QStringLiteral("%1 takes one folder at most.").arg(spec.title);
+    if (!error.isEmpty()) {
+        request.action = CommandLineRequest::Action::Error;
+        request.text = QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(spec.program, error);
+        return request;
+    }
+    if (!positional.isEmpty())
+        request.folder = positional.first();
+    return request;
+}
+
+StartFolder resolveStartFolder(const QByteArray& given)
+{
+    StartFolder folder;
+    if (given.isEmpty())
+        return folder;
+    folder.path = resolveFolder(given);
+    if (folder.path.isEmpty()) {
+        // longPathName() answers whether the name exists at all, without following a final link.
+        const bool exists = !longPathName(given).isEmpty();
+        folder.problem = exists ? QStringLiteral("%1 is not a folder. Brisvane starts with its usual folder.")
+                                : QStringLiteral("%1 does not exist. Brisvane starts with its usual folder.");
+        folder.problem = folder.problem.arg(displayPath(given));
+    }
+    return folder;
+}
+
+QByteArray helpDocumentPath()
+{
+    const QString name = QStringLiteral("brisvane-help.html");
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString beside = dir + QLatin1Char('/') + name;
+    if (QFileInfo::exists(beside))
+        return QFile::encodeName(beside);
+    const QString installed = dir + QStringLiteral("/../share/brisvane/") + name;
+    if (QFileInfo::exists(installed))
+        return QFile::encodeName(QFileInfo(installed).canonicalFilePath());
+    return QFile::encodeName(beside);
+}
+
+namespace {
+
+QList<QByteArray> argumentBytes(int argc, char** argv)
+{
+    QList<QByteArray> args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QByteArray(argv[i]));
+    return args;
+}
+
+} // namespace
+
+std::optional<int> answerEarly(const CommandLineSpec& spec, int argc, char** argv)
+{
+    using Action = CommandLineRequest::Action;
+    const Action action = parseCommandLine(spec, argumentBytes(argc, argv)).action;
+    if (action != Action::Help && action != Action::Version)
+        return std::nullopt;
+    const QCoreApplication core(argc, argv); // for the executable's folder, where the help is
+    CommandLineSpec withHelp = spec;
+    withHelp.helpDocument = helpDocumentPath();
+    std::fputs(parseCommandLine(withHelp, argumentBytes(argc, argv)).text.toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
+std::optional<CommandLineRequest> parseRequest(const CommandLineSpec& spec, int argc, char** argv)
+{
+    const CommandLineRequest request = parseCommandLine(spec, argumentBytes(argc, argv));
+    if (request.action != CommandLineRequest::Action::Error)
+        return request;
+    std::fputs(request.text.toLocal8Bit().constData(), stderr);
+    return std::nullopt;
+}
+
+} // namespace bv

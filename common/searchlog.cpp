@@ -1,0 +1,372 @@
+#include "common/searchlog.h"
+
+#include "common/format.h"
+#include "common/logtext.h"
+#include "platform/paths.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bv {
+
+namespace {
+
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// The length of the well-formed UTF-8 sequence at p (0 when the bytes there are not one) and
+// the code point it encodes. Overlong forms, surrogates and values past U+10FFFF are not
+// well-formed: a decoder that accepted them could be made to see characters that are not there.
+int utf8Sequence(const unsigned char* p, qsizetype available, char32_t* codePoint)
+{
+    const unsigned char lead = p[0];
+    int length = 0;
+    char32_t cp = 0;
+    if (lead < 0x80) {
+        *codePoint = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (available < length)
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)))
+        return 0;
+    if (length == 4 && (cp < 0x10000 || cp > 0x10FFFF))
+        return 0;
+    *codePoint = cp;
+    return length;
+}
+
+// Characters a viewer may start a new line on, or that steer the terminal or printer: C0 and C1
+// controls, DEL, and the Unicode line and paragraph separators (which Qt's text views break at).
+bool mustEscape(char32_t cp)
+{
+    return cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || cp == '\\';
+}
+
+void appendEscaped(QByteArray& out, unsigned char byte)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    out += "\\x";
+    out += hex[byte >> 4];
+    out += hex[byte & 0x0F];
+}
+
+// A text view lays out a whole line at once: one line of megabytes (any file can be opened as a
+// saved log) takes seconds to show and to scroll, where the same text in short lines takes
+// milliseconds. Lines longer than this are shown broken into pieces of this length.
+constexpr qsizetype kLongestViewerLine = 2000;
+
+QString breakLongLines(const QString& text)
+{
+    auto nextLineEnd = [&text](qsizetype from) {
+        const qsizetype nl = text.indexOf(QLatin1Char('\n'), from);
+        return nl < 0 ? text.size() : nl;
+    };
+    qsizetype start = 0;
+    while (start < text.size() && nextLineEnd(start) - start <= kLongestViewerLine)
+        start = nextLineEnd(start) + 1;
+    if (start >= text.size())
+        return text; // the usual case: nothing to break
+
+    QString out = text.left(start);
+    while (start < text.size()) {
+        const qsizetype end = nextLineEnd(start);
+        while (end - start > kLongestViewerLine) {
+            qsizetype cut = start + kLongestViewerLine;
+            if (text[cut].isLowSurrogate())
+                --cut; // keep a character outside the BMP whole
+            out += QStringView(text).mid(start, cut - start);
+            out += QLatin1Char('\n');
+            start = cut;
+        }
+        const qsizetype next = qMin(end + 1, text.size()); // with its line end, if it has one
+        out += QStringView(text).mid(start, next - start);
+        start = next;
+    }
+    return out;
+}
+
+} // namespace
+
+SearchLog::~SearchLog()
+{
+    close();
+}
+
+bool SearchLog::fail(const QString& why)
+{
+    m_failed = true;
+    m_error = why;
+    return false;
+}
+
+bool SearchLog::open(const QByteArray& path)
+{
+    close(); // one log at a time
+    m_failed = false;
+    m_error.clear();
+    m_path = path;
+    if (path.isEmpty())
+        return fail(QStringLiteral("The search log has no file name."));
+    // Private to the user: the log names every file a search found. A working log left by an
+    // older version with a wider mode is narrowed too (only a regular file: tests write to
+    // /dev/full, whose mode is nobody's business here).
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0)
+        return fail(QStringLiteral("The search log could not be created: %1").arg(errnoText(errno)));
+    struct stat st = {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+        ::fchmod(fd, 0600);
+    m_fd = fd;
+    return true;
+}
+
+bool SearchLog::writeLine(const QByteArray& line)
+{
+    return writeLines({line});
+}
+
+bool SearchLog::writeLines(const QList<QByteArray>& lines)
+{
+    if (m_fd < 0)
+        return fail(QStringLiteral("The search log is not open."));
+    // After a lost line the log can no longer be trusted to be complete; nothing more goes in.
+    if (m_failed)
+        return false;
+    QByteArray out;
+    qsizetype size = 0;
+    for (const QByteArray& line : lines)
+        size += line.size() + 2;
+    out.reserve(size + 16);
+    for (const QByteArray& line : lines) {
+        appendEscapedText(out, line);
+        out += "\r\n";
+    }
+    // One write(2) and no buffer of our own: once this returns, the lines survive a crash or a
+    // kill of the program.
+    const char* p = out.constData();
+    qsizetype left = out.size();
+    while (left > 0) {
+        const ssize_t written = ::write(m_fd, p, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int err = written < 0 ? errno : 0;
+            // A disk that fills in the middle of a line leaves part of it: cut it off, so the log
+            // ends with its last whole line (a path cut short could name another file).
+            if (left < out.size()) {
+                const off_t end = ::lseek(m_fd, 0, SEEK_CUR) - off_t(out.size() - left);
+                if (end >= 0 && ::ftruncate(m_fd, end) == 0)
+                    ::lseek(m_fd, end, SEEK_SET);
+            }
+            return fail(err ? QStringLiteral("The search log could not be written: %1").arg(errnoText(err))
+                            : QStringLiteral("The search log could not be written."));
+        }
+        p += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool SearchLog::writeLine(const QString& line)
+{
+    return writeLine(line.toUtf8());
+}
+
+bool SearchLog::writeHeader(const QDateTime& now)
+{
+    return writeLine(QStringLiteral("This search was made on ") + logHeaderDate(now));
+}
+
+void SearchLog::close()
+{
+    if (m_fd < 0)
+        return;
+    // Some file systems (NFS) only report a failed write when the file is closed.
+    if (::close(m_fd) != 0 && errno != EINTR)
+        fail(QStringLiteral("The search log could not be closed: %1").arg(errnoText(errno)));
+    m_fd = -1;
+}
+
+QByteArray SearchLog::escape(const QByteArray& bytes)
+{
+    QByteArray out;
+    out.reserve(bytes.size() + 8);
+    appendEscapedText(out, bytes);
+    return out;
+}
+
+void SearchLog::appendEscapedText(QByteArray& out, const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        // Plain printable ASCII, nearly all of a log, goes over in runs.
+        qsizetype run = i;
+        while (run < n && p[run] >= 0x20 && p[run] < 0x7F && p[run] != '\\')
+            ++run;
+        if (run > i) {
+            out.append(reinterpret_cast<const char*>(p + i), run - i);
+            i = run;
+            continue;
+        }
+        char32_t cp = 0;
+        const int length = utf8Sequence(p + i, n - i, &cp);
+        if (length == 0) {
+            appendEscaped(out, p[i]); // not UTF-8: one byte at a time, the rest is looked at anew
+            ++i;
+            continue;
+        }
+        if (mustEscape(cp)) {
+            for (int k = 0; k < length; ++k)
+                appendEscaped(out, p[i + k]);
+        } else {
+            out.append(reinterpret_cast<const char*>(p + i), length);
+        }
+        i += length;
+    }
+}
+
+LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetype limitLines, LogLimit mode)
+{
+    LogContents out;
+    if (path.isEmpty()) {
+        out.error = QStringLiteral("No file name.");
+        return out;
+    }
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        out.error = errnoText(errno);
+        return out;
+    }
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        out.error = QStringLiteral("Not a regular file.");
+        ::close(fd);
+        return out;
+    }
+    // One byte past the limit tells "too large" without trusting the size, which a log still
+    // being written can outgrow.
+    const qint64 want = limitBytes + 1;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(qMin<qint64>(qint64(st.st_size), want)));
+    char chunk[64 * 1024];
+    bool readError = false;
+    while (bytes.size() < want) {
+        const ssize_t got = ::read(fd, chunk, size_t(qMin<qint64>(qint64(sizeof chunk), want - bytes.size())));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            out.error = errnoText(errno);
+            readError = true;
+            break;
+        }
+        if (got == 0)
+            break;
+        bytes.append(chunk, got);
+    }
+    ::close(fd);
+
+    if (bytes.size() > limitBytes) {
+        if (mode == LogLimit::Refuse) {
+            out.status = LogContents::TooLarge;
+            return out;
+        }
+        bytes.truncate(qsizetype(limitBytes));
+        // Do not end on half a character: drop a last sequence the cut left incomplete.
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+        qsizetype lead = bytes.size() - 1;
+        while (lead > 0 && bytes.size() - lead < 4 && (p[lead] & 0xC0) == 0x80)
+            --lead;
+        char32_t cp = 0;
+        if (lead >= 0 && p[lead] >= 0xC0 && utf8Sequence(p + lead, bytes.size() - lead, &cp) == 0)
+            bytes.truncate(lead);
+    }
+    out.text = breakLongLines(decodeLogText(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The view's cost grows with its number of lines as much as with its size: a file of
+    // nothing but line ends is refused, or cut, like an oversized one.
+    qsizetype lines = 0;
+    for (qsizetype nl = out.text.indexOf(QLatin1Char('\n')); nl >= 0;
+         nl = out.text.indexOf(QLatin1Char('\n'), nl + 1)) {
+        if (++lines < limitLines)
+            continue;
+        if (nl + 1 < out.text.size()) {
+            if (mode == LogLimit::Refuse) {
+                out.text.clear();
+                out.status = LogContents::TooLarge;
+                return out;
+            }
+            out.text.truncate(nl + 1);
+        }
+        break;
+    }
+    out.status = readError ? LogContents::Unreadable : LogContents::Loaded;
+    return out;
+}
+
+FileResult copyLogFile(const QByteArray& from, const QByteArray& to)
+{
+    if (from.isEmpty() || to.isEmpty())
+        return {false, QStringLiteral("No file name.")};
+    QFile source(QFile::decodeName(from));
+    if (!source.open(QIODevice::ReadOnly))
+        return {false, source.errorString()};
+    const QString targetName = QFile::decodeName(to);
+    const bool replacing = QFileInfo::exists(targetName);
+    QSaveFile target(targetName);
+    // Never written in place, even where the folder only lets the existing file be rewritten: a
+    // full disk would leave that file cut short. The user is told the folder cannot be written.
+    if (!target.open(QIODevice::WriteOnly)) {
+        if (target.error() == QFileDevice::OpenError)
+            return {false, QStringLiteral("The folder %1 cannot be written to (%2).")
+                               .arg(displayPath(folderOf(to)), target.errorString())};
+        return {false, target.errorString()};
+    }
+    // A new file is private to the user, like the log it copies; one that is replaced keeps
+    // its mode.
+    if (!replacing)
+        target.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QByteArray chunk;
+    while (!source.atEnd()) {
+        chunk = source.read(64 * 1024);
+        if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
+            target.cancelWriting();
+            return {false, source.errorString()};
+        }
+        if (target.write(chunk) != chunk.size())
+            break; // commit() reports it and keeps the old file
+    }
+    if (!target.commit())
+        return {false, target.errorString()};
+    return {true, {}};
+}
+
+} // namespace bv

@@ -1,0 +1,158 @@
+#include "common/ui/moveform.h"
+
+#include "common/ui/panelhost.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/twips.h"
+#include "platform/ui/fonts.h"
+#include "common/recordedremoval.h"
+#include "common/ui/dirlist.h"
+#include "common/ui/drivelist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+namespace bv {
+
+MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+{
+    setObjectName(QStringLiteral("MoveForm"));
+    setWindowTitle(QStringLiteral("Move To..."));
+    // Fixed border, no close box: the dialog ends through OK or Cancel.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint);
+    setModal(true);
+    setFont(arialFont(8.25));
+    setFixedSize(twSize(2955, 1770));
+
+    m_drive1 = new DriveList(this);
+    m_drive1->setObjectName(QStringLiteral("Drive1"));
+    // No caption beside it; Linux screen readers read a drop-down list by its current entry
+    // (the drive) and use this name only while it is empty.
+    m_drive1->setAccessibleName(QStringLiteral("Drive"));
+    m_drive1->setGeometry(twRect(45, 30, 2865, 330));
+    m_dir1 = new DirList(this);
+    m_dir1->setObjectName(QStringLiteral("Dir1"));
+    m_dir1->setGeometry(twRect(45, 375, 2865, 990));
+    m_cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    m_cancelButton->setGeometry(twRect(705, 1410, 1095, 345));
+    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
+    m_okButton->setObjectName(QStringLiteral("OkButton"));
+    m_okButton->setGeometry(twRect(1815, 1410, 1095, 345));
+    m_okButton->setDefault(true);
+
+    setTabOrder(m_dir1, m_drive1);
+    setTabOrder(m_drive1, m_okButton);
+    setTabOrder(m_okButton, m_cancelButton);
+
+    connect(m_okButton, &QPushButton::clicked, this, [this] { OkButton_Click(); });
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+    connect(m_drive1, &DriveList::gotFocus, this, [this] { Drive1_GotFocus(); });
+    connect(m_drive1, &DriveList::driveChanged, this, [this](const QByteArray& mp) { Drive1_Change(mp); });
+
+    // Start where a classic folder list starts: the current folder on the current drive.
+    m_drive1->reload();
+    m_lastDrive = m_drive1->mountPoint();
+    m_dir1->setRoot(m_lastDrive.isEmpty() ? QByteArray("/") : m_lastDrive);
+    if (!m_dir1->setPath(QFile::encodeName(QDir::currentPath())))
+        m_dir1->setPath(m_dir1->root());
+}
+
+MoveResult MoveForm::moveFile(const MoveRequest& request)
+{
+    m_request = request;
+    m_result = MoveResult{};
+    m_okButton->setEnabled(true);
+    m_cancelButton->setEnabled(true);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = frameGeometry();
+        r.moveCenter(screen->availableGeometry().center());
+        move(r.topLeft());
+    }
+    m_dir1->setFocus(Qt::OtherFocusReason);
+    exec();
+    return m_result;
+}
+
+void MoveForm::finish(MoveOutcome outcome)
+{
+    m_result.outcome = outcome;
+    m_host.letMessagesBeProcessed();
+    if (outcome == MoveOutcome::Cancelled)
+        QDialog::reject();
+    else
+        accept();
+}
+
+void MoveForm::OkButton_Click()
+{
+    m_okButton->setEnabled(false);
+    m_cancelButton->setEnabled(false);
+    m_host.letMessagesBeProcessed();
+
+    RecordedRemoval request;
+    request.path = m_request.path;
+    request.listed = m_request.listed;
+    request.block = m_request.logBlock;
+    request.action = RemovalAction::Move;
+    request.destFolder = m_dir1->path();
+    const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
+    switch (record.outcome) {
+    case RemovalOutcome::Removed:
+        // The file has moved whatever the log says; a lost line still stops the search.
+        m_result.destFolder = request.destFolder;
+        m_result.newPath = joinPath(request.destFolder, baseName(m_request.path));
+        finish(record.logged ? MoveOutcome::Moved : MoveOutcome::LogFailed);
+        return;
+    case RemovalOutcome::Changed:
+        if (record.logged)
+            msgBox(changedSinceListedText(displayPath(m_request.path)), MsgExclamation);
+        finish(record.logged ? MoveOutcome::Changed : MoveOutcome::LogFailed);
+        return;
+    case RemovalOutcome::Vanished:
+        finish(record.logged ? MoveOutcome::Vanished : MoveOutcome::LogFailed);
+        return;
+    case RemovalOutcome::Refused:
+        msgBox(QStringLiteral("Could not move this file."), MsgCritical);
+        finish(MoveOutcome::Failed);
+        return;
+    case RemovalOutcome::NotTouched:
+        finish(MoveOutcome::LogFailed);
+        return;
+    }
+}
+
+void MoveForm::CancelButton_Click()
+{
+    finish(MoveOutcome::Cancelled);
+}
+
+void MoveForm::reject()
+{
+    // Escape while the move runs (buttons disabled) must not end the dialog halfway.
+    if (m_cancelButton->isEnabled())
+        CancelButton_Click();
+}
+
+void MoveForm::Drive1_GotFocus()
+{
+    m_lastDrive = m_drive1->mountPoint();
+}
+
+void MoveForm::Drive1_Change(const QByteArray& mountPoint)
+{
+    const QByteArray previousRoot = m_dir1->root();
+    m_dir1->setRoot(mountPoint);
+    if (!m_dir1->setPath(mountPoint)) {
+        m_dir1->setRoot(previousRoot);
+        msgBox(QStringLiteral("Drive is unavailable."), MsgCritical);
+        m_drive1->setMountPoint(m_lastDrive);
+        return;
+    }
+    m_lastDrive = mountPoint;
+}
+
+} // namespace bv
