@@ -3,7 +3,7 @@
 // verification window, the move dialog, the duplicate review window, Quick Clean).
 //
 // For a removal (trash or delete) the order is: the file's block goes to the log first, then
-// the file is checked again and acted on (search/removal.h), then the ACTION line records what
+// the file is checked again and acted on (common/removal.h), then the ACTION line records what
 // happened, then the counters move. So no file leaves without its block being on disk first,
 // and nothing is counted that did not happen. A log that cannot take the block leaves the file
 // untouched.

@@ -66,7 +66,7 @@ private:
 // Only regular files are read: a FIFO or a device picked by name would block or never end.
 // Lines longer than a couple of thousand characters come back broken into pieces of that
 // length, so a file with no line ends cannot freeze the viewer either. A file that is not UTF-8
-// is read as Windows-1252 (app/logtext.h).
+// is read as Windows-1252 (common/logtext.h).
 struct LogContents
 {
     enum Status { Loaded, TooLarge, Unreadable };

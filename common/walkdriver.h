@@ -1,4 +1,4 @@
-// The walk as every tree-wide feature runs it: the one directory walk (search/walk.h) plus what
+// The walk as every tree-wide feature runs it: the one directory walk (common/walk.h) plus what
 // each run shows and counts, whatever the feature.
 //
 // A feature (file search, duplicate search, quick clean, cluster overhang) says what it wants

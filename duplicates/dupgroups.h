@@ -22,7 +22,7 @@
 // discovery order; equal hashes are confirmed by comparing the folded names. A name that is not
 // valid UTF-8 groups only with names of the same bytes, ASCII letters aside (its encoding is
 // unknown, so its other bytes are taken as they are). Groups come in ascending case-insensitive
-// name order (search/wildcard.h's compareNames), rows in discovery order, each group once; a
+// name order (platform/wildcard.h's compareNames), rows in discovery order, each group once; a
 // name seen once gives nothing.
 #pragma once
 

@@ -1,5 +1,5 @@
 // What a duplicate run writes to the search log, apart from the removals themselves (those go
-// through search/recordedremoval.h): the header with the entries and options, each reviewed
+// through common/recordedremoval.h): the header with the entries and options, each reviewed
 // file's block, the line that closes a group, and the totals.
 //
 // The panel and the review window only gather the values; the wording lives here, in one place.

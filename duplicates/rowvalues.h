@@ -2,7 +2,7 @@
 //
 // These are read when the group is shown, not during the walk (the store keeps names only), so
 // the row shows the file as it is when the user decides about it, and the FileInfo read here is
-// what a removal re-checks the file against (search/removal.h).
+// what a removal re-checks the file against (common/removal.h).
 #pragma once
 
 #include "duplicates/dupgroups.h"

@@ -1,6 +1,6 @@
 // What the platform layer tells about one directory entry: the attribute classes a listing is
 // asked for, and one lstat() of a file. Shared by the folder listing (platform/listing.h) and
-// the tree walk (search/walk.h), which re-exports these names for its callers.
+// the tree walk (common/walk.h), which re-exports these names for its callers.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 //
 // Two layers. FolderScan is the engine: it reads an open folder with getdents64 into buffers it
 // keeps for the next folder, sorts out the entries a listing shows and orders them; the tree
-// walk (search/walk.cpp) runs one FolderScan for the whole walk, so listing a folder costs no
+// walk (common/walk.cpp) runs one FolderScan for the whole walk, so listing a folder costs no
 // allocation once the buffers have grown. listFolder() is the convenient form for per-folder
 // features (duplicate finder, quick clean): names as QByteArrays, each file with its lstat().
 //
@@ -15,7 +15,7 @@
 //             mount counts as another volume), without "." and "..", never a link to a folder,
 //             never a trash folder (the user's Trash, ".Trash", ".Trash-<uid>");
 //             DirClass::Normal leaves out hidden ones.
-//   order   = names compared case-insensitively, bytes breaking ties (search/wildcard.h).
+//   order   = names compared case-insensitively, bytes breaking ties (platform/wildcard.h).
 // A folder that cannot be read lists nothing: the error comes back as an errno value.
 //
 // A sub-folder is examined with statx(AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) before anything

@@ -1,6 +1,6 @@
 // The main window of Brisvane: menus, icon bar, status strip and the work area where the
 // feature panels and the log panel are shown. It owns the program's values and is the host
-// every feature window runs in (app/ui/panelhost.h): the walk driver, the status line, the
+// every feature window runs in (common/ui/panelhost.h): the walk driver, the status line, the
 // progress strip, the commands, the log panel.
 //
 // It knows the features only through their table (app/ui/features.h) and the Panel interface;

@@ -2,7 +2,7 @@
 // of being removed. Opened modally by a verification window (the file search's or the
 // duplicate review's), which describes the file and its log block in a MoveRequest.
 //
-// The move goes through the recorded removal (search/recordedremoval.h): the file is checked
+// The move goes through the recorded removal (common/recordedremoval.h): the file is checked
 // again first, a file that changed or vanished since it was listed stays where it is (and the
 // log says so), and an existing file of the same name in the destination is never overwritten
 // ("Could not move this file."). A successful move is logged as the caller's block, then

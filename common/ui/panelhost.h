@@ -10,7 +10,7 @@
 // A panel's run goes like this: it disables its entries, opens the working log
 // (program().Log), calls SearchDrive() with its FeatureHooks, and when that returns writes its
 // summary, finishProgress()es the strip and reprints its counters. Removals go through the
-// recorded removal (search/recordedremoval.h) with program() and run().
+// recorded removal (common/recordedremoval.h) with program() and run().
 #pragma once
 
 #include "common/appstate.h"

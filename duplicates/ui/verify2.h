@@ -7,7 +7,7 @@
 // the close box, or the last row removed. Every way out ends in ResetAll, which counts the
 // group's files into FilesChecked.
 //
-// Removals and moves go through the recorded removal (search/recordedremoval.h) with the
+// Removals and moves go through the recorded removal (common/recordedremoval.h) with the
 // values read for the row when the group was opened: a file that changed or vanished since is
 // left alone and the log says so. Deleting counts into FilesRemoved and BytesReclaimed; the
 // panel reprints its counters after each change.

@@ -5,7 +5,7 @@
 // (search/filesearch.h) validates them and returns the criteria the run works from. The run
 // goes through the main window's walk (SearchDrive); for every listed file CheckFile() asks the
 // core whether it matches and then either hands it to the verification window or removes it
-// at once (search/removal.h, which checks the file again right before removing it). Counters
+// at once (common/removal.h, which checks the file again right before removing it). Counters
 // are printed onto the panel; the search log gets the header, one block per handled file and
 // the summary.
 //

@@ -10,7 +10,7 @@
 // Looking at a file (Explore) makes it look used; when such a file stays (Ignore, Move, Abort,
 // close box) its access time is put back exactly as it was when it was shown.
 //
-// Removals and moves go through the recorded removal (search/recordedremoval.h): the file is
+// Removals and moves go through the recorded removal (common/recordedremoval.h): the file is
 // checked again right before acting, a file that changed or vanished since it was listed is left
 // alone and the log says so, and a log line that cannot be written stops the search
 // (StopRequested) so that nothing more is removed.
