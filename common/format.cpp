@@ -92,4 +92,34 @@ QString endSentence(const QString& reason)
     return reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
 }
 
+QString shortDateText(const QDate& date, const QLocale& locale)
+{
+    if (!date.isValid())
+        return {};
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return locale.toString(date, format);
+}
+
+QDate fileDay(const timespec& t)
+{
+    return QDateTime::fromSecsSinceEpoch(t.tv_sec, Qt::UTC).date();
+}
+
+const QStringList& searchPatternItems()
+{
+    static const QStringList items{
+        QStringLiteral("*.art"), QStringLiteral("*.tif"), QStringLiteral("*.msg"), QStringLiteral("*.ram"),
+        QStringLiteral("*.wdb"), QStringLiteral("*.xls"), QStringLiteral("*.dbf"), QStringLiteral("*.wks"),
+        QStringLiteral("*.tmp"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif"),
+        QStringLiteral("*.ico"), QStringLiteral("*.wmf"), QStringLiteral("*.txt"), QStringLiteral("*.doc"),
+        QStringLiteral("*.wps"), QStringLiteral("*.scr"), QStringLiteral("*.hlp"), QStringLiteral("*.rtf"),
+        QStringLiteral("*.wav"), QStringLiteral("*.mid"), QStringLiteral("*.bak"), QStringLiteral("*.html"),
+        QStringLiteral("*.zip"), QStringLiteral("*.wri"), QStringLiteral("*.old"), QStringLiteral("*.avi"),
+        QStringLiteral("*.mov"), QStringLiteral("*.snd"), QStringLiteral("*.voc"),
+    };
+    return items;
+}
+
 } // namespace bv

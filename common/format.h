@@ -1,10 +1,14 @@
 // Number and date texts shared by the logs and the panels.
 #pragma once
 
+#include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <time.h>
 
 namespace bv {
 
@@ -21,6 +25,16 @@ QString logHeaderDate(const QDateTime& when);
 
 // A reason as the end of a sentence: one full stop, whatever the system's text ends with.
 QString endSentence(const QString& reason);
+
+// A date as the logs and the windows show it: the locale's short form, with the year always in
+// four digits.
+QString shortDateText(const QDate& date, const QLocale& locale);
+
+// The calendar day of a file time, as stored (UTC).
+QDate fileDay(const timespec& t);
+
+// The 31 patterns every pattern box offers, in their order.
+const QStringList& searchPatternItems();
 
 // Nearest integer, halves to the even neighbour.
 std::int64_t bankersRound(double value);

@@ -5,7 +5,6 @@
 #include "platform/filecontent.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
-#include "search/filesearch.h"
 
 #include <algorithm>
 #include <span>

@@ -7,21 +7,6 @@
 
 namespace bv {
 
-const QStringList& searchPatternItems()
-{
-    static const QStringList items{
-        QStringLiteral("*.art"), QStringLiteral("*.tif"), QStringLiteral("*.msg"), QStringLiteral("*.ram"),
-        QStringLiteral("*.wdb"), QStringLiteral("*.xls"), QStringLiteral("*.dbf"), QStringLiteral("*.wks"),
-        QStringLiteral("*.tmp"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif"),
-        QStringLiteral("*.ico"), QStringLiteral("*.wmf"), QStringLiteral("*.txt"), QStringLiteral("*.doc"),
-        QStringLiteral("*.wps"), QStringLiteral("*.scr"), QStringLiteral("*.hlp"), QStringLiteral("*.rtf"),
-        QStringLiteral("*.wav"), QStringLiteral("*.mid"), QStringLiteral("*.bak"), QStringLiteral("*.html"),
-        QStringLiteral("*.zip"), QStringLiteral("*.wri"), QStringLiteral("*.old"), QStringLiteral("*.avi"),
-        QStringLiteral("*.mov"), QStringLiteral("*.snd"), QStringLiteral("*.voc"),
-    };
-    return items;
-}
-
 const QStringList& instructionItems()
 {
     static const QStringList items{QStringLiteral("have been used"), QStringLiteral("haven't been used"),
@@ -121,21 +106,6 @@ std::optional<QDate> parseUserDate(const QString& text, const QLocale& locale)
     if (named.isValid())
         return make(named.year(), named.month(), named.day());
     return std::nullopt;
-}
-
-QString shortDateText(const QDate& date, const QLocale& locale)
-{
-    if (!date.isValid())
-        return {};
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return locale.toString(date, format);
-}
-
-QDate fileDay(const timespec& t)
-{
-    return QDateTime::fromSecsSinceEpoch(t.tv_sec, Qt::UTC).date();
 }
 
 int attributeValue(const QByteArray& name, const FileInfo& info)

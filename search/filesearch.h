@@ -12,6 +12,7 @@
 // are taken as stored (UTC), never converted to local time, and compared as calendar days.
 #pragma once
 
+#include "common/format.h"
 #include "platform/fsinfo.h"
 
 #include <QByteArray>
@@ -27,8 +28,6 @@
 
 namespace bv {
 
-// The 31 patterns every pattern box offers, in their order.
-const QStringList& searchPatternItems();
 // The three date criteria, in the order InstructionList offers them.
 const QStringList& instructionItems();
 
@@ -99,13 +98,6 @@ std::optional<std::int64_t> parseByteCount(const QString& text, const QLocale& l
 // A typed date: the locale's short date form (day, month and year in its order) or ISO 8601.
 // Two-digit years fall in 1930-2029. Invalid dates (31 February) give nothing.
 std::optional<QDate> parseUserDate(const QString& text, const QLocale& locale = QLocale());
-
-// A date as the log and the verification window show it: the locale's short form, with the
-// year always in four digits.
-QString shortDateText(const QDate& date, const QLocale& locale);
-
-// The calendar day of a file time, as stored (UTC).
-QDate fileDay(const timespec& t);
 
 // The attribute value of a file (1 read-only, 2 hidden; system and archive are never set here)
 // and its text: "A Normal", "A Read-Only", "A Hidden", ... (exact values only; others "An Unknown").

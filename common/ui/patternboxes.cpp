@@ -1,7 +1,7 @@
 #include "common/ui/patternboxes.h"
 
+#include "common/format.h"
 #include "platform/ui/fonts.h"
-#include "search/filesearch.h"
 
 #include <QCheckBox>
 #include <QLabel>

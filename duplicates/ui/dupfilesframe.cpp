@@ -10,7 +10,6 @@
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
-#include "search/filesearch.h"
 #include "common/recordedremoval.h"
 #include "common/ui/dirlist.h"
 #include "common/ui/drivelist.h"

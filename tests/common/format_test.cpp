@@ -4,7 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 using namespace bv;
+
+namespace {
+
+timespec utc(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0)
+{
+    return {QDateTime(QDate(y, m, d), QTime(hh, mm, ss), Qt::UTC).toSecsSinceEpoch(), 0};
+}
+
+} // namespace
 
 TEST(Format, NumTextHasLeadingBlankForNonNegative)
 {
@@ -81,4 +93,25 @@ TEST(Format, BankersRoundingSendsHalvesToEven)
     } divs[] = {{5, 11, 0}, {6, 11, 1}, {16, 11, 1}, {17, 11, 2}, {33, 22, 2}, {55, 22, 2}, {77, 22, 4}, {0, 11, 0}};
     for (const auto& d : divs)
         EXPECT_EQ(bankersDivide(d.a, d.b), d.q) << d.a << "/" << d.b;
+}
+
+TEST(Format, FileDatesIgnoreTheLocalTimeZone)
+{
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "Pacific/Kiritimati"); // UTC+14: local time is already the next day
+    ::tzset();
+    EXPECT_EQ(fileDay(utc(2026, 6, 1, 23)), QDate(2026, 6, 1));
+    if (oldTz.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldTz);
+    ::tzset();
+}
+
+TEST(Format, PatternListIsComplete)
+{
+    EXPECT_EQ(searchPatternItems().size(), 31);
+    EXPECT_EQ(searchPatternItems().first(), QStringLiteral("*.art"));
+    EXPECT_EQ(searchPatternItems().last(), QStringLiteral("*.voc"));
+    EXPECT_EQ(searchPatternItems().indexOf(QStringLiteral("*.html")), 23);
 }
