@@ -4,16 +4,8 @@
 #include "common/logtext.h"
 #include "platform/paths.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
-#include <cerrno>
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <utility>
 
 namespace bv {
 
@@ -135,16 +127,8 @@ bool SearchLog::open(const QByteArray& path)
     m_path = path;
     if (path.isEmpty())
         return fail(QStringLiteral("The search log has no file name."));
-    // Private to the user: the log names every file a search found. A working log left by an
-    // older version with a wider mode is narrowed too (only a regular file: tests write to
-    // /dev/full, whose mode is nobody's business here).
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600);
-    if (fd < 0)
-        return fail(QStringLiteral("The search log could not be created: %1").arg(errnoText(errno)));
-    struct stat st = {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
-        ::fchmod(fd, 0600);
-    m_fd = fd;
+    if (const int err = m_file.create(path))
+        return fail(QStringLiteral("The search log could not be created: %1").arg(errnoText(err)));
     return true;
 }
 
@@ -155,7 +139,7 @@ bool SearchLog::writeLine(const QByteArray& line)
 
 bool SearchLog::writeLines(const QList<QByteArray>& lines)
 {
-    if (m_fd < 0)
+    if (!m_file.isOpen())
         return fail(QStringLiteral("The search log is not open."));
     // After a lost line the log can no longer be trusted to be complete; nothing more goes in.
     if (m_failed)
@@ -170,28 +154,14 @@ bool SearchLog::writeLines(const QList<QByteArray>& lines)
         out += "\r\n";
     }
     // One write(2) and no buffer of our own: once this returns, the lines survive a crash or a
-    // kill of the program.
-    const char* p = out.constData();
-    qsizetype left = out.size();
-    while (left > 0) {
-        const ssize_t written = ::write(m_fd, p, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int err = written < 0 ? errno : 0;
-            // A disk that fills in the middle of a line leaves part of it: cut it off, so the log
-            // ends with its last whole line (a path cut short could name another file).
-            if (left < out.size()) {
-                const off_t end = ::lseek(m_fd, 0, SEEK_CUR) - off_t(out.size() - left);
-                if (end >= 0 && ::ftruncate(m_fd, end) == 0)
-                    ::lseek(m_fd, end, SEEK_SET);
-            }
-            return fail(err ? QStringLiteral("The search log could not be written: %1").arg(errnoText(err))
-                            : QStringLiteral("The search log could not be written."));
-        }
-        p += written;
-        left -= written;
-    }
+    // kill of the program. A disk that fills in the middle of a line leaves part of it: the file
+    // cuts it off again, so the log ends with its last whole line (a path cut short could name
+    // another file).
+    const int err = m_file.append(out);
+    if (err == AppendOnlyFile::kNothingWritten)
+        return fail(QStringLiteral("The search log could not be written."));
+    if (err != 0)
+        return fail(QStringLiteral("The search log could not be written: %1").arg(errnoText(err)));
     return true;
 }
 
@@ -207,12 +177,11 @@ bool SearchLog::writeHeader(const QDateTime& now)
 
 void SearchLog::close()
 {
-    if (m_fd < 0)
+    if (!m_file.isOpen())
         return;
     // Some file systems (NFS) only report a failed write when the file is closed.
-    if (::close(m_fd) != 0 && errno != EINTR)
-        fail(QStringLiteral("The search log could not be closed: %1").arg(errnoText(errno)));
-    m_fd = -1;
+    if (const int err = m_file.close())
+        fail(QStringLiteral("The search log could not be closed: %1").arg(errnoText(err)));
 }
 
 QByteArray SearchLog::escape(const QByteArray& bytes)
@@ -261,39 +230,21 @@ LogContents readLogForViewer(const QByteArray& path, qint64 limitBytes, qsizetyp
         out.error = QStringLiteral("No file name.");
         return out;
     }
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        out.error = errnoText(errno);
-        return out;
-    }
-    struct stat st = {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        out.error = QStringLiteral("Not a regular file.");
-        ::close(fd);
-        return out;
-    }
     // One byte past the limit tells "too large" without trusting the size, which a log still
     // being written can outgrow.
-    const qint64 want = limitBytes + 1;
-    QByteArray bytes;
-    bytes.reserve(qsizetype(qMin<qint64>(qint64(st.st_size), want)));
-    char chunk[64 * 1024];
-    bool readError = false;
-    while (bytes.size() < want) {
-        const ssize_t got = ::read(fd, chunk, size_t(qMin<qint64>(qint64(sizeof chunk), want - bytes.size())));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            out.error = errnoText(errno);
-            readError = true;
-            break;
-        }
-        if (got == 0)
-            break;
-        bytes.append(chunk, got);
+    FileHead head = readFileHead(path, limitBytes + 1);
+    if (head.openError) {
+        out.error = errnoText(head.openError);
+        return out;
     }
-    ::close(fd);
+    if (head.notRegular) {
+        out.error = QStringLiteral("Not a regular file.");
+        return out;
+    }
+    const bool readError = head.readError != 0;
+    if (readError)
+        out.error = errnoText(head.readError);
+    QByteArray bytes = std::move(head.bytes);
 
     if (bytes.size() > limitBytes) {
         if (mode == LogLimit::Refuse) {
@@ -336,37 +287,11 @@ FileResult copyLogFile(const QByteArray& from, const QByteArray& to)
 {
     if (from.isEmpty() || to.isEmpty())
         return {false, QStringLiteral("No file name.")};
-    QFile source(QFile::decodeName(from));
-    if (!source.open(QIODevice::ReadOnly))
-        return {false, source.errorString()};
-    const QString targetName = QFile::decodeName(to);
-    const bool replacing = QFileInfo::exists(targetName);
-    QSaveFile target(targetName);
-    // Never written in place, even where the folder only lets the existing file be rewritten: a
-    // full disk would leave that file cut short. The user is told the folder cannot be written.
-    if (!target.open(QIODevice::WriteOnly)) {
-        if (target.error() == QFileDevice::OpenError)
-            return {false, QStringLiteral("The folder %1 cannot be written to (%2).")
-                               .arg(displayPath(folderOf(to)), target.errorString())};
-        return {false, target.errorString()};
-    }
-    // A new file is private to the user, like the log it copies; one that is replaced keeps
-    // its mode.
-    if (!replacing)
-        target.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QByteArray chunk;
-    while (!source.atEnd()) {
-        chunk = source.read(64 * 1024);
-        if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
-            target.cancelWriting();
-            return {false, source.errorString()};
-        }
-        if (target.write(chunk) != chunk.size())
-            break; // commit() reports it and keeps the old file
-    }
-    if (!target.commit())
-        return {false, target.errorString()};
-    return {true, {}};
+    const CopyResult copy = copyReplacing(from, to);
+    // The user is told the folder cannot be written, rather than that a file could not be opened.
+    if (copy.folderNotWritable)
+        return {false, QStringLiteral("The folder %1 cannot be written to (%2).").arg(displayPath(folderOf(to)), copy.error)};
+    return {copy.ok, copy.error};
 }
 
 } // namespace bv

@@ -12,6 +12,8 @@
 // backslash become \xNN, so a file name can never fake a line of its own.
 #pragma once
 
+#include "platform/logfile.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -41,7 +43,7 @@ public:
     bool writeHeader(const QDateTime& now);
     void close();
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_file.isOpen(); }
     bool failed() const { return m_failed; }
     QString error() const { return m_error; }
     QByteArray path() const { return m_path; }
@@ -54,7 +56,7 @@ public:
 private:
     bool fail(const QString& why);
 
-    int m_fd = -1;
+    AppendOnlyFile m_file;
     bool m_failed = false;
     QString m_error;
     QByteArray m_path;

@@ -6,10 +6,7 @@
 
 #include <QSet>
 
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <unordered_set>
 #include <vector>
 
@@ -64,14 +61,6 @@ QString errorText(int err)
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
-QByteArray realPath(const QByteArray& path)
-{
-    if (path.isEmpty())
-        return {};
-    char buf[PATH_MAX];
-    return ::realpath(path.constData(), buf) ? QByteArray(buf) : QByteArray();
-}
-
 bool startsInTrash(const QByteArray& start, const FolderId& id, const TrashFolders& trash)
 {
     if (trash.isUserTrash(id.dev, id.ino))
@@ -80,8 +69,8 @@ bool startsInTrash(const QByteArray& start, const FolderId& id, const TrashFolde
         if (TrashFolders::isTrashName(part))
             return true;
     }
-    const QByteArray userTrash = realPath(trash.userTrashPath());
-    const QByteArray real = realPath(start);
+    const QByteArray userTrash = resolveFolder(trash.userTrashPath());
+    const QByteArray real = resolveFolder(start);
     return !userTrash.isEmpty() && !real.isEmpty() && (real == userTrash || real.startsWith(userTrash + '/'));
 }
 
@@ -196,7 +185,7 @@ void Walker::popFrame()
 void Walker::closeFrame(Frame& f)
 {
     if (f.fd >= 0) {
-        ::close(f.fd);
+        closeFolder(f.fd);
         f.fd = -1;
         --m_openCount;
     }
@@ -246,7 +235,7 @@ bool Walker::reopen(std::size_t index)
         FolderId id;
         if (fd < 0 || identifyFolder(fd, id) != 0 || !m_startId.sameObject(id.dev, id.ino)) {
             if (fd >= 0)
-                ::close(fd);
+                closeFolder(fd);
             for (Frame& f : m_frames)
                 f.dead = true;
             return false;
@@ -258,11 +247,11 @@ bool Walker::reopen(std::size_t index)
     for (std::size_t i = from + 1; i <= index; ++i) {
         Frame& f = m_frames[i];
         const int fd = openChild(i - 1, pendingName(m_pending[f.entry]));
-        struct stat st;
-        const bool same = fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == f.dev && st.st_ino == f.ino;
+        FolderId now;
+        const bool same = fd >= 0 && identifyFolder(fd, now) == 0 && now.sameObject(f.dev, f.ino);
         if (!same) {
             if (fd >= 0)
-                ::close(fd);
+                closeFolder(fd);
             else if (!isGoneError(-fd)) {
                 ++m_result.unreadable;
                 m_hooks.folderError(m_path.left(f.pathLen), -fd);
@@ -317,7 +306,7 @@ bool Walker::enterFolder(int depth)
 
 void Walker::learnMountPoints()
 {
-    const QByteArray real = realPath(m_opt.start);
+    const QByteArray real = resolveFolder(m_opt.start);
     if (real.isEmpty())
         return;
     const QByteArray prefix = endsWithSeparator(real) ? real : real + '/';
@@ -350,16 +339,16 @@ WalkResult Walker::run()
         return fail(QStringLiteral("The folder %1 cannot be opened: %2.").arg(shown, errorText(-fd)));
     }
     if (const int err = identifyFolder(fd, m_startId)) {
-        ::close(fd);
+        closeFolder(fd);
         return fail(QStringLiteral("The folder %1 cannot be examined: %2.").arg(shown, errorText(err)));
     }
     if (startsInTrash(start, m_startId, m_trash)) {
-        ::close(fd);
+        closeFolder(fd);
         return fail(QStringLiteral("The folder %1 is in the trash, which is never searched.").arg(shown));
     }
     m_filter.shortReadIsEnd = readsFillTheBuffer(fd);
     if (const int err = m_scan.read(fd, m_startId, m_filter)) {
-        ::close(fd);
+        closeFolder(fd);
         return fail(QStringLiteral("The folder %1 cannot be read: %2.").arg(shown, errorText(err)));
     }
 
@@ -412,11 +401,11 @@ WalkResult Walker::run()
             m_onPath.count({id.dev, id.ino}) || m_trash.isUserTrash(id.dev, id.ino)) {
             // Another volume mounted since the walk began, a loop back to an ancestor, or the
             // user's trash under another name.
-            ::close(cfd);
+            closeFolder(cfd);
             continue;
         }
         if (const int err = m_scan.read(cfd, id, m_filter)) {
-            ::close(cfd);
+            closeFolder(cfd);
             ++m_result.unreadable;
             m_hooks.folderError(m_path, err);
             continue;

@@ -142,6 +142,12 @@ int openFolderPath(const QByteArray& path)
     return fd >= 0 ? fd : -errno;
 }
 
+void closeFolder(int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
 int lstatAt(int dirFd, const char* name, FileInfo& out)
 {
     struct stat st;

@@ -64,6 +64,9 @@ int openFolderPath(const QByteArray& path);
 // lstat() of one entry of an open folder; 0 or an errno value.
 int lstatAt(int dirFd, const char* name, FileInfo& out);
 
+// Closes a folder opened by openSubfolder() or openFolderPath().
+void closeFolder(int fd);
+
 // The trash folders no listing or walk ever shows: the user's own, found by identity so any
 // path to it counts, and every volume's ".Trash" / ".Trash-<uid>" by name.
 class TrashFolders
