@@ -1,8 +1,8 @@
 // The only place that trashes, deletes or moves a file, or writes its access time back.
 //
-// Every feature that removes files goes through fileOps(), so tests can install a recording
-// fake (RecordingFileOps) that sees each call and can be told to fail: as root in CI, a
-// permission failure cannot be made for real.
+// Every feature that removes files goes through fileOps(), so tests can install a fake of their
+// own (setFileOps(); tests/support/recording_fileops.h) that sees each call and can be told to
+// fail: as root in CI, a permission failure cannot be made for real.
 //
 // A file is acted on only while it still is the one a listing described (`listed`, its lstat()
 // then), and the check and the act go through one descriptor of the file's folder, opened once
@@ -43,7 +43,6 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 #include <time.h>
 
 namespace bv {
@@ -136,47 +135,5 @@ public:
 FileOps& fileOps();
 // nullptr puts the real implementation back.
 void setFileOps(FileOps* ops);
-
-// A fake for tests: installs itself for its lifetime, records every call and, unless told to
-// fail that operation, passes it on to the real implementation (so files really go), or
-// succeeds without acting when passThrough is false.
-class RecordingFileOps : public FileOps
-{
-public:
-    struct Call
-    {
-        QByteArray op; // "trash", "remove", "move", "restoreAccessTime", "canTrashAt"
-        QByteArray path;
-        QByteArray dest;  // move only
-        timespec atime{}; // restoreAccessTime only
-    };
-
-    RecordingFileOps();
-    ~RecordingFileOps() override;
-    RecordingFileOps(const RecordingFileOps&) = delete;
-    RecordingFileOps& operator=(const RecordingFileOps&) = delete;
-
-    OpResult trash(const QByteArray& path, const FileInfo& listed) override;
-    OpResult remove(const QByteArray& path, const FileInfo& listed) override;
-    OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
-    OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;
-    bool canTrashAt(const QByteArray& folder, QString* why) override;
-
-    // Set one of these to make that operation fail with the given result (nothing is done).
-    std::optional<OpResult> failTrash;
-    std::optional<OpResult> failRemove;
-    std::optional<OpResult> failMove;
-    std::optional<OpResult> failRestore;
-    // Set to make canTrashAt() answer false with this reason.
-    std::optional<QString> noTrash;
-    bool passThrough = true;
-
-    QList<Call> calls;
-    QList<QByteArray> ops() const; // just the operation names, in order
-
-private:
-    FileOps* m_previous = nullptr;
-    RealFileOps m_real;
-};
 
 } // namespace bv

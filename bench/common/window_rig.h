@@ -8,6 +8,7 @@
 #include "bench/common/bench_common.h"
 #include "platform/fileops.h"
 #include "platform/messages.h"
+#include "tests/support/recording_fileops.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -4,6 +4,7 @@
 #include "platform/fileops.h"
 #include "platform/filetype.h"
 #include "common/removal.h"
+#include "tests/support/recording_fileops.h"
 #include "tests/support/tree_fixture.h"
 
 #include <gtest/gtest.h>

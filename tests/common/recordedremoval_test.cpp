@@ -3,6 +3,7 @@
 // stops the run and never loses a removal silently.
 #include "platform/fileops.h"
 #include "common/recordedremoval.h"
+#include "tests/support/recording_fileops.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
 

@@ -17,6 +17,7 @@
 #include "common/recordedremoval.h"
 #include "common/ui/dirlist.h"
 #include "common/ui/moveform.h"
+#include "tests/support/recording_fileops.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
 

@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "common/removal.h"
 #include "tests/support/isolated_desktop.h"
+#include "tests/support/recording_fileops.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/ui/fake_host.h"
 

@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "quickclean/ui/quickclean.h"
 #include "common/recordedremoval.h"
+#include "tests/support/recording_fileops.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
 #include "tests/support/ui/fake_host.h"

@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "common/recordedremoval.h"
 #include "search/ui/verificationwindow.h"
+#include "tests/support/recording_fileops.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/tree_fixture.h"
 

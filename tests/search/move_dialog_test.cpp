@@ -6,6 +6,7 @@
 #include "common/ui/drivelist.h"
 #include "common/ui/moveform.h"
 #include "tests/search/verify_test_support.h"
+#include "tests/support/recording_fileops.h"
 
 #include <QTest>
 

@@ -6,6 +6,7 @@
 #include "platform/twips.h"
 #include "search/ui/filesearchframe.h"
 #include "tests/search/verify_test_support.h"
+#include "tests/support/recording_fileops.h"
 
 #include <QLabel>
 #include <QPixmap>
