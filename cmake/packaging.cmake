@@ -42,7 +42,7 @@ foreach(app brisvane quillbar)
     set(${app}_icon_pngs ${pngs})
 endforeach()
 # The window icons are the same pictures, built into the programs (":/icons/<size>/apps/<app>.png").
-qt_add_resources(bv_ui brisvane_icons PREFIX /icons BASE ${bv_icon_root} FILES ${brisvane_icon_pngs})
+qt_add_resources(bv_app_ui brisvane_icons PREFIX /icons BASE ${bv_icon_root} FILES ${brisvane_icon_pngs})
 qt_add_resources(quill_ui quillbar_icons PREFIX /icons BASE ${bv_icon_root} FILES ${quillbar_icon_pngs})
 
 # Desktop entries and AppStream metainfo, named by their ids.

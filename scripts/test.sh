@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds everything with warnings as errors and
-# runs every test headless, builds the Debian package and checks it, then builds again with
+# Installs what is missing, checks the formatting and the layers' rules, builds everything with
+# warnings as errors and runs every test headless (the probes that show a wrong include failing the
+# build among them), builds the Debian package and checks it, then builds again with
 # AddressSanitizer + UndefinedBehaviorSanitizer and runs the core and window tests under them,
 # and last runs every fuzz target for a bounded time (longer runs: tests/fuzz/run_fuzzers.sh
 # SECONDS).
@@ -9,6 +10,7 @@ cd "$(dirname "$0")/.."
 
 scripts/deps.sh
 scripts/check-format.sh
+scripts/check-layers.sh
 
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBV_WERROR=ON

@@ -1,0 +1,2 @@
+# Disk Space and Cluster Overhang: a drive's capacity and geometry, and the space its files lose
+# to partly filled clusters.

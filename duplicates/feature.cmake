@@ -1,0 +1,2 @@
+# Find Duplicates: files of the chosen types met under the same name in several folders of a
+# tree, reviewed group by group.
