@@ -8,26 +8,6 @@
 
 namespace bv {
 
-namespace {
-
-RemovalOutcome outcomeOf(RemoveOutcome o)
-{
-    switch (o) {
-    case RemoveOutcome::Removed:
-        return RemovalOutcome::Removed;
-    case RemoveOutcome::Changed:
-        return RemovalOutcome::Changed;
-    case RemoveOutcome::Vanished:
-        return RemovalOutcome::Vanished;
-    case RemoveOutcome::Denied:
-    case RemoveOutcome::NotSupported:
-        break;
-    }
-    return RemovalOutcome::Refused;
-}
-
-} // namespace
-
 QList<QByteArray> unreadableFolderRecord(const QByteArray& path, int errnoValue)
 {
     return {QByteArray("Could not read the folder ") + path + " (" + QByteArray(std::strerror(errnoValue)) + ")",
@@ -84,19 +64,6 @@ bool writeRecord(SearchLog& log, const QList<QByteArray>& lines, AppState& progr
     return ok;
 }
 
-QByteArray removedLine(RemovalAction action, const QByteArray& destFolder)
-{
-    switch (action) {
-    case RemovalAction::Trash:
-        return "ACTION: Recycle Bin";
-    case RemovalAction::Delete:
-        return "ACTION: Delete";
-    case RemovalAction::Move:
-        break;
-    }
-    return QByteArray("ACTION: Moved (") + destFolder + ')';
-}
-
 RemovalRecord removeWithRecord(const RecordedRemoval& request, SearchLog* log, AppState& program, RunValues& run)
 {
     RemovalRecord record;
@@ -113,32 +80,14 @@ RemovalRecord removeWithRecord(const RecordedRemoval& request, SearchLog* log, A
     if (!moving && !write(request.block))
         return record;
 
-    const RemoveResult done =
+    const ActResult done =
         moving ? moveListedFile(request.path, request.listed, request.destFolder)
                : removeListedFile(request.path, request.listed, request.action == RemovalAction::Trash);
-    record.outcome = outcomeOf(done.outcome);
-    record.notSupported = done.outcome == RemoveOutcome::NotSupported;
+    record.outcome = done.outcome;
     record.reason = done.reason;
+    const QByteArray line = actionLine(request.action, record.outcome, request.decidedBy, request.destFolder);
 
-    QByteArray line;
-    switch (record.outcome) {
-    case RemovalOutcome::Removed:
-        line = removedLine(request.action, request.destFolder);
-        break;
-    case RemovalOutcome::Changed:
-        line = kLogSkippedChanged;
-        break;
-    case RemovalOutcome::Vanished:
-        line = kLogSkippedVanished;
-        break;
-    case RemovalOutcome::Refused:
-        line = request.refusedLine;
-        break;
-    case RemovalOutcome::NotTouched:
-        break;
-    }
-
-    if (record.outcome == RemovalOutcome::Removed && !moving) {
+    if (record.outcome == ActOutcome::Done && !moving) {
         // Only bytes that really left the disk's folders are counted.
         run.BytesReclaimed += request.listed.size;
         ++run.FilesRemoved;
@@ -146,7 +95,7 @@ RemovalRecord removeWithRecord(const RecordedRemoval& request, SearchLog* log, A
 
     if (moving) {
         // A refused move leaves no record: the file is where it was and still to be decided.
-        record.logged = record.outcome == RemovalOutcome::Refused || write(request.block + QList<QByteArray>{line, {}});
+        record.logged = line.isEmpty() || write(request.block + QList<QByteArray>{line, {}});
     } else {
         record.logged = line.isEmpty() || write({line, {}});
     }

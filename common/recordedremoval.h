@@ -24,14 +24,13 @@
 #include "common/appstate.h"
 #include "platform/fsinfo.h"
 #include "common/removal.h"
+#include "common/wording.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 namespace bv {
-
-enum class RemovalAction { Trash, Delete, Move };
 
 struct RecordedRemoval
 {
@@ -40,28 +39,17 @@ struct RecordedRemoval
     QList<QByteArray> block; // the file's block in the log: its path, then the captions shown
     RemovalAction action = RemovalAction::Delete;
     QByteArray destFolder; // Move only
-    // The record of a removal the system refused ("ACTION: Access Denied"). Moves leave none.
-    QByteArray refusedLine;
-};
-
-enum class RemovalOutcome {
-    Removed,   // trashed, deleted or moved
-    Changed,   // not the file that was listed any more: left alone
-    Vanished,  // already gone: nothing to do
-    Refused,   // the system refused, or the volume has no trash: the file stays
-    NotTouched // the log could not take the record, so the file was not touched
+    // Who decided the file goes: a refusal is logged in the run's own words or after the action
+    // the user asked for (common/wording.h).
+    DecidedBy decidedBy = DecidedBy::Run;
 };
 
 struct RemovalRecord
 {
-    RemovalOutcome outcome = RemovalOutcome::NotTouched;
-    bool logged = false;       // every line of the file's record is in the log
-    bool notSupported = false; // Refused because the volume has no trash
-    QString reason;            // the system's explanation of a refusal
+    ActOutcome outcome = ActOutcome::NotTouched;
+    bool logged = false; // every line of the file's record is in the log
+    QString reason;      // the system's explanation of a refusal
 };
-
-// The action lines of the log.
-QByteArray removedLine(RemovalAction action, const QByteArray& destFolder = {});
 
 // log == nullptr: a feature that keeps no log (Quick Clean); nothing is written or required.
 // Counters: a removal (not a move) adds the listed size to BytesReclaimed and one to FilesRemoved.

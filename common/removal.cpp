@@ -25,29 +25,11 @@ Check recheck(const QByteArray& path, const FileInfo& listed, QString* reason)
     return unchangedSinceListed(now, listed) ? Check::Same : Check::Changed;
 }
 
-RemoveResult fromOp(const OpResult& op)
-{
-    switch (op.status) {
-    case OpStatus::Ok:
-        return {RemoveOutcome::Removed, {}};
-    case OpStatus::NotFound:
-        return {RemoveOutcome::Vanished, op.message};
-    case OpStatus::NotSupported:
-        return {RemoveOutcome::NotSupported, op.message};
-    case OpStatus::Changed:
-        return {RemoveOutcome::Changed, {}};
-    case OpStatus::Exists:
-    case OpStatus::Failed:
-        break;
-    }
-    return {RemoveOutcome::Denied, op.message};
-}
-
 // Shared start of both actions: empty path, re-check.
-bool precheck(const QByteArray& path, const FileInfo& listed, RemoveResult* out)
+bool precheck(const QByteArray& path, const FileInfo& listed, ActResult* out)
 {
     if (path.isEmpty()) {
-        *out = {RemoveOutcome::Vanished, QStringLiteral("No file name.")};
+        *out = {ActOutcome::Vanished, QStringLiteral("No file name.")};
         return false;
     }
     QString reason;
@@ -55,13 +37,13 @@ bool precheck(const QByteArray& path, const FileInfo& listed, RemoveResult* out)
     case Check::Same:
         return true;
     case Check::Changed:
-        *out = {RemoveOutcome::Changed, {}};
+        *out = {ActOutcome::Changed, {}};
         return false;
     case Check::Vanished:
-        *out = {RemoveOutcome::Vanished, {}};
+        *out = {ActOutcome::Vanished, {}};
         return false;
     case Check::Unreadable:
-        *out = {RemoveOutcome::Denied, reason};
+        *out = {ActOutcome::Refused, reason};
         return false;
     }
     return false;
@@ -78,22 +60,22 @@ bool sameAsListed(const QByteArray& path, const FileInfo& listed, bool* vanished
     return c == Check::Same;
 }
 
-RemoveResult removeListedFile(const QByteArray& path, const FileInfo& listed, bool toTrash)
+ActResult removeListedFile(const QByteArray& path, const FileInfo& listed, bool toTrash)
 {
-    RemoveResult out;
+    ActResult out;
     if (!precheck(path, listed, &out))
         return out;
-    return fromOp(toTrash ? fileOps().trash(path, listed) : fileOps().remove(path, listed));
+    return toTrash ? fileOps().trash(path, listed) : fileOps().remove(path, listed);
 }
 
-RemoveResult moveListedFile(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
+ActResult moveListedFile(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
 {
-    RemoveResult out;
+    ActResult out;
     if (!precheck(path, listed, &out))
         return out;
     if (destFolder.isEmpty())
-        return {RemoveOutcome::Denied, QStringLiteral("No destination folder.")};
-    return fromOp(fileOps().move(path, listed, destFolder));
+        return {ActOutcome::Refused, QStringLiteral("No destination folder.")};
+    return fileOps().move(path, listed, destFolder);
 }
 
 int Recycle(const QByteArray& path)
@@ -101,17 +83,16 @@ int Recycle(const QByteArray& path)
     FileInfo now;
     if (path.isEmpty() || lstatListed(path, now) != 0)
         return RecycleNotFound;
-    const OpResult r = fileOps().trash(path, now);
-    switch (r.status) {
-    case OpStatus::Ok:
+    switch (fileOps().trash(path, now).outcome) {
+    case ActOutcome::Done:
         return RecycleOk;
-    case OpStatus::NotSupported:
+    case ActOutcome::NotSupported:
         return RecycleNotSupported;
-    case OpStatus::NotFound:
+    case ActOutcome::Vanished:
         return RecycleNotFound;
-    case OpStatus::Exists:
-    case OpStatus::Changed:
-    case OpStatus::Failed:
+    case ActOutcome::Changed:
+    case ActOutcome::Refused:
+    case ActOutcome::NotTouched:
         break;
     }
     return RecycleFailed;

@@ -5,6 +5,7 @@
 // what a removal re-checks the file against (common/removal.h).
 #pragma once
 
+#include "common/runuser.h"
 #include "duplicates/dupgroups.h"
 #include "platform/fsinfo.h"
 
@@ -34,17 +35,6 @@ QString FileTimeText(const timespec& time, const QLocale& locale = QLocale());
 // platform/filecontent.h, and no more than kVersionReadLimit bytes of it.
 inline constexpr std::int64_t kVersionReadLimit = 1024 * 1024;
 QString FileVersionText(const QByteArray& path);
-
-struct ReviewRow
-{
-    QByteArray name;   // as listed: real case, native bytes
-    QByteArray folder; // native path of its folder
-    QByteArray path;   // folder joined with name: what finds the file
-    FileInfo info;     // lstat when the row was read
-    QString size;
-    QString version;
-    QString lastAccess;
-};
 
 // One file of a group, read for its row: nothing when it is gone or is no longer a file (a
 // folder or a FIFO put in its place since the walk).

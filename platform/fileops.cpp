@@ -40,49 +40,55 @@ QString errnoText(int err)
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
-OpResult fromErrno(int err)
+ActResult fromErrno(int err)
 {
-    OpResult r;
-    r.status = err == ENOENT ? OpStatus::NotFound : err == EEXIST ? OpStatus::Exists : OpStatus::Failed;
-    r.message = errnoText(err);
-    return r;
+    return {err == ENOENT ? ActOutcome::Vanished : ActOutcome::Refused, errnoText(err)};
 }
 
-// Takes ownership of the error.
-OpResult fromGError(GError* error)
+// Takes ownership of the error. *exists (optional): the error was GIO's "a file of that name
+// exists".
+ActResult fromGError(GError* error, bool* exists = nullptr)
 {
-    OpResult r;
-    r.status = OpStatus::Failed;
+    ActResult r;
+    r.outcome = ActOutcome::Refused;
+    if (exists)
+        *exists = false;
     if (!error)
         return r;
     if (error->domain == G_IO_ERROR) {
         switch (error->code) {
         case G_IO_ERROR_NOT_SUPPORTED:
-            r.status = OpStatus::NotSupported;
+            r.outcome = ActOutcome::NotSupported;
             break;
         case G_IO_ERROR_NOT_FOUND:
-            r.status = OpStatus::NotFound;
+            r.outcome = ActOutcome::Vanished;
             break;
         case G_IO_ERROR_EXISTS:
-            r.status = OpStatus::Exists;
+            if (exists)
+                *exists = true;
             break;
         default:
             break;
         }
     }
-    r.message = QString::fromUtf8(error->message);
+    r.reason = QString::fromUtf8(error->message);
     g_error_free(error);
     return r;
 }
 
-OpResult noName()
+ActResult noName()
 {
-    return {OpStatus::NotFound, QStringLiteral("No file name.")};
+    return {ActOutcome::Vanished, QStringLiteral("No file name.")};
 }
 
-OpResult changed()
+ActResult changed()
 {
-    return {OpStatus::Changed, QStringLiteral("The file has changed since it was listed.")};
+    return {ActOutcome::Changed, QStringLiteral("The file has changed since it was listed.")};
+}
+
+ActResult done()
+{
+    return {ActOutcome::Done, {}};
 }
 
 class Fd
@@ -161,7 +167,7 @@ struct Entry
     QByteArray name;
 };
 
-OpResult openEntry(const QByteArray& path, Entry& e)
+ActResult openEntry(const QByteArray& path, Entry& e)
 {
     e.name = baseName(path);
     if (e.name.isEmpty() || e.name == "/" || e.name == "." || e.name == "..")
@@ -170,7 +176,7 @@ OpResult openEntry(const QByteArray& path, Entry& e)
     const int fd = openFolderWithoutLinks(e.folderPath);
     if (fd >= 0) {
         e.folder.reset(fd);
-        return {OpStatus::Ok, {}};
+        return done();
     }
     // A folder that is a link or a file now was replaced.
     if (fd == -ELOOP || fd == -ENOTDIR)
@@ -179,13 +185,13 @@ OpResult openEntry(const QByteArray& path, Entry& e)
 }
 
 // The file in its folder, checked against what was listed; Ok with *st filled, or why not.
-OpResult checkEntry(const Entry& e, const FileInfo& listed, struct stat* st)
+ActResult checkEntry(const Entry& e, const FileInfo& listed, struct stat* st)
 {
     if (::fstatat(e.folder.get(), e.name.constData(), st, AT_SYMLINK_NOFOLLOW) != 0)
         return fromErrno(errno);
     if (!unchangedSinceListed(FileInfo::fromStat(*st), listed))
         return changed();
-    return {OpStatus::Ok, {}};
+    return done();
 }
 
 // A path that reaches `name` through an open folder (for GIO, which takes paths): whatever is
@@ -229,7 +235,7 @@ void removeCopy(int folderFd, const QByteArray& name, const struct stat& id)
 // next "haven't been used" search looks at) and copies a link as a link. It writes under a
 // private name first, renamed to the file's own name once whole: a copy cut short (a full disk)
 // never sits there under the real name, and is known to be this move's own and removed.
-OpResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& listed, int destFd,
+ActResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& listed, int destFd,
                     const QByteArray& destFolder)
 {
     const QByteArray& name = src.name;
@@ -253,15 +259,14 @@ OpResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& lis
         g_object_unref(gto);
         if (copied)
             break;
-        OpResult r = fromGError(error);
-        if (r.status == OpStatus::Exists && attempt < 8)
+        bool exists = false;
+        ActResult r = fromGError(error, &exists);
+        if (exists && attempt < 8)
             continue; // the private name was taken after all: another one
-        if (r.status != OpStatus::Exists)
+        if (!exists)
             ::unlinkat(destFd, part.constData(), 0); // what was written before the failure
-        r.message.replace(QString::fromUtf8(from), displayPath(joinPath(src.folderPath, name)));
-        r.message.replace(QString::fromUtf8(to), displayPath(joinPath(destFolder, name)));
-        if (r.status == OpStatus::Exists)
-            r.status = OpStatus::Failed;
+        r.reason.replace(QString::fromUtf8(from), displayPath(joinPath(src.folderPath, name)));
+        r.reason.replace(QString::fromUtf8(to), displayPath(joinPath(destFolder, name)));
         return r;
     }
     struct stat copy;
@@ -287,7 +292,7 @@ OpResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& lis
     if (::fstatat(src.folder.get(), name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
         const int err = errno;
         if (err == ENOENT)
-            return {OpStatus::Ok, {}}; // removed by someone else meanwhile: the copy is all there is
+            return done(); // removed by someone else meanwhile: the copy is all there is
         removeCopy(destFd, name, copy);
         return fromErrno(err);
     }
@@ -300,7 +305,7 @@ OpResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& lis
         removeCopy(destFd, name, copy);
         return fromErrno(err);
     }
-    return {OpStatus::Ok, {}};
+    return done();
 }
 
 // The usual trash folders at the top of a volume, as GIO looks for them: the user's folder in a
@@ -417,63 +422,63 @@ void RealFileOps::setHookBeforeActing(std::function<void()> hook)
     hookBeforeActing() = std::move(hook);
 }
 
-OpResult RealFileOps::trash(const QByteArray& path, const FileInfo& listed)
+ActResult RealFileOps::trash(const QByteArray& path, const FileInfo& listed)
 {
     if (path.isEmpty())
         return noName();
     Entry e;
-    if (OpResult r = openEntry(path, e); !r.ok())
+    if (ActResult r = openEntry(path, e); !r.done())
         return r;
     struct stat st;
-    if (OpResult r = checkEntry(e, listed, &st); !r.ok())
+    if (ActResult r = checkEntry(e, listed, &st); !r.done())
         return r;
     beforeActing();
     // GIO trashes by path (its trash records the path for a later restore), so the path must
     // still lead, through no link, to the folder that was checked and to the checked file there.
     // What is left is GIO's own moment between its look at the file and its rename.
     Entry now;
-    if (OpResult r = openEntry(path, now); !r.ok())
+    if (ActResult r = openEntry(path, now); !r.done())
         return r;
     struct stat was, is;
     if (::fstat(e.folder.get(), &was) != 0 || ::fstat(now.folder.get(), &is) != 0 || was.st_dev != is.st_dev ||
         was.st_ino != is.st_ino)
         return changed();
-    if (OpResult r = checkEntry(now, listed, &st); !r.ok())
+    if (ActResult r = checkEntry(now, listed, &st); !r.done())
         return r;
     GFile* file = g_file_new_for_path(path.constData());
     GError* error = nullptr;
-    const bool done = g_file_trash(file, nullptr, &error);
+    const bool trashed = g_file_trash(file, nullptr, &error);
     g_object_unref(file);
-    if (done)
-        return {OpStatus::Ok, {}};
+    if (trashed)
+        return done();
     return fromGError(error);
 }
 
-OpResult RealFileOps::remove(const QByteArray& path, const FileInfo& listed)
+ActResult RealFileOps::remove(const QByteArray& path, const FileInfo& listed)
 {
     if (path.isEmpty())
         return noName();
     Entry e;
-    if (OpResult r = openEntry(path, e); !r.ok())
+    if (ActResult r = openEntry(path, e); !r.done())
         return r;
     struct stat st;
-    if (OpResult r = checkEntry(e, listed, &st); !r.ok())
+    if (ActResult r = checkEntry(e, listed, &st); !r.done())
         return r;
     beforeActing();
     if (::unlinkat(e.folder.get(), e.name.constData(), 0) == 0)
-        return {OpStatus::Ok, {}};
+        return done();
     return fromErrno(errno);
 }
 
-OpResult RealFileOps::move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
+ActResult RealFileOps::move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
 {
     if (path.isEmpty() || destFolder.isEmpty())
         return noName();
     Entry src;
-    if (OpResult r = openEntry(path, src); !r.ok())
+    if (ActResult r = openEntry(path, src); !r.done())
         return r;
     struct stat st;
-    if (OpResult r = checkEntry(src, listed, &st); !r.ok())
+    if (ActResult r = checkEntry(src, listed, &st); !r.done())
         return r;
     // The destination is a folder the user chose: a link to a folder leads to it.
     const Fd dest(::open(destFolder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -484,7 +489,7 @@ OpResult RealFileOps::move(const QByteArray& path, const FileInfo& listed, const
     // file onto itself, too).
     const char* name = src.name.constData();
     if (::renameat2(src.folder.get(), name, dest.get(), name, RENAME_NOREPLACE) == 0)
-        return {OpStatus::Ok, {}};
+        return done();
     const int err = errno;
     if (err == EXDEV)
         return moveAcross(src, st, listed, dest.get(), destFolder);
@@ -495,13 +500,13 @@ OpResult RealFileOps::move(const QByteArray& path, const FileInfo& listed, const
     GFile* gfrom = g_file_new_for_path(path.constData());
     GFile* gto = g_file_new_for_path(joinPath(destFolder, src.name).constData());
     GError* error = nullptr;
-    const bool done = g_file_move(gfrom, gto, kMoveFlags, nullptr, nullptr, nullptr, &error);
+    const bool moved = g_file_move(gfrom, gto, kMoveFlags, nullptr, nullptr, nullptr, &error);
     g_object_unref(gfrom);
     g_object_unref(gto);
-    return done ? OpResult{OpStatus::Ok, {}} : fromGError(error);
+    return moved ? done() : fromGError(error);
 }
 
-OpResult RealFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime)
+ActResult RealFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime)
 {
     if (path.isEmpty())
         return noName();
@@ -519,12 +524,12 @@ OpResult RealFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& 
     times[1].tv_sec = 0;
     times[1].tv_nsec = UTIME_OMIT;
     if (::utimensat(fd.get(), "", times, AT_EMPTY_PATH) == 0)
-        return {OpStatus::Ok, {}};
+        return done();
     if (errno != EINVAL)
         return fromErrno(errno);
     // Kernels before 5.8 take no AT_EMPTY_PATH here: the path once more, checked just above.
     if (::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) == 0)
-        return {OpStatus::Ok, {}};
+        return done();
     return fromErrno(errno);
 }
 

@@ -22,7 +22,7 @@
 // - move() renames within a file system (renameat2 with RENAME_NOREPLACE: a file that appears
 //   at the target meanwhile is never overwritten), or copies and deletes across file systems
 //   (GIO's copy, keeping the times; a symbolic link moves as a link). An existing file of the
-//   same name in the destination is never overwritten (the move fails with Exists). A move
+//   same name in the destination is never overwritten (the move is Refused). A move
 //   that cannot complete leaves nothing behind in the destination: a source whose folder does
 //   not let it be removed is not copied; the copy is written under a private name and takes the
 //   file's name only once whole; and a copy this move made (known by device and inode) is
@@ -31,7 +31,7 @@
 //   the path still names the listed file (device and inode); modification time untouched; on a
 //   symbolic link it touches the link, not its target.
 // - A file that is no longer the listed one gives Changed and is not touched.
-// - No operation acts on "": GIO would take it for the current folder.
+// - No operation acts on "": GIO would take it for the current folder (Vanished).
 //
 // Failures are values; nothing here shows a message.
 #pragma once
@@ -42,26 +42,31 @@
 #include <QList>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <time.h>
 
 namespace bv {
 
-enum class OpStatus {
-    Ok,
-    NotSupported, // the volume cannot do it (no trash on tmpfs)
-    NotFound,     // the file is not there (any more)
-    Exists,       // a move's target name is taken
+// What became of an act on a listed file (trash, delete, move, putting its access time back):
+// the one outcome type from here up to the windows. The recorded removal (common/recordedremoval.h)
+// adds NotTouched; the log's ACTION line and the message a window shows for an outcome are worded
+// in one place (common/wording.h).
+enum class ActOutcome : std::uint8_t {
+    Done,         // trashed, deleted, moved, or the access time put back
     Changed,      // the path names another file than the listed one now: not touched
-    Failed,       // anything else (permission, I/O, ...): see message
+    Vanished,     // the file is not there (any more), or there is no name to act on
+    Refused,      // the system refused (permission, busy, a move's target name taken, ...)
+    NotSupported, // the volume cannot do it (no trash on tmpfs): the file stays
+    NotTouched,   // the log could not take the file's record first, so nothing was done
 };
 
-struct OpResult
+struct ActResult
 {
-    OpStatus status = OpStatus::Failed;
-    QString message; // the system's explanation, for a failure
+    ActOutcome outcome = ActOutcome::Refused;
+    QString reason; // the system's explanation, for a failure
 
-    bool ok() const { return status == OpStatus::Ok; }
+    bool done() const { return outcome == ActOutcome::Done; }
 };
 
 class FileOps
@@ -70,14 +75,14 @@ public:
     virtual ~FileOps() = default;
 
     // Sends the file at path to the desktop trash if it still is `listed`.
-    virtual OpResult trash(const QByteArray& path, const FileInfo& listed) = 0;
+    virtual ActResult trash(const QByteArray& path, const FileInfo& listed) = 0;
     // Deletes the file at path if it still is `listed` (unchangedSinceListed()).
-    virtual OpResult remove(const QByteArray& path, const FileInfo& listed) = 0;
+    virtual ActResult remove(const QByteArray& path, const FileInfo& listed) = 0;
     // Moves the file at path, if it still is `listed`, into destFolder under its own name.
-    virtual OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) = 0;
+    virtual ActResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) = 0;
     // Puts atime back on the file at path if it still is the listed file (same device and inode;
     // a file that was only looked at or edited since still is).
-    virtual OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) = 0;
+    virtual ActResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) = 0;
     // True when files in this folder can go to the desktop trash: false for a volume GIO does
     // not trash on (tmpfs and other system volumes) or where no trash folder can be made. Asked
     // once before a run, so a volume without a trash is said once instead of once per file.
@@ -119,10 +124,10 @@ bool unchangedSinceListed(const FileInfo& now, const FileInfo& listed);
 class RealFileOps : public FileOps
 {
 public:
-    OpResult trash(const QByteArray& path, const FileInfo& listed) override;
-    OpResult remove(const QByteArray& path, const FileInfo& listed) override;
-    OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
-    OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;
+    ActResult trash(const QByteArray& path, const FileInfo& listed) override;
+    ActResult remove(const QByteArray& path, const FileInfo& listed) override;
+    ActResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
+    ActResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;
     bool canTrashAt(const QByteArray& folder, QString* why) override;
 
     // For tests: runs between the check of the file and the act on it (remove, a move within a

@@ -77,14 +77,14 @@ MoveResult MoveForm::moveFile(const MoveRequest& request)
     return m_result;
 }
 
-void MoveForm::finish(MoveOutcome outcome)
+void MoveForm::finish(bool chosen)
 {
-    m_result.outcome = outcome;
+    m_result.chosen = chosen;
     m_host.letMessagesBeProcessed();
-    if (outcome == MoveOutcome::Cancelled)
-        QDialog::reject();
-    else
+    if (chosen)
         accept();
+    else
+        QDialog::reject();
 }
 
 void MoveForm::OkButton_Click()
@@ -100,34 +100,25 @@ void MoveForm::OkButton_Click()
     request.action = RemovalAction::Move;
     request.destFolder = m_dir1->path();
     const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
-    switch (record.outcome) {
-    case RemovalOutcome::Removed:
+    m_result.record = record;
+    if (record.outcome == ActOutcome::Done) {
         // The file has moved whatever the log says; a lost line still stops the search.
         m_result.destFolder = request.destFolder;
         m_result.newPath = joinPath(request.destFolder, baseName(m_request.path));
-        finish(record.logged ? MoveOutcome::Moved : MoveOutcome::LogFailed);
-        return;
-    case RemovalOutcome::Changed:
-        if (record.logged)
-            msgBox(changedSinceListedText(displayPath(m_request.path)), MsgExclamation);
-        finish(record.logged ? MoveOutcome::Changed : MoveOutcome::LogFailed);
-        return;
-    case RemovalOutcome::Vanished:
-        finish(record.logged ? MoveOutcome::Vanished : MoveOutcome::LogFailed);
-        return;
-    case RemovalOutcome::Refused:
-        msgBox(QStringLiteral("Could not move this file."), MsgCritical);
-        finish(MoveOutcome::Failed);
-        return;
-    case RemovalOutcome::NotTouched:
-        finish(MoveOutcome::LogFailed);
-        return;
     }
+    // A file that changed is told once its record is in the log.
+    if (record.outcome != ActOutcome::Changed || record.logged) {
+        const OutcomeMessage told =
+            outcomeMessage(Teller::MoveDialog, request.action, record.outcome, displayPath(m_request.path));
+        if (!told.text.isEmpty())
+            msgBox(told.text, told.style);
+    }
+    finish(true);
 }
 
 void MoveForm::CancelButton_Click()
 {
-    finish(MoveOutcome::Cancelled);
+    finish(false);
 }
 
 void MoveForm::reject()

@@ -5,11 +5,12 @@
 // The move goes through the recorded removal (common/recordedremoval.h): the file is checked
 // again first, a file that changed or vanished since it was listed stays where it is (and the
 // log says so), and an existing file of the same name in the destination is never overwritten
-// ("Could not move this file."). A successful move is logged as the caller's block, then
-// "ACTION: Moved (<folder>)" and an empty line; a refused one is not logged, the file being
+// ("Could not move this file."). A successful move is logged as the caller's block, then its
+// ACTION line naming the folder and an empty line; a refused one is not logged, the file being
 // still there for another decision.
 #pragma once
 
+#include "common/recordedremoval.h"
 #include "platform/fsinfo.h"
 
 #include <QByteArray>
@@ -28,24 +29,20 @@ struct MoveRequest
 {
     QByteArray path;            // native bytes
     FileInfo listed;            // the listing's lstat, for the re-check
-    QList<QByteArray> logBlock; // the lines the log gets in front of "ACTION: Moved (...)"
-};
-
-enum class MoveOutcome {
-    Moved,     // moved and logged
-    Cancelled, // the user cancelled: nothing happened
-    Failed,    // the move was refused ("Could not move this file."): nothing happened, nothing logged
-    Changed,   // the file changed since it was listed: not moved, logged, the user told
-    Vanished,  // the file is gone: nothing to move, logged
-    LogFailed, // a log line could not be written: the search was told to stop (the file has moved
-               // when only the ACTION line was lost: destFolder/newPath say where)
+    QList<QByteArray> logBlock; // the lines the log gets in front of the move's ACTION line
 };
 
 struct MoveResult
 {
-    MoveOutcome outcome = MoveOutcome::Cancelled;
-    QByteArray destFolder; // for Moved: the folder it went to
-    QByteArray newPath;    // for Moved: where the file is now
+    // A folder was picked and the move tried; false when the user cancelled (nothing happened).
+    bool chosen = false;
+    // What became of the file: Done (moved), Changed or Vanished (not moved, logged, the user
+    // told of a change), Refused or NotSupported ("Could not move this file.": nothing happened,
+    // nothing logged), NotTouched. logged false: a log line could not be written and the search
+    // was told to stop (the file has moved when only the ACTION line was lost: see below).
+    RemovalRecord record;
+    QByteArray destFolder; // moved: the folder it went to
+    QByteArray newPath;    // moved: where the file is now
 };
 
 class MoveForm : public QDialog
@@ -70,7 +67,7 @@ protected:
     void reject() override; // Escape: Cancel
 
 private:
-    void finish(MoveOutcome outcome);
+    void finish(bool chosen);
 
     PanelHost& m_host;
     MoveRequest m_request;

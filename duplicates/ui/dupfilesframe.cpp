@@ -404,7 +404,7 @@ void DupFilesFrame::dDoneButton_Click()
         if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) != AnswerYes)
             return;
         if (s.Log.isOpen())
-            writeLog({QByteArray("ACTION: Abort Search"), QByteArray()});
+            writeLog({abortLine(), QByteArray()});
         s.StopRequested = true;
         return;
     }

@@ -408,18 +408,25 @@ void Verify2::DeleteButton_Click()
     request.listed = row.file.info;
     request.block = {row.file.path};
     request.action = m_recycle ? RemovalAction::Trash : RemovalAction::Delete;
-    request.refusedLine = m_recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied";
+    request.decidedBy = DecidedBy::User;
     const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
     m_panel.reprintCounters();
 
+    // A refused trash says so as a refused deletion does, and its row stays; a file that changed
+    // is told once its record is in the log.
+    if (record.outcome != ActOutcome::Changed || record.logged) {
+        const OutcomeMessage told =
+            outcomeMessage(Teller::DecisionWindow, request.action, record.outcome, displayPath(row.file.path));
+        if (!told.text.isEmpty())
+            msgBox(told.text, told.style);
+    }
     switch (record.outcome) {
-    case RemovalOutcome::Removed:
-    case RemovalOutcome::Vanished:
+    case ActOutcome::Done:
+    case ActOutcome::Vanished:
         removeSelectedRow();
         break;
-    case RemovalOutcome::Changed:
+    case ActOutcome::Changed:
         if (record.logged) {
-            msgBox(changedSinceListedText(displayPath(row.file.path)), MsgExclamation);
             // The row shows the file as it is now, so the next decision is about what is there.
             if (auto now = readReviewRow(row.file.folder, row.file.name)) {
                 row.file = std::move(*now);
@@ -429,11 +436,9 @@ void Verify2::DeleteButton_Click()
             }
         }
         break;
-    case RemovalOutcome::Refused:
-        // A refused trash says so as a refused deletion does; the row stays.
-        msgBox(QStringLiteral("Access was denied."), MsgExclamation);
-        break;
-    case RemovalOutcome::NotTouched:
+    case ActOutcome::Refused:
+    case ActOutcome::NotSupported:
+    case ActOutcome::NotTouched:
         break;
     }
     // A log that cannot take a record ends the search (the user has been told): nothing more
@@ -456,37 +461,34 @@ void Verify2::MoveButton_Click()
     if (r >= rowCount() || m_selected != r)
         return;
     Row& row = m_rows[size_t(r)];
-    switch (result.outcome) {
-    case MoveOutcome::Moved:
-    case MoveOutcome::LogFailed:
-        if (!result.newPath.isEmpty()) {
-            // The row follows the file, and so do the path label, Delete and Explore.
-            row.file.folder = result.destFolder;
-            row.file.path = result.newPath;
-            row.textsMade = false;
-            FileInfo now;
-            if (lstatPath(result.newPath, now) == 0)
-                row.file.info = now;
-            setPathLabel(result.newPath);
-            m_view->update();
-        }
-        if (result.outcome == MoveOutcome::LogFailed)
-            ResetAll();
+    const ActOutcome outcome = result.record.outcome;
+    if (!result.chosen || outcome == ActOutcome::Refused || outcome == ActOutcome::NotSupported)
+        return; // nothing happened: the row stays as it was
+    if (outcome == ActOutcome::Done && !result.newPath.isEmpty()) {
+        // The row follows the file, and so do the path label, Delete and Explore.
+        row.file.folder = result.destFolder;
+        row.file.path = result.newPath;
+        row.textsMade = false;
+        FileInfo now;
+        if (lstatPath(result.newPath, now) == 0)
+            row.file.info = now;
+        setPathLabel(result.newPath);
+        m_view->update();
+    }
+    // A log that cannot take a record ends the search (the user has been told).
+    if (!result.record.logged) {
+        ResetAll();
         return;
-    case MoveOutcome::Vanished:
+    }
+    if (outcome == ActOutcome::Vanished) {
         removeSelectedRow();
-        return;
-    case MoveOutcome::Changed:
+    } else if (outcome == ActOutcome::Changed) {
         if (auto now = readReviewRow(row.file.folder, row.file.name)) {
             row.file = std::move(*now);
             m_view->update();
         } else {
             removeSelectedRow();
         }
-        return;
-    case MoveOutcome::Cancelled:
-    case MoveOutcome::Failed:
-        return;
     }
 }
 

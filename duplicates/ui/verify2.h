@@ -49,8 +49,8 @@ public:
 
     // The duplicate panel's "Send all files to the Recycle Bin": how Delete removes.
     void setRecycle(bool recycle) { m_recycle = recycle; }
-    // The duplicate panel's Cancel, which Abort runs: it asks, and on Yes logs "ACTION: Abort
-    // Search" and stops the search.
+    // The duplicate panel's Cancel, which Abort runs: it asks, and on Yes logs the abort and
+    // stops the search.
     std::function<void()> abortSearch;
 
     // Adds one file as the last row and writes its block to the log. False when the log could

@@ -95,10 +95,7 @@ private:
         m_window.m_counted = true;
     }
 
-    void couldNotRemove(const QByteArray& path)
-    {
-        msgBox(QStringLiteral("Could not remove: ") + displayPath(path), MsgCritical);
-    }
+    void couldNotRemove(const QByteArray& path) { msgBox(couldNotRemoveText(displayPath(path)), MsgCritical); }
 
     void remove(const CleanCandidate& file)
     {
@@ -108,25 +105,16 @@ private:
         request.action = m_choices.recycle ? RemovalAction::Trash : RemovalAction::Delete;
         // No log: the record goes nowhere.
         const RemovalRecord record = removeWithRecord(request, nullptr, m_host.program(), m_host.run());
-        switch (record.outcome) {
-        case RemovalOutcome::Removed:
+        if (record.outcome == ActOutcome::Done) {
             count(file.info.size);
             return;
-        case RemovalOutcome::Refused:
-        case RemovalOutcome::Vanished:
-            // A file the trash did not take is passed over without a word and never deleted
-            // instead; a deletion that failed is reported.
-            if (request.action == RemovalAction::Trash)
-                return;
-            couldNotRemove(file.path);
-            return;
-        case RemovalOutcome::Changed:
-            // Not the file that was listed any more: it stays, as one that cannot be removed.
-            couldNotRemove(file.path);
-            return;
-        case RemovalOutcome::NotTouched:
-            return;
         }
+        // A file the trash did not take is passed over without a word and never deleted instead;
+        // a deletion that failed is told, and so is a file that is not the one listed any more.
+        const OutcomeMessage told =
+            outcomeMessage(Teller::QuickClean, request.action, record.outcome, displayPath(file.path));
+        if (!told.text.isEmpty())
+            msgBox(told.text, told.style);
     }
 
     QuickClean& m_window;

@@ -483,32 +483,26 @@ void FileSearchFrame::removeUnattended(const WalkFile& file, const FileInfo& inf
     for (const QString& line : unattendedBlock(m_criteria, check, info))
         request.block.append(line.toUtf8());
     request.action = m_criteria.recycle ? RemovalAction::Trash : RemovalAction::Delete;
-    request.refusedLine = "ACTION: Access Denied";
+    request.decidedBy = DecidedBy::Run;
     AppState& s = m_host.program();
     RunValues& run = m_host.run();
     const RemovalRecord record = removeWithRecord(request, &s.Log, s, run);
 
-    switch (record.outcome) {
-    case RemovalOutcome::Removed:
+    if (record.outcome == ActOutcome::Done) {
         printCounter(*this, kBytesAt, run.BytesReclaimed);
         printCounter(*this, kRemovedAt, run.FilesRemoved);
         countChecked();
         return;
-    case RemovalOutcome::Changed:
-        if (record.logged)
-            msgBox(changedSinceListedText(displayPath(file.path)), MsgExclamation);
-        return;
-    case RemovalOutcome::Refused:
-        // The trash is never replaced by deletion: a volume without one is a refusal like any
-        // other. The record is already written; the message box turns the event loop.
-        msgBox(QStringLiteral("Could not remove ") + displayPath(file.path) +
-                   QStringLiteral(" . Access to this file denied."),
-               MsgCritical);
-        return;
-    case RemovalOutcome::Vanished:
-    case RemovalOutcome::NotTouched:
-        return;
     }
+    // The trash is never replaced by deletion: a volume without one is a refusal like any other.
+    // The record is already written; the message box turns the event loop. A file that changed
+    // is told once its record is in the log.
+    if (record.outcome == ActOutcome::Changed && !record.logged)
+        return;
+    const OutcomeMessage told =
+        outcomeMessage(Teller::FileSearch, request.action, record.outcome, displayPath(file.path));
+    if (!told.text.isEmpty())
+        msgBox(told.text, told.style);
 }
 
 void FileSearchFrame::ResetButton_Click()
@@ -529,7 +523,7 @@ void FileSearchFrame::DoneButton_Click()
         if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) != AnswerYes)
             return;
         if (s.Log.isOpen())
-            writeLog({QByteArray("ACTION: Abort Search"), QByteArray()});
+            writeLog({abortLine(), QByteArray()});
         s.StopRequested = true;
         return;
     }

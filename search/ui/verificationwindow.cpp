@@ -214,7 +214,7 @@ void VerificationWindow::buildControls()
 void VerificationWindow::load(const VerifyItem& item)
 {
     m_item = item;
-    m_decision = Decision::None;
+    m_decision = FileDecision{};
     m_opened = false;
     // A long path keeps both ends (where it is and what it is called); the tip has it all.
     const QString shown = labelText(item.path);
@@ -239,7 +239,7 @@ void VerificationWindow::resetControls()
     m_associationLabel->hide();
 }
 
-VerificationWindow::Decision VerificationWindow::verify(const VerifyItem& item)
+FileDecision VerificationWindow::verify(const VerifyItem& item)
 {
     load(item);
     if (!isVisible()) {
@@ -259,9 +259,7 @@ VerificationWindow::Decision VerificationWindow::verify(const VerifyItem& item)
 
 QList<QByteArray> VerificationWindow::logBlock() const
 {
-    // The path as native bytes (the log escapes what is not text), then the captions as the
-    // search set them: an attribute's "&&" stays doubled.
-    return {m_item.path, m_item.lastUsedText.toUtf8(), m_item.bytesText.toUtf8(), m_item.attributeText.toUtf8()};
+    return m_item.logBlock();
 }
 
 bool VerificationWindow::writeLog(const QList<QByteArray>& lines)
@@ -269,11 +267,11 @@ bool VerificationWindow::writeLog(const QList<QByteArray>& lines)
     return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
 }
 
-void VerificationWindow::finish(Decision decision)
+void VerificationWindow::finish(const FileDecision& decision)
 {
     m_decision = decision;
     resetControls();
-    done(int(decision));
+    done(int(decision.choice));
     m_panel.reprintCounters();
 }
 
@@ -282,9 +280,8 @@ void VerificationWindow::IgnoreButton_Click()
     if (m_opened)
         ReverseTime();
     QList<QByteArray> lines = logBlock();
-    lines << "ACTION: Ignore"
-          << "";
-    finish(writeLog(lines) ? Decision::Ignored : Decision::LogFailed);
+    lines << ignoreLine() << "";
+    finish({FileChoice::Ignore, ActOutcome::NotTouched, writeLog(lines)});
 }
 
 void VerificationWindow::DeleteButton_Click()
@@ -298,36 +295,25 @@ void VerificationWindow::DeleteButton_Click()
     request.listed = m_item.info;
     request.block = logBlock();
     request.action = recycle ? RemovalAction::Trash : RemovalAction::Delete;
-    request.refusedLine = recycle ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied";
+    request.decidedBy = DecidedBy::User;
     const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
 
     // A file that stays where it is must not look used from now on because it was looked at.
-    const bool stays = record.outcome == RemovalOutcome::Refused || record.outcome == RemovalOutcome::NotTouched;
+    const bool stays = record.outcome == ActOutcome::Refused || record.outcome == ActOutcome::NotSupported ||
+                       record.outcome == ActOutcome::NotTouched;
     if (wasOpened && stays)
         fileOps().restoreAccessTime(m_item.path, m_item.info, m_item.referenceAtime);
 
-    switch (record.outcome) {
-    case RemovalOutcome::Removed:
-        // Counted either way: the file is gone. A lost ACTION line still stops the search.
-        finish(record.logged ? Decision::Removed : Decision::LogFailed);
-        return;
-    case RemovalOutcome::Changed:
-        if (record.logged)
-            msgBox(changedSinceListedText(displayPath(m_item.path)), MsgExclamation);
-        finish(record.logged ? Decision::Changed : Decision::LogFailed);
-        return;
-    case RemovalOutcome::Vanished:
-        finish(record.logged ? Decision::Vanished : Decision::LogFailed);
-        return;
-    case RemovalOutcome::Refused:
-        // A volume without a trash lands here too: the file is never deleted instead.
-        msgBox(QStringLiteral("Access was denied."), MsgExclamation);
-        finish(record.logged ? Decision::Denied : Decision::LogFailed);
-        return;
-    case RemovalOutcome::NotTouched:
-        finish(Decision::LogFailed);
-        return;
+    // A volume without a trash is refused like any other: the file is never deleted instead. A file
+    // that changed is told once its record is in the log; one removed is counted either way, and a
+    // lost ACTION line still stops the search.
+    if (record.outcome != ActOutcome::Changed || record.logged) {
+        const OutcomeMessage told =
+            outcomeMessage(Teller::DecisionWindow, request.action, record.outcome, displayPath(m_item.path));
+        if (!told.text.isEmpty())
+            msgBox(told.text, told.style);
     }
+    finish({FileChoice::Remove, record.outcome, record.logged});
 }
 
 void VerificationWindow::ExploreButton_Click()
@@ -357,36 +343,24 @@ void VerificationWindow::MoveButton_Click()
     request.path = m_item.path;
     request.listed = m_item.info;
     request.logBlock = logBlock();
-    const MoveOutcome outcome = dialog.moveFile(request).outcome;
-    switch (outcome) {
-    case MoveOutcome::Moved:
-        finish(Decision::Moved);
-        return;
-    case MoveOutcome::Changed:
-        finish(Decision::Changed);
-        return;
-    case MoveOutcome::Vanished:
-        finish(Decision::Vanished);
-        return;
-    case MoveOutcome::LogFailed:
-        finish(Decision::LogFailed);
-        return;
-    case MoveOutcome::Cancelled:
-    case MoveOutcome::Failed:
+    const MoveResult result = dialog.moveFile(request);
+    const ActOutcome outcome = result.record.outcome;
+    if (!result.chosen || outcome == ActOutcome::Refused || outcome == ActOutcome::NotSupported) {
         // The same file again: it is never passed over without a decision and a record.
         resetControls();
         m_ignoreButton->setFocus(Qt::OtherFocusReason);
         return;
     }
+    finish({FileChoice::Move, outcome, result.record.logged});
 }
 
 void VerificationWindow::AbortButton_Click()
 {
     if (m_opened)
         ReverseTime();
-    m_decision = Decision::Aborted;
+    m_decision = {FileChoice::Abort, ActOutcome::NotTouched, true};
     resetControls();
-    done(int(Decision::Aborted));
+    done(int(FileChoice::Abort));
     if (abortSearch)
         abortSearch();
     m_host.letMessagesBeProcessed();
@@ -402,9 +376,8 @@ void VerificationWindow::Form_Unload()
     if (m_opened)
         ReverseTime();
     QList<QByteArray> lines = logBlock();
-    lines << "ACTION: Ignore"
-          << "";
-    finish(writeLog(lines) ? Decision::Closed : Decision::LogFailed);
+    lines << ignoreLine() << "";
+    finish({FileChoice::Close, ActOutcome::NotTouched, writeLog(lines)});
 }
 
 void VerificationWindow::ReverseTime()

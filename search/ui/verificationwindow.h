@@ -4,7 +4,7 @@
 // The file search fills a VerifyItem and calls verify(), which shows the window modally and
 // returns once the user has decided. The window does the rest itself: it writes the file's
 // block to the search log (the path, then the three captions as shown) followed by its
-// "ACTION: ..." line, updates BytesReclaimed and FilesRemoved for a file actually removed, and
+// ACTION line, updates BytesReclaimed and FilesRemoved for a file actually removed, and
 // has the panel reprint its counters. FilesChecked stays the search's.
 //
 // Looking at a file (Explore) makes it look used; when such a file stays (Ignore, Move, Abort,
@@ -16,7 +16,7 @@
 // (StopRequested) so that nothing more is removed.
 #pragma once
 
-#include "platform/fsinfo.h"
+#include "common/runuser.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -38,50 +38,23 @@ class MoveForm;
 class Panel;
 class PanelHost;
 
-struct VerifyItem
-{
-    QByteArray path;           // native bytes: what finds the file
-    FileInfo info;             // the listing's lstat (re-checked before a removal or move)
-    QString lastUsedText;      // LastUsedLabel caption: "...It Was Last Used On 12/1/26"
-    QString bytesText;         // BytesLabel caption: "...File Size Is  2000 Bytes"
-    QString attributeText;     // FileAttribute caption: "...It's An Archive && Read-Only File"
-                               // ("&&" shows as one "&" and is logged doubled)
-    QString referenceDate;     // LastAccessDate (hidden): the reference date as text
-    timespec referenceAtime{}; // the access time to put back after Explore
-    bool recycle = true;       // the search's "Send all files to the Recycle Bin"
-};
-
 class VerificationWindow : public QDialog
 {
     Q_OBJECT
 public:
-    // What became of the last file shown.
-    enum class Decision {
-        None,     // not decided yet
-        Ignored,  // Ignore: left in place, logged
-        Removed,  // deleted or trashed, logged and counted
-        Denied,   // removal refused, logged, not counted
-        Changed,  // changed since it was listed: not touched, logged
-        Vanished, // already gone when the user decided: logged
-        Moved,    // moved through the move dialog, logged
-        Aborted,  // Abort: the search was asked to stop; no log block
-        Closed,   // close box: left in place, logged as ignored
-        LogFailed // a log line could not be written: the search was told to stop and the user told
-                  // (the file stays unless only its ACTION line was lost; the counters say)
-    };
-
     // `panel` is the search the window works for: it reprints its counters after each decision.
     VerificationWindow(PanelHost& host, Panel& panel, QWidget* parent);
     ~VerificationWindow() override;
 
     // Shows the window modally for one file; returns when the user has decided.
-    Decision verify(const VerifyItem& item);
+    FileDecision verify(const VerifyItem& item);
 
     // Fills the window for a file without showing it (verify() starts with it; tests use it
     // to drive the handlers directly).
     void load(const VerifyItem& item);
 
-    Decision decision() const { return m_decision; }
+    // What the user decided about the last file shown, and what became of it.
+    const FileDecision& decision() const { return m_decision; }
     const QByteArray& filePath() const { return m_item.path; }
     bool opened() const { return m_opened; }
     // The four lines of the file's log block, as written: path (native bytes), then captions.
@@ -101,8 +74,8 @@ public:
     // untouched); clears Opened.
     void ReverseTime();
 
-    // The search's own Cancel, which Abort runs: it asks, logs "ACTION: Abort Search" and
-    // stops the search on Yes.
+    // The search's own Cancel, which Abort runs: it asks, and on Yes logs the abort and stops
+    // the search.
     std::function<void()> abortSearch;
 
 protected:
@@ -111,7 +84,7 @@ protected:
 
 private:
     void buildControls();
-    void finish(Decision decision);
+    void finish(const FileDecision& decision);
     // Writes lines in order with no event-loop turn between them; false (and the search told
     // to stop) when one could not be written.
     bool writeLog(const QList<QByteArray>& lines);
@@ -120,7 +93,7 @@ private:
     PanelHost& m_host;
     Panel& m_panel;
     VerifyItem m_item;
-    Decision m_decision = Decision::None;
+    FileDecision m_decision;
     bool m_opened = false;
     int m_glassPhase = 0;
     QPoint m_glassPos; // twips: the animation steps in twips, which pixels would round away

@@ -208,7 +208,7 @@ TEST_F(FileOpsTest, ALinkIsRemovedAsItself)
         const QByteArray name = toTrash ? "to-trash.lnk" : "to-delete.lnk";
         const QByteArray link = dir + '/' + name;
         ASSERT_EQ(::symlink(target.constData(), link.constData()), 0);
-        EXPECT_EQ(removeListedFile(link, infoOf(link), toTrash).outcome, RemoveOutcome::Removed);
+        EXPECT_EQ(removeListedFile(link, infoOf(link), toTrash).outcome, ActOutcome::Done);
         EXPECT_FALSE(exists(link));
         EXPECT_EQ(readBytes(target), "precious");
         if (toTrash) {
@@ -231,12 +231,12 @@ TEST_F(FileOpsTest, TrashOnAVolumeWithoutTrashIsRefusedAndTheFileStays)
     QString why;
     EXPECT_FALSE(fileOps().canTrashAt(other, &why));
     EXPECT_FALSE(why.isEmpty());
-    const OpResult r = fileOps().trash(p, infoOf(p));
-    EXPECT_EQ(r.status, OpStatus::NotSupported) << r.message.toStdString();
+    const ActResult r = fileOps().trash(p, infoOf(p));
+    EXPECT_EQ(r.outcome, ActOutcome::NotSupported) << r.reason.toStdString();
     EXPECT_NE(Recycle(p), 0);
     EXPECT_TRUE(exists(p)) << "a refused trash must never turn into a deletion";
-    const RemoveResult rr = removeListedFile(p, infoOf(p), true);
-    EXPECT_EQ(rr.outcome, RemoveOutcome::NotSupported);
+    const ActResult rr = removeListedFile(p, infoOf(p), true);
+    EXPECT_EQ(rr.outcome, ActOutcome::NotSupported);
     EXPECT_TRUE(exists(p));
 }
 
@@ -245,13 +245,13 @@ TEST_F(FileOpsTest, NothingActsOnAnEmptyPath)
     // GIO takes "" for the current folder: make the current folder one whose loss would show.
     const QByteArray keep = file("keep.tmp");
     ASSERT_EQ(::chdir(dir.constData()), 0);
-    EXPECT_EQ(fileOps().trash("", FileInfo{}).status, OpStatus::NotFound);
-    EXPECT_EQ(fileOps().remove("", FileInfo{}).status, OpStatus::NotFound);
-    EXPECT_EQ(fileOps().move("", FileInfo{}, dir + "/..").status, OpStatus::NotFound);
-    EXPECT_EQ(fileOps().move(keep, infoOf(keep), "").status, OpStatus::NotFound);
-    EXPECT_EQ(fileOps().restoreAccessTime("", FileInfo{}, timespec{1, 0}).status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().trash("", FileInfo{}).outcome, ActOutcome::Vanished);
+    EXPECT_EQ(fileOps().remove("", FileInfo{}).outcome, ActOutcome::Vanished);
+    EXPECT_EQ(fileOps().move("", FileInfo{}, dir + "/..").outcome, ActOutcome::Vanished);
+    EXPECT_EQ(fileOps().move(keep, infoOf(keep), "").outcome, ActOutcome::Vanished);
+    EXPECT_EQ(fileOps().restoreAccessTime("", FileInfo{}, timespec{1, 0}).outcome, ActOutcome::Vanished);
     EXPECT_NE(Recycle(""), 0);
-    EXPECT_EQ(removeListedFile("", FileInfo{}, true).outcome, RemoveOutcome::Vanished);
+    EXPECT_EQ(removeListedFile("", FileInfo{}, true).outcome, ActOutcome::Vanished);
     EXPECT_TRUE(exists(keep));
     EXPECT_TRUE(exists(dir));
     ASSERT_EQ(::chdir("/"), 0);
@@ -275,7 +275,7 @@ TEST_F(FileOpsTest, RestoreAccessTimeIsExactAndLeavesTheRestAlone)
     EXPECT_TRUE(sameTime(infoOf(p).atime, wanted));
     EXPECT_EQ(infoOf(link).atime.tv_sec, 1400000000);
 
-    EXPECT_EQ(fileOps().restoreAccessTime(dir + "/gone.doc", after, wanted).status, OpStatus::NotFound);
+    EXPECT_EQ(fileOps().restoreAccessTime(dir + "/gone.doc", after, wanted).outcome, ActOutcome::Vanished);
 
     // After Explore the program may have replaced the file (saved as a new file, renamed over
     // it): the time belongs to the file that was shown, never to its successor.
@@ -283,7 +283,7 @@ TEST_F(FileOpsTest, RestoreAccessTimeIsExactAndLeavesTheRestAlone)
     const QByteArray successor = file("successor.doc", "saved by the program");
     setTimes(successor, timespec{1700000000, 0}, mtime);
     ASSERT_EQ(::rename(successor.constData(), p.constData()), 0);
-    EXPECT_EQ(fileOps().restoreAccessTime(p, shown, wanted).status, OpStatus::Changed);
+    EXPECT_EQ(fileOps().restoreAccessTime(p, shown, wanted).outcome, ActOutcome::Changed);
     EXPECT_EQ(infoOf(p).atime.tv_sec, 1700000000);
 }
 
@@ -325,14 +325,14 @@ TEST_P(MoveTest, MovesKeepingTimesAndNeverOverwrite)
     // A file of the same name waits in the destination: refused, both untouched.
     const QByteArray there = dest + '/' + QByteArray(c.symlink ? "a.lnk" : "a.tmp");
     writeFile(there, "already here");
-    RemoveResult r = moveListedFile(src, listed, dest);
-    EXPECT_EQ(r.outcome, RemoveOutcome::Denied);
+    ActResult r = moveListedFile(src, listed, dest);
+    EXPECT_EQ(r.outcome, ActOutcome::Refused);
     EXPECT_TRUE(exists(src));
     EXPECT_EQ(readBytes(there), "already here");
     ASSERT_EQ(::unlink(there.constData()), 0);
 
     r = moveListedFile(src, listed, dest);
-    ASSERT_EQ(r.outcome, RemoveOutcome::Removed) << r.reason.toStdString();
+    ASSERT_EQ(r.outcome, ActOutcome::Done) << r.reason.toStdString();
     EXPECT_FALSE(exists(src));
     const FileInfo moved = infoOf(there);
     EXPECT_EQ(S_ISLNK(moved.mode), c.symlink);
@@ -359,7 +359,7 @@ INSTANTIATE_TEST_SUITE_P(Moves, MoveTest,
 TEST_F(FileOpsTest, MoveIntoItsOwnFolderIsRefused)
 {
     const QByteArray p = file("stay.tmp", "data");
-    EXPECT_EQ(moveListedFile(p, infoOf(p), dir).outcome, RemoveOutcome::Denied);
+    EXPECT_EQ(moveListedFile(p, infoOf(p), dir).outcome, ActOutcome::Refused);
     EXPECT_TRUE(exists(p));
 }
 
@@ -370,16 +370,16 @@ TEST_F(FileOpsTest, AFileThatChangedSinceItWasListedIsNotTouched)
     {
         const char* what;
         std::function<void(const QByteArray&)> change;
-        RemoveOutcome expected;
+        ActOutcome expected;
     };
     const QList<Case> cases = {
-        {"grown", [](const QByteArray& p) { writeFile(p, "much longer now"); }, RemoveOutcome::Changed},
+        {"grown", [](const QByteArray& p) { writeFile(p, "much longer now"); }, ActOutcome::Changed},
         {"rewritten, same size",
          [](const QByteArray& p) {
              writeFile(p, "abcd");
              setTimes(p, timespec{0, UTIME_OMIT}, timespec{1700000000, 1});
          },
-         RemoveOutcome::Changed},
+         ActOutcome::Changed},
         {"replaced by another file",
          [](const QByteArray& p) {
              const FileInfo before = infoOf(p);
@@ -388,19 +388,19 @@ TEST_F(FileOpsTest, AFileThatChangedSinceItWasListedIsNotTouched)
              setTimes(other, before.atime, before.mtime);
              ASSERT_EQ(::rename(other.constData(), p.constData()), 0);
          },
-         RemoveOutcome::Changed},
+         ActOutcome::Changed},
         {"replaced by a folder",
          [](const QByteArray& p) {
              ASSERT_EQ(::unlink(p.constData()), 0);
              ASSERT_EQ(::mkdir(p.constData(), 0755), 0);
          },
-         RemoveOutcome::Changed},
-        {"vanished", [](const QByteArray& p) { ASSERT_EQ(::unlink(p.constData()), 0); }, RemoveOutcome::Vanished},
+         ActOutcome::Changed},
+        {"vanished", [](const QByteArray& p) { ASSERT_EQ(::unlink(p.constData()), 0); }, ActOutcome::Vanished},
         {"only looked at (access time)",
          [](const QByteArray& p) {
              setTimes(p, timespec{1234, 0}, timespec{0, UTIME_OMIT});
          },
-         RemoveOutcome::Removed},
+         ActOutcome::Done},
     };
     const QByteArray dest = dir + "/dest";
     ASSERT_EQ(::mkdir(dest.constData(), 0755), 0);
@@ -414,12 +414,12 @@ TEST_F(FileOpsTest, AFileThatChangedSinceItWasListedIsNotTouched)
             c.change(p);
             const FileInfo now = infoOf(p);
             RecordingFileOps ops;
-            const RemoveResult r =
+            const ActResult r =
                 action == 2 ? moveListedFile(p, listed, dest) : removeListedFile(p, listed, action == 1);
             EXPECT_EQ(r.outcome, c.expected);
-            if (c.expected != RemoveOutcome::Removed) {
+            if (c.expected != ActOutcome::Done) {
                 EXPECT_TRUE(ops.calls.isEmpty()) << "nothing may act on a changed or vanished file";
-                if (c.expected == RemoveOutcome::Changed) {
+                if (c.expected == ActOutcome::Changed) {
                     EXPECT_EQ(infoOf(p).ino, now.ino);
                     EXPECT_TRUE(exists(p));
                 }
@@ -437,17 +437,17 @@ TEST_F(FileOpsTest, FailuresComeBackAsValuesAndNeverFallBackToDeletion)
     {
         const char* what;
         bool toTrash;
-        OpResult failure;
-        RemoveOutcome expected;
+        ActResult failure;
+        ActOutcome expected;
     };
     const QList<Case> cases = {
-        {"trash refused", true, {OpStatus::Failed, QStringLiteral("Permission denied")}, RemoveOutcome::Denied},
+        {"trash refused", true, {ActOutcome::Refused, QStringLiteral("Permission denied")}, ActOutcome::Refused},
         {"no trash on the volume",
          true,
-         {OpStatus::NotSupported, QStringLiteral("not supported")},
-         RemoveOutcome::NotSupported},
-        {"gone meanwhile", true, {OpStatus::NotFound, QString()}, RemoveOutcome::Vanished},
-        {"unlink refused", false, {OpStatus::Failed, QStringLiteral("Permission denied")}, RemoveOutcome::Denied},
+         {ActOutcome::NotSupported, QStringLiteral("not supported")},
+         ActOutcome::NotSupported},
+        {"gone meanwhile", true, {ActOutcome::Vanished, QString()}, ActOutcome::Vanished},
+        {"unlink refused", false, {ActOutcome::Refused, QStringLiteral("Permission denied")}, ActOutcome::Refused},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -457,9 +457,9 @@ TEST_F(FileOpsTest, FailuresComeBackAsValuesAndNeverFallBackToDeletion)
             ops.failTrash = c.failure;
         else
             ops.failRemove = c.failure;
-        const RemoveResult r = removeListedFile(p, infoOf(p), c.toTrash);
+        const ActResult r = removeListedFile(p, infoOf(p), c.toTrash);
         EXPECT_EQ(r.outcome, c.expected);
-        EXPECT_EQ(r.reason, c.failure.message);
+        EXPECT_EQ(r.reason, c.failure.reason);
         EXPECT_EQ(ops.ops(), QList<QByteArray>{c.toTrash ? "trash" : "remove"});
         EXPECT_TRUE(exists(p));
         if (c.toTrash) {
@@ -514,7 +514,7 @@ TEST_F(FileOpsTest, AMoveAcrossFileSystemsThatCannotFinishLeavesNothingBehind)
         const test::ChildResult child = test::runInChild(setup, [&] {
             if (c.fault == Fault::DestinationFull && ::mount("none", dest.constData(), "tmpfs", 0, "size=64k") != 0)
                 return QByteArray("no mount");
-            const RemoveResult r = moveListedFile(src, listed, dest);
+            const ActResult r = moveListedFile(src, listed, dest);
             return QByteArray::number(int(r.outcome)) + " [" + entriesOf(dest) + "] " +
                    (readBytes(src).size() == 200000 ? "source whole" : "source damaged");
         });
@@ -522,7 +522,7 @@ TEST_F(FileOpsTest, AMoveAcrossFileSystemsThatCannotFinishLeavesNothingBehind)
         if (!child.ran || child.output == "no mount")
             continue;
         ++made;
-        EXPECT_EQ(child.output.toStdString(), std::to_string(int(RemoveOutcome::Denied)) + " [] source whole");
+        EXPECT_EQ(child.output.toStdString(), std::to_string(int(ActOutcome::Refused)) + " [] source whole");
     }
     if (made == 0)
         GTEST_SKIP() << "none of the faults can be made here";
@@ -546,8 +546,8 @@ TEST_F(FileOpsTest, TheActReachesTheFileThatWasChecked)
         ASSERT_EQ(::mkdir(box.constData(), 0755), 0);
         writeFile(listedFile, "newcomer");
     });
-    RemoveResult r = removeListedFile(listedFile, infoOf(listedFile), false);
-    EXPECT_EQ(r.outcome, RemoveOutcome::Removed) << r.reason.toStdString();
+    ActResult r = removeListedFile(listedFile, infoOf(listedFile), false);
+    EXPECT_EQ(r.outcome, ActOutcome::Done) << r.reason.toStdString();
     EXPECT_FALSE(exists(box + ".old/f.tmp"));
     EXPECT_EQ(readBytes(listedFile), "newcomer");
 
@@ -556,7 +556,7 @@ TEST_F(FileOpsTest, TheActReachesTheFileThatWasChecked)
     RealFileOps::setHookBeforeActing([&] { writeFile(dest + "/m.tmp", "newcomer"); });
     r = moveListedFile(mine, infoOf(mine), dest);
     RealFileOps::setHookBeforeActing({});
-    EXPECT_EQ(r.outcome, RemoveOutcome::Denied);
+    EXPECT_EQ(r.outcome, ActOutcome::Refused);
     EXPECT_EQ(readBytes(dest + "/m.tmp"), "newcomer");
     EXPECT_EQ(readBytes(mine), "mine");
 }

@@ -55,9 +55,9 @@ class HookedOps : public RecordingFileOps
 {
 public:
     std::function<void()> after;
-    OpResult remove(const QByteArray& path, const FileInfo& listed) override
+    ActResult remove(const QByteArray& path, const FileInfo& listed) override
     {
-        OpResult r = RecordingFileOps::remove(path, listed);
+        ActResult r = RecordingFileOps::remove(path, listed);
         if (after)
             after();
         return r;
@@ -89,7 +89,7 @@ struct Fixture
         request.path = tree.path("victim.tmp");
         request.listed = infoOf(request.path);
         request.block = {request.path, "...It Was Last Used On 1/2/2020"};
-        request.refusedLine = "ACTION: Access Denied";
+        request.decidedBy = DecidedBy::Run;
     }
     RemovalRecord run() { return removeWithRecord(request, &log, program, runValues); }
     QList<QByteArray> logged() { return linesOf(logPath); }
@@ -113,38 +113,38 @@ TEST(RecordedRemoval, EachOutcomeIsRecordedAndCountedOnlyWhenTheFileLeft)
         const char* what;
         RemovalAction action;
         std::function<void(Fixture&, RecordingFileOps&)> arrange;
-        RemovalOutcome outcome;
+        ActOutcome outcome;
         const char* line; // nullptr: no record at all
         bool stays;
     };
     const Case cases[] = {
-        {"deleted", RemovalAction::Delete, {}, RemovalOutcome::Removed, "ACTION: Delete", false},
+        {"deleted", RemovalAction::Delete, {}, ActOutcome::Done, "ACTION: Delete", false},
         {"trash refused", RemovalAction::Trash,
          [](Fixture&, RecordingFileOps& ops) {
-             ops.failTrash = OpResult{OpStatus::Failed, "Permission denied"};
+             ops.failTrash = ActResult{ActOutcome::Refused, "Permission denied"};
          },
-         RemovalOutcome::Refused, "ACTION: Access Denied", true},
+         ActOutcome::Refused, "ACTION: Access Denied", true},
         {"no trash on the volume", RemovalAction::Trash,
          [](Fixture&, RecordingFileOps& ops) {
-             ops.failTrash = OpResult{OpStatus::NotSupported, "tmpfs"};
+             ops.failTrash = ActResult{ActOutcome::NotSupported, "tmpfs"};
          },
-         RemovalOutcome::Refused, "ACTION: Access Denied", true},
+         ActOutcome::NotSupported, "ACTION: Access Denied", true},
         {"grew since listed", RemovalAction::Delete,
          [](Fixture& f, RecordingFileOps&) {
              QFile file(QFile::decodeName(f.request.path));
              ASSERT_TRUE(file.open(QIODevice::Append));
              file.write("more");
          },
-         RemovalOutcome::Changed, kLogSkippedChanged, true},
+         ActOutcome::Changed, "ACTION: Skipped - File Changed Since It Was Listed", true},
         {"vanished", RemovalAction::Trash,
          [](Fixture& f, RecordingFileOps&) { ASSERT_EQ(::unlink(f.request.path.constData()), 0); },
-         RemovalOutcome::Vanished, kLogSkippedVanished, false},
-        {"moved", RemovalAction::Move, {}, RemovalOutcome::Removed, nullptr, false},
+         ActOutcome::Vanished, "ACTION: Skipped - File No Longer Exists", false},
+        {"moved", RemovalAction::Move, {}, ActOutcome::Done, nullptr, false},
         {"move refused", RemovalAction::Move,
          [](Fixture&, RecordingFileOps& ops) {
-             ops.failMove = OpResult{OpStatus::Exists, "taken"};
+             ops.failMove = ActResult{ActOutcome::Refused, "taken"};
          },
-         RemovalOutcome::Refused, nullptr, true},
+         ActOutcome::Refused, nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -158,11 +158,11 @@ TEST(RecordedRemoval, EachOutcomeIsRecordedAndCountedOnlyWhenTheFileLeft)
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_TRUE(r.logged);
         EXPECT_EQ(exists(f.request.path), c.stays);
-        const bool removed = c.outcome == RemovalOutcome::Removed && c.action != RemovalAction::Move;
+        const bool removed = c.outcome == ActOutcome::Done && c.action != RemovalAction::Move;
         EXPECT_EQ(f.runValues.FilesRemoved, removed ? 1 : 0);
         EXPECT_EQ(f.runValues.BytesReclaimed, removed ? 100 : 0);
         if (c.action == RemovalAction::Move) {
-            const bool moved = c.outcome == RemovalOutcome::Removed;
+            const bool moved = c.outcome == ActOutcome::Done;
             EXPECT_EQ(f.logged(),
                       moved ? f.blockThen("ACTION: Moved (" + f.tree.path("dest") + ")") : QList<QByteArray>{});
             EXPECT_EQ(exists(f.tree.path("dest/victim.tmp")), moved);
@@ -182,7 +182,7 @@ TEST(RecordedRemoval, AFailedLogTouchesNothingAndIsToldOnce)
     RecordingFileOps ops;
     for (int i = 0; i < 3; ++i) {
         const RemovalRecord r = f.run();
-        EXPECT_EQ(r.outcome, RemovalOutcome::NotTouched);
+        EXPECT_EQ(r.outcome, ActOutcome::NotTouched);
         EXPECT_FALSE(r.logged);
     }
     EXPECT_TRUE(ops.calls.isEmpty());
@@ -199,7 +199,7 @@ TEST(RecordedRemoval, ALogThatFailsAfterTheBlockStillCountsTheRemovalAndStopsThe
     HookedOps ops;
     ops.after = [&] { fillTheDiskUnder(f.logPath); };
     const RemovalRecord r = f.run();
-    EXPECT_EQ(r.outcome, RemovalOutcome::Removed);
+    EXPECT_EQ(r.outcome, ActOutcome::Done);
     EXPECT_FALSE(r.logged);
     EXPECT_FALSE(exists(f.request.path));
     EXPECT_EQ(f.logged(), f.request.block); // the block made it to disk before the removal
@@ -212,7 +212,7 @@ TEST(RecordedRemoval, WithoutALogOnlyTheFileAndTheCountersChange)
 {
     Fixture f;
     const RemovalRecord r = removeWithRecord(f.request, nullptr, f.program, f.runValues);
-    EXPECT_EQ(r.outcome, RemovalOutcome::Removed);
+    EXPECT_EQ(r.outcome, ActOutcome::Done);
     EXPECT_TRUE(r.logged);
     EXPECT_FALSE(exists(f.request.path));
     EXPECT_EQ(f.runValues.BytesReclaimed, 100);

@@ -201,12 +201,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("recycle");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("logged");
-        QTest::newRow("delete refused") << false << int(OpStatus::Failed)
+        QTest::newRow("delete refused") << false << int(ActOutcome::Refused)
                                         << QByteArray("ACTION: Delete - Action Denied");
-        QTest::newRow("trash refused") << true << int(OpStatus::Failed)
+        QTest::newRow("trash refused") << true << int(ActOutcome::Refused)
                                        << QByteArray("ACTION: Recycle Bin - Action Denied");
         QTest::newRow("no trash on the volume")
-            << true << int(OpStatus::NotSupported) << QByteArray("ACTION: Recycle Bin - Action Denied");
+            << true << int(ActOutcome::NotSupported) << QByteArray("ACTION: Recycle Bin - Action Denied");
     }
     void refusedRemovalLeavesRowAndCounters()
     {
@@ -218,7 +218,7 @@ private Q_SLOTS:
         const QByteArray a = f.add("a/x.txt", "one");
         f.add("b/x.txt", "two");
         RecordingFileOps ops;
-        (recycle ? ops.failTrash : ops.failRemove) = OpResult{OpStatus(status), QStringLiteral("refused")};
+        (recycle ? ops.failTrash : ops.failRemove) = ActResult{ActOutcome(status), QStringLiteral("refused")};
         f.window->selectRow(0);
         f.window->DeleteButton_Click();
 
@@ -277,7 +277,7 @@ private Q_SLOTS:
 
         QVERIFY(exists(a));
         QCOMPARE(f.boxes.texts(), QStringList{changedSinceListedText(displayPath(a))});
-        QCOMPARE(f.actions(2), (QList<QByteArray>{a, kLogSkippedChanged, ""}));
+        QCOMPARE(f.actions(2), (QList<QByteArray>{a, "ACTION: Skipped - File Changed Since It Was Listed", ""}));
         QCOMPARE(f.window->row(0).size, QStringLiteral("2.9 Kb")); // what is there now
         f.window->selectRow(0);
         f.window->DeleteButton_Click(); // decided again on what is shown: now it goes

@@ -73,10 +73,10 @@ class HookedOps : public FileOps
 public:
     HookedOps() { setFileOps(this); }
     ~HookedOps() override { setFileOps(nullptr); }
-    OpResult trash(const QByteArray& p, const FileInfo& l) override { return after(m_real.trash(p, l)); }
-    OpResult remove(const QByteArray& p, const FileInfo& l) override { return after(m_real.remove(p, l)); }
-    OpResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override { return m_real.move(p, l, d); }
-    OpResult restoreAccessTime(const QByteArray& p, const FileInfo& l, const timespec& t) override
+    ActResult trash(const QByteArray& p, const FileInfo& l) override { return after(m_real.trash(p, l)); }
+    ActResult remove(const QByteArray& p, const FileInfo& l) override { return after(m_real.remove(p, l)); }
+    ActResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override { return m_real.move(p, l, d); }
+    ActResult restoreAccessTime(const QByteArray& p, const FileInfo& l, const timespec& t) override
     {
         return m_real.restoreAccessTime(p, l, t);
     }
@@ -84,7 +84,7 @@ public:
     std::function<void()> afterRemoval;
 
 private:
-    OpResult after(OpResult r)
+    ActResult after(ActResult r)
     {
         if (afterRemoval)
             afterRemoval();
@@ -258,7 +258,7 @@ private Q_SLOTS:
 
     void refusalsAreToldOnceAndNeverDeletedInstead()
     {
-        const OpResult denied{OpStatus::Failed, QStringLiteral("Operation not permitted")};
+        const ActResult denied{ActOutcome::Refused, QStringLiteral("Operation not permitted")};
         const QString why = QStringLiteral("The desktop does not keep a trash on this volume.");
         enum Fault { RemoveFails, TrashFails, NoTrash };
         const struct

@@ -62,23 +62,23 @@ public:
         setFileOps(nullptr);
     }
 
-    OpResult trash(const QByteArray& path, const FileInfo& listed) override
+    ActResult trash(const QByteArray& path, const FileInfo& listed) override
     {
         m_current = path;
         fire(RacePoint::BeforeCheck);
         return m_real.trash(path, listed);
     }
-    OpResult remove(const QByteArray& path, const FileInfo& listed) override
+    ActResult remove(const QByteArray& path, const FileInfo& listed) override
     {
         m_current = path;
         fire(RacePoint::BeforeCheck);
         return m_real.remove(path, listed);
     }
-    OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& dest) override
+    ActResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& dest) override
     {
         return m_real.move(path, listed, dest);
     }
-    OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override
+    ActResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override
     {
         return m_real.restoreAccessTime(path, listed, atime);
     }

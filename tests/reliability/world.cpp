@@ -389,13 +389,13 @@ QByteArray World::race(const QByteArray& path, RaceKind kind, RacePoint point, b
     const auto it = m_expect.find(path);
     if (it == m_expect.end() || !it->second.selected)
         return {};
-    const QByteArray changedLine = kLogSkippedChanged;
+    const QByteArray changedLine = "ACTION: Skipped - File Changed Since It Was Listed";
     switch (kind) {
     case RaceKind::Vanish:
         ::unlink(path.constData());
         m_expect.erase(it);
         m_vanished.append(path);
-        return kLogSkippedVanished;
+        return "ACTION: Skipped - File No Longer Exists";
     case RaceKind::Grow: {
         if (point == RacePoint::BeforeAct)
             return {}; // the name is removed whatever it holds by then: nothing can tell
@@ -582,7 +582,7 @@ QStringList World::check(const std::optional<QList<QByteArray>>& logLines, bool 
     }
     for (const QByteArray& path : m_vanished) {
         const Record r = records[SearchLog::escape(path)];
-        if (logLines && end == RunEnd::Complete && r.action != kLogSkippedVanished)
+        if (logLines && end == RunEnd::Complete && r.action != "ACTION: Skipped - File No Longer Exists")
             problem("a file that vanished is not told so", path);
     }
     for (const auto& [path, state] : after) {
@@ -620,8 +620,8 @@ public:
         for (const QString& line : unattendedBlock(m_criteria, check, *f.info))
             request.block.append(line.toUtf8());
         request.action = m_criteria.recycle ? RemovalAction::Trash : RemovalAction::Delete;
-        request.refusedLine = "ACTION: Access Denied";
-        if (removeWithRecord(request, &m_log, m_program, m_run).outcome == RemovalOutcome::Removed)
+        request.decidedBy = DecidedBy::Run;
+        if (removeWithRecord(request, &m_log, m_program, m_run).outcome == ActOutcome::Done)
             ++m_run.FilesChecked;
     }
 

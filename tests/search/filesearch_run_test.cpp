@@ -63,10 +63,10 @@ class HookedOps : public FileOps
 public:
     HookedOps() { setFileOps(this); }
     ~HookedOps() override { setFileOps(nullptr); }
-    OpResult trash(const QByteArray& p, const FileInfo& l) override { return after(m_real.trash(p, l), p); }
-    OpResult remove(const QByteArray& p, const FileInfo& l) override { return after(m_real.remove(p, l), p); }
-    OpResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override { return m_real.move(p, l, d); }
-    OpResult restoreAccessTime(const QByteArray& p, const FileInfo& l, const timespec& t) override
+    ActResult trash(const QByteArray& p, const FileInfo& l) override { return after(m_real.trash(p, l), p); }
+    ActResult remove(const QByteArray& p, const FileInfo& l) override { return after(m_real.remove(p, l), p); }
+    ActResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override { return m_real.move(p, l, d); }
+    ActResult restoreAccessTime(const QByteArray& p, const FileInfo& l, const timespec& t) override
     {
         return m_real.restoreAccessTime(p, l, t);
     }
@@ -74,7 +74,7 @@ public:
     std::function<void(const QByteArray&)> afterRemoval;
 
 private:
-    OpResult after(OpResult r, const QByteArray& p)
+    ActResult after(ActResult r, const QByteArray& p)
     {
         if (afterRemoval)
             afterRemoval(p);
@@ -198,10 +198,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("recycle");
         QTest::addColumn<int>("status");
-        QTest::newRow("delete refused") << false << int(OpStatus::Failed);
-        QTest::newRow("recycle refused") << true << int(OpStatus::Failed);
+        QTest::newRow("delete refused") << false << int(ActOutcome::Refused);
+        QTest::newRow("recycle refused") << true << int(ActOutcome::Refused);
         // A volume without a trash never falls back to deletion.
-        QTest::newRow("no trash on the volume") << true << int(OpStatus::NotSupported);
+        QTest::newRow("no trash on the volume") << true << int(ActOutcome::NotSupported);
     }
     void refusedRemovalsAreReportedAndNotCounted()
     {
@@ -210,7 +210,7 @@ private Q_SLOTS:
         TreeFixture tree{"only.tmp:700"};
         tree.setTimes("only.tmp", utc(2026, 1, 1), utc(2026, 1, 1));
         RecordingFileOps ops;
-        (recycle ? ops.failTrash : ops.failRemove) = OpResult{OpStatus(status), QStringLiteral("refused")};
+        (recycle ? ops.failTrash : ops.failRemove) = ActResult{ActOutcome(status), QStringLiteral("refused")};
         PanelHarness h;
         ScriptedMessages boxes;
         PanelEntries e;
@@ -353,7 +353,7 @@ private Q_SLOTS:
         TreeFixture tree{"gone.tmp:10"};
         tree.setTimes("gone.tmp", utc(2026, 1, 1), utc(2026, 1, 1));
         RecordingFileOps ops;
-        ops.failRemove = OpResult{OpStatus::NotFound, QStringLiteral("gone")};
+        ops.failRemove = ActResult{ActOutcome::Vanished, QStringLiteral("gone")};
         PanelHarness h;
         ScriptedMessages boxes;
         h.fill(PanelEntries{}, tree.root());

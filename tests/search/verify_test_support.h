@@ -25,9 +25,41 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace bv {
+
+// A decision as a failed comparison prints it.
+inline char* toString(const FileDecision& d)
+{
+    return QTest::toString(QStringLiteral("choice %1, outcome %2, logged %3")
+                               .arg(int(d.choice))
+                               .arg(int(d.outcome))
+                               .arg(d.logged ? "yes" : "no"));
+}
+
+} // namespace bv
+
 namespace bv::test {
 
 inline QString g_xdgRoot;
+
+// The decisions the window is expected to come back with: what the user chose, what became of
+// the file, whether its record is whole in the log.
+namespace decided {
+inline const FileDecision Ignored{FileChoice::Ignore, ActOutcome::NotTouched, true};
+inline const FileDecision Closed{FileChoice::Close, ActOutcome::NotTouched, true};
+inline const FileDecision Removed{FileChoice::Remove, ActOutcome::Done, true};
+inline const FileDecision Moved{FileChoice::Move, ActOutcome::Done, true};
+inline FileDecision removal(ActOutcome outcome, bool logged = true)
+{
+    return {FileChoice::Remove, outcome, logged};
+}
+inline FileDecision move(ActOutcome outcome, bool logged = true)
+{
+    return {FileChoice::Move, outcome, logged};
+}
+// A log that could not take the file's record: nothing was done.
+inline const FileDecision RemovalNotLogged{FileChoice::Remove, ActOutcome::NotTouched, false};
+} // namespace decided
 
 inline void writeBytes(const QByteArray& path, const QByteArray& bytes, mode_t mode = 0644)
 {

@@ -17,7 +17,7 @@
 using namespace bv;
 using namespace bv::test;
 
-Q_DECLARE_METATYPE(VerificationWindow::Decision)
+Q_DECLARE_METATYPE(bv::FileDecision)
 
 class VerifyWindowTest : public QObject
 {
@@ -27,7 +27,7 @@ private:
     std::unique_ptr<VerifyFixture> f;
 
     // Shows the item and presses the named button (or the close box) once it is up.
-    VerificationWindow::Decision decide(const VerifyItem& item, const char* button)
+    FileDecision decide(const VerifyItem& item, const char* button)
     {
         whenModal([this, button] {
             QVERIFY(f->window->isVisible());
@@ -49,15 +49,15 @@ private Q_SLOTS:
         QTest::addColumn<bool>("recycle");
         QTest::addColumn<QByteArray>("action");
         QTest::addColumn<bool>("removed");
-        QTest::addColumn<VerificationWindow::Decision>("decision");
-        using D = VerificationWindow::Decision;
+        QTest::addColumn<FileDecision>("decision");
         QTest::newRow("ignore") << QByteArray("IgnoreButton") << true << QByteArray("ACTION: Ignore") << false
-                                << D::Ignored;
-        QTest::newRow("close box") << QByteArray("close") << true << QByteArray("ACTION: Ignore") << false << D::Closed;
+                                << decided::Ignored;
+        QTest::newRow("close box") << QByteArray("close") << true << QByteArray("ACTION: Ignore") << false
+                                   << decided::Closed;
         QTest::newRow("delete to trash") << QByteArray("DeleteButton") << true << QByteArray("ACTION: Recycle Bin")
-                                         << true << D::Removed;
+                                         << true << decided::Removed;
         QTest::newRow("delete for good") << QByteArray("DeleteButton") << false << QByteArray("ACTION: Delete") << true
-                                         << D::Removed;
+                                         << decided::Removed;
     }
 
     void decisions()
@@ -66,7 +66,7 @@ private Q_SLOTS:
         QFETCH(bool, recycle);
         QFETCH(QByteArray, action);
         QFETCH(bool, removed);
-        QFETCH(VerificationWindow::Decision, decision);
+        QFETCH(FileDecision, decision);
 
         f->run().BytesReclaimed = 100;
         f->run().FilesRemoved = 2;
@@ -106,7 +106,7 @@ private Q_SLOTS:
         QVERIFY(!label("IconMan")->pixmap().isNull());
         QCOMPARE(f->window->filePath(), path);
 
-        QCOMPARE(decide(item, "DeleteButton"), VerificationWindow::Decision::Removed);
+        QCOMPARE(decide(item, "DeleteButton"), decided::Removed);
         QVERIFY(!exists(path));
         const QList<QByteArray> lines = f->logLines();
         QCOMPARE(lines.size(), 6);
@@ -180,7 +180,7 @@ private Q_SLOTS:
         const VerifyItem item = f->item(path, false);
         QFile::remove(QFile::decodeName(openedMarker()));
         RecordingFileOps ops;
-        ops.failRemove = OpResult{OpStatus::Failed, QStringLiteral("Operation not permitted")};
+        ops.failRemove = ActResult{ActOutcome::Refused, QStringLiteral("Operation not permitted")};
         whenModal([&] {
             clickButton(f->window, "ExploreButton");
             QTRY_VERIFY_WITH_TIMEOUT(exists(openedMarker()), 10000);
@@ -191,7 +191,7 @@ private Q_SLOTS:
             clickButton(f->window, "DeleteButton");
         });
         QCOMPARE(f->window->verify(item),
-                 logFails ? VerificationWindow::Decision::LogFailed : VerificationWindow::Decision::Denied);
+                 logFails ? decided::RemovalNotLogged : decided::removal(ActOutcome::Refused));
         QVERIFY(exists(path));
         QCOMPARE(infoOf(path).atime.tv_sec, times[0].tv_sec);
         QCOMPARE(infoOf(path).atime.tv_nsec, times[0].tv_nsec);
@@ -209,7 +209,7 @@ private Q_SLOTS:
             QVERIFY(!f->window->opened());
             clickButton(f->window, "IgnoreButton");
         });
-        QCOMPARE(f->window->verify(item), VerificationWindow::Decision::Ignored);
+        QCOMPARE(f->window->verify(item), decided::Ignored);
         QVERIFY(f->window->findChild<QPushButton*>(QStringLiteral("ExploreButton"))->isEnabled());
         QVERIFY(f->window->findChild<QLabel*>(QStringLiteral("AssociationLabel"))->isHidden());
     }
@@ -248,11 +248,12 @@ private Q_SLOTS:
         const VerifyItem item = f->item(path, recycle);
         RecordingFileOps ops;
         if (failure == 0)
-            ops.failTrash = OpResult{OpStatus::Failed, QStringLiteral("Permission denied")};
+            ops.failTrash = ActResult{ActOutcome::Refused, QStringLiteral("Permission denied")};
         if (failure == 1)
-            ops.failRemove = OpResult{OpStatus::Failed, QStringLiteral("Permission denied")};
+            ops.failRemove = ActResult{ActOutcome::Refused, QStringLiteral("Permission denied")};
 
-        QCOMPARE(decide(item, "DeleteButton"), VerificationWindow::Decision::Denied);
+        QCOMPARE(decide(item, "DeleteButton"),
+                 decided::removal(failure == 2 ? ActOutcome::NotSupported : ActOutcome::Refused));
         QCOMPARE(f->logLines(), VerifyFixture::logged(item, action));
         QCOMPARE(f->boxes.shown.size(), 1);
         QCOMPARE(f->boxes.shown[0].text, QStringLiteral("Access was denied."));
@@ -269,7 +270,7 @@ private Q_SLOTS:
         const QByteArray path = f->file("gone.txt", "data");
         const VerifyItem item = f->item(path, false);
         QCOMPARE(::unlink(path.constData()), 0);
-        QCOMPARE(decide(item, "DeleteButton"), VerificationWindow::Decision::Vanished);
+        QCOMPARE(decide(item, "DeleteButton"), decided::removal(ActOutcome::Vanished));
         QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Skipped - File No Longer Exists"));
         QVERIFY(f->boxes.shown.isEmpty());
         QCOMPARE(f->run().FilesRemoved, std::int64_t(0));
@@ -281,7 +282,7 @@ private Q_SLOTS:
         const VerifyItem item = f->item(path, false);
         writeBytes(path, "a good deal longer now");
         RecordingFileOps ops;
-        QCOMPARE(decide(item, "DeleteButton"), VerificationWindow::Decision::Changed);
+        QCOMPARE(decide(item, "DeleteButton"), decided::removal(ActOutcome::Changed));
         QVERIFY(ops.calls.isEmpty());
         QCOMPARE(readBytes(path), QByteArray("a good deal longer now"));
         QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Skipped - File Changed Since It Was Listed"));
@@ -298,9 +299,9 @@ private Q_SLOTS:
         const QByteArray a = f->file("a.tmp");
         const QByteArray b = f->file("b.tmp");
         RecordingFileOps ops;
-        QCOMPARE(decide(f->item(a, true), "DeleteButton"), VerificationWindow::Decision::LogFailed);
+        QCOMPARE(decide(f->item(a, true), "DeleteButton"), decided::RemovalNotLogged);
         QVERIFY(f->state.StopRequested);
-        QCOMPARE(decide(f->item(b, false), "DeleteButton"), VerificationWindow::Decision::LogFailed);
+        QCOMPARE(decide(f->item(b, false), "DeleteButton"), decided::RemovalNotLogged);
         QVERIFY(exists(a));
         QVERIFY(exists(b));
         QVERIFY(ops.calls.isEmpty());

@@ -12,36 +12,36 @@ RecordingFileOps::~RecordingFileOps()
     setFileOps(m_previous);
 }
 
-OpResult RecordingFileOps::trash(const QByteArray& path, const FileInfo& listed)
+ActResult RecordingFileOps::trash(const QByteArray& path, const FileInfo& listed)
 {
     calls.append({"trash", path, {}, {}});
     if (failTrash)
         return *failTrash;
-    return passThrough ? m_real.trash(path, listed) : OpResult{OpStatus::Ok, {}};
+    return passThrough ? m_real.trash(path, listed) : ActResult{ActOutcome::Done, {}};
 }
 
-OpResult RecordingFileOps::remove(const QByteArray& path, const FileInfo& listed)
+ActResult RecordingFileOps::remove(const QByteArray& path, const FileInfo& listed)
 {
     calls.append({"remove", path, {}, {}});
     if (failRemove)
         return *failRemove;
-    return passThrough ? m_real.remove(path, listed) : OpResult{OpStatus::Ok, {}};
+    return passThrough ? m_real.remove(path, listed) : ActResult{ActOutcome::Done, {}};
 }
 
-OpResult RecordingFileOps::move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
+ActResult RecordingFileOps::move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
 {
     calls.append({"move", path, destFolder, {}});
     if (failMove)
         return *failMove;
-    return passThrough ? m_real.move(path, listed, destFolder) : OpResult{OpStatus::Ok, {}};
+    return passThrough ? m_real.move(path, listed, destFolder) : ActResult{ActOutcome::Done, {}};
 }
 
-OpResult RecordingFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime)
+ActResult RecordingFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime)
 {
     calls.append({"restoreAccessTime", path, {}, atime});
     if (failRestore)
         return *failRestore;
-    return passThrough ? m_real.restoreAccessTime(path, listed, atime) : OpResult{OpStatus::Ok, {}};
+    return passThrough ? m_real.restoreAccessTime(path, listed, atime) : ActResult{ActOutcome::Done, {}};
 }
 
 bool RecordingFileOps::canTrashAt(const QByteArray& folder, QString* why)

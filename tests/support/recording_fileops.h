@@ -30,17 +30,17 @@ public:
     RecordingFileOps(const RecordingFileOps&) = delete;
     RecordingFileOps& operator=(const RecordingFileOps&) = delete;
 
-    OpResult trash(const QByteArray& path, const FileInfo& listed) override;
-    OpResult remove(const QByteArray& path, const FileInfo& listed) override;
-    OpResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
-    OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;
+    ActResult trash(const QByteArray& path, const FileInfo& listed) override;
+    ActResult remove(const QByteArray& path, const FileInfo& listed) override;
+    ActResult move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder) override;
+    ActResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) override;
     bool canTrashAt(const QByteArray& folder, QString* why) override;
 
     // Set one of these to make that operation fail with the given result (nothing is done).
-    std::optional<OpResult> failTrash;
-    std::optional<OpResult> failRemove;
-    std::optional<OpResult> failMove;
-    std::optional<OpResult> failRestore;
+    std::optional<ActResult> failTrash;
+    std::optional<ActResult> failRemove;
+    std::optional<ActResult> failMove;
+    std::optional<ActResult> failRestore;
     // Set to make canTrashAt() answer false with this reason.
     std::optional<QString> noTrash;
     bool passThrough = true;
