@@ -194,6 +194,18 @@ ActResult checkEntry(const Entry& e, const FileInfo& listed, struct stat* st)
     return done();
 }
 
+// The one step before every act on a listed file: a name to act on, its folder opened without
+// following a link on the way, and the file there checked against what was listed. Done with
+// `e` open and *st the file's lstat, or why not.
+ActResult prepareToAct(const QByteArray& path, const FileInfo& listed, Entry& e, struct stat* st)
+{
+    if (path.isEmpty())
+        return noName();
+    if (ActResult r = openEntry(path, e); !r.done())
+        return r;
+    return checkEntry(e, listed, st);
+}
+
 // A path that reaches `name` through an open folder (for GIO, which takes paths): whatever is
 // done to the folder's path meanwhile, it names the entry in that very folder.
 QByteArray viaDescriptor(int folderFd, const QByteArray& folderPath, const QByteArray& name)
@@ -424,13 +436,9 @@ void RealFileOps::setHookBeforeActing(std::function<void()> hook)
 
 ActResult RealFileOps::trash(const QByteArray& path, const FileInfo& listed)
 {
-    if (path.isEmpty())
-        return noName();
     Entry e;
-    if (ActResult r = openEntry(path, e); !r.done())
-        return r;
     struct stat st;
-    if (ActResult r = checkEntry(e, listed, &st); !r.done())
+    if (ActResult r = prepareToAct(path, listed, e, &st); !r.done())
         return r;
     beforeActing();
     // GIO trashes by path (its trash records the path for a later restore), so the path must
@@ -456,13 +464,9 @@ ActResult RealFileOps::trash(const QByteArray& path, const FileInfo& listed)
 
 ActResult RealFileOps::remove(const QByteArray& path, const FileInfo& listed)
 {
-    if (path.isEmpty())
-        return noName();
     Entry e;
-    if (ActResult r = openEntry(path, e); !r.done())
-        return r;
     struct stat st;
-    if (ActResult r = checkEntry(e, listed, &st); !r.done())
+    if (ActResult r = prepareToAct(path, listed, e, &st); !r.done())
         return r;
     beforeActing();
     if (::unlinkat(e.folder.get(), e.name.constData(), 0) == 0)
@@ -472,13 +476,11 @@ ActResult RealFileOps::remove(const QByteArray& path, const FileInfo& listed)
 
 ActResult RealFileOps::move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
 {
-    if (path.isEmpty() || destFolder.isEmpty())
+    if (destFolder.isEmpty())
         return noName();
     Entry src;
-    if (ActResult r = openEntry(path, src); !r.done())
-        return r;
     struct stat st;
-    if (ActResult r = checkEntry(src, listed, &st); !r.done())
+    if (ActResult r = prepareToAct(path, listed, src, &st); !r.done())
         return r;
     // The destination is a folder the user chose: a link to a folder leads to it.
     const Fd dest(::open(destFolder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
