@@ -10,8 +10,6 @@ CommandLook commandLook(Situation situation)
     case Situation::LogView:
         return CommandLook::PrintEnabled;
     case Situation::PanelOpen:
-    case Situation::Running:
-    case Situation::DuplicateFinished:
         break;
     }
     return CommandLook::AllDisabled;

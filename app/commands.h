@@ -13,11 +13,9 @@ namespace bv {
 
 // What the main window shows.
 enum class Situation {
-    Idle,              // no panel: the grey work area
-    PanelOpen,         // a search panel is open, no run
-    Running,           // a run of a panel's feature is going on
-    DuplicateFinished, // a duplicate run has finished; its panel waits for Done or View Log
-    LogView,           // the log panel is shown
+    Idle,      // no panel: the grey work area
+    PanelOpen, // a search panel is open, whether a run of its feature goes on or has finished
+    LogView,   // the log panel is shown
 };
 
 // The three pictures of the icon bar, in the order the window keeps them.

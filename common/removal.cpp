@@ -51,15 +51,6 @@ bool precheck(const QByteArray& path, const FileInfo& listed, ActResult* out)
 
 } // namespace
 
-bool sameAsListed(const QByteArray& path, const FileInfo& listed, bool* vanished)
-{
-    QString reason;
-    const Check c = path.isEmpty() ? Check::Vanished : recheck(path, listed, &reason);
-    if (vanished)
-        *vanished = c == Check::Vanished;
-    return c == Check::Same;
-}
-
 ActResult removeListedFile(const QByteArray& path, const FileInfo& listed, bool toTrash)
 {
     ActResult out;
@@ -76,26 +67,6 @@ ActResult moveListedFile(const QByteArray& path, const FileInfo& listed, const Q
     if (destFolder.isEmpty())
         return {ActOutcome::Refused, QStringLiteral("No destination folder.")};
     return fileOps().move(path, listed, destFolder);
-}
-
-int Recycle(const QByteArray& path)
-{
-    FileInfo now;
-    if (path.isEmpty() || lstatListed(path, now) != 0)
-        return RecycleNotFound;
-    switch (fileOps().trash(path, now).outcome) {
-    case ActOutcome::Done:
-        return RecycleOk;
-    case ActOutcome::NotSupported:
-        return RecycleNotSupported;
-    case ActOutcome::Vanished:
-        return RecycleNotFound;
-    case ActOutcome::Changed:
-    case ActOutcome::Refused:
-    case ActOutcome::NotTouched:
-        break;
-    }
-    return RecycleFailed;
 }
 
 } // namespace bv

@@ -1,5 +1,4 @@
-// Removing or moving a file a search has listed, and Recycle, the one-file trash every feature
-// uses.
+// Removing or moving a file a search has listed.
 //
 // A search lists a file, then may wait a long time (a verification window, a busy walk) before
 // acting on it. removeListedFile() and moveListedFile() therefore look at the file again right
@@ -21,21 +20,11 @@
 
 namespace bv {
 
-// True when the file at path still is the one described by listed (what the re-check compares).
-// Sets *vanished when it is gone.
-bool sameAsListed(const QByteArray& path, const FileInfo& listed, bool* vanished = nullptr);
-
 // Re-checks, then sends the file to the trash (toTrash) or deletes it.
 ActResult removeListedFile(const QByteArray& path, const FileInfo& listed, bool toTrash);
 
 // Re-checks, then moves the file into destFolder under its own name; an existing file of that
 // name is never overwritten (Refused).
 ActResult moveListedFile(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder);
-
-// Sends one file, as it is now, to the trash without asking. 0 = success; non-zero on any
-// failure: RecycleNotSupported, RecycleNotFound or RecycleFailed. Callers that listed the file
-// first use removeListedFile().
-enum : int { RecycleOk = 0, RecycleFailed = 1, RecycleNotSupported = 2, RecycleNotFound = 3 };
-int Recycle(const QByteArray& path);
 
 } // namespace bv

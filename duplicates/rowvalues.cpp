@@ -48,15 +48,6 @@ QString FileTimeText(const timespec& time, const QLocale& locale)
     return shortDateText(day, locale);
 }
 
-QString FileVersionText(const QByteArray& path)
-{
-    ContentFile file(path, kVersionReadLimit);
-    if (!file.isOpen())
-        return QStringLiteral("N/A");
-    ContentReader reader(file);
-    return peVersionText(reader);
-}
-
 namespace {
 
 // The version of a file just lstat()ed for its row: a group of thousands of files costs one

@@ -30,11 +30,10 @@ QString sizeText(std::int64_t bytes, const QLocale* locale = nullptr);
 // such a form can show (before year 1 or after 9999).
 QString FileTimeText(const timespec& time, const QLocale& locale = QLocale());
 
-// The file version of a Windows program ("4.0.0.950"), or "N/A": any other file, a link, a file
-// that cannot be read, a malformed one. The file is read with the no-access-time rule of
-// platform/filecontent.h, and no more than kVersionReadLimit bytes of it.
+// A row's version: the file version of a Windows program ("4.0.0.950"), or "N/A": any other
+// file, a link, a file that cannot be read, a malformed one. The file is read with the
+// no-access-time rule of platform/filecontent.h, and no more than kVersionReadLimit bytes of it.
 inline constexpr std::int64_t kVersionReadLimit = 1024 * 1024;
-QString FileVersionText(const QByteArray& path);
 
 // One file of a group, read for its row: nothing when it is gone or is no longer a file (a
 // folder or a FIFO put in its place since the walk).

@@ -33,11 +33,6 @@ QByteArray nativePath(const QString& text)
     return text.toUtf8();
 }
 
-QByteArray shortPathName(const QByteArray& path)
-{
-    return path;
-}
-
 QByteArray longPathName(const QByteArray& path)
 {
     if (path.isEmpty())

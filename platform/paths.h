@@ -20,9 +20,6 @@ QString displayPath(const QByteArray& path);
 // The path as native bytes from text a user picked or typed.
 QByteArray nativePath(const QString& text);
 
-// The short (8.3) form: here simply the path itself.
-QByteArray shortPathName(const QByteArray& path);
-
 // The long form: the path when it exists (without following a final symbolic link), "" otherwise.
 QByteArray longPathName(const QByteArray& path);
 

@@ -351,10 +351,9 @@ void BrisvaneForm::applyCommands(CommandLook look)
         f.action->setEnabled(commandEnabled(look, Command::Feature));
 }
 
-quint8 BrisvaneForm::LockCommands(bool locked)
+void BrisvaneForm::lockCommands(bool locked)
 {
     applyCommands(commandLook(locked ? Situation::PanelOpen : Situation::Idle));
-    return 0;
 }
 
 void BrisvaneForm::ShowLogViewCommands()
@@ -515,7 +514,7 @@ void BrisvaneForm::openFeature(const QString& actionName)
         return;
     }
     focusDummy();
-    LockCommands(true);
+    lockCommands(true);
     QWidget* w = f->panel->widget();
     w->show();
     w->raise();
@@ -526,7 +525,7 @@ void BrisvaneForm::openFeature(const QString& actionName)
 void BrisvaneForm::closePanel(Panel& panel)
 {
     panel.widget()->hide();
-    LockCommands(false);
+    lockCommands(false);
 }
 
 void BrisvaneForm::showWorkingLog(Panel& from)
@@ -547,11 +546,11 @@ void BrisvaneForm::logViewClosed()
     Panel* back = std::exchange(m_logReturnsTo, nullptr);
     if (!back) {
         // A saved log opened from the idle window.
-        LockCommands(false);
+        lockCommands(false);
         m_logFileFrame->enableSave();
         return;
     }
-    LockCommands(true);
+    lockCommands(true);
     QWidget* w = back->widget();
     w->setEnabled(true);
     w->show();

@@ -51,7 +51,8 @@ public:
     QWidget* dialogParent() override { return this; }
 
     // Command states of the icon bar and the menus.
-    quint8 LockCommands(bool locked);
+    // Locked while a panel is open (the user leaves it only through its own buttons), else idle.
+    void lockCommands(bool locked);
     void ShowLogViewCommands();
     // Which icon-bar picture is shown.
     CommandLook iconBarState() const { return m_look; }

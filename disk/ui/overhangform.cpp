@@ -1,5 +1,6 @@
 #include "disk/ui/overhangform.h"
 
+#include "common/format.h"
 #include "common/ui/panelhost.h"
 #include "common/ui/printsurface.h"
 #include "disk/ui/diskwidgets.h"
@@ -244,9 +245,8 @@ void OverHangForm::finishSearch(const WalkResult& result)
     if (result.end == WalkEnd::Error) {
         // The figures cover only the files before the failure: say so rather than present them
         // as the whole drive's.
-        const QString reason = result.reason.endsWith(QLatin1Char('.')) ? result.reason : result.reason + u'.';
         msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not counted.")
-                   .arg(reason),
+                   .arg(endSentence(result.reason)),
                MsgExclamation);
     }
 }

@@ -32,18 +32,6 @@ constexpr int kSampleCountsLeft = 1000;
 // The event loop turns at most this often in a sample run, where a file costs microseconds.
 constexpr std::int64_t kYieldEveryMs = 8;
 
-QString sentence(const QString& reason)
-{
-    return reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
-}
-
-void setTextColor(QWidget* w, const QColor& color)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, color);
-    w->setPalette(p);
-}
-
 } // namespace
 
 // QuickDriver: the run's side of the walk. Every folder of the drive comes here; the selector
@@ -168,7 +156,7 @@ void QuickClean::buildControls()
         l->setGeometry(rect);
         l->setFont(bold);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        setTextColor(l, Qt::red);
+        setTextColour(l, Qt::red);
         return l;
     };
     auto button = [&](const char* name, const QString& caption, QRect rect) {
@@ -367,7 +355,7 @@ void QuickClean::finishRun(const WalkResult& result)
     showCounts();
     if (result.end == WalkEnd::Error)
         msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
-                   .arg(sentence(result.reason)),
+                   .arg(endSentence(result.reason)),
                MsgExclamation);
 }
 

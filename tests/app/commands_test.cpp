@@ -17,8 +17,6 @@ TEST(Commands, EachSituationEnablesItsCommands)
     const Row rows[] = {
         {Situation::Idle, CommandLook::AllEnabled, true, true, true},
         {Situation::PanelOpen, CommandLook::AllDisabled, false, false, false},
-        {Situation::Running, CommandLook::AllDisabled, false, false, false},
-        {Situation::DuplicateFinished, CommandLook::AllDisabled, false, false, false},
         {Situation::LogView, CommandLook::PrintEnabled, false, true, false},
     };
     for (const Row& r : rows) {

@@ -140,7 +140,7 @@ private Q_SLOTS:
         QCOMPARE(enabledIcons().size(), 5);
         QCOMPARE(int(m_form->iconBarState()), 0);
 
-        m_form->LockCommands(true);
+        m_form->lockCommands(true);
         QCOMPARE(enabledItems(), always);
         QCOMPARE(enabledIcons(), QStringList({"HelpIcon"}));
         QCOMPARE(int(m_form->iconBarState()), 1);
@@ -151,7 +151,7 @@ private Q_SLOTS:
         QCOMPARE(enabledIcons(), QStringList({"PrintIcon", "HelpIcon"}));
         QCOMPARE(int(m_form->iconBarState()), 2);
 
-        QCOMPARE(int(m_form->LockCommands(false)), 0);
+        m_form->lockCommands(false);
         QCOMPARE(enabledItems().size(), 11);
         QCOMPARE(int(m_form->iconBarState()), 0);
     }
