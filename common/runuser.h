@@ -1,12 +1,31 @@
-// What a run puts to its user about a file, and what the user decided.
+// How a run meets its user.
 //
-// The file search shows each matched file in the verification window (VerifyItem) and learns
-// what the user decided and what became of the file (FileDecision); the duplicate review shows
-// the files of a group, one ReviewRow each.
+// A run (the file search, the duplicate search and its review, Quick Clean, the overhang search,
+// the disk-space figures) lives in its feature's core folder and never sees a window. Whatever
+// needs the user goes through the interfaces below, which the run calls:
+//
+//   RunUser        messages and yes/no questions (the message service's texts, styles and
+//                  titles), the run's figures and status line as values, the screen the walk
+//                  shows itself on, and a turn of the event loop where a waiting Cancel must be
+//                  seen before the next removal;
+//   FileVerifier   one matched file put to the user (the verification window);
+//   GroupReviewer  one group of same-named files put to the user (the duplicate review window).
+//
+// The user's decisions are carried out by the run, never by the window: the verifier and the
+// reviewer are handed the run's FileActions or GroupActions and call them on the user's word.
+// Each action acts at once through the recorded removal (the file's block goes to the log first,
+// the file is checked again, its ACTION line records what happened, the counters move) and
+// returns what became of the file, so the window only shows it: a window never writes a log
+// block and never removes a file.
+//
+// The windows implement RunUser, FileVerifier and GroupReviewer; HeadlessUser
+// (common/headlessuser.h) implements all three from scripted answers, so the tests, the
+// benchmarks and the command line drive the very same runs the windows do.
 #pragma once
 
+#include "common/appstate.h"
 #include "common/recordedremoval.h"
-#include "platform/fileops.h"
+#include "common/walkdriver.h"
 #include "platform/fsinfo.h"
 
 #include <QByteArray>
@@ -14,9 +33,31 @@
 #include <QString>
 
 #include <cstdint>
+#include <span>
 #include <time.h>
 
 namespace bv {
+
+class RunUser
+{
+public:
+    virtual ~RunUser() = default;
+
+    // A message box (MsgPlain, MsgCritical, MsgExclamation); returns once the user has read it.
+    virtual void tell(const QString& text, int style, const QString& title = QStringLiteral("Brisvane!")) = 0;
+    // A yes/no question (MsgQuestion, MsgQuestionDefaultNo): true only for Yes.
+    virtual bool ask(const QString& text, int style, const QString& title = QStringLiteral("Brisvane!")) = 0;
+    // The run's counters moved. Called at the screen's pace during a walk and once at its end
+    // with the final values, so the last figures are always shown.
+    virtual void showFigures(const RunValues& figures) = 0;
+    // A text for the status line ("Checking...", "Done.").
+    virtual void showStatus(const QString& text) = 0;
+    // Where the walk shows the path it is in and its progress strip, and turns the event loop.
+    virtual WalkScreen& walkScreen() = 0;
+    // One turn of the event loop now: a Cancel the user confirmed meanwhile is seen before the
+    // run's next removal.
+    virtual void letEventsIn() = 0;
+};
 
 // One matched file put to the user, as the verification window shows it.
 struct VerifyItem
@@ -58,6 +99,35 @@ struct FileDecision
     bool operator==(const FileDecision&) const = default;
 };
 
+// What the run does on the user's word about the file in question.
+class FileActions
+{
+public:
+    virtual ~FileActions() = default;
+    // Delete: to the trash or deleted, as the run's option says.
+    virtual RemovalRecord remove() = 0;
+    // Move into `folder`. A move the system refuses leaves no record, and the file is still in
+    // question (the user may pick another folder or decide otherwise).
+    virtual RemovalRecord move(const QByteArray& folder) = 0;
+    // Ignore, or the window closed: the file stays, its block and the ignore line go to the log.
+    // False when the log could not take them.
+    virtual bool ignore() = 0;
+    // Abort: the run's own Cancel, which asks the user and on Yes records the abort and stops.
+    virtual void abort() = 0;
+    // The user opened the file to look at it: if it stays, its access time is put back as it was
+    // when it was shown.
+    virtual void opened() = 0;
+};
+
+class FileVerifier
+{
+public:
+    virtual ~FileVerifier() = default;
+    // Puts the file before the user and returns once it is decided: after remove(), a move that
+    // was not refused, ignore() or abort(). Returns the decision.
+    virtual FileDecision verify(const VerifyItem& file, FileActions& actions) = 0;
+};
+
 // One file of a group of same-named files, as read when the group is shown.
 struct ReviewRow
 {
@@ -68,6 +138,31 @@ struct ReviewRow
     QString size;
     QString version;
     QString lastAccess;
+};
+
+// What the run does on the user's word about a row of the group in question. `row` is the
+// row's index in the rows given to the reviewer (it does not change as rows go).
+class GroupActions
+{
+public:
+    virtual ~GroupActions() = default;
+    // Delete the row's file, as the run's option says.
+    virtual RemovalRecord remove(int row) = 0;
+    // Move the row's file into `folder`; a refused move leaves no record.
+    virtual RemovalRecord move(int row, const QByteArray& folder) = 0;
+    // The row as its file is now, read again after it changed; false when it is gone.
+    virtual bool reread(int row, ReviewRow& now) = 0;
+    // Abort: the run's own Cancel (asks; on Yes records the abort and stops).
+    virtual void abort() = 0;
+};
+
+class GroupReviewer
+{
+public:
+    virtual ~GroupReviewer() = default;
+    // Puts the group before the user and returns when the group is done: Continue, Abort, the
+    // window closed, or no row left.
+    virtual void review(std::span<const ReviewRow> rows, GroupActions& actions) = 0;
 };
 
 } // namespace bv
