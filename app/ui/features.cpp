@@ -16,31 +16,36 @@ QList<FeatureEntry> brisvaneFeatures()
                      QKeySequence(Qt::Key_F2),
                      "FileSearchIcon",
                      [](PanelHost& host, QWidget* area) -> Panel* { return new FileSearchFrame(host, area); },
+                     {},
                      {}});
     features.append({"NewFilesOption",
                      QStringLiteral("Find &Duplicates"),
                      QKeySequence(Qt::Key_F3),
                      "NewFilesIcon",
                      [](PanelHost& host, QWidget* area) -> Panel* { return new DupFilesFrame(host, area); },
+                     {},
                      {}});
     features.append({"DiskSpaceOption",
                      QStringLiteral("D&isk Space..."),
                      QKeySequence(Qt::Key_F4),
                      nullptr,
                      {},
-                     [](PanelHost& host) { openDiskSpace(host); }});
+                     [](PanelHost& host) { openDiskSpace(host); },
+                     {&DiskSpace::layout()}});
     features.append({"ClusterOption",
                      QStringLiteral("Cluster Over&hang..."),
                      QKeySequence(Qt::Key_F5),
                      nullptr,
                      {},
-                     [](PanelHost& host) { openOverhang(host); }});
+                     [](PanelHost& host) { openOverhang(host); },
+                     {&OverHangForm::layout()}});
     features.append({"QuickCleanOption",
                      QStringLiteral("&Quick Clean..."),
                      QKeySequence(Qt::Key_F6),
                      nullptr,
                      {},
-                     [](PanelHost& host) { openQuickClean(host); }});
+                     [](PanelHost& host) { openQuickClean(host); },
+                     {}});
     return features;
 }
 

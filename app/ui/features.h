@@ -2,8 +2,12 @@
 //
 // A feature is either a panel in the main window's work area (created once, shown by its
 // command) or a tools window opened modally from the idle window. The main window builds its
-// Tools menu and wires its icons from this table; it knows nothing else of the features.
+// Tools menu and wires its icons from this table; it knows nothing else of the features. The
+// build finds a feature's folder by itself (its feature.cmake): this table is the one other
+// place that adding a feature touches.
 #pragma once
+
+#include "common/ui/layout.h"
 
 #include <QKeySequence>
 #include <QList>
@@ -29,6 +33,10 @@ struct FeatureEntry
     std::function<Panel*(PanelHost& host, QWidget* workArea)> makePanel;
     // A tools window: opened modally, from the idle window only.
     std::function<void(PanelHost& host)> openTool;
+
+    // The layout tables of the feature's windows (common/ui/layout.h), which the checks every
+    // window must pass run over.
+    QList<const LayoutTable*> layouts;
 };
 
 QList<FeatureEntry> brisvaneFeatures();

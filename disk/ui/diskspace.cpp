@@ -12,114 +12,79 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include <tuple>
-
 namespace bv {
-
-using namespace bv::disk;
 
 namespace {
 
-constexpr int kClientWidth = 5175;
-constexpr int kClientHeight = 2745;
+using namespace bv::layout;
 
-// A figure: light grey behind black text.
-QLabel* valueLabel(QWidget* parent, const char* name, int left, int top, int width, int height, const QFont& font)
-{
-    QLabel* l = label(parent, name, QString(), left, top, width, height);
-    l->setFont(font);
-    l->setAutoFillBackground(true);
-    QPalette p = l->palette();
-    p.setColor(QPalette::Window, kLightGrey);
-    p.setColor(QPalette::WindowText, Qt::black);
-    l->setPalette(p);
-    return l;
-}
+// The window, as designed: captions on the left, the figures in light grey boxes beside them,
+// the legend squares, the used-space bar, the drive's geometry and Close.
+constexpr ControlSpec kControls[] = {
+    {"Dummy0", Kind::Label, {45, 135, 2175, 255}, "Please specify the drive:", kWindowFont, {}, 0, Plain, "Drive1"},
+    {"Drive1", Kind::DriveList, {2145, 90, 2205, 330}, "", kWindowFont, {}, 1},
+    {"Dummy1", Kind::Label, {45, 645}, "Total Capacity:", kArial9Bold},
+    {"TotalCapacity", Kind::Label, {1440, 660, 3870, 270}, "", kArial9Bold, {kBlack, kLightGrey}},
+    {"Label3_0", Kind::Box, {45, 960, 315, 270}, "", kWindowFont, {kBlack, kNavy}, 0, Border},
+    {"Dummy2", Kind::Label, {420, 990}, "Free Space:"},
+    {"FSpace", Kind::Label, {1440, 990, 3675, 270}, "", kWindowFont, {kBlack, kLightGrey}},
+    {"Label3_1", Kind::Box, {45, 1260, 315, 270}, "", kWindowFont, {kBlack, kOlive}, 0, Border},
+    {"Dummy3", Kind::Label, {420, 1290}, "Used Space:"},
+    {"USpace", Kind::Label, {1440, 1290, 3675, 270}, "", kWindowFont, {kBlack, kLightGrey}},
+    // The bar: a navy frame (the free part), the olive used part over it and the percentage over
+    // both, in that stacking order.
+    {"FloodDummy", Kind::Box, {255, 1620, 4665, 300}, "", kWindowFont, {kBlack, kNavy}, 0, Border},
+    {"Flood", Kind::Box, {285, 1650, 15, 240}, "", kWindowFont, {kBlack, kOlive}},
+    {"Percentage", Kind::Label, {285, 1665, 4575, 255}, "0%", kWindowFont, {kWhite}, 0, CentreTop},
+    {"Dummy4", Kind::Label, {45, 2040}, "Bytes Per Sector:", kArial9Bold},
+    {"Dummy5", Kind::Label, {45, 2295}, "Sectors Per Cluster:", kArial9Bold},
+    {"Dummy6", Kind::Label, {45, 2535}, "Total Clusters:", kArial9Bold},
+    {"BPSector", Kind::Label, {1875, 2040, 2025, 270}, "", kArial9Bold, {kBlack, kLightGrey}},
+    {"SPCluster", Kind::Label, {1875, 2295, 2025, 270}, "", kArial9Bold, {kBlack, kLightGrey}},
+    {"TCluster", Kind::Label, {1875, 2535, 1530, 270}, "", kArial9Bold, {kBlack, kLightGrey}},
+    {"CloseButton", Kind::Button, {3990, 2340, 1155, 390}, "&Close", kArial825, {}, 2, NotDefault},
+};
+
+constexpr LayoutTable kLayout{{"DiskSpace", "Disk Space", 5175, 2745, kArial825Bold, kLightGrey}, kControls};
 
 } // namespace
+
+const LayoutTable& DiskSpace::layout()
+{
+    return kLayout;
+}
 
 DiskSpace::DiskSpace(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
     : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry)
 {
-    setObjectName(QStringLiteral("DiskSpace"));
-    setWindowTitle(QStringLiteral("Disk Space"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(arialFont(8.25, true));
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, kLightGrey);
-    setPalette(p);
-    setFixedSize(twSize(kClientWidth, kClientHeight));
-    buildControls();
-}
-
-void DiskSpace::buildControls()
-{
-    const QFont big = arialFont(9, true);
-
-    QLabel* driveCaption = label(this, "Dummy0", QStringLiteral("Please specify the drive:"), 45, 135, 2175, 255);
-    Drive1 = new DriveList(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    driveCaption->setBuddy(Drive1);
-    Drive1->setGeometry(twRect(2145, 90, 2205, 330));
-    Drive1->reload();
-    connect(Drive1, &DriveList::driveChanged, this, [this] { Drive1_Change(); });
-
-    QLabel* capacity = label(this, "Dummy1", QStringLiteral("Total Capacity:"), 45, 645);
-    capacity->setFont(big);
-    capacity->adjustSize();
-    TotalCapacity = valueLabel(this, "TotalCapacity", 1440, 660, 3870, 270, big);
-
-    colourBox(this, "Label3_0", kNavy, 45, 960, 315, 270, true);
-    label(this, "Dummy2", QStringLiteral("Free Space:"), 420, 990);
-    FSpace = valueLabel(this, "FSpace", 1440, 990, 3675, 270, font());
-
-    colourBox(this, "Label3_1", kOlive, 45, 1260, 315, 270, true);
-    label(this, "Dummy3", QStringLiteral("Used Space:"), 420, 1290);
-    USpace = valueLabel(this, "USpace", 1440, 1290, 3675, 270, font());
-
-    // The bar: a navy frame (the free part), the olive used part over it and the percentage
-    // over both, in that stacking order.
-    FloodDummy = colourBox(this, "FloodDummy", kNavy, 255, 1620, 4665, 300, true);
-    Flood = colourBox(this, "Flood", kOlive, 285, 1650, 15, 240, false);
-    Percentage = label(this, "Percentage", QStringLiteral("0%"), 285, 1665, 4575, 255);
-    Percentage->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QPalette white = Percentage->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    Percentage->setPalette(white);
-
-    for (const auto& [name, text, top] :
-         {std::tuple{"Dummy4", "Bytes Per Sector:", 2040}, std::tuple{"Dummy5", "Sectors Per Cluster:", 2295},
-          std::tuple{"Dummy6", "Total Clusters:", 2535}}) {
-        QLabel* l = label(this, name, QString::fromLatin1(text), 45, top);
-        l->setFont(big);
-        l->adjustSize();
-    }
-    BPSector = valueLabel(this, "BPSector", 1875, 2040, 2025, 270, big);
-    SPCluster = valueLabel(this, "SPCluster", 1875, 2295, 2025, 270, big);
-    TCluster = valueLabel(this, "TCluster", 1875, 2535, 1530, 270, big);
-
-    CloseButton = new QPushButton(QStringLiteral("&Close"), this);
-    CloseButton->setObjectName(QStringLiteral("CloseButton"));
-    CloseButton->setGeometry(twRect(3990, 2340, 1155, 390));
-    CloseButton->setFont(arialFont(8.25));
-    CloseButton->setAutoDefault(false);
-    connect(CloseButton, &QPushButton::clicked, this, [this] { CloseButton_Click(); });
-
-    setTabOrder(Drive1, CloseButton);
+    applyForm(this, kLayout);
+    const Controls controls = buildLayout(this, kLayout);
+    m_driveList = controls.get<DriveList>("Drive1");
+    m_totalCapacity = controls.get<QLabel>("TotalCapacity");
+    m_freeSpace = controls.get<QLabel>("FSpace");
+    m_usedSpace = controls.get<QLabel>("USpace");
+    m_usedBar = controls.get<QLabel>("Flood");
+    m_usedPercentage = controls.get<QLabel>("Percentage");
+    m_bytesPerSector = controls.get<QLabel>("BPSector");
+    m_sectorsPerCluster = controls.get<QLabel>("SPCluster");
+    m_totalClusters = controls.get<QLabel>("TCluster");
+    m_driveList->reload();
+    connect(m_driveList, &DriveList::driveChanged, this, [this] { Drive1_Change(); });
+    connect(controls.get<QPushButton>("CloseButton"), &QPushButton::clicked, this, [this] { CloseButton_Click(); });
 }
 
 void DiskSpace::Form_Load()
 {
-    centreOnScreen(this);
+    disk::centreOnScreen(this);
     // The list already stands on the drive of the current directory.
-    ShowDriveSpace(Drive1->mountPoint(), Unanswered::ShowZeros);
+    ShowDriveSpace(m_driveList->mountPoint(), Unanswered::ShowZeros);
 }
 
 void DiskSpace::Drive1_Change()
 {
-    const QByteArray root = Drive1->mountPoint();
+    const QByteArray root = m_driveList->mountPoint();
     m_host.letMessagesBeProcessed();
     if (!ShowDriveSpace(root, Unanswered::KeepFigures))
         msgBox(QStringLiteral("Cannot access the drive specified."), MsgCritical, QStringLiteral("Error."));
@@ -141,23 +106,23 @@ bool DiskSpace::ShowDriveSpace(const QByteArray& root, Unanswered whenUnanswered
 
 void DiskSpace::apply(const DriveSpaceReport& r)
 {
-    Flood->setVisible(r.barVisible);
-    TotalCapacity->setText(r.totalCapacity);
-    FSpace->setText(r.freeSpace);
-    USpace->setText(r.usedSpace);
+    m_usedBar->setVisible(r.barVisible);
+    m_totalCapacity->setText(r.totalCapacity);
+    m_freeSpace->setText(r.freeSpace);
+    m_usedSpace->setText(r.usedSpace);
     if (r.barWidthTwips)
-        Flood->resize(tw(qRound(*r.barWidthTwips)), Flood->height());
-    Percentage->setText(r.percentage);
-    BPSector->setText(r.bytesPerSector);
-    SPCluster->setText(r.sectorsPerCluster);
-    TCluster->setText(r.totalClusters);
+        m_usedBar->resize(tw(qRound(*r.barWidthTwips)), m_usedBar->height());
+    m_usedPercentage->setText(r.percentage);
+    m_bytesPerSector->setText(r.bytesPerSector);
+    m_sectorsPerCluster->setText(r.sectorsPerCluster);
+    m_totalClusters->setText(r.totalClusters);
 }
 
 void DiskSpace::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    paintEtchedLine(painter, 480, 510, 6450);
+    disk::paintEtchedLine(painter, 480, 510, 6450);
 }
 
 void openDiskSpace(PanelHost& host, DiskGeometrySource& geometry)

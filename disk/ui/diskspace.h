@@ -8,12 +8,12 @@
 // list cannot hold it up, and a drive that does not answer is reported, never waited for.
 #pragma once
 
+#include "common/ui/layout.h"
 #include "platform/diskgeometry.h"
 
 #include <QDialog>
 
 class QLabel;
-class QPushButton;
 
 namespace bv {
 
@@ -39,29 +39,28 @@ public:
     enum class Unanswered { ShowZeros, KeepFigures };
     bool ShowDriveSpace(const QByteArray& root, Unanswered whenUnanswered);
 
-    DriveList* driveList() const { return Drive1; }
+    DriveList* driveList() const { return m_driveList; }
+    // The window's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void buildControls();
     void apply(const DriveSpaceReport& report);
 
     PanelHost& m_host;
     DiskGeometrySource& m_geometry;
 
-    DriveList* Drive1 = nullptr;
-    QLabel* TotalCapacity = nullptr;
-    QLabel* FSpace = nullptr;
-    QLabel* USpace = nullptr;
-    QLabel* FloodDummy = nullptr;
-    QLabel* Flood = nullptr;
-    QLabel* Percentage = nullptr;
-    QLabel* BPSector = nullptr;
-    QLabel* SPCluster = nullptr;
-    QLabel* TCluster = nullptr;
-    QPushButton* CloseButton = nullptr;
+    DriveList* m_driveList = nullptr;
+    QLabel* m_totalCapacity = nullptr;
+    QLabel* m_freeSpace = nullptr;
+    QLabel* m_usedSpace = nullptr;
+    QLabel* m_usedBar = nullptr; // the olive part of the bar
+    QLabel* m_usedPercentage = nullptr;
+    QLabel* m_bytesPerSector = nullptr;
+    QLabel* m_sectorsPerCluster = nullptr;
+    QLabel* m_totalClusters = nullptr;
 };
 
 // Tools > Disk Space: opens the window modally over the host's window and returns when it has

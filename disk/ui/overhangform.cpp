@@ -3,6 +3,7 @@
 #include "common/format.h"
 #include "common/ui/panelhost.h"
 #include "common/ui/printsurface.h"
+#include "common/ui/layout.h"
 #include "disk/ui/diskwidgets.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -20,12 +21,48 @@
 
 namespace bv {
 
-using namespace bv::disk;
-
 namespace {
+
+using namespace bv::layout;
 
 constexpr int kClientWidth = 5040;
 constexpr int kClientHeight = 3990;
+
+constexpr char kIntroduction[] =
+    "This utility will scan your hard drive for cluster over hangs. All hard drives are divided into clusters. The "
+    "larger the partition the larger the cluster in which files are stored. A file of just one byte will use up an "
+    "entire cluster, a file one byte larger than the cluster size will use two. Although cluster overhangs cannot be "
+    "avoided, you can reclaim disk space by compressing or repartitioning your hard drive.";
+
+// The window, as designed. The legend, "Total Wasted:" and the bar are shown once a search has
+// ended; the figures are printed beside the captions of the lower part (not controls).
+constexpr ControlSpec kControls[] = {
+    {"Label1", Kind::Label, {30, 30, 4920, 1500}, kIntroduction, kArial825, {}, 0, WordWrap | LeftTop},
+    {"Label2", Kind::Label, {30, 1620, 2160, 255}, "Please specify the drive:", kWindowFont, {}, 0, Plain, "Drive1"},
+    {"Drive1", Kind::DriveList, {2085, 1560, 1965, 330}, "", kWindowFont, {}, 1},
+    {"Label3_0", Kind::Box, {225, 2070, 210, 240}, "", kArial825, {kBlack, kOlive}, 0, Hidden | Border},
+    {"Label4_0", Kind::Label, {480, 2070, 705, 210}, "Wasted", kWindowFont, {}, 0, Hidden},
+    {"Label3_1", Kind::Box, {1230, 2070, 210, 240}, "", kArial825, {kBlack, kNavy}, 0, Hidden | Border},
+    {"Label4_6", Kind::Label, {1500, 2070, 540, 225}, "Used", kWindowFont, {}, 0, Hidden},
+    {"Label4_5", Kind::Label, {2640, 2070, 1155, 255}, "Total Wasted:", kWindowFont, {}, 0, Hidden},
+    {"DummyFlood", Kind::Box, {225, 2370, 4590, 300}, "", kArial825, {kBlack, kNavy}, 0, Hidden | Border},
+    {"Percentage", Kind::Box, {255, 2400, 15, 240}, "", kArial825, {kBlack, kOlive}, 0, Hidden},
+    {"ShowPercent", Kind::Label, {255, 2415, 4515, 270}, "0% ", kWindowFont, {kWhite}, 0, Hidden | CentreTop},
+    {"Label4_1", Kind::Label, {45, 2730, 2115, 255}, "Number Of Files Scanned:"},
+    {"Label4_2", Kind::Label, {45, 2955, 1305, 255}, "Total File Sizes:"},
+    {"Label4_3", Kind::Label, {60, 3165, 1590, 255}, "Actual Space Used:"},
+    {"Label4_4", Kind::Label, {60, 3375, 1095, 255}, "Cluster Size:"},
+    {"WorkingLabel", Kind::Label, {15, 3780, 915, 255}, "Working...", kArial825Italic, {}, 0, Hidden},
+    {"CancelButton", Kind::Button, {2565, 3585, 1215, 390}, "&Cancel", kArial825, {}, 3, NotDefault},
+    {"StartButton", Kind::Button, {3810, 3585, 1215, 390}, "&Start", kArial825, {}, 2, NotDefault},
+};
+
+constexpr LayoutTable kLayout{{"OverHangForm", "Cluster Overhang Search", kClientWidth, kClientHeight, kArial825Bold},
+                              kControls};
+
+// What a search that has ended shows: the legend, "Total Wasted:" and the bar.
+constexpr const char* kShownAtTheEnd[] = {"Label3_0", "Label4_0",   "Label3_1",    "Label4_6",
+                                          "Label4_5", "DummyFlood", "ShowPercent", "Percentage"};
 
 // The window's client area: the etched separator is drawn here and the figures printed onto it.
 class OverhangSurface : public PrintSurface
@@ -34,7 +71,7 @@ public:
     using PrintSurface::PrintSurface;
 
 protected:
-    void paintBackground(QPainter& painter) override { paintEtchedLine(painter, 1950, 1980, kClientWidth); }
+    void paintBackground(QPainter& painter) override { disk::paintEtchedLine(painter, 1950, 1980, kClientWidth); }
 };
 
 } // namespace
@@ -52,143 +89,86 @@ private:
     OverHangForm& m_form;
 };
 
+const LayoutTable& OverHangForm::layout()
+{
+    return kLayout;
+}
+
 OverHangForm::OverHangForm(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
     : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry)
 {
-    setObjectName(QStringLiteral("OverHangForm"));
-    setWindowTitle(QStringLiteral("Cluster Overhang Search"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
-    setFont(arialFont(8.25, true));
-    setFixedSize(twSize(kClientWidth, kClientHeight));
+    applyForm(this, kLayout);
     m_surface = new OverhangSurface(this);
     m_surface->setObjectName(QStringLiteral("OverhangSurface"));
     m_surface->setGeometry(rect());
-    m_surface->setBackColor(kLightGrey);
+    m_surface->setBackColor(QColor::fromRgb(kLightGrey));
     m_surface->setMouseTracking(true);
     m_surface->installEventFilter(this);
-    buildControls();
+
+    const Controls controls = buildLayout(m_surface, kLayout);
+    m_driveList = controls.get<DriveList>("Drive1");
+    for (const char* name : kShownAtTheEnd)
+        m_shownAtTheEnd.append(controls.find(name));
+    m_wastedBar = controls.get<QLabel>("Percentage");
+    m_wastedPercent = controls.get<QLabel>("ShowPercent");
+    m_workingLabel = controls.get<QLabel>("WorkingLabel");
+    m_cancelButton = controls.get<QPushButton>("CancelButton");
+    m_startButton = controls.get<QPushButton>("StartButton");
+
+    // The figures are printed beside these captions; a screen reader reads them together.
+    m_surface->setPrintCaption(kFilesX, kFilesY, controls.get<QLabel>("Label4_1"));
+    m_surface->setPrintCaption(kSizesX, kSizesY, controls.get<QLabel>("Label4_2"));
+    m_surface->setPrintCaption(kUsedX, kUsedY, controls.get<QLabel>("Label4_3"));
+    m_surface->setPrintCaption(kClusterX, kClusterY, controls.get<QLabel>("Label4_4"));
+    m_surface->setPrintCaption(kWastedX, kWastedY, controls.get<QLabel>("Label4_5"));
+
+    m_driveList->reload();
+    connect(m_driveList, &DriveList::gotFocus, this, [this] { Drive1_GotFocus(); });
+    connect(m_driveList, &DriveList::driveChanged, this, [this] { Drive1_Change(); });
+    m_cancelButton->setMouseTracking(true);
+    m_cancelButton->installEventFilter(this);
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+    connect(m_startButton, &QPushButton::clicked, this, [this] { StartButton_Click(); });
 }
 
 OverHangForm::~OverHangForm() = default;
 
-void OverHangForm::buildControls()
-{
-    QWidget* s = m_surface;
-    const QFont regular = arialFont(8.25);
-
-    QLabel* intro =
-        label(s, "Label1",
-              QStringLiteral("This utility will scan your hard drive for cluster over hangs. All hard drives "
-                             "are divided into clusters. The larger the partition the larger the cluster "
-                             "in which files are stored. A file of just one byte will use up an entire "
-                             "cluster, a file one byte larger than the cluster size will use two. Although "
-                             "cluster overhangs cannot be avoided, you can reclaim disk space by "
-                             "compressing or repartitioning your hard drive."),
-              30, 30, 4920, 1500);
-    intro->setFont(regular);
-    intro->setWordWrap(true);
-    intro->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    QLabel* driveCaption = label(s, "Label2", QStringLiteral("Please specify the drive:"), 30, 1620, 2160, 255);
-    Drive1 = new DriveList(s);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    driveCaption->setBuddy(Drive1);
-    Drive1->setGeometry(twRect(2085, 1560, 1965, 330));
-    Drive1->reload();
-    connect(Drive1, &DriveList::gotFocus, this, [this] { Drive1_GotFocus(); });
-    connect(Drive1, &DriveList::driveChanged, this, [this] { Drive1_Change(); });
-
-    // Legend, "Total Wasted:" and the bar: shown once a search has ended.
-    Label3[0] = colourBox(s, "Label3_0", kOlive, 225, 2070, 210, 240, true);
-    Label4[0] = label(s, "Label4_0", QStringLiteral("Wasted"), 480, 2070, 705, 210);
-    Label3[1] = colourBox(s, "Label3_1", kNavy, 1230, 2070, 210, 240, true);
-    Label4[6] = label(s, "Label4_6", QStringLiteral("Used"), 1500, 2070, 540, 225);
-    Label4[5] = label(s, "Label4_5", QStringLiteral("Total Wasted:"), 2640, 2070, 1155, 255);
-    DummyFlood = colourBox(s, "DummyFlood", kNavy, 225, 2370, 4590, 300, true);
-    Percentage = colourBox(s, "Percentage", kOlive, 255, 2400, 15, 240, false);
-    ShowPercent = label(s, "ShowPercent", QStringLiteral("0% "), 255, 2415, 4515, 270);
-    ShowPercent->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QPalette white = ShowPercent->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    ShowPercent->setPalette(white);
-    for (QWidget* w : {static_cast<QWidget*>(Label3[0]), static_cast<QWidget*>(Label3[1]),
-                       static_cast<QWidget*>(DummyFlood), static_cast<QWidget*>(Percentage)})
-        w->setFont(regular);
-    for (QWidget* w :
-         {static_cast<QWidget*>(Label3[0]), static_cast<QWidget*>(Label4[0]), static_cast<QWidget*>(Label3[1]),
-          static_cast<QWidget*>(Label4[6]), static_cast<QWidget*>(Label4[5]), static_cast<QWidget*>(DummyFlood),
-          static_cast<QWidget*>(Percentage), static_cast<QWidget*>(ShowPercent)})
-        w->hide();
-
-    Label4[1] = label(s, "Label4_1", QStringLiteral("Number Of Files Scanned:"), 45, 2730, 2115, 255);
-    Label4[2] = label(s, "Label4_2", QStringLiteral("Total File Sizes:"), 45, 2955, 1305, 255);
-    Label4[3] = label(s, "Label4_3", QStringLiteral("Actual Space Used:"), 60, 3165, 1590, 255);
-    Label4[4] = label(s, "Label4_4", QStringLiteral("Cluster Size:"), 60, 3375, 1095, 255);
-    // The figures are printed beside these captions; a screen reader reads them together.
-    m_surface->setPrintCaption(kFilesX, kFilesY, Label4[1]);
-    m_surface->setPrintCaption(kSizesX, kSizesY, Label4[2]);
-    m_surface->setPrintCaption(kUsedX, kUsedY, Label4[3]);
-    m_surface->setPrintCaption(kClusterX, kClusterY, Label4[4]);
-    m_surface->setPrintCaption(kWastedX, kWastedY, Label4[5]);
-
-    WorkingLabel = label(s, "WorkingLabel", QStringLiteral("Working..."), 15, 3780, 915, 255);
-    WorkingLabel->setFont(arialFont(8.25, false, true));
-    WorkingLabel->hide();
-
-    CancelButton = new QPushButton(QStringLiteral("&Cancel"), s);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setGeometry(twRect(2565, 3585, 1215, 390));
-    StartButton = new QPushButton(QStringLiteral("&Start"), s);
-    StartButton->setObjectName(QStringLiteral("StartButton"));
-    StartButton->setGeometry(twRect(3810, 3585, 1215, 390));
-    for (QPushButton* b : {CancelButton, StartButton}) {
-        b->setFont(regular);
-        b->setAutoDefault(false);
-    }
-    CancelButton->setMouseTracking(true);
-    CancelButton->installEventFilter(this);
-    connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
-    connect(StartButton, &QPushButton::clicked, this, [this] { StartButton_Click(); });
-
-    setTabOrder(Drive1, StartButton);
-    setTabOrder(StartButton, CancelButton);
-}
-
 void OverHangForm::Form_Load()
 {
-    centreOnScreen(this);
+    disk::centreOnScreen(this);
     // The list stands on the drive of the current directory (or on the drive it was given).
-    m_driveText = Drive1->mountPoint();
+    m_driveText = m_driveList->mountPoint();
 }
 
 void OverHangForm::Drive1_GotFocus()
 {
-    m_driveText = Drive1->mountPoint();
+    m_driveText = m_driveList->mountPoint();
 }
 
 void OverHangForm::Drive1_Change()
 {
     // The drive answers when its geometry can be read; the query is bounded, so a dead share is
     // reported instead of freezing the window. The process's current directory is left alone.
-    keepReachableDrive(*Drive1, m_driveText, m_host,
+    keepReachableDrive(*m_driveList, m_driveText, m_host,
                        [this](const QByteArray& drive) { return m_geometry.query(drive).has_value(); });
 }
 
 void OverHangForm::StartButton_Click()
 {
     AppState& program = m_host.program();
-    if (!StartButton->isEnabled() || program.SearchState == SearchState::Running)
+    if (!m_startButton->isEnabled() || program.SearchState == SearchState::Running)
         return;
-    Drive1->setEnabled(false);
+    m_driveList->setEnabled(false);
     const std::optional<DiskGeometry> geometry = m_geometry.query(m_driveText);
     const QByteArray start = resolveFolder(m_driveText);
     if (!geometry || geometry->clusterSize() == 0 || start.isEmpty()) {
         failStart();
         return;
     }
-    StartButton->setEnabled(false);
+    m_startButton->setEnabled(false);
     m_tally = OverhangTally(geometry->clusterSize());
     // The files scanned are counted from this search's first file, whatever ran before it.
     m_host.run().FilesMatched = 0;
@@ -200,7 +180,7 @@ void OverHangForm::StartButton_Click()
     options.files = FileClass::All;
     options.dirs = DirClass::All;
     options.statFiles = true;
-    WorkingLabel->show();
+    m_workingLabel->show();
     Hooks hooks(*this);
     const WalkResult result = m_host.SearchDrive(options, hooks);
     m_host.letMessagesBeProcessed();
@@ -224,19 +204,16 @@ void OverHangForm::finishSearch(const WalkResult& result)
     setScreenPointer(1);
 
     const WastedShare share = m_tally.share();
-    Percentage->resize(tw(qRound(share.barTwips())), Percentage->height());
-    ShowPercent->setText(wastedPercentText(share.wastedPercent));
+    m_wastedBar->resize(tw(qRound(share.barTwips())), m_wastedBar->height());
+    m_wastedPercent->setText(wastedPercentText(share.wastedPercent));
 
-    CancelButton->setText(QStringLiteral("&Done"));
-    WorkingLabel->hide();
+    m_cancelButton->setText(QStringLiteral("&Done"));
+    m_workingLabel->hide();
     // The walk driver printed the last running figures as it ended.
     run.FilesMatched = 0;
     m_host.ShowStatus(QStringLiteral("Done."));
 
-    for (QWidget* w :
-         {static_cast<QWidget*>(Label3[0]), static_cast<QWidget*>(Label4[0]), static_cast<QWidget*>(Label3[1]),
-          static_cast<QWidget*>(Label4[6]), static_cast<QWidget*>(Label4[5]), static_cast<QWidget*>(DummyFlood),
-          static_cast<QWidget*>(ShowPercent), static_cast<QWidget*>(Percentage)})
+    for (QWidget* w : m_shownAtTheEnd)
         w->show();
     m_host.letMessagesBeProcessed();
     m_surface->printAt(kClusterX, kClusterY, clusterSizeText(m_tally.clusterSize()));
@@ -256,7 +233,7 @@ void OverHangForm::failStart()
     setScreenPointer(1);
     msgBox(notEnoughMemoryText(), MsgExclamation);
     // Nothing was searched: the user may pick another drive and try again.
-    Drive1->setEnabled(true);
+    m_driveList->setEnabled(true);
 }
 
 void OverHangForm::printRunningFigures()
@@ -310,10 +287,10 @@ void OverHangForm::Form_QueryUnload(QCloseEvent* event)
 bool OverHangForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
-        if (watched == CancelButton)
+        if (watched == m_cancelButton)
             setScreenPointer(1); // Cancel stays usable during a search
         else if (watched == m_surface && m_surface->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) !=
-                                             CancelButton) // a move Cancel passed on to its parent
+                                             m_cancelButton) // a move Cancel passed on to its parent
             setScreenPointer(m_host.program().SearchState == SearchState::Running ? 11 : 1);
     }
     return QDialog::eventFilter(watched, event);

@@ -13,11 +13,13 @@
 // status line and the progress strip.
 #pragma once
 
+#include "common/ui/layout.h"
 #include "disk/overhang.h"
 #include "platform/diskgeometry.h"
 
 #include <QByteArray>
 #include <QDialog>
+#include <QList>
 
 class QLabel;
 class QPushButton;
@@ -50,10 +52,13 @@ public:
 
     // Where the figures are printed (the window's client area).
     PrintSurface* surface() const { return m_surface; }
-    DriveList* driveList() const { return Drive1; }
+    DriveList* driveList() const { return m_driveList; }
     // The drive the next Start searches: its root folder.
     const QByteArray& driveText() const { return m_driveText; }
     const OverhangTally& tally() const { return m_tally; }
+
+    // The window's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
     // Print positions of the figures, in twips.
     static constexpr int kFilesX = 2200, kFilesY = 2725;
@@ -70,7 +75,6 @@ protected:
 private:
     class Hooks;
 
-    void buildControls();
     void Form_QueryUnload(QCloseEvent* event);
     void failStart();
     // The closing steps after the walk, however it ended.
@@ -84,15 +88,13 @@ private:
     OverhangTally m_tally;
 
     PrintSurface* m_surface = nullptr;
-    DriveList* Drive1 = nullptr;
-    QLabel* Label3[2] = {};
-    QLabel* Label4[7] = {};
-    QLabel* DummyFlood = nullptr;
-    QLabel* Percentage = nullptr;
-    QLabel* ShowPercent = nullptr;
-    QLabel* WorkingLabel = nullptr;
-    QPushButton* CancelButton = nullptr;
-    QPushButton* StartButton = nullptr;
+    DriveList* m_driveList = nullptr;
+    QList<QWidget*> m_shownAtTheEnd;   // the legend, "Total Wasted:" and the bar
+    QLabel* m_wastedBar = nullptr;     // the olive part of the bar
+    QLabel* m_wastedPercent = nullptr; // the percentage over the bar
+    QLabel* m_workingLabel = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_startButton = nullptr;
 };
 
 // Tools > Cluster Overhang: opens the window modally over the host's window and returns when it

