@@ -80,9 +80,9 @@ RemovalRecord removeWithRecord(const RecordedRemoval& request, SearchLog* log, A
     if (!moving && !write(request.block))
         return record;
 
-    const ActResult done =
-        moving ? moveListedFile(request.path, request.listed, request.destFolder)
-               : removeListedFile(request.path, request.listed, request.action == RemovalAction::Trash);
+    const ActResult done = moving
+                               ? moveListedFile(request.path, request.listed, request.destFolder)
+                               : removeListedFile(request.path, request.listed, request.action == RemovalAction::Trash);
     record.outcome = done.outcome;
     record.reason = done.reason;
     const QByteArray line = actionLine(request.action, record.outcome, request.decidedBy, request.destFolder);

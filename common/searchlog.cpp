@@ -290,7 +290,8 @@ FileResult copyLogFile(const QByteArray& from, const QByteArray& to)
     const CopyResult copy = copyReplacing(from, to);
     // The user is told the folder cannot be written, rather than that a file could not be opened.
     if (copy.folderNotWritable)
-        return {false, QStringLiteral("The folder %1 cannot be written to (%2).").arg(displayPath(folderOf(to)), copy.error)};
+        return {false,
+                QStringLiteral("The folder %1 cannot be written to (%2).").arg(displayPath(folderOf(to)), copy.error)};
     return {copy.ok, copy.error};
 }
 

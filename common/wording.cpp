@@ -37,7 +37,8 @@ QByteArray actionLine(RemovalAction action, ActOutcome outcome, DecidedBy decide
             return {};
         if (decidedBy == DecidedBy::Run)
             return "ACTION: Access Denied";
-        return action == RemovalAction::Trash ? "ACTION: Recycle Bin - Action Denied" : "ACTION: Delete - Action Denied";
+        return action == RemovalAction::Trash ? "ACTION: Recycle Bin - Action Denied"
+                                              : "ACTION: Delete - Action Denied";
     case ActOutcome::NotTouched:
         break;
     }

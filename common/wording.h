@@ -4,13 +4,13 @@
 // log's "ACTION:" line for it and the message a window shows for it are made here, from the
 // outcome and from who asked for the act:
 //
-//   outcome        log line (the run on its own | the user's Delete | a move)     message
-//   Done           Recycle Bin / Delete                 | Moved (<folder>)        none
-//   Changed        Skipped - File Changed Since It Was Listed                     "<file> has changed since it was found. ..."
-//   Vanished       Skipped - File No Longer Exists                                none
-//   Refused,       Access Denied | Recycle Bin - Action Denied or                 see outcomeMessage()
-//   NotSupported                   Delete - Action Denied | (a refused move leaves no record)
-//   NotTouched     none: the log could not take the file's record                 none (the log failure is told once)
+//   Done          "Recycle Bin", "Delete", or "Moved (<folder>)"; no message
+//   Changed       "Skipped - File Changed Since It Was Listed"; "<file> has changed since it was found. ..."
+//   Vanished      "Skipped - File No Longer Exists"; no message
+//   Refused,      "Access Denied" when the run acted on its own, "Recycle Bin - Action Denied" or
+//   NotSupported  "Delete - Action Denied" when the user decided; a refused move leaves no record;
+//                 the message depends on the window (outcomeMessage())
+//   NotTouched    nothing: the log could not take the file's record (its failure is told once)
 //
 // A refusal is worded as the run's own when the run acted on its own (an unattended file
 // search), and after the action the user asked for when the user decided (the verification
@@ -37,8 +37,7 @@ enum class DecidedBy : std::uint8_t {
 
 // The ACTION line for an act's outcome; empty when the outcome leaves no line (a refused move,
 // NotTouched).
-QByteArray actionLine(RemovalAction action, ActOutcome outcome, DecidedBy decidedBy,
-                      const QByteArray& destFolder = {});
+QByteArray actionLine(RemovalAction action, ActOutcome outcome, DecidedBy decidedBy, const QByteArray& destFolder = {});
 // The user left the file in place (Ignore, or the verification window closed).
 QByteArray ignoreLine();
 // The user cancelled the search.

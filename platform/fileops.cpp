@@ -248,7 +248,7 @@ void removeCopy(int folderFd, const QByteArray& name, const struct stat& id)
 // private name first, renamed to the file's own name once whole: a copy cut short (a full disk)
 // never sits there under the real name, and is known to be this move's own and removed.
 ActResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& listed, int destFd,
-                    const QByteArray& destFolder)
+                     const QByteArray& destFolder)
 {
     const QByteArray& name = src.name;
     // A source that cannot be removed would leave a whole copy behind and the original too.

@@ -65,7 +65,10 @@ public:
     ~HookedOps() override { setFileOps(nullptr); }
     ActResult trash(const QByteArray& p, const FileInfo& l) override { return after(m_real.trash(p, l), p); }
     ActResult remove(const QByteArray& p, const FileInfo& l) override { return after(m_real.remove(p, l), p); }
-    ActResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override { return m_real.move(p, l, d); }
+    ActResult move(const QByteArray& p, const FileInfo& l, const QByteArray& d) override
+    {
+        return m_real.move(p, l, d);
+    }
     ActResult restoreAccessTime(const QByteArray& p, const FileInfo& l, const timespec& t) override
     {
         return m_real.restoreAccessTime(p, l, t);

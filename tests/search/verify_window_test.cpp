@@ -190,8 +190,7 @@ private Q_SLOTS:
             }
             clickButton(f->window, "DeleteButton");
         });
-        QCOMPARE(f->window->verify(item),
-                 logFails ? decided::RemovalNotLogged : decided::removal(ActOutcome::Refused));
+        QCOMPARE(f->window->verify(item), logFails ? decided::RemovalNotLogged : decided::removal(ActOutcome::Refused));
         QVERIFY(exists(path));
         QCOMPARE(infoOf(path).atime.tv_sec, times[0].tv_sec);
         QCOMPARE(infoOf(path).atime.tv_nsec, times[0].tv_nsec);
