@@ -85,7 +85,8 @@ SingleInstance::SingleInstance(const QByteArray& appFolder)
     if (m_heldByAnother)
         return;
     const int err = whyNotWritable(appFolder);
-    m_failure = QString::fromLocal8Bit(std::strerror(err != 0 ? err : EIO));
+    m_failure = err != 0 ? QString::fromLocal8Bit(std::strerror(err))
+                         : QStringLiteral("the lock file brisvane.lock there could not be made");
 }
 
 SingleInstance::~SingleInstance() = default;

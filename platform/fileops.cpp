@@ -10,8 +10,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <utility>
 #include <vector>
 #include <fcntl.h>
@@ -257,6 +259,27 @@ int writeAll(int fd, const char* data, std::size_t size, off_t at)
     return 0;
 }
 
+// Tells the progress receiver how far a copy is; false when it asks to cancel.
+bool reportCopy(off_t done, off_t size)
+{
+    const CopyProgress& progress = copyProgress();
+    return !progress || progress(done, size);
+}
+
+// Runs a call that may block for long (flushing a large copy, freeing the blocks of a large file:
+// most of a second per GiB on a busy disk) on a helper thread, and meanwhile keeps telling the
+// progress receiver that the copy stands at its end, so the window goes on answering. Without a
+// receiver it simply runs here. The call's own result (0 or an errno value) comes back.
+int whileAnswering(off_t size, const std::function<int()>& call)
+{
+    if (!copyProgress())
+        return call();
+    auto result = std::async(std::launch::async, call);
+    while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        reportCopy(size, size); // too late to give up: this is only a turn of the event loop
+    return result.get();
+}
+
 // The data of `in` into `out`, hole by hole: only the ranges that hold data are read and
 // written, so a sparse file (a disk image, a database) takes no more room at its new place
 // than at its old one. Reports progress between pieces; a false answer cancels.
@@ -264,13 +287,10 @@ int copyData(int in, int out, off_t size)
 {
     constexpr std::size_t kPiece = std::size_t(1) << 20;
     std::vector<char> buffer(kPiece);
-    const auto report = [size](off_t done) {
-        const CopyProgress& progress = copyProgress();
-        return !progress || progress(done, size);
-    };
+    const auto report = [size](off_t done) { return reportCopy(done, size); };
     if (!report(0))
         return kCancelled;
-    off_t pos = 0;
+    off_t pos = 0, lastPiece = 0, written = 0;
     while (pos < size) {
         off_t data = ::lseek(in, pos, SEEK_DATA);
         off_t hole = size;
@@ -296,6 +316,18 @@ int copyData(int in, int out, off_t size)
                 return kNotTheChecked; // it shrank while being copied
             if (const int err = writeAll(out, buffer.data(), std::size_t(n), at))
                 return err;
+            // This piece goes to the disk now, and the one before is waited for: at most two
+            // pieces are ever unwritten, so no wait (here or in the final flush) outlasts one
+            // piece's write, and the window stays answering to the end.
+            ::sync_file_range(out, at, n, SYNC_FILE_RANGE_WRITE);
+            if (written > 0)
+                ::sync_file_range(out, lastPiece, written, SYNC_FILE_RANGE_WAIT_BEFORE);
+            // The pieces read are dropped from memory as the copy goes: removing the source at
+            // the end then has no gigabytes of cache to free at once (a freeze of its own), and
+            // a file moved away does not push everything else out of the cache.
+            ::posix_fadvise(in, at, n, POSIX_FADV_DONTNEED);
+            lastPiece = at;
+            written = n;
             at += n;
             if (!report(at))
                 return kCancelled;
@@ -303,9 +335,7 @@ int copyData(int in, int out, off_t size)
         pos = hole;
     }
     // The holes at the end, and the size.
-    if (::ftruncate(out, size) != 0)
-        return errno;
-    return report(size) ? 0 : kCancelled;
+    return ::ftruncate(out, size) == 0 ? 0 : errno;
 }
 
 // The extended attributes the user may copy (user.*, ACLs); the others are left behind quietly,
@@ -358,9 +388,14 @@ int copyRegularFile(int srcFolder, const QByteArray& name, const Seen& seen, int
         }
         copyAttributes(in.get(), out.get());
         const timespec times[2] = {seen.info.atime, seen.info.mtime};
-        if (::fchmod(out.get(), st.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0 ||
-            ::fsync(out.get()) != 0)
+        const int fd = out.get();
+        if (::fchmod(fd, st.st_mode & 07777) != 0 || ::futimens(fd, times) != 0)
             err = errno;
+        if (err == 0)
+            err = whileAnswering(st.st_size, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
+        // Whole and on disk: the last moment to give up.
+        if (err == 0 && !reportCopy(st.st_size, st.st_size))
+            err = kCancelled;
     }
     if (err != 0)
         ::unlinkat(destFd, part.constData(), 0);
@@ -459,8 +494,9 @@ OpResult moveAcross(const Entry& src, const Seen& seen, const FileInfo& listed, 
         removeCopy(destFd, name, copy);
         return changed();
     }
-    if (::unlinkat(src.folder.get(), name.constData(), 0) != 0) {
-        const int err = errno;
+    const int folderFd = src.folder.get();
+    if (const int err = whileAnswering(
+            copy.st_size, [folderFd, &name] { return ::unlinkat(folderFd, name.constData(), 0) == 0 ? 0 : errno; })) {
         removeCopy(destFd, name, copy);
         return fromErrno(err);
     }

@@ -146,7 +146,10 @@ public:
 // A long copy (a move across file systems) tells its progress between pieces of about a MiB:
 // the bytes of the file gone through so far and its size. Returning false cancels the copy:
 // what it wrote is removed, the file stays where it was and the move fails ("The move was
-// cancelled."). The receiver may turn the event loop.
+// cancelled."). The receiver may turn the event loop. While the whole copy is flushed to disk
+// and while the source is removed (each can take most of a second per GiB), the receiver keeps
+// being told (done == total) from the calling thread as the work runs on a helper thread; once
+// the source is being removed its answer no longer counts.
 using CopyProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
 
 // Installs a progress receiver for the moves made while it lives (the move dialog's).

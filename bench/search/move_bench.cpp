@@ -1,6 +1,7 @@
 // A move to another file system, as the move dialog makes it: how long it takes, how much room
 // the copy takes there, and how long the dialog would go without a turn of its event loop (the
-// longest gap between two progress reports, which the dialog answers clicks and Cancel in).
+// longest gap between two progress reports, which the dialog answers clicks and Cancel in, and
+// the time from the last report to the end of the move: the flush to disk and the rename).
 //
 //   bench_move SOURCE_FOLDER DEST_FOLDER [GiB]
 //
@@ -52,18 +53,20 @@ void moveOne(const char* what, const QByteArray& source, const QByteArray& dest)
 {
     const bv::FileInfo listed = infoOf(source);
     QElapsedTimer clock, gap;
-    std::int64_t longestGap = 0, reports = 0;
+    std::int64_t longestGap = 0, reports = 0, lastReport = 0;
     {
         const bv::CopyProgressScope progress([&](std::int64_t, std::int64_t) {
             if (gap.isValid())
                 longestGap = std::max<std::int64_t>(longestGap, gap.nsecsElapsed());
             gap.start();
             ++reports;
+            lastReport = clock.nsecsElapsed();
             return true;
         });
         clock.start();
         const bv::RemoveResult r = bv::moveListedFile(source, listed, dest);
-        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        const std::int64_t total = clock.nsecsElapsed();
+        const double seconds = double(total) / 1e9;
         if (r.outcome != bv::RemoveOutcome::Removed) {
             std::fprintf(stderr, "%s: not moved: %s\n", what, qPrintable(r.reason));
             return;
@@ -71,9 +74,10 @@ void moveOne(const char* what, const QByteArray& source, const QByteArray& dest)
         const QByteArray copy = dest + '/' + source.mid(source.lastIndexOf('/') + 1);
         const bv::FileInfo moved = infoOf(copy);
         std::printf("%-10s %6.2f GiB long  %9.3f s  takes %10lld KiB there (%lld KiB before)  %lld reports, "
-                    "longest gap %.1f ms\n",
+                    "longest gap %.1f ms, %.1f ms after the last\n",
                     what, double(listed.size) / double(1 << 30), seconds, (long long)(moved.blocks / 2),
-                    (long long)(listed.blocks / 2), (long long)reports, double(longestGap) / 1e6);
+                    (long long)(listed.blocks / 2), (long long)reports, double(longestGap) / 1e6,
+                    double(total - lastReport) / 1e6);
         ::unlink(copy.constData());
     }
 }
