@@ -7,6 +7,8 @@
 #include "charbar/ui/quillbar.h"
 #include "charbar/x11_window_service.h"
 #include "platform/desktop.h"
+#include "platform/filesizelimit.h"
+#include "platform/messages.h"
 #include "platform/ui/messagebox_qt.h"
 #include "platform/ui/quitsignals.h"
 
@@ -52,7 +54,11 @@ protected:
     {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
             watched->isWidgetType()) {
-            bv::openWithDefaultApp(bv::helpDocumentPath()); // a missing browser is not reported
+            const QByteArray help = bv::helpDocumentPath();
+            const bv::OpenOutcome opened = bv::openWithDefaultApp(help);
+            if (opened.result != bv::OpenResult::Opened)
+                bv::msgBox(bv::openFailureText(QStringLiteral("The help document"), help, opened), bv::MsgExclamation,
+                           QStringLiteral("Quillbar"));
             return true;
         }
         return QObject::eventFilter(watched, event);
@@ -63,7 +69,9 @@ protected:
 
 int main(int argc, char** argv)
 {
-    // --help and --version are answered before the display is opened, so they work without one.
+    bv::letWritesFailAtFileSizeLimit();
+    // --help, --version and a mistake on the command line are answered before the display is
+    // opened, so they work without one.
     if (const std::optional<int> rc = bv::answerEarly(kCommandLine, argc, argv))
         return *rc;
 

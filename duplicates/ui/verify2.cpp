@@ -390,6 +390,8 @@ void Verify2::ExploreButton_Click()
     const OpenOutcome r = openWithDefaultApp(m_labelPath);
     if (r.result == OpenResult::NoAssociation)
         msgBox(QStringLiteral("Could not find the application associated with this file."), MsgExclamation);
+    else if (r.result == OpenResult::Failed)
+        msgBox(openFailureText(QStringLiteral("The file"), m_labelPath, r), MsgExclamation);
 }
 
 void Verify2::ThePathLabel_Click()

@@ -248,6 +248,7 @@ void QuickClean::setDrives(const QList<DriveEntry>& drives, const QByteArray& cu
 {
     Drive1->setDrives(drives, current);
     m_driveText = Drive1->mountPoint();
+    m_chosenDrive.choose(m_driveText);
 }
 
 void QuickClean::Form_Load()
@@ -257,6 +258,7 @@ void QuickClean::Form_Load()
         move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
     }
     m_driveText = Drive1->mountPoint();
+    m_chosenDrive.choose(m_driveText);
     Drive1->setFocus(Qt::OtherFocusReason);
 }
 
@@ -277,6 +279,8 @@ QuickCleanChoices QuickClean::choices() const
 void QuickClean::Drive1_GotFocus()
 {
     m_driveText = Drive1->mountPoint();
+    if (m_chosenDrive.path() != m_driveText)
+        m_chosenDrive.choose(m_driveText);
 }
 
 void QuickClean::Drive1_Change()
@@ -284,6 +288,7 @@ void QuickClean::Drive1_Change()
     // A bounded query of the drive's root: a dead network share is reported, never waited on.
     keepReachableDrive(*Drive1, m_driveText, m_host,
                        [](const QByteArray& drive) { return systemDiskGeometry().query(drive).has_value(); });
+    m_chosenDrive.choose(m_driveText);
 }
 
 void QuickClean::SampleCheck_Click()
@@ -331,6 +336,8 @@ void QuickClean::StartButton_Click()
         return;
     const QuickCleanChoices chosen = choices();
     const QByteArray root = m_driveText;
+    if (!m_chosenDrive.stillLeadsThere())
+        return;
     FilesInUse inUse;
     if (!readyToRun(root, chosen, inUse))
         return;

@@ -134,6 +134,8 @@ void FileSearchFrame::buildControls()
     if (!openStartFolder() && !Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
         Dir1->setPath(Drive1->mountPoint());
     m_lastDrive = Drive1->mountPoint();
+    m_chosenFolder.choose(Dir1->path());
+    connect(Dir1, &DirList::changed, this, [this](const QByteArray& path) { m_chosenFolder.choose(path); });
     connect(Dir1, &DirList::entryOpened, this, &FileSearchFrame::Dir1_Click);
 
     RecycleCheck =
@@ -324,6 +326,8 @@ void FileSearchFrame::BeginButton_Click()
         if (answer != AnswerYes)
             return;
     }
+    if (!m_chosenFolder.stillLeadsThere())
+        return;
     // Asked once, before anything starts: otherwise every matching file would be refused one by
     // one, and deletion never stands in for the trash.
     if (v.criteria.recycle && !trashUsableAt(resolveFolder(Dir1->path())))
@@ -565,6 +569,7 @@ void FileSearchFrame::SearchPattern_Click(int index)
 void FileSearchFrame::Dir1_Click()
 {
     m_pathChosen = true;
+    m_chosenFolder.choose(Dir1->path());
 }
 
 void FileSearchFrame::Drive1_GotFocus()

@@ -338,6 +338,10 @@ void VerificationWindow::ExploreButton_Click()
         m_exploreButton->setEnabled(false);
         return;
     }
+    if (r.result == OpenResult::Failed) {
+        msgBox(openFailureText(QStringLiteral("The file"), m_item.path, r), MsgExclamation);
+        return;
+    }
     m_opened = true;
 }
 
