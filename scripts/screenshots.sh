@@ -7,7 +7,7 @@
 # for each how many pixels differ from the default one: the windows keep their designed look
 # whatever the theme, so only text drawn in the desktop's font may differ.
 #
-# Each picture is taken on an X server of its own (Xvfb, its display number chosen by the server)
+# Each picture is taken on an X server of its own (Xvfb on SCREENSHOT_DISPLAY, or a free display)
 # with openbox as window manager, both stopped by their process ids. The programs run from the
 # build tree with a private home folder holding a small demonstration tree, and are driven with
 # xdotool the way a user would: F2 to F6, typing, buttons' keyboard shortcuts, a right click.
