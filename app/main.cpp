@@ -7,6 +7,7 @@
 #include "platform/filesizelimit.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/ui/designedlook.h"
 #include "platform/ui/messagebox_qt.h"
 #include "platform/ui/quitsignals.h"
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
     QApplication::setWindowIcon(bv::appIcon());                         // every window's, dialogs too
+    bv::useDesignedLook(); // the designed colours under a dark desktop theme too
     const std::optional<bv::CommandLineRequest> request = bv::parseRequest(kCommandLine, argc, argv);
     if (!request)
         return 2;

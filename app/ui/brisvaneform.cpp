@@ -605,9 +605,14 @@ void BrisvaneForm::HelpIcon_Click()
 
 void BrisvaneForm::AboutOption_Click()
 {
+    // The classic box, then the copyright and the licence that the program is given under.
+    const QString lineBreak = QStringLiteral("\n\r");
     const QString text = QString(22, QLatin1Char(' ')) + QStringLiteral("BRISVANE VERSION ") +
-                         QStringLiteral(BV_VERSION) + QString(23, QLatin1Char(' ')) + QStringLiteral("\n\r") +
-                         QString(44, QLatin1Char('_'));
+                         QStringLiteral(BV_VERSION) + QString(23, QLatin1Char(' ')) + lineBreak +
+                         QString(44, QLatin1Char('_')) + lineBreak + lineBreak +
+                         QStringLiteral("Copyright \u00A9 " BV_COPYRIGHT) + lineBreak + lineBreak +
+                         QStringLiteral("Free software under the GNU General Public License, version 3 or later") +
+                         lineBreak + QStringLiteral("(GPL-3.0-or-later). It comes with ABSOLUTELY NO WARRANTY.");
     msgBox(text, MsgPlain, QStringLiteral("About"));
 }
 

@@ -131,6 +131,8 @@ void DupFilesFrame::buildControls()
 
     dRecycle = check("dRecycle", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 1350, 2880, 240));
     dRecycle->setChecked(true);
+    dRecycle->setToolTip(QStringLiteral(
+        "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
     dIgnore = check("dIgnore", QStringLiteral("Do not display  installation files"), twRect(3630, 1605, 2895, 240));
     dHiddenFiles =
         check("dHiddenFiles", QStringLiteral("Ignore Hidden and System Files"), twRect(3630, 1860, 2925, 240));

@@ -215,6 +215,8 @@ void QuickClean::buildControls()
     // Reaches nearer to Sample Run: the caption is a few pixels wider than its classic box here.
     RecycleCheck =
         check("RecycleCheck", QStringLiteral("Send Files to the Recycle Bin"), twRect(135, 1935, 2580, 240), true);
+    RecycleCheck->setToolTip(QStringLiteral(
+        "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
     SampleCheck = check("SampleCheck", QStringLiteral("Sample Run"), twRect(2760, 1935, 1200, 240), false);
     label(3, QStringLiteral("Files removed:"), twRect(15, 2295, 1305, 240), bold);
     Killed = count("Killed", twRect(kKilledLeft, 2295, 810, 195));
