@@ -68,8 +68,10 @@ void InputGuard::arm()
 
 bool InputGuard::dropKeyPress(const QKeyEvent* key)
 {
-    if (quiet())
-        return m_lastPressDropped = true;
+    if (quiet()) {
+        m_lastPressDropped = true;
+        return true;
+    }
     const quint32 code = keyOf(key);
     const bool repeat = key->isAutoRepeat() || (key->timestamp() != 0 && m_releasedAt.value(code) == key->timestamp());
     if (!repeat)

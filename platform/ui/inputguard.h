@@ -30,8 +30,9 @@ namespace bv {
 class InputGuard : public QObject
 {
 public:
-    // Longer than the gap between the clicks of a double-click and than a held key's first
-    // repeat delay is short, shorter than anyone takes to read what a window shows.
+    // As long as the longest gap between the two clicks of a double-click (400 ms by default on
+    // the desktop) and far longer than a window takes to come back for the next item; shorter
+    // than anyone takes to read what the window shows.
     static constexpr int kQuietMs = 400;
 
     // Guards `window` from now on; the guard is a child of the window and goes with it.
@@ -56,7 +57,7 @@ private:
 
     QWidget* m_window;
     std::int64_t m_shownAt = 0;
-    QSet<quint32> m_pressedSinceShown; // keys pressed afresh after the quiet period
+    QSet<quint32> m_pressedSinceShown;    // keys pressed afresh after the quiet period
     QHash<quint32, quint64> m_releasedAt; // each key's last release: X repeats a key as a release
                                           // and a press with one timestamp
     bool m_lastPressDropped = false;      // for the shortcut event that follows a key press

@@ -48,7 +48,8 @@ MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(h
     setTabOrder(m_dir1, m_drive1);
     setTabOrder(m_drive1, m_okButton);
     setTabOrder(m_okButton, m_cancelButton);
-    // It opens under the pointer that has just clicked Move.
+    // It opens over the window whose Move was just clicked: the rest of a double-click must not
+    // land on it.
     InputGuard::install(this);
 
     connect(m_okButton, &QPushButton::clicked, this, [this] { OkButton_Click(); });
