@@ -175,7 +175,7 @@ void BrisvaneForm::buildClient()
     const IconSpec icons[] = {
         {"FileSearchIcon", twRect(30, 30, 1290, 495), "Search for files matching a specific criteria", Command::Feature,
          [this, firstFeature] { openFeature(firstFeature); }},
-        {"NewFilesIcon", twRect(1365, 15, 1290, 495), "View files installed or modified since last scan",
+        {"NewFilesIcon", twRect(1365, 15, 1290, 495), "Find files with the same name in several folders",
          Command::Feature, [this, secondFeature] { openFeature(secondFeature); }},
         {"LogFileIcon", twRect(2715, 30, 1290, 495), "Open log file", Command::OpenLog,
          [this] { LogFileIcon_Click(); }},

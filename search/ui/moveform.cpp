@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/inputguard.h"
 #include "search/recordedremoval.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/drivelist.h"
@@ -56,6 +57,9 @@ MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(h
     setTabOrder(m_dir1, m_drive1);
     setTabOrder(m_drive1, m_okButton);
     setTabOrder(m_okButton, m_cancelButton);
+    // It opens over the window whose Move was just clicked: the rest of a double-click must not
+    // land on it.
+    InputGuard::install(this);
 
     connect(m_okButton, &QPushButton::clicked, this, [this] { OkButton_Click(); });
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
