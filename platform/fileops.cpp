@@ -414,8 +414,12 @@ int copyLink(int srcFolder, const QByteArray& name, const Seen& seen, int destFd
     target.truncate(n);
     if (::symlinkat(target.constData(), destFd, part.constData()) != 0)
         return errno;
-    if (::geteuid() == 0)
-        ::fchownat(destFd, part.constData(), seen.owner, seen.group, AT_SYMLINK_NOFOLLOW);
+    if (::geteuid() == 0) {
+        // The owner goes with the link where the system allows it; a link that cannot take it
+        // keeps the mover's, which gives nobody more rights over what it points to.
+        [[maybe_unused]] const int owned =
+            ::fchownat(destFd, part.constData(), seen.owner, seen.group, AT_SYMLINK_NOFOLLOW);
+    }
     const timespec times[2] = {seen.info.atime, seen.info.mtime};
     ::utimensat(destFd, part.constData(), times, AT_SYMLINK_NOFOLLOW);
     return 0;
