@@ -47,7 +47,8 @@ endfunction()
 
 # bv_layer(<target> <folder> [LINKS <libraries>...] [PRIVATE_LINKS <libraries>...]
 #          [EXCLUDE <regex>]): a static library of the sources directly in <folder> (its
-# sub-folders are other layers), with its own include tree.
+# sub-folders are other layers), with its own include tree. Every such library is shipped code:
+# the global property BV_LAYER_LIBRARIES lists them (the hardened build applies to them).
 function(bv_layer target folder)
     cmake_parse_arguments(L "" "EXCLUDE" "LINKS;PRIVATE_LINKS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.h)
@@ -55,6 +56,7 @@ function(bv_layer target folder)
         list(FILTER sources EXCLUDE REGEX "${L_EXCLUDE}")
     endif()
     add_library(${target} STATIC ${sources})
+    set_property(GLOBAL APPEND PROPERTY BV_LAYER_LIBRARIES ${target})
     bv_header_tree(${target} ${folder})
     target_link_libraries(${target} PUBLIC ${L_LINKS} PRIVATE ${L_PRIVATE_LINKS})
 endfunction()

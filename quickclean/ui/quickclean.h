@@ -14,6 +14,7 @@
 #pragma once
 
 #include "common/ui/panelhost.h"
+#include "platform/chosenfolder.h"
 #include "quickclean/quickclean.h"
 #include "common/ui/drivelist.h"
 
@@ -70,6 +71,7 @@ private:
 
     PanelHost& m_host;
     QByteArray m_driveText;
+    ChosenFolder m_chosenDrive; // what the drive's root was when it was picked
     std::int64_t m_killed = 0;
     std::int64_t m_bytes = 0;
     bool m_counted = false; // the counts show a figure (they start empty)

@@ -2,6 +2,7 @@
 // systems with their log lines, a taken name refused without overwriting, Cancel and a failed
 // move both bringing the same file back, a file that changed since it was listed left alone.
 #include "platform/fileops.h"
+#include "platform/ui/inputguard.h"
 #include "common/ui/dirlist.h"
 #include "common/ui/drivelist.h"
 #include "common/ui/moveform.h"
@@ -180,6 +181,7 @@ int main(int argc, char** argv)
         return 1;
     isolateViewerDesktop(xdg.path());
     QApplication app(argc, argv);
+    InputGuard::setQuietMsForTests(0); // buttons are pressed the moment a window is up
     MoveDialogTest test;
     return QTest::qExec(&test, argc, argv);
 }
