@@ -1,10 +1,12 @@
 // Whole Quick Clean runs through the window, headless, on fixture trees presented as a drive,
-// with TMPDIR pointing into the tree: what goes and what stays, the counts, and every path on
-// which nothing may be removed (a trash folder, another user's file, a file in use, a refused
-// removal, a volume without a trash, a confirmed Cancel).
+// with the tree's "tmp" as the temporary folder: what goes and what stays, the counts, and every
+// path on which nothing may be removed (a trash folder, another user's file, a file in use or
+// one that comes into use, a refused removal, a volume without a trash or read-only, a folder
+// the user may not change, a confirmed Cancel).
 //
 // As root (CI) a clean reaches only the temporary folder and root's home, so the ordinary
-// folders of these trees lie below the temporary folder "tmp".
+// folders of these trees lie below the temporary folder "tmp". The window's clock stands three
+// days ahead, so the fixture's files are old enough for the temporary folder's rule.
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "quickclean/ui/quickclean.h"
@@ -15,12 +17,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <memory>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +42,33 @@ bool exists(const QByteArray& path)
     return ::lstat(path.constData(), &st) == 0;
 }
 
+const QDateTime kNow = QDateTime::currentDateTime().addDays(3);
+
+// A tree that uid 65534 can reach, or none: the checkout may lie below a folder only its owner
+// may enter, so the tree is made where every folder on the way lets others through.
+std::unique_ptr<TreeFixture> treeOthersCanReach(std::initializer_list<const char*> entries)
+{
+    auto reachable = [](QByteArray folder) {
+        for (; !folder.isEmpty(); folder = folder == "/" ? QByteArray() : folderOf(folder)) {
+            struct stat st;
+            if (::stat(folder.constData(), &st) != 0 || !(st.st_mode & S_IXOTH))
+                return false;
+        }
+        return true;
+    };
+    const QByteArray saved = qgetenv("TMPDIR");
+    for (const QByteArray& base : {saved, QByteArray("/tmp")}) {
+        if (!base.startsWith('/') || !reachable(base))
+            continue;
+        qputenv("TMPDIR", base);
+        auto tree = std::make_unique<TreeFixture>(entries);
+        qputenv("TMPDIR", saved);
+        tree->openToOthers();
+        return tree;
+    }
+    return nullptr;
+}
+
 // One opening of the window over a fake host, the tree as its only drive. Letters of `ticked`:
 // t *.TMP, b *.BAK, f *.FTS, d *.$$$, w temporary folder, i browser cache, r Recycle Bin,
 // s Sample Run; every box not named is cleared.
@@ -46,7 +80,8 @@ struct Window
 
     Window(const TreeFixture& tree, const char* ticked)
     {
-        qputenv("TMPDIR", tree.path("tmp"));
+        state.Now = [] { return kNow; };
+        window.setTempFolder(tree.path("tmp"));
         window.setDrives({{tree.root(), QStringLiteral("fixture")}}, tree.root());
         const QByteArray t(ticked);
         const std::pair<const char*, char> boxes[] = {{"TempCheck", 't'},    {"BakCheck", 'b'},     {"FtsCheck", 'f'},
@@ -148,6 +183,8 @@ private Q_SLOTS:
         QCOMPARE(w.text("Killed"), QStringLiteral("2"));
         QCOMPARE(w.text("ReclaimedBytes"), QStringLiteral("15"));
         QCOMPARE(boxes.shown.size(), 0);
+        // Which folder the box's classic caption means here.
+        QVERIFY(w.child<QCheckBox>("WindowsCheck")->toolTip().contains(displayPath(tree.path("tmp"))));
         // The closing steps: "&Done", the inputs stay disabled, "Done." on the status line.
         QCOMPARE(w.cancelCaption(), QStringLiteral("&Done"));
         QVERIFY(!w.child<QLabel>("Status")->isVisible());
@@ -201,6 +238,12 @@ private Q_SLOTS:
         const QByteArray held = tree.path("tmp/docs/held.tmp");
         const int fd = ::open(held.constData(), O_RDONLY); // a program still uses it
         QVERIFY(fd >= 0);
+        // The session's own files in the temporary folder, held open by nobody: a ticket cache
+        // read an hour ago, an authority file written an hour ago.
+        tree.add({"tmp/krb5cc_0:50", "tmp/xauth_Xq:60"});
+        const timespec hourAgo{kNow.toSecsSinceEpoch() - 3600, 0}, longAgo{kNow.toSecsSinceEpoch() - 86400 * 2, 0};
+        tree.setTimes("tmp/krb5cc_0", hourAgo, longAgo);
+        tree.setTimes("tmp/xauth_Xq", longAgo, hourAgo);
 
         ScriptedMessages boxes;
         QString found, total;
@@ -232,7 +275,8 @@ private Q_SLOTS:
         QCOMPARE(real.text("ReclaimedBytes"), total);
         for (const char* goes : {"tmp/a.txt", "tmp/docs/b.tmp", "tmp/docs/c.bak", "tmp/x/y.$$$"})
             QVERIFY2(!exists(tree.path(goes)), goes);
-        for (const char* stays : {"tmp/.lock", "tmp/docs/d.txt", "tmp/docs/held.tmp", "tmp/x/z.FTS"})
+        for (const char* stays :
+             {"tmp/.lock", "tmp/docs/d.txt", "tmp/docs/held.tmp", "tmp/x/z.FTS", "tmp/krb5cc_0", "tmp/xauth_Xq"})
             QVERIFY2(exists(tree.path(stays)), stays);
         // The file in use takes the failure path: one message, not counted.
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Could not remove: ") + displayPath(held)});
@@ -308,16 +352,18 @@ private Q_SLOTS:
 
     void anotherUsersFileStaysWithoutAWord()
     {
-        TreeFixture tree{"tmp/mine.txt:3", "tmp/theirs.txt", "tmp/docs/mine.tmp:4", "tmp/docs/theirs.tmp"};
-        tree.openToOthers();
-        tree.setMode("tmp", 01777); // a shared temporary folder
+        const auto tree =
+            treeOthersCanReach({"tmp/mine.txt:3", "tmp/theirs.txt", "tmp/docs/mine.tmp:4", "tmp/docs/theirs.tmp"});
+        if (!tree)
+            QSKIP("no folder here that uid 65534 can reach (every temporary folder lies below one only its owner "
+                  "may enter)");
+        tree->setMode("tmp", 01777); // a shared temporary folder
         for (const char* own : {"tmp/mine.txt", "tmp/docs/mine.tmp", "tmp/docs"})
-            QVERIFY(::lchown(tree.path(own).constData(), 65534, 65534) == 0);
-        qputenv("TMPDIR", tree.path("tmp"));
+            QVERIFY(::lchown(tree->path(own).constData(), 65534, 65534) == 0);
 
         const ChildResult child = runInChild({.asNobody = true}, [&] {
             ScriptedMessages boxes;
-            Window w(tree, "tw");
+            Window w(*tree, "tw");
             w.start();
             return QByteArray::number(boxes.shown.size()) + ' ' + w.text("Killed").toUtf8();
         });
@@ -325,10 +371,106 @@ private Q_SLOTS:
             QSKIP("cannot switch to another user here");
         QCOMPARE(child.exitCode, 0);
         QCOMPARE(child.output, QByteArray("0 2"));
-        QVERIFY(!exists(tree.path("tmp/mine.txt")));
-        QVERIFY(!exists(tree.path("tmp/docs/mine.tmp")));
-        QVERIFY(exists(tree.path("tmp/theirs.txt")));
-        QVERIFY(exists(tree.path("tmp/docs/theirs.tmp")));
+        QVERIFY(!exists(tree->path("tmp/mine.txt")));
+        QVERIFY(!exists(tree->path("tmp/docs/mine.tmp")));
+        QVERIFY(exists(tree->path("tmp/theirs.txt")));
+        QVERIFY(exists(tree->path("tmp/docs/theirs.tmp")));
+    }
+
+    void filesInFoldersTheUserMayNotChangeAreToldOnce()
+    {
+        // The sample run counts only what the real run removes, and both say once what stays.
+        const auto tree = treeOthersCanReach({"tmp/rootdir/mine.tmp:7", "tmp/docs/ok.tmp:5"});
+        if (!tree)
+            QSKIP("no folder here that uid 65534 can reach");
+        tree->setMode("tmp", 01777);
+        for (const char* own : {"tmp/rootdir/mine.tmp", "tmp/docs/ok.tmp", "tmp/docs"})
+            QVERIFY(::lchown(tree->path(own).constData(), 65534, 65534) == 0);
+        const ChildResult child = runInChild({.asNobody = true}, [&] {
+            ScriptedMessages boxes;
+            QByteArray out;
+            for (const char* ticked : {"ts", "t"}) {
+                Window w(*tree, ticked);
+                w.start();
+                out += w.text("Killed").toUtf8() + '\n';
+            }
+            return out + boxes.texts().join('\n').toUtf8();
+        });
+        if (!child.ran)
+            QSKIP("cannot switch to another user here");
+        QCOMPARE(child.exitCode, 0);
+        const QString folder = displayPath(tree->path("tmp/rootdir"));
+        QCOMPARE(QString::fromUtf8(child.output),
+                 QStringLiteral("1\n1\n1 file was not counted because you may not change the folder that holds it, "
+                                "%1.\n1 file was not removed because you may not change the folder that holds it, %1.")
+                     .arg(folder));
+        QVERIFY(exists(tree->path("tmp/rootdir/mine.tmp")));
+        QVERIFY(!exists(tree->path("tmp/docs/ok.tmp")));
+    }
+
+    void aReadOnlyDriveIsToldOnceBeforeAnything()
+    {
+        TreeFixture tree{"tmp/a.bak:1", "tmp/docs/b.bak:2", "tmp/docs/c.bak:3"};
+        const ChildResult child = runInChild({.privateMounts = true}, [&] {
+            const QByteArray root = tree.root();
+            if (::mount(root.constData(), root.constData(), nullptr, MS_BIND, nullptr) != 0 ||
+                ::mount(nullptr, root.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+                return QByteArray("no mounts");
+            ScriptedMessages boxes;
+            Window w(tree, "b");
+            w.start();
+            return boxes.texts().join('\n').toUtf8();
+        });
+        if (!child.ran || child.output == "no mounts")
+            QSKIP("cannot make mounts here");
+        QCOMPARE(child.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(child.output),
+                 QStringLiteral("Files in %1 cannot be removed: the drive is read-only. Nothing was removed.")
+                     .arg(displayPath(tree.root())));
+    }
+
+    void aFileThatComesIntoUseDuringTheRunStays()
+    {
+        TreeFixture tree{"tmp/a/first.tmp:1", "tmp/b/later.tmp:2"};
+        HookedOps ops;
+        ScriptedMessages boxes;
+        Window w(tree, "t");
+        int held = -1;
+        ops.afterRemoval = [&] {
+            if (held < 0) // a program opens the next folder's file after the run began
+                held = ::open(tree.path("tmp/b/later.tmp").constData(), O_RDONLY);
+        };
+        w.start();
+        QVERIFY(held >= 0);
+        QVERIFY(!exists(tree.path("tmp/a/first.tmp")));
+        QVERIFY(exists(tree.path("tmp/b/later.tmp")));
+        QCOMPARE(boxes.texts(),
+                 QStringList{QStringLiteral("Could not remove: ") + displayPath(tree.path("tmp/b/later.tmp"))});
+        QCOMPARE(w.text("Killed"), QStringLiteral("1"));
+        ::close(held);
+    }
+
+    void theCountsMoveWhileALargeFolderIsTaken()
+    {
+        // Tens of thousands of files in one folder: the window answers and shows the counts
+        // between its files, not only once the folder is done.
+        constexpr int files = 60000;
+        TreeFixture tree;
+        tree.makeWide("tmp", files);
+        ScriptedMessages boxes;
+        Window w(tree, "ws");
+        QStringList seen;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (w.state.SearchState == SearchState::Running)
+                seen << w.text("Killed");
+        });
+        poll.start(0);
+        w.start();
+        QCOMPARE(w.text("Killed"), QString::number(files));
+        seen.removeAll(QString());
+        seen.removeAll(QString::number(files));
+        QVERIFY2(!seen.isEmpty(), "no count was shown before the folder was done");
     }
 
     void aConfirmedCancelEndsWithDoneAndTheCountsSoFar()
@@ -390,7 +532,7 @@ private Q_SLOTS:
         choose(2);
         // Start without leaving the list cleans the drive chosen last.
         QCOMPARE(w.window.driveText(), tree.path("other"));
-        qputenv("TMPDIR", tree.path("other/tmp"));
+        w.window.setTempFolder(tree.path("other/tmp"));
         w.start();
         QVERIFY(!exists(tree.path("other/tmp/x.tmp")));
     }
