@@ -62,6 +62,11 @@ void condenseFigureToFit(QLabel* figure)
         figure->setProperty(kDesignedFont, designed);
     }
     figure->setFont(designed);
+    // Some boxes were designed to reach past the window's edge: the text must end inside both.
+    const int visible = figure->parentWidget() ? figure->parentWidget()->width() - figure->x() : figure->width();
+    const int box = figure->width();
+    if (visible < box)
+        figure->resize(visible, figure->height());
     condenseToFit(figure);
     const double room = figure->width() - kFigureGapPx;
     QFont f = figure->font();
@@ -70,6 +75,7 @@ void condenseFigureToFit(QLabel* figure)
         f.setPointSizeF(points);
     }
     figure->setFont(f);
+    figure->resize(box, figure->height());
 }
 
 void paintEtchedLine(QPainter& painter, int greyY, int whiteY, int right)

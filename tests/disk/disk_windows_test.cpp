@@ -254,10 +254,10 @@ private Q_SLOTS:
         for (const char* drive : {"/huge", "/big"}) {
             pickDrive(w.driveList(), drive);
             for (const auto& [caption, value] : pairs) {
+                // Inside its box and inside the window, which some boxes were designed to pass.
                 const QLabel* figure = child<QLabel>(&w, value);
-                QVERIFY2(QFontMetricsF(figure->font()).horizontalAdvance(figure->text()) <=
-                             figure->contentsRect().width(),
-                         value);
+                const int room = std::min(figure->contentsRect().width(), w.width() - figure->x());
+                QVERIFY2(QFontMetricsF(figure->font()).horizontalAdvance(figure->text()) <= room, value);
             }
         }
         // The first row of dark pixels of a figure and of its caption: level, within the one pixel
