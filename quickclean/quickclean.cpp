@@ -172,23 +172,27 @@ bool QuickCleanSelector::beginFolder(const WalkFolder& folder)
     m_plan = planFolder(m_choices, runner, facts);
     if (m_plan.nothing())
         return false; // not even listed
-    if (m_files.read(folder.fd, m_plan.everyFile ? nullptr : &m_typeSet) != 0)
+    if (m_files.read(folder.fd, m_plan.everyFile ? nullptr : &m_typeSet, m_whileListing) != 0)
         return false;
 
     // The listing is in name order; the folder's order groups it by pattern, keeping names in
     // order within each group. Only names are looked at here: a folder of any size is listed
     // and ordered at once, and its files are examined one by one in next().
     const std::vector<FolderScan::Entry>& files = m_files.files();
-    std::vector<int> order;
-    order.reserve(files.size());
+    std::vector<int> order(files.size());
+    bool grouped = true;
+    int last = 0;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const int o = takeOrder(m_plan, files[i].view());
-        order.push_back(o);
-        if (o >= 0)
-            m_taken.push_back(std::uint32_t(i));
+        order[i] = takeOrder(m_plan, files[i].view());
+        if (order[i] < 0)
+            continue;
+        m_taken.push_back(std::uint32_t(i));
+        grouped = grouped && order[i] >= last;
+        last = order[i];
     }
-    std::stable_sort(m_taken.begin(), m_taken.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return order[a] < order[b]; });
+    if (!grouped)
+        std::stable_sort(m_taken.begin(), m_taken.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return order[a] < order[b]; });
     if (m_taken.empty())
         return false;
     m_folderPath = folder.path;

@@ -39,6 +39,7 @@
 #include <QList>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 #include <vector>
@@ -152,6 +153,8 @@ public:
 
     // The files in use, read again.
     void setFilesInUse(FilesInUse inUse) { m_setting.inUse = std::move(inUse); }
+    // Called every few milliseconds while a large folder is listed (platform/folderfiles.h).
+    void setWhileListing(std::function<void()> whileListing) { m_whileListing = std::move(whileListing); }
 
     // Files left so far because their folder cannot be changed, and the first such folder.
     std::int64_t lockedFiles() const { return m_lockedFiles; }
@@ -178,6 +181,7 @@ private:
     QList<QByteArray> m_rootAreas; // folders below which root cleans
     WildcardSet m_typeSet;
     FolderFiles m_files;
+    std::function<void()> m_whileListing;
 
     // The folder being taken.
     QByteArray m_folderPath;

@@ -65,6 +65,7 @@ public:
         : m_window(window), m_host(window.m_host), m_choices(choices), m_selector(choices, std::move(setting)),
           m_pacer(kYieldEveryMs), m_counts(kCountsEveryMs), m_inUseAge(kInUseMaxAgeMs)
     {
+        m_selector.setWhileListing([this] { letMessagesBeProcessed(); });
     }
 
     bool handleFolder(const WalkFolder& folder) override
@@ -205,8 +206,8 @@ void QuickClean::setTempFolder(const QByteArray& folder)
     WindowsCheck->setToolTip(
         folder.isEmpty()
             ? QStringLiteral("There is no temporary folder here: /tmp is missing.")
-            : QStringLiteral(
-                  "Everything in the temporary folder %1, except files changed or opened in the last 24 hours.")
+            : QStringLiteral("The temporary folder here is %1.\nEvery file directly in it is removed, except files "
+                             "changed or opened in the last 24 hours.")
                   .arg(displayPath(folder)));
 }
 
@@ -413,7 +414,9 @@ void QuickClean::StartButton_Click()
     setInputsEnabled(false);
     program.StopRequested = false;
     m_host.run().resetCounters();
-    m_host.letMessagesBeProcessed();
+    // No event-loop pass until the walk runs: a Cancel clicked right after Start must find a
+    // running run to ask about, not an idle window that closes while the clean goes on unseen.
+    // The walk's first pass comes as soon as the drive's root is listed.
 
     Driver driver(*this, chosen, std::move(setting));
     WalkOptions options;

@@ -509,6 +509,23 @@ private Q_SLOTS:
         }
     }
 
+    void aCancelPressedRightAfterStartIsAsked()
+    {
+        // The click waits in the queue while Start prepares the run: it must meet a running
+        // run (the question), not a window that closes and cleans on unseen.
+        TreeFixture tree{"tmp/docs/a.tmp:1", "tmp/docs/b.tmp:1"};
+        ScriptedMessages boxes;
+        boxes.answer(AnswerYes);
+        Window w(tree, "t");
+        QMetaObject::invokeMethod(w.child<QPushButton>("CancelButton"), "click", Qt::QueuedConnection);
+        w.start();
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Do you really want to cancel the search?")});
+        QVERIFY(w.window.isVisible());
+        QCOMPARE(w.cancelCaption(), QStringLiteral("&Done"));
+        QVERIFY(exists(tree.path("tmp/docs/a.tmp")));
+        QVERIFY(exists(tree.path("tmp/docs/b.tmp")));
+    }
+
     void aDriveThatCannotBeReachedIsPutBack()
     {
         TreeFixture tree{"tmp/", "other/tmp/x.tmp"};
