@@ -313,6 +313,9 @@ bool World::selects(const QByteArray& path, const EntryState& state, const Selec
         const bool inTemp = path.lastIndexOf('/') == m_start.size();
         if (inTemp && name.startsWith('.'))
             return false; // lock files in the temporary folder stay
+        const std::int64_t dayAgo = kNew.tv_sec - 86400;
+        if (inTemp && (state.atime.tv_sec >= dayAgo || state.mtime.tv_sec >= dayAgo))
+            return false; // and so do its files used within the last day
         if (inTemp && s.clean.tempFolder)
             return true;
         return (s.clean.tmpFiles && name.endsWith(".tmp")) || (s.clean.bakFiles && name.endsWith(".bak")) ||
@@ -660,6 +663,11 @@ RunValues runCoreSearch(const FileSearchCriteria& criteria, const QByteArray& lo
     search.run();
     log.close();
     return search.counters();
+}
+
+QDateTime worldNow()
+{
+    return QDateTime::fromSecsSinceEpoch(kNew.tv_sec);
 }
 
 QList<QByteArray> readLogLines(const QByteArray& path)

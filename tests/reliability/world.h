@@ -26,6 +26,7 @@
 #include "search/filesearch.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -161,6 +162,10 @@ RunValues runCoreSearch(const FileSearchCriteria& criteria, const QByteArray& lo
 
 // The log's lines without their CR LF; a line without one comes back as "<unterminated> ...".
 QList<QByteArray> readLogLines(const QByteArray& path);
+
+// The worlds' "now": their recently used files were used at this moment (Quick Clean's clock
+// in a world's run, so its temporary folder's files of the last day stay).
+QDateTime worldNow();
 
 // Removes everything in the trash of this process's XDG_DATA_HOME (between runs).
 QByteArray emptiedTrashFiles();
