@@ -116,9 +116,13 @@ public:
     // race cannot be made there.
     QByteArray race(const QByteArray& path, RaceKind kind, RacePoint point, bool recycle);
 
-    // CutShort: the run was killed, or stopped when its log could no longer be written; its
-    // last removal may then lack its ACTION line, and selected files may remain.
-    enum class RunEnd { Complete, CutShort };
+    // CutShort: the run stopped when its log could no longer be written; its last removal may
+    // then lack its ACTION line, and selected files may remain. Killed: the same, cut by SIGKILL,
+    // which may also stop the log's last write(2) in the middle of a line (the kernel ends a write
+    // at a page boundary for a fatal signal) and may catch the one link being followed at that
+    // instant with its access time stamped and not yet put back (finding out whether a link
+    // leads to a folder follows it, and following stamps it; the listing puts the time back).
+    enum class RunEnd { Complete, CutShort, Killed };
     // Every broken guarantee, one line each (empty: all held). logLines: the log without CR LF,
     // none for a feature that keeps no log (Quick Clean); trashFiles: the trash's files folder
     // for a recycling run ("" for deletion).
