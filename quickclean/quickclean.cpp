@@ -225,17 +225,4 @@ bool QuickCleanSelector::next(CleanCandidate& out)
     return false;
 }
 
-QList<CleanCandidate> QuickCleanSelector::select(const WalkFolder& folder)
-{
-    QList<CleanCandidate> out;
-    if (!beginFolder(folder))
-        return out;
-    CleanCandidate c;
-    while (next(c)) {
-        if (c.verdict == FileVerdict::Remove || c.verdict == FileVerdict::InUse)
-            out.append(c);
-    }
-    return out;
-}
-
 } // namespace bv

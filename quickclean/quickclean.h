@@ -160,9 +160,6 @@ public:
     std::int64_t lockedFiles() const { return m_lockedFiles; }
     const QByteArray& firstLockedFolder() const { return m_firstLockedFolder; }
 
-    // Every file of a folder the run acts on (verdict Remove or InUse), at once.
-    QList<CleanCandidate> select(const WalkFolder& folder);
-
 private:
     // A folder recognised by identity, wherever the walk meets it.
     struct Landmark

@@ -4,13 +4,17 @@
 //
 // Modal over the main window, which it sees only as a PanelHost. Start reads the boxes once,
 // checks what must hold before anything is removed (a volume that is not read-only, a usable
-// trash when files go there, a readable process table), then runs the one walk over the chosen drive with a per-folder
-// hook: a QuickCleanSelector (quickclean/quickclean.h) says which files of each folder the run takes, and each taken
-// file is counted (sample run) or removed through the recorded removal, which checks the file once more right before
-// acting and keeps no log here. The counts are captions on this window. Files in use: the table of running programs'
-// files is read at Start, again after every message box and whenever it is a second old, and the kernel is asked about
-// each file right before its removal (platform/inuse.h). Files that stayed because their folder cannot be changed are
-// told once, at the end. A run happens once per opening: afterwards Cancel reads "&Done".
+// trash when files go there, a readable process table), then runs the one walk over the chosen
+// drive with a per-folder hook: a QuickCleanSelector (quickclean/quickclean.h) says which files
+// of each folder the run takes, and each taken file is counted (sample run) or removed through
+// the recorded removal, which checks the file once more right before acting and keeps no log
+// here. The counts are captions on this window.
+//
+// Files in use: the table of running programs' files is read at Start, again after every
+// message box and whenever it is a second old, and the kernel is asked about each file right
+// before its removal (platform/inuse.h). Files that stayed because their folder cannot be
+// changed are told once, at the end. A run happens once per opening: afterwards Cancel reads
+// "&Done".
 //
 // The drives can be given (setDrives), so tests present a fixture tree as a drive.
 #pragma once

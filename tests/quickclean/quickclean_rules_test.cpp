@@ -254,9 +254,11 @@ TEST(QuickCleanRules, SelectorTakesAFolderInTheRulesOrder)
         EXPECT_GE(fd, 0);
         ::lseek(fd, 0, SEEK_END); // the walk has read the folder already
         QStringList out;
-        for (const CleanCandidate& c : selector.select(WalkFolder{path, fd, 1}))
-            out << QString::fromUtf8(c.name) +
-                       (c.verdict == FileVerdict::InUse ? QStringLiteral(" (in use)") : QString());
+        CleanCandidate c;
+        for (bool more = selector.beginFolder(WalkFolder{path, fd, 1}); more && selector.next(c);) {
+            if (c.verdict == FileVerdict::Remove || c.verdict == FileVerdict::InUse)
+                out << QString::fromUtf8(c.name) + (c.verdict == FileVerdict::InUse ? QStringLiteral(" (in use)") : "");
+        }
         ::close(fd);
         return out;
     };
