@@ -1,13 +1,18 @@
 #include "app/commandline.h"
 
+#include "platform/listing.h"
 #include "platform/paths.h"
+#include "platform/volumes.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace bv {
 
@@ -89,6 +94,34 @@ CommandLineRequest parseCommandLine(const CommandLineSpec& spec, const QList<QBy
     return request;
 }
 
+namespace {
+
+// Why a folder that exists cannot be a start folder: "" when it can. It must open, and it must
+// lie on a drive: the file systems that only show the system's state (/proc, /sys, ...) are no
+// drives, and no panel can show them.
+QString whyNotUsable(const QByteArray& real)
+{
+    const int fd = openFolderPath(real);
+    if (fd < 0)
+        return QStringLiteral("%1 cannot be opened (%2).")
+            .arg(displayPath(real), QString::fromLocal8Bit(std::strerror(-fd)));
+    FolderId id;
+    const int err = identifyFolder(fd, id);
+    ::close(fd);
+    if (err == 0 && volumeOf(real))
+        return {};
+    QByteArray fsType;
+    for (const MountEntry& m : currentMounts())
+        if (id.hasMountId && m.mountId == id.mountId)
+            fsType = m.fsType;
+    if (fsType.isEmpty())
+        return QStringLiteral("%1 is not on a drive.").arg(displayPath(real));
+    return QStringLiteral("%1 is not on a drive (%2 is a system file system).")
+        .arg(displayPath(real), QString::fromUtf8(fsType));
+}
+
+} // namespace
+
 StartFolder resolveStartFolder(const QByteArray& given)
 {
     StartFolder folder;
@@ -101,6 +134,12 @@ StartFolder resolveStartFolder(const QByteArray& given)
         folder.problem = exists ? QStringLiteral("%1 is not a folder. Brisvane starts with its usual folder.")
                                 : QStringLiteral("%1 does not exist. Brisvane starts with its usual folder.");
         folder.problem = folder.problem.arg(displayPath(given));
+        return folder;
+    }
+    const QString why = whyNotUsable(folder.path);
+    if (!why.isEmpty()) {
+        folder.path.clear();
+        folder.problem = why + QStringLiteral(" Brisvane starts with its usual folder.");
     }
     return folder;
 }
@@ -128,19 +167,80 @@ QList<QByteArray> argumentBytes(int argc, char** argv)
     return args;
 }
 
+// The toolkit's own options, which it takes out of the arguments when the application object
+// is made (after the display is opened): -platform offscreen, -style=Fusion, --reverse, ...
+QList<QByteArray> withoutToolkitOptions(const QList<QByteArray>& args)
+{
+    static const QList<QByteArray> withValue = {"-platform",
+                                                "-platformpluginpath",
+                                                "-platformtheme",
+                                                "-plugin",
+                                                "-qwindowgeometry",
+                                                "-qwindowicon",
+                                                "-qwindowtitle",
+                                                "-session",
+                                                "-display",
+                                                "-geometry",
+                                                "-title",
+                                                "-icon",
+                                                "-name",
+                                                "-style",
+                                                "-stylesheet",
+                                                "-qmljsdebugger",
+                                                "-dialogs",
+                                                "-fontengine",
+                                                "-visual"};
+    static const QList<QByteArray> alone = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync", "-testability"};
+    QList<QByteArray> out;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") {
+            out.append(args.mid(i));
+            break;
+        }
+        const QByteArray option = args[i].startsWith("--") ? args[i].mid(1) : args[i];
+        const qsizetype equals = option.indexOf('=');
+        if (withValue.contains(equals < 0 ? option : option.left(equals))) {
+            if (equals < 0)
+                ++i; // its value
+            continue;
+        }
+        if (!alone.contains(option))
+            out.append(args[i]);
+    }
+    return out;
+}
+
+// Prints text to a stream; false (and the reason on stderr) when it could not be written all,
+// as into a full disk or past the file-size limit.
+bool printAll(const CommandLineSpec& spec, const QString& text, FILE* stream)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    if (std::fflush(stream) == 0 && !std::ferror(stream))
+        return true;
+    const int err = errno;
+    std::fprintf(stderr, "%s: %s\n", spec.program.toLocal8Bit().constData(), std::strerror(err));
+    return false;
+}
+
 } // namespace
 
 std::optional<int> answerEarly(const CommandLineSpec& spec, int argc, char** argv)
 {
     using Action = CommandLineRequest::Action;
-    const Action action = parseCommandLine(spec, argumentBytes(argc, argv)).action;
-    if (action != Action::Help && action != Action::Version)
+    const CommandLineRequest request = parseCommandLine(spec, withoutToolkitOptions(argumentBytes(argc, argv)));
+    if (request.action == Action::Run)
         return std::nullopt;
+    // A mistake is answered here too: opening the display first would end in an abort where
+    // there is none (a terminal without one, a script).
+    if (request.action == Action::Error) {
+        printAll(spec, request.text, stderr);
+        return 2;
+    }
     const QCoreApplication core(argc, argv); // for the executable's folder, where the help is
     CommandLineSpec withHelp = spec;
     withHelp.helpDocument = helpDocumentPath();
-    std::fputs(parseCommandLine(withHelp, argumentBytes(argc, argv)).text.toLocal8Bit().constData(), stdout);
-    return 0;
+    const QString text = parseCommandLine(withHelp, argumentBytes(argc, argv)).text;
+    return printAll(spec, text, stdout) ? 0 : 1;
 }
 
 std::optional<CommandLineRequest> parseRequest(const CommandLineSpec& spec, int argc, char** argv)

@@ -37,14 +37,17 @@ struct CommandLineRequest
 CommandLineRequest parseCommandLine(const CommandLineSpec& spec, const QList<QByteArray>& args);
 
 // What both programs do with their arguments. answerEarly() comes before the display is opened:
-// it prints the help or the version and returns 0 for those, and nullopt otherwise. parseRequest()
-// comes once the toolkit has taken its own options (-platform, -style, ...) out of argv: it prints
-// an error and returns nullopt for arguments it cannot take.
+// it prints the help or the version and returns 0 for those (1 when the text could not be
+// written), prints a mistake with the usage hint to stderr and returns 2, and returns nullopt for
+// a run; the toolkit's own options (-platform, -style, ...) count as no mistake. parseRequest()
+// comes once the toolkit has taken its options out of argv: it prints an error and returns
+// nullopt for arguments it cannot take.
 std::optional<int> answerEarly(const CommandLineSpec& spec, int argc, char** argv);
 std::optional<CommandLineRequest> parseRequest(const CommandLineSpec& spec, int argc, char** argv);
 
 // A start folder given on the command line, resolved once to its real path (a symbolic link the
-// user named is followed). problem is the text to show when it cannot be used; path is then empty.
+// user named is followed). problem is the text to show when it cannot be used (missing, not a
+// folder, cannot be opened, or not on a drive, as /proc); path is then empty.
 struct StartFolder
 {
     QByteArray path;

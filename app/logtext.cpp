@@ -1,5 +1,7 @@
 #include "app/logtext.h"
 
+#include "platform/paths.h"
+
 #include <QStringDecoder>
 
 namespace bv {
@@ -10,7 +12,7 @@ QString decodeLogText(const QByteArray& bytes)
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
-        return text;
+        return visibleText(text);
     // Qt knows Windows-1252 through ICU; without it, Latin-1 is the same code page but for the
     // 32 codes from 0x80 to 0x9F (the euro sign, typographic quotes and dashes).
     QStringDecoder ansi("windows-1252", QStringDecoder::Flag::Stateless);

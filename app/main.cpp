@@ -4,7 +4,10 @@
 #include "app/ui/brisvaneform.h"
 #include "app/ui/iconbar.h"
 #include "platform/appfolder.h"
+#include "platform/filesizelimit.h"
 #include "platform/messages.h"
+#include "platform/paths.h"
+#include "platform/ui/designedlook.h"
 #include "platform/ui/messagebox_qt.h"
 #include "platform/ui/quitsignals.h"
 
@@ -23,7 +26,9 @@ const bv::CommandLineSpec kCommandLine{
 
 int main(int argc, char** argv)
 {
-    // --help and --version are answered before the display is opened, so they work without one.
+    bv::letWritesFailAtFileSizeLimit();
+    // --help, --version and a mistake on the command line are answered before the display is
+    // opened, so they work without one.
     if (const std::optional<int> rc = bv::answerEarly(kCommandLine, argc, argv))
         return *rc;
     QApplication app(argc, argv);
@@ -31,6 +36,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
     QApplication::setWindowIcon(bv::appIcon());                         // every window's, dialogs too
+    bv::useDesignedLook(); // the designed colours under a dark desktop theme too
     const std::optional<bv::CommandLineRequest> request = bv::parseRequest(kCommandLine, argc, argv);
     if (!request)
         return 2;
@@ -44,6 +50,8 @@ int main(int argc, char** argv)
         quitAsked = true;
         if (formPtr)
             formPtr->quitRequested();
+        else
+            QCoreApplication::exit(0); // a box shown before the window (no data folder) ends too
     });
 
     bv::AppState state;
@@ -57,9 +65,15 @@ int main(int argc, char** argv)
         return 1;
     }
     bv::SingleInstance instance(state.AppFolder);
-    if (!instance.acquired()) {
+    if (instance.heldByAnother()) {
         bv::msgBox(QStringLiteral("Brisvane is already running."), bv::MsgExclamation);
         return 0;
+    }
+    if (!instance.acquired()) {
+        bv::msgBox(QStringLiteral("Brisvane cannot start: its data folder %1 cannot be written (%2).")
+                       .arg(bv::displayPath(state.AppFolder), instance.failure()),
+                   bv::MsgCritical);
+        return 1;
     }
 
     bv::BrisvaneForm form(state);
@@ -67,10 +81,16 @@ int main(int argc, char** argv)
     form.Form_Load();
     if (quitAsked) {
         form.quitRequested();
+        form.removeWorkingFiles();
         return 0;
     }
     // A folder that cannot be used is told over the main window; the program goes on without it.
     if (!start.problem.isEmpty())
         bv::msgBox(start.problem, bv::MsgExclamation);
-    return app.exec();
+    // A request to end that came while that box was up: exec() would start afresh and miss it.
+    const int status = form.quitting() ? 0 : app.exec();
+    // However the program ends (a close, a signal, the session's end), a run still open has
+    // finished its log by now: the working files go last.
+    form.removeWorkingFiles();
+    return status;
 }

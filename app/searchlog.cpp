@@ -64,10 +64,14 @@ int utf8Sequence(const unsigned char* p, qsizetype available, char32_t* codePoin
 }
 
 // Characters a viewer may start a new line on, or that steer the terminal or printer: C0 and C1
-// controls, DEL, and the Unicode line and paragraph separators (which Qt's text views break at).
+// controls, DEL, and the Unicode line and paragraph separators (which Qt's text views break at);
+// and the bidirectional controls, which make what follows them show in another order (a name
+// ending in U+202E "fdp.sh" reads as ending in "hs.pdf").
 bool mustEscape(char32_t cp)
 {
-    return cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || cp == '\\';
+    return cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || cp == '\\' ||
+           cp == 0x200E || cp == 0x200F || cp == 0x061C || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069);
 }
 
 void appendEscaped(QByteArray& out, unsigned char byte)

@@ -8,8 +8,9 @@
 // never done without its record. What part of that line got written is cut off again: the log
 // always ends with a whole line.
 //
-// Text is escaped on the way in: control characters, bytes that are not UTF-8 and the
-// backslash become \xNN, so a file name can never fake a line of its own.
+// Text is escaped on the way in: control characters, line and paragraph separators,
+// bidirectional controls, bytes that are not UTF-8 and the backslash become \xNN (byte by
+// byte), so a file name can never fake a line of its own or show as another name.
 #pragma once
 
 #include <QByteArray>

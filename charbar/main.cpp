@@ -7,12 +7,16 @@
 #include "charbar/ui/quillbar.h"
 #include "charbar/x11_window_service.h"
 #include "platform/desktop.h"
+#include "platform/filesizelimit.h"
+#include "platform/messages.h"
+#include "platform/ui/designedlook.h"
 #include "platform/ui/messagebox_qt.h"
 #include "platform/ui/quitsignals.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QSessionManager>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +56,11 @@ protected:
     {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
             watched->isWidgetType()) {
-            bv::openWithDefaultApp(bv::helpDocumentPath()); // a missing browser is not reported
+            const QByteArray help = bv::helpDocumentPath();
+            const bv::OpenOutcome opened = bv::openWithDefaultApp(help);
+            if (opened.result != bv::OpenResult::Opened)
+                bv::msgBox(bv::openFailureText(QStringLiteral("The help document"), help, opened), bv::MsgExclamation,
+                           QStringLiteral("Quillbar"));
             return true;
         }
         return QObject::eventFilter(watched, event);
@@ -63,7 +71,9 @@ protected:
 
 int main(int argc, char** argv)
 {
-    // --help and --version are answered before the display is opened, so they work without one.
+    bv::letWritesFailAtFileSizeLimit();
+    // --help, --version and a mistake on the command line are answered before the display is
+    // opened, so they work without one.
     if (const std::optional<int> rc = bv::answerEarly(kCommandLine, argc, argv))
         return *rc;
 
@@ -79,6 +89,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(BV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(BV_DESKTOP_ID)); // its desktop entry: icon and name
     QApplication::setWindowIcon(bv::quill::quillIcon());                // every window's, the dialog too
+    bv::useDesignedLook(); // the designed colours under a dark desktop theme too
     const std::optional<bv::CommandLineRequest> request = bv::parseRequest(kCommandLine, argc, argv);
     if (!request)
         return 2;
@@ -95,7 +106,9 @@ int main(int argc, char** argv)
     bv::quill::QuillSettings defaults;
     defaults.buttonFont = QApplication::font().family();
     const QString path = bv::quill::settingsFilePath();
-    bv::quill::Quillbar bar(service, bv::quill::loadSettings(path, defaults), path);
+    QString unreadable;
+    const bv::quill::QuillSettings settings = bv::quill::loadSettings(path, defaults, &unreadable);
+    bv::quill::Quillbar bar(service, settings, path);
 
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &bar,
                      [&bar](QSessionManager&) { bar.writeSettings(); });
@@ -106,6 +119,15 @@ int main(int argc, char** argv)
     std::atexit(saveBeforeAbruptEnd);
 
     bar.show();
+    // A first start (no file) is no failure and says nothing; a file that is there but cannot be
+    // read is, and the user would otherwise only find empty buttons. Said from the event loop, so
+    // a signal that comes meanwhile still ends the program.
+    if (!unreadable.isEmpty())
+        QTimer::singleShot(0, &bar, [&path, &unreadable] {
+            bv::msgBox(QStringLiteral("Quillbar could not read its settings from %1 (%2), so its buttons start empty.")
+                           .arg(path, unreadable),
+                       bv::MsgExclamation, QStringLiteral("Quillbar"));
+        });
     const int rc = app.exec();
     g_bar = nullptr;
     bv::setMessageService(nullptr);

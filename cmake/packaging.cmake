@@ -1,9 +1,13 @@
 # Installing both programs and the Debian package that carries them.
 #
-#   cmake --install build --prefix /usr   the programs, the help document, the desktop entries,
-#                                         the icons and the AppStream metainfo
+#   cmake --install build --prefix /usr   the programs, their manual pages, the help document,
+#                                         the desktop entries, the icons, the AppStream metainfo,
+#                                         the copyright file and the changelog
 #   (cd build && cpack -G DEB)            brisvane_<version>_<arch>.deb
 #
+# The release notes live once, in packaging/releases.txt: the Debian changelog and the AppStream
+# <releases> are made from it (cmake/releases.cmake). The manual pages are roff, in packaging/man,
+# one per program of BV_PROGRAMS: a new program there needs its page and nothing else here.
 # The icons are drawn once, as SVG, in packaging/icons. The PNG sizes of the hicolor theme and the
 # programs' own window icons are rendered from them at build time (rsvg-convert, package
 # librsvg2-bin), so no picture lives in the repository without its source.
@@ -17,8 +21,19 @@ set(BV_PROJECT_URL "https://github.com/brisvane/brisvane" CACHE STRING "The proj
 set(BV_SCREENSHOT_URL "${BV_PROJECT_URL}/raw/main/docs/screenshots" CACHE STRING
     "Web folder of the README pictures, which the AppStream metainfo names as screenshots")
 set(BV_MAINTAINER "Brisvane maintainers <maintainers@brisvane.invalid>" CACHE STRING "Maintainer of the Debian package")
+# Who holds the copyright, as the About box, the manual pages, the copyright file and AppStream's
+# <developer> name it. The licence is GPL-3.0-or-later (LICENSE).
+set(BV_COPYRIGHT_HOLDER "The Brisvane developers" CACHE STRING "Copyright holder of Brisvane and Quillbar")
+set(BV_COPYRIGHT_YEARS "2026" CACHE STRING "Years of the copyright line")
+set(BV_COPYRIGHT "${BV_COPYRIGHT_YEARS} ${BV_COPYRIGHT_HOLDER}")
+# The programs the package installs, each with its manual page packaging/man/<program>.1.in.
+set(BV_PROGRAMS brisvane quillbar)
 target_compile_definitions(brisvane PRIVATE BV_DESKTOP_ID="${BV_APP_ID_PREFIX}.Brisvane")
 target_compile_definitions(quillbar PRIVATE BV_DESKTOP_ID="${BV_APP_ID_PREFIX}.Quillbar")
+target_compile_definitions(bv_ui PRIVATE BV_COPYRIGHT="${BV_COPYRIGHT}") # the About box
+
+include(${CMAKE_CURRENT_LIST_DIR}/releases.cmake)
+bv_read_releases(${CMAKE_SOURCE_DIR}/packaging/releases.txt)
 
 # Icons: every hicolor size a desktop asks for, from the one SVG of each program.
 find_program(BV_RSVG_CONVERT rsvg-convert)
@@ -55,8 +70,30 @@ foreach(app Brisvane Quillbar)
     install(FILES ${CMAKE_BINARY_DIR}/packaging/${id}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endforeach()
 
-install(TARGETS brisvane quillbar RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ${BV_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES docs/help/brisvane-help.html DESTINATION ${CMAKE_INSTALL_DATADIR}/brisvane)
+
+# Manual pages, the changelog and the copyright file, compressed as Debian wants them: gzip -9,
+# without the name and time stamp that would make two builds differ.
+find_program(BV_GZIP gzip REQUIRED)
+set(bv_docs)
+function(bv_gzip source target)
+    add_custom_command(OUTPUT ${target}
+        COMMAND ${BV_GZIP} -9 -n -c ${source} > ${target}
+        DEPENDS ${source} VERBATIM)
+endfunction()
+set(bv_doc_dir ${CMAKE_BINARY_DIR}/packaging)
+foreach(program ${BV_PROGRAMS})
+    configure_file(packaging/man/${program}.1.in ${bv_doc_dir}/${program}.1 @ONLY)
+    bv_gzip(${bv_doc_dir}/${program}.1 ${bv_doc_dir}/${program}.1.gz)
+    list(APPEND bv_docs ${bv_doc_dir}/${program}.1.gz)
+    install(FILES ${bv_doc_dir}/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+bv_gzip(${bv_doc_dir}/changelog ${bv_doc_dir}/changelog.gz)
+list(APPEND bv_docs ${bv_doc_dir}/changelog.gz)
+configure_file(packaging/copyright.in ${bv_doc_dir}/copyright @ONLY)
+add_custom_target(bv_package_docs ALL DEPENDS ${bv_docs})
+install(FILES ${bv_doc_dir}/copyright ${bv_doc_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brisvane)
 
 # The Debian package. Its library dependencies come from dpkg-shlibdeps; the rest are what the
 # programs need at run time without linking it: the Arial stand-in (Liberation Sans), the content

@@ -16,16 +16,25 @@ namespace bv {
 // the way); returns its path, or "" with the reason in *error.
 QByteArray prepareAppFolder(QString* error);
 
+// The lock of one Brisvane per user. Not getting it has two causes the user must tell apart:
+// another Brisvane holds it (heldByAnother), or the lock cannot be written at all (a data folder
+// that is read-only, not the user's, on a full volume, over the file-size limit): then failure()
+// says why, and no other Brisvane is involved.
 class SingleInstance
 {
 public:
     explicit SingleInstance(const QByteArray& appFolder);
     ~SingleInstance();
     bool acquired() const { return m_acquired; }
+    bool heldByAnother() const { return m_heldByAnother; }
+    // Why the lock could not be written (the system's words), when neither of the above.
+    const QString& failure() const { return m_failure; }
 
 private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_acquired = false;
+    bool m_heldByAnother = false;
+    QString m_failure;
 };
 
 } // namespace bv

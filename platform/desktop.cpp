@@ -2,6 +2,12 @@
 
 #include "platform/desktop.h"
 
+#include "platform/paths.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
 namespace bv {
 
 namespace {
@@ -53,6 +59,19 @@ OpenOutcome openWithDefaultApp(const QByteArray& path)
     if (error)
         g_error_free(error);
     return launch(app, file);
+}
+
+QString openFailureText(const QString& what, const QByteArray& path, const OpenOutcome& outcome)
+{
+    QString reason = outcome.message;
+    struct stat st;
+    if (path.isEmpty() || ::lstat(path.constData(), &st) != 0)
+        reason = QString::fromLocal8Bit(std::strerror(path.isEmpty() ? ENOENT : errno)); // GIO's words repeat the path
+    else if (reason.isEmpty())
+        reason = QStringLiteral("No application is registered as handling this file");
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    return QStringLiteral("%1 %2 could not be opened: %3.").arg(what, displayPath(path), reason);
 }
 
 OpenOutcome openWithDefaultAppForType(const QByteArray& path, const char* contentType)

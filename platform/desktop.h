@@ -25,4 +25,10 @@ OpenOutcome openWithDefaultApp(const QByteArray& path);
 // (the word-processor copy of a log is plain text, whatever its name makes GIO guess).
 OpenOutcome openWithDefaultAppForType(const QByteArray& path, const char* contentType);
 
+// What the user is told when `what` ("The help document", "The file") at path could not be
+// opened: "<what> <path> could not be opened: <reason>." with the system's reason (no
+// application is registered for its type, it does not exist, the application failed to start).
+// Opening a document the user asked for never fails without a word.
+QString openFailureText(const QString& what, const QByteArray& path, const OpenOutcome& outcome);
+
 } // namespace bv

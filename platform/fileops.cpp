@@ -8,12 +8,19 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <future>
+#include <utility>
+#include <vector>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -178,29 +185,29 @@ OpResult openEntry(const QByteArray& path, Entry& e)
     return fromErrno(-fd);
 }
 
-// The file in its folder, checked against what was listed; Ok with *st filled, or why not.
-OpResult checkEntry(const Entry& e, const FileInfo& listed, struct stat* st)
+// A listed file as it is now in its folder: what the check compares, and its owner and group
+// (a copy takes them over).
+struct Seen
 {
-    if (::fstatat(e.folder.get(), e.name.constData(), st, AT_SYMLINK_NOFOLLOW) != 0)
-        return fromErrno(errno);
-    if (!unchangedSinceListed(FileInfo::fromStat(*st), listed))
+    FileInfo info;
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+
+// The file in its folder, checked against what was listed (the mount it is reached through
+// included); Ok with *seen filled, or why not.
+OpResult checkEntry(const Entry& e, const FileInfo& listed, Seen* seen)
+{
+    if (const int err = lstatWithMount(e.folder.get(), e.name.constData(), seen->info, &seen->owner, &seen->group))
+        return fromErrno(err);
+    if (!unchangedSinceListed(seen->info, listed))
         return changed();
     return {OpStatus::Ok, {}};
 }
 
-// A path that reaches `name` through an open folder (for GIO, which takes paths): whatever is
-// done to the folder's path meanwhile, it names the entry in that very folder.
-QByteArray viaDescriptor(int folderFd, const QByteArray& folderPath, const QByteArray& name)
-{
-    static const bool haveProc = ::access("/proc/self/fd", X_OK) == 0;
-    if (!haveProc)
-        return joinPath(folderPath, name);
-    return "/proc/self/fd/" + QByteArray::number(folderFd) + '/' + name;
-}
-
-// Why the user could not remove the file st from the folder folderFd, before anything is
-// copied: 0, or an errno value.
-int removalRefused(int folderFd, const struct stat& st)
+// Why the user could not remove a file of this owner from the folder folderFd, before anything
+// is copied: 0, or an errno value.
+int removalRefused(int folderFd, uid_t owner)
 {
     if (::faccessat(folderFd, ".", W_OK | X_OK, AT_EACCESS) != 0)
         return errno;
@@ -208,13 +215,11 @@ int removalRefused(int folderFd, const struct stat& st)
     if (::fstat(folderFd, &dir) == 0 && (dir.st_mode & S_ISVTX) != 0) {
         // A sticky folder (like /tmp): only the file's or the folder's owner may remove it.
         const uid_t me = ::geteuid();
-        if (me != 0 && me != st.st_uid && me != dir.st_uid)
+        if (me != 0 && me != owner && me != dir.st_uid)
             return EPERM;
     }
     return 0;
 }
-
-const auto kMoveFlags = GFileCopyFlags(G_FILE_COPY_NOFOLLOW_SYMLINKS | G_FILE_COPY_ALL_METADATA);
 
 // Removes `name` from the folder if it still is the file `id` describes (the copy a move made).
 void removeCopy(int folderFd, const QByteArray& name, const struct stat& id)
@@ -225,44 +230,243 @@ void removeCopy(int folderFd, const QByteArray& name, const struct stat& id)
         ::unlinkat(folderFd, name.constData(), 0);
 }
 
-// Copy, then delete. GIO's copy keeps the times (ALL_METADATA: the access time too, which the
-// next "haven't been used" search looks at) and copies a link as a link. It writes under a
-// private name first, renamed to the file's own name once whole: a copy cut short (a full disk)
-// never sits there under the real name, and is known to be this move's own and removed.
-OpResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& listed, int destFd,
-                    const QByteArray& destFolder)
+const auto kMoveFlags = GFileCopyFlags(G_FILE_COPY_NOFOLLOW_SYMLINKS | G_FILE_COPY_ALL_METADATA);
+
+CopyProgress& copyProgress()
+{
+    static CopyProgress progress;
+    return progress;
+}
+
+// The copy was given up (Cancel, or the program ends): what it wrote is gone again.
+constexpr int kCancelled = ECANCELED;
+// The file to copy is no longer the one that was checked.
+constexpr int kNotTheChecked = ESTALE;
+
+int writeAll(int fd, const char* data, std::size_t size, off_t at)
+{
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, data, size, at);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= std::size_t(n);
+        at += n;
+    }
+    return 0;
+}
+
+// Tells the progress receiver how far a copy is; false when it asks to cancel.
+bool reportCopy(off_t done, off_t size)
+{
+    const CopyProgress& progress = copyProgress();
+    return !progress || progress(done, size);
+}
+
+// Runs a call that may block for long (flushing a large copy, freeing the blocks of a large file:
+// most of a second per GiB on a busy disk) on a helper thread, and meanwhile keeps telling the
+// progress receiver that the copy stands at its end, so the window goes on answering. Without a
+// receiver it simply runs here. The call's own result (0 or an errno value) comes back.
+int whileAnswering(off_t size, const std::function<int()>& call)
+{
+    if (!copyProgress())
+        return call();
+    auto result = std::async(std::launch::async, call);
+    while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        reportCopy(size, size); // too late to give up: this is only a turn of the event loop
+    return result.get();
+}
+
+// The data of `in` into `out`, hole by hole: only the ranges that hold data are read and
+// written, so a sparse file (a disk image, a database) takes no more room at its new place
+// than at its old one. Reports progress between pieces; a false answer cancels.
+int copyData(int in, int out, off_t size)
+{
+    constexpr std::size_t kPiece = std::size_t(1) << 20;
+    std::vector<char> buffer(kPiece);
+    const auto report = [size](off_t done) { return reportCopy(done, size); };
+    if (!report(0))
+        return kCancelled;
+    off_t pos = 0, lastPiece = 0, written = 0;
+    while (pos < size) {
+        off_t data = ::lseek(in, pos, SEEK_DATA);
+        off_t hole = size;
+        if (data < 0) {
+            if (errno == ENXIO)
+                break; // nothing but a hole up to the end
+            if (errno != EINVAL && errno != EOPNOTSUPP)
+                return errno;
+            data = pos; // a file system that cannot tell: all of it is data
+        } else {
+            hole = ::lseek(in, data, SEEK_HOLE);
+            if (hole < 0 || hole > size)
+                hole = size;
+        }
+        for (off_t at = data; at < hole;) {
+            const ssize_t n = ::pread(in, buffer.data(), std::size_t(std::min<off_t>(off_t(kPiece), hole - at)), at);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            if (n == 0)
+                return kNotTheChecked; // it shrank while being copied
+            if (const int err = writeAll(out, buffer.data(), std::size_t(n), at))
+                return err;
+            // This piece goes to the disk now, and the one before is waited for: at most two
+            // pieces are ever unwritten, so no wait (here or in the final flush) outlasts one
+            // piece's write, and the window stays answering to the end.
+            ::sync_file_range(out, at, n, SYNC_FILE_RANGE_WRITE);
+            if (written > 0)
+                ::sync_file_range(out, lastPiece, written, SYNC_FILE_RANGE_WAIT_BEFORE);
+            // The pieces read are dropped from memory as the copy goes: removing the source at
+            // the end then has no gigabytes of cache to free at once (a freeze of its own), and
+            // a file moved away does not push everything else out of the cache.
+            ::posix_fadvise(in, at, n, POSIX_FADV_DONTNEED);
+            lastPiece = at;
+            written = n;
+            at += n;
+            if (!report(at))
+                return kCancelled;
+        }
+        pos = hole;
+    }
+    // The holes at the end, and the size.
+    return ::ftruncate(out, size) == 0 ? 0 : errno;
+}
+
+// The extended attributes the user may copy (user.*, ACLs); the others are left behind quietly,
+// as a copy by any file manager leaves them.
+void copyAttributes(int in, int out)
+{
+    std::vector<char> names(4096);
+    ssize_t len;
+    while ((len = ::flistxattr(in, names.data(), names.size())) < 0 && errno == ERANGE)
+        names.resize(names.size() * 4);
+    std::vector<char> value(4096);
+    for (ssize_t i = 0; i < len; i += ssize_t(std::strlen(names.data() + i)) + 1) {
+        const char* attr = names.data() + i;
+        ssize_t n;
+        while ((n = ::fgetxattr(in, attr, value.data(), value.size())) < 0 && errno == ERANGE)
+            value.resize(value.size() * 4);
+        if (n >= 0)
+            ::fsetxattr(out, attr, value.data(), std::size_t(n), 0);
+    }
+}
+
+// A regular file copied to `part` in destFd, with its times (to the nanosecond: the access time
+// is what the next "haven't been used" search looks at), mode, owner where the user may set it,
+// and extended attributes; on disk before it counts as copied. 0, or an errno value; a copy cut
+// short is removed.
+int copyRegularFile(int srcFolder, const QByteArray& name, const Seen& seen, int destFd, const QByteArray& part)
+{
+    // Read without stamping the access time where the user may ask for that: a move that fails
+    // after all leaves the file looking as used as it was.
+    int fd = ::openat(srcFolder, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::openat(srcFolder, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const Fd in(fd);
+    if (in.get() < 0)
+        return errno;
+    struct stat st;
+    if (::fstat(in.get(), &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode) || st.st_dev != seen.info.dev || st.st_ino != seen.info.ino)
+        return kNotTheChecked;
+    const Fd out(::openat(destFd, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out.get() < 0)
+        return errno;
+    int err = copyData(in.get(), out.get(), st.st_size);
+    if (err == 0) {
+        // Owner first (a change of owner clears the set-user-ID bit), the mode last but for the
+        // times, which every write before them would change.
+        if (::fchown(out.get(), ::geteuid() == 0 ? st.st_uid : uid_t(-1), st.st_gid) != 0) {
+            // Not the user's to give away, or a group the user is not in: the copy stays theirs.
+        }
+        copyAttributes(in.get(), out.get());
+        const timespec times[2] = {seen.info.atime, seen.info.mtime};
+        const int fd = out.get();
+        if (::fchmod(fd, st.st_mode & 07777) != 0 || ::futimens(fd, times) != 0)
+            err = errno;
+        if (err == 0)
+            err = whileAnswering(st.st_size, [fd] { return ::fsync(fd) == 0 ? 0 : errno; });
+        // Whole and on disk: the last moment to give up.
+        if (err == 0 && !reportCopy(st.st_size, st.st_size))
+            err = kCancelled;
+    }
+    if (err != 0)
+        ::unlinkat(destFd, part.constData(), 0);
+    return err;
+}
+
+// A link copied as a link (never what it points to), with its own times.
+int copyLink(int srcFolder, const QByteArray& name, const Seen& seen, int destFd, const QByteArray& part)
+{
+    QByteArray target(qsizetype(seen.info.size) + 1, Qt::Uninitialized);
+    const ssize_t n = ::readlinkat(srcFolder, name.constData(), target.data(), std::size_t(target.size()));
+    if (n < 0)
+        return errno;
+    if (n >= target.size())
+        return kNotTheChecked; // it changed since it was looked at
+    target.truncate(n);
+    if (::symlinkat(target.constData(), destFd, part.constData()) != 0)
+        return errno;
+    if (::geteuid() == 0) {
+        // The owner goes with the link where the system allows it; a link that cannot take it
+        // keeps the mover's, which gives nobody more rights over what it points to.
+        [[maybe_unused]] const int owned =
+            ::fchownat(destFd, part.constData(), seen.owner, seen.group, AT_SYMLINK_NOFOLLOW);
+    }
+    const timespec times[2] = {seen.info.atime, seen.info.mtime};
+    ::utimensat(destFd, part.constData(), times, AT_SYMLINK_NOFOLLOW);
+    return 0;
+}
+
+// Copy, then delete. The copy is written under a private name first and renamed to the file's
+// own name once whole and on disk: a copy cut short (a full disk, a Cancel) never sits there
+// under the real name, and is known to be this move's own and removed.
+OpResult moveAcross(const Entry& src, const Seen& seen, const FileInfo& listed, int destFd)
 {
     const QByteArray& name = src.name;
     // A source that cannot be removed would leave a whole copy behind and the original too.
-    if (const int err = removalRefused(src.folder.get(), st))
+    if (const int err = removalRefused(src.folder.get(), seen.owner))
         return fromErrno(err);
     struct stat taken;
     if (::fstatat(destFd, name.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
         return fromErrno(EEXIST);
+    const bool isLink = S_ISLNK(seen.info.mode);
+    if (!isLink && !S_ISREG(seen.info.mode))
+        return changed(); // listings hold files and links only
+    // Room first, for the blocks the file really takes (a sparse file takes few): a copy that
+    // cannot fit fails now instead of after writing most of itself.
+    struct statvfs room;
+    if (!isLink && ::fstatvfs(destFd, &room) == 0) {
+        const auto unit = std::int64_t(room.f_frsize ? room.f_frsize : room.f_bsize);
+        const std::int64_t needed = seen.info.blocks * 512, available = std::int64_t(room.f_bavail) * unit;
+        if (needed > available)
+            return {OpStatus::Failed, QStringLiteral("There is not enough free space there: the file needs %L1 bytes, "
+                                                     "%L2 bytes are free.")
+                                          .arg(needed)
+                                          .arg(available)};
+    }
 
-    const QByteArray from = viaDescriptor(src.folder.get(), src.folderPath, name);
     QByteArray part;
     for (int attempt = 0;; ++attempt) {
         part = ".brisvane-move-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16);
-        const QByteArray to = viaDescriptor(destFd, destFolder, part);
-        GFile* gfrom = g_file_new_for_path(from.constData());
-        GFile* gto = g_file_new_for_path(to.constData());
-        GError* error = nullptr;
-        const bool copied = g_file_copy(gfrom, gto, kMoveFlags, nullptr, nullptr, nullptr, &error);
-        g_object_unref(gfrom);
-        g_object_unref(gto);
-        if (copied)
+        const int err = isLink ? copyLink(src.folder.get(), name, seen, destFd, part)
+                               : copyRegularFile(src.folder.get(), name, seen, destFd, part);
+        if (err == 0)
             break;
-        OpResult r = fromGError(error);
-        if (r.status == OpStatus::Exists && attempt < 8)
+        if (err == EEXIST && attempt < 8)
             continue; // the private name was taken after all: another one
-        if (r.status != OpStatus::Exists)
-            ::unlinkat(destFd, part.constData(), 0); // what was written before the failure
-        r.message.replace(QString::fromUtf8(from), displayPath(joinPath(src.folderPath, name)));
-        r.message.replace(QString::fromUtf8(to), displayPath(joinPath(destFolder, name)));
-        if (r.status == OpStatus::Exists)
-            r.status = OpStatus::Failed;
-        return r;
+        if (err == kCancelled)
+            return {OpStatus::Failed, QStringLiteral("The move was cancelled.")};
+        if (err == kNotTheChecked)
+            return changed();
+        return {OpStatus::Failed, errnoText(err)};
     }
     struct stat copy;
     if (::fstatat(destFd, part.constData(), &copy, AT_SYMLINK_NOFOLLOW) != 0)
@@ -283,20 +487,20 @@ OpResult moveAcross(const Entry& src, const struct stat& st, const FileInfo& lis
     }
     // The source is checked again and removed through its folder. If that cannot be done, the
     // copy goes again: the move did not happen, and a second try must not find the name taken.
-    struct stat now;
-    if (::fstatat(src.folder.get(), name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
-        const int err = errno;
+    FileInfo now;
+    if (const int err = lstatWithMount(src.folder.get(), name.constData(), now)) {
         if (err == ENOENT)
             return {OpStatus::Ok, {}}; // removed by someone else meanwhile: the copy is all there is
         removeCopy(destFd, name, copy);
         return fromErrno(err);
     }
-    if (!unchangedSinceListed(FileInfo::fromStat(now), listed)) {
+    if (!unchangedSinceListed(now, listed)) {
         removeCopy(destFd, name, copy);
         return changed();
     }
-    if (::unlinkat(src.folder.get(), name.constData(), 0) != 0) {
-        const int err = errno;
+    const int folderFd = src.folder.get();
+    if (const int err = whileAnswering(
+            copy.st_size, [folderFd, &name] { return ::unlinkat(folderFd, name.constData(), 0) == 0 ? 0 : errno; })) {
         removeCopy(destFd, name, copy);
         return fromErrno(err);
     }
@@ -330,42 +534,60 @@ bool trashFolderUsable(const QByteArray& top)
     return !exists && mayMakeIn(top);
 }
 
-// The device of the user's data folder (where GIO keeps the home trash), or of the nearest folder
-// above it that exists: GIO makes the folder when it first trashes.
-bool homeTrashDevice(dev_t* dev)
+// The device of the home folder: GIO sends every file on that device to the home trash (in
+// the data folder, wherever that lies) and every other file to a trash at the top of its own
+// volume. The home folder is GIO's own idea of it ($HOME), read once per process as GIO reads it.
+bool homeDevice(dev_t* dev)
 {
-    QByteArray path = QByteArray(g_get_user_data_dir());
     struct stat st;
-    while (!path.isEmpty()) {
-        if (::stat(path.constData(), &st) == 0) {
-            *dev = st.st_dev;
-            return true;
-        }
-        if (path == "/")
-            break;
-        path = folderOf(path);
-    }
-    return false;
+    if (::stat(g_get_home_dir(), &st) != 0)
+        return false;
+    *dev = st.st_dev;
+    return true;
 }
 
-// Whether the user's own trash ($XDG_DATA_HOME/Trash) can take files: its files and info
-// folders, or the nearest folder above each that exists, must be folders that take new entries
-// (GIO makes what is missing). A read-only home or a file where a folder goes makes every trash
-// fail.
-bool homeTrashUsable()
+// The mount a path leads to (a final link followed, as GIO's rename follows it).
+bool mountOf(const QByteArray& path, std::uint64_t* id)
 {
+    struct statx sx;
+    if (::statx(AT_FDCWD, path.constData(), AT_NO_AUTOMOUNT, STATX_MNT_ID, &sx) != 0 ||
+        (sx.stx_mask & STATX_MNT_ID) == 0)
+        return false;
+    *id = sx.stx_mnt_id;
+    return true;
+}
+
+// Whether the user's own trash ($XDG_DATA_HOME/Trash) can take the files of `folder`: its files
+// and info folders, or the nearest folder above each that exists, must be folders that take new
+// entries (GIO makes what is missing), and the files folder must lie on the folder's own mount,
+// since GIO renames the file into it. A read-only home, a file where a folder goes or a data
+// folder on another volume than the home folder makes every trash fail.
+QString homeTrashRefusal(const QByteArray& folder)
+{
+    const QString unusable = QStringLiteral("Your trash folder cannot be made or written to.");
     const QByteArray trash = QByteArray(g_get_user_data_dir()) + "/Trash";
+    QByteArray filesFolder;
     for (QByteArray path : {trash + "/files", trash + "/info"}) {
         struct stat st;
         while (::lstat(path.constData(), &st) != 0) {
             if (errno != ENOENT || path == "/" || path.isEmpty())
-                return false;
+                return unusable;
             path = folderOf(path);
         }
         if (!S_ISDIR(st.st_mode) || ::faccessat(AT_FDCWD, path.constData(), W_OK | X_OK, AT_EACCESS) != 0)
-            return false;
+            return unusable;
+        if (filesFolder.isEmpty())
+            filesFolder = path;
     }
-    return true;
+    struct stat a, b;
+    std::uint64_t mountA = 0, mountB = 0;
+    const bool apart = ::stat(folder.constData(), &a) != 0 || ::stat(filesFolder.constData(), &b) != 0 ||
+                       a.st_dev != b.st_dev ||
+                       (mountOf(folder, &mountA) && mountOf(filesFolder, &mountB) && mountA != mountB);
+    if (apart)
+        return QStringLiteral("Your trash folder is on another volume than your home folder, so files here cannot "
+                              "be moved into it.");
+    return {};
 }
 
 } // namespace
@@ -399,17 +621,15 @@ int FolderOfListed::lstat(const QByteArray& name, FileInfo& out) const
         return m_error;
     if (name.isEmpty() || name == "." || name == ".." || name.contains('/'))
         return ENOENT;
-    struct stat st;
-    if (::fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    out = FileInfo::fromStat(st);
-    return 0;
+    return lstatWithMount(m_fd, name.constData(), out);
 }
 
 bool unchangedSinceListed(const FileInfo& now, const FileInfo& listed)
 {
-    return !S_ISDIR(now.mode) && now.dev == listed.dev && now.ino == listed.ino && now.size == listed.size &&
-           now.mtime.tv_sec == listed.mtime.tv_sec && now.mtime.tv_nsec == listed.mtime.tv_nsec;
+    const bool sameMount = !now.hasMountId || !listed.hasMountId || now.mountId == listed.mountId;
+    return !S_ISDIR(now.mode) && now.dev == listed.dev && now.ino == listed.ino && sameMount &&
+           now.size == listed.size && now.mtime.tv_sec == listed.mtime.tv_sec &&
+           now.mtime.tv_nsec == listed.mtime.tv_nsec;
 }
 
 void RealFileOps::setHookBeforeActing(std::function<void()> hook)
@@ -424,8 +644,8 @@ OpResult RealFileOps::trash(const QByteArray& path, const FileInfo& listed)
     Entry e;
     if (OpResult r = openEntry(path, e); !r.ok())
         return r;
-    struct stat st;
-    if (OpResult r = checkEntry(e, listed, &st); !r.ok())
+    Seen seen;
+    if (OpResult r = checkEntry(e, listed, &seen); !r.ok())
         return r;
     beforeActing();
     // GIO trashes by path (its trash records the path for a later restore), so the path must
@@ -438,7 +658,7 @@ OpResult RealFileOps::trash(const QByteArray& path, const FileInfo& listed)
     if (::fstat(e.folder.get(), &was) != 0 || ::fstat(now.folder.get(), &is) != 0 || was.st_dev != is.st_dev ||
         was.st_ino != is.st_ino)
         return changed();
-    if (OpResult r = checkEntry(now, listed, &st); !r.ok())
+    if (OpResult r = checkEntry(now, listed, &seen); !r.ok())
         return r;
     GFile* file = g_file_new_for_path(path.constData());
     GError* error = nullptr;
@@ -456,8 +676,8 @@ OpResult RealFileOps::remove(const QByteArray& path, const FileInfo& listed)
     Entry e;
     if (OpResult r = openEntry(path, e); !r.ok())
         return r;
-    struct stat st;
-    if (OpResult r = checkEntry(e, listed, &st); !r.ok())
+    Seen seen;
+    if (OpResult r = checkEntry(e, listed, &seen); !r.ok())
         return r;
     beforeActing();
     if (::unlinkat(e.folder.get(), e.name.constData(), 0) == 0)
@@ -472,8 +692,8 @@ OpResult RealFileOps::move(const QByteArray& path, const FileInfo& listed, const
     Entry src;
     if (OpResult r = openEntry(path, src); !r.ok())
         return r;
-    struct stat st;
-    if (OpResult r = checkEntry(src, listed, &st); !r.ok())
+    Seen seen;
+    if (OpResult r = checkEntry(src, listed, &seen); !r.ok())
         return r;
     // The destination is a folder the user chose: a link to a folder leads to it.
     const Fd dest(::open(destFolder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -487,7 +707,7 @@ OpResult RealFileOps::move(const QByteArray& path, const FileInfo& listed, const
         return {OpStatus::Ok, {}};
     const int err = errno;
     if (err == EXDEV)
-        return moveAcross(src, st, listed, dest.get(), destFolder);
+        return moveAcross(src, seen, listed, dest.get());
     if (err != EINVAL && err != ENOSYS)
         return fromErrno(err);
     // A file system that cannot rename without replacing (some network and FUSE ones): GIO
@@ -540,10 +760,12 @@ bool RealFileOps::canTrashAt(const QByteArray& folder, QString* why)
     struct stat st;
     if (::stat(folder.constData(), &st) != 0)
         return refuse(errnoText(errno));
-    // Every file on the volume of the user's data folder goes to the home trash.
+    // Every file on the device of the home folder goes to the home trash.
     dev_t home = 0;
-    if (homeTrashDevice(&home) && home == st.st_dev)
-        return homeTrashUsable() || refuse(QStringLiteral("Your trash folder cannot be made or written to."));
+    if (homeDevice(&home) && home == st.st_dev) {
+        const QString refusal = homeTrashRefusal(folder);
+        return refusal.isEmpty() || refuse(refusal);
+    }
     // The top of the volume as GIO finds it: the highest folder above on the same device. A
     // folder reached through a bind mount leads above the mount, as it does for GIO.
     QByteArray top = resolveFolder(folder);
@@ -572,6 +794,16 @@ bool RealFileOps::canTrashAt(const QByteArray& folder, QString* why)
     if (!trashFolderUsable(top))
         return refuse(QStringLiteral("There is no trash folder on this volume, and none can be made."));
     return true;
+}
+
+CopyProgressScope::CopyProgressScope(CopyProgress progress)
+    : m_previous(std::exchange(copyProgress(), std::move(progress)))
+{
+}
+
+CopyProgressScope::~CopyProgressScope()
+{
+    copyProgress() = std::move(m_previous);
 }
 
 FileOps& fileOps()

@@ -12,7 +12,10 @@
 // What the real implementation guarantees:
 // - A listed path is followed through real folders only: a folder on the way that is a link now
 //   was replaced since the listing, and the file is Changed (a link there could lead to another
-//   name of the very file, outside the search). Paths longer than PATH_MAX work.
+//   name of the very file, outside the search). So is a file reached through another mount than
+//   the one it was listed on (FileInfo::mountId): a bind mount put over a listed folder leads
+//   outside the search just as a link would, and a hard link there has the same device and
+//   inode. Paths longer than PATH_MAX work.
 // - trash() uses the desktop trash (GIO's g_file_trash). When the volume has no trash (tmpfs,
 //   some network mounts) it reports NotSupported and leaves the file alone: it never deletes
 //   instead. canTrashAt() tells beforehand whether a folder's volume has a usable trash. GIO
@@ -20,11 +23,15 @@
 //   file that were checked; only GIO's own moment between its look and its rename is left.
 // - remove() unlinks the name in the folder it checked.
 // - move() renames within a file system (renameat2 with RENAME_NOREPLACE: a file that appears
-//   at the target meanwhile is never overwritten), or copies and deletes across file systems
-//   (GIO's copy, keeping the times; a symbolic link moves as a link). An existing file of the
-//   same name in the destination is never overwritten (the move fails with Exists). A move
-//   that cannot complete leaves nothing behind in the destination: a source whose folder does
-//   not let it be removed is not copied; the copy is written under a private name and takes the
+//   at the target meanwhile is never overwritten), or copies and deletes across file systems:
+//   the copy keeps the file's holes (only the ranges that hold data are written), its times to
+//   the nanosecond, mode, owner where allowed and extended attributes, and is on disk before the
+//   source goes; a symbolic link moves as a link. The destination's free space is checked first
+//   against the blocks the file really uses. A long copy reports its progress to the
+//   CopyProgressScope in force, which may cancel it. An existing file of the same name in the
+//   destination is never overwritten (the move fails with Exists). A move that cannot complete
+//   (or is cancelled) leaves nothing behind in the destination: a source whose folder does not
+//   let it be removed is not copied; the copy is written under a private name and takes the
 //   file's name only once whole; and a copy this move made (known by device and inode) is
 //   removed again when the source cannot be removed after all.
 // - restoreAccessTime() sets the access time to the nanosecond on the file itself, only while
@@ -42,6 +49,7 @@
 #include <QList>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <time.h>
@@ -79,8 +87,10 @@ public:
     // Puts atime back on the file at path if it still is the listed file (same device and inode;
     // a file that was only looked at or edited since still is).
     virtual OpResult restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime) = 0;
-    // True when files in this folder can go to the desktop trash: false for a volume GIO does
-    // not trash on (tmpfs and other system volumes) or where no trash folder can be made. Asked
+    // True when files in this folder can go to the desktop trash, asked as GIO asks it (the home
+    // trash for the home folder's device, else the trash at the top of the folder's volume):
+    // false for a volume GIO does not trash on (tmpfs and other system volumes), where no trash
+    // folder can be made, or where the home trash lies on another volume. Asked
     // once before a run, so a volume without a trash is said once instead of once per file.
     // *why (optional) receives the reason for a false.
     virtual bool canTrashAt(const QByteArray& folder, QString* why) = 0;
@@ -111,7 +121,8 @@ private:
 };
 
 // True when `now` (a fresh lstat of the path) still describes the file `listed` describes: same
-// device and inode, same size and modification time, still not a folder. The access and change
+// device and inode, reached through the same mount (where both know it), same size and
+// modification time, still not a folder. The access and change
 // times are left out on purpose: looking at a file (Explore) and putting its access time back
 // change them, and neither changes what the file holds.
 bool unchangedSinceListed(const FileInfo& now, const FileInfo& listed);
@@ -130,6 +141,28 @@ public:
     // file system; for trash, before the path is checked once more for GIO), so a test can
     // change the tree exactly there. Empty: nothing runs.
     static void setHookBeforeActing(std::function<void()> hook);
+};
+
+// A long copy (a move across file systems) tells its progress between pieces of about a MiB:
+// the bytes of the file gone through so far and its size. Returning false cancels the copy:
+// what it wrote is removed, the file stays where it was and the move fails ("The move was
+// cancelled."). The receiver may turn the event loop. While the whole copy is flushed to disk
+// and while the source is removed (each can take most of a second per GiB), the receiver keeps
+// being told (done == total) from the calling thread as the work runs on a helper thread; once
+// the source is being removed its answer no longer counts.
+using CopyProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+
+// Installs a progress receiver for the moves made while it lives (the move dialog's).
+class CopyProgressScope
+{
+public:
+    explicit CopyProgressScope(CopyProgress progress);
+    ~CopyProgressScope();
+    CopyProgressScope(const CopyProgressScope&) = delete;
+    CopyProgressScope& operator=(const CopyProgressScope&) = delete;
+
+private:
+    CopyProgress m_previous;
 };
 
 // The installed implementation; the real one unless a test installed another.

@@ -57,12 +57,7 @@ int FolderFiles::readNow(int dirFd, const WildcardSet* patterns)
 
 int lstatWithOwner(int dirFd, const char* name, FileInfo& info, uid_t& owner)
 {
-    struct stat st;
-    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    info = FileInfo::fromStat(st);
-    owner = st.st_uid;
-    return 0;
+    return lstatWithMount(dirFd, name, info, &owner);
 }
 
 std::optional<FolderId> folderIdentity(const QByteArray& path)

@@ -27,11 +27,21 @@ struct FileInfo
     timespec atime{};
     timespec mtime{};
     timespec ctime{};
+    // The mount the file was reached through (statx). A listing never crosses a mount, so a
+    // file reached later through another one (a bind mount put over a listed folder) is not the
+    // one listed, even where device and inode match (a hard link).
+    std::uint64_t mountId = 0;
+    bool hasMountId = false; // false where the kernel does not tell (before 5.8)
 
     bool isSymlink() const;
     bool isReadOnly() const; // the owner has no write permission
 
     static FileInfo fromStat(const struct stat& st);
+    static FileInfo fromStatx(const struct statx& sx);
 };
+
+// lstat() of an entry of an open folder ("" for the folder itself), with the mount it was
+// reached through: 0 or an errno value. owner and group (optional) receive its owner and group.
+int lstatWithMount(int dirFd, const char* name, FileInfo& out, uid_t* owner = nullptr, gid_t* group = nullptr);
 
 } // namespace bv

@@ -61,7 +61,8 @@ int openSubfolder(int parentFd, const char* name);
 // Opens a folder the user named (a link given as the folder itself is followed); fd or -errno.
 int openFolderPath(const QByteArray& path);
 
-// lstat() of one entry of an open folder; 0 or an errno value.
+// lstat() of one entry of an open folder, with the mount it was reached through
+// (lstatWithMount()); 0 or an errno value.
 int lstatAt(int dirFd, const char* name, FileInfo& out);
 
 // The trash folders no listing or walk ever shows: the user's own, found by identity so any

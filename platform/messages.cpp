@@ -1,5 +1,7 @@
 #include "platform/messages.h"
 
+#include "platform/paths.h"
+
 #include <cstdio>
 
 namespace bv {
@@ -20,12 +22,15 @@ MessageService* messageService()
 
 int msgBox(const QString& text, int style, const QString& title)
 {
+    // A box may quote a file name that reached it without displayPath (inside a reason the
+    // system gave): it must not show as another name either.
+    const QString shown = visibleText(text);
     if (!g_service) {
         // No window system to ask: never treat silence as consent.
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(shown));
         return (style & 0x0F) == 4 ? AnswerNo : AnswerOk;
     }
-    return g_service->show(text, style, title);
+    return g_service->show(shown, style, title);
 }
 
 } // namespace bv

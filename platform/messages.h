@@ -35,7 +35,8 @@ public:
 void setMessageService(MessageService* service);
 MessageService* messageService();
 
-// Show one box through the installed service. Title defaults to the program's usual one.
+// Show one box through the installed service. Title defaults to the program's usual one. Line
+// separators and bidirectional controls in the text are shown written out (visibleText).
 int msgBox(const QString& text, int style, const QString& title = QStringLiteral("Brisvane!"));
 
 } // namespace bv

@@ -23,9 +23,54 @@ bool endsWithSeparator(const QByteArray& path)
     return path.endsWith('/');
 }
 
+namespace {
+
+bool reordersOrBreaks(char16_t c)
+{
+    return c == 0x2028 || c == 0x2029 || c == 0x200E || c == 0x200F || c == 0x061C || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+bool isControl(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// The text with every character `shown` picks out written as "\uXXXX"; the same string when
+// there is none, which is nearly always.
+template <typename Pred> QString writeOut(const QString& text, Pred shown)
+{
+    qsizetype i = 0;
+    while (i < text.size() && !shown(text[i].unicode()))
+        ++i;
+    if (i == text.size())
+        return text;
+    static const char hex[] = "0123456789ABCDEF";
+    QString out = text.left(i);
+    out.reserve(text.size() + 16);
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (!shown(c)) {
+            out += QChar(c);
+            continue;
+        }
+        out += QLatin1String("\\u");
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += QLatin1Char(hex[(c >> shift) & 0xF]);
+    }
+    return out;
+}
+
+} // namespace
+
 QString displayPath(const QByteArray& path)
 {
-    return QString::fromUtf8(path);
+    return writeOut(QString::fromUtf8(path), [](char16_t c) { return isControl(c) || reordersOrBreaks(c); });
+}
+
+QString visibleText(const QString& text)
+{
+    return writeOut(text, reordersOrBreaks);
 }
 
 QByteArray nativePath(const QString& text)

@@ -14,8 +14,19 @@ QByteArray joinPath(const QByteArray& folder, const QByteArray& name);
 // True when the path already ends with a separator ("/" or a mount point given with one).
 bool endsWithSeparator(const QByteArray& path);
 
-// The path as UTF-8 text for display; bytes that are not UTF-8 become U+FFFD.
+// The path as text for display, never able to show as another name: bytes that are not UTF-8
+// become U+FFFD, and control characters, line and paragraph separators and the controls of
+// bidirectional text are shown as "\u" and four hex digits (see visibleText).
 QString displayPath(const QByteArray& path);
+
+// Text with the characters that would make it show as other text written out visibly: the line
+// and paragraph separators U+2028 and U+2029 (a label or a text view breaks the line there and
+// hides the rest) and the bidirectional controls U+200E, U+200F, U+061C, U+202A to U+202E and
+// U+2066 to U+2069 (they reorder what follows: "b-invoice" U+202E "fdp.sh" shows as
+// "b-invoicehs.pdf"). U+202E becomes "\u202E". Line breaks and other control characters are
+// kept: a message text has its own lines. Returns the text unchanged (no copy) when there is
+// nothing to show.
+QString visibleText(const QString& text);
 
 // The path as native bytes from text a user picked or typed.
 QByteArray nativePath(const QString& text);

@@ -13,8 +13,8 @@ packages=(
     fonts-liberation shared-mime-info adwaita-icon-theme
     # tests: headless X server and window manager, PDF text extraction
     xvfb xauth openbox x11-utils poppler-utils
-    # the package and its checks
-    dpkg-dev desktop-file-utils appstream
+    # the package and its checks (man-db for man --warnings)
+    dpkg-dev desktop-file-utils appstream lintian man-db
     # fuzzing: clang with libFuzzer and the sanitizer runtimes
     clang libclang-rt-14-dev
 )

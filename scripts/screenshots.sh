@@ -2,18 +2,40 @@
 # Takes the pictures of every window for the README and the AppStream metainfo, at 100 % and at
 # 200 % (QT_SCALE_FACTOR=2, saved as NAME-200.png), into docs/screenshots.
 #
-# Each picture is taken on an X server of its own (Xvfb, its display number chosen by the server)
+# With --dark it takes the 100 % pictures again under a dark desktop theme (Qt's GTK platform
+# theme with Adwaita-dark, package qt6-gtk-platformtheme) into docs/screenshots/dark, and tells
+# for each how many pixels differ from the default one: the windows keep their designed look
+# whatever the theme, so only text drawn in the desktop's font may differ.
+#
+# Each picture is taken on an X server of its own (Xvfb on SCREENSHOT_DISPLAY, or a free display)
 # with openbox as window manager, both stopped by their process ids. The programs run from the
 # build tree with a private home folder holding a small demonstration tree, and are driven with
 # xdotool the way a user would: F2 to F6, typing, buttons' keyboard shortcuts, a right click.
 #
-# Usage: scripts/screenshots.sh [build-dir]     (default: build; brisvane and quillbar built)
-# Needs: xvfb openbox xdotool imagemagick x11-utils
+# Usage: [SCREENSHOT_DISPLAY=N] scripts/screenshots.sh [--dark] [build-dir]
+#        (default: build, with brisvane and quillbar built)
+# Needs: xvfb openbox xdotool imagemagick x11-utils (and qt6-gtk-platformtheme for --dark)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
+dark=false
+if [ "${1:-}" = --dark ]; then
+    dark=true
+    shift
+fi
 build=$(cd "${1:-build}" && pwd)
 out="$top/docs/screenshots"
+default_out=$out
+# The theme the programs meet: none (Qt's own default) or the dark GTK one.
+theme=(-u QT_QPA_PLATFORMTHEME -u GTK_THEME QT_STYLE_OVERRIDE=)
+scales="1 2"
+if $dark; then
+    ls /usr/lib/*/qt6/plugins/platformthemes/libqgtk3.so >/dev/null 2>&1 ||
+        { echo "screenshots: Qt's GTK platform theme is missing (apt-get install qt6-gtk-platformtheme)" >&2; exit 1; }
+    theme=(QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark)
+    out="$out/dark"
+    scales=1
+fi
 
 for tool in Xvfb openbox xdotool import xprop; do
     command -v "$tool" >/dev/null ||
@@ -43,21 +65,18 @@ stop_session() {
 }
 trap 'stop_session; rm -rf "$work"' EXIT
 
-# A demonstration home: a Downloads folder with files nobody has used for a while, and Quillbar's
-# settings with twelve characters assigned.
+# A demonstration home: a Downloads folder with files nobody has used for a while. Quillbar has no
+# settings yet: it shows what a first start shows.
 make_home() {
     home="$work/alex"
     rm -rf "$home"
-    mkdir -p "$home/Downloads/installers" "$home/Downloads/old photos" "$home/.local/share" "$home/.config/Quillbar"
+    mkdir -p "$home/Downloads/installers" "$home/Downloads/old photos" "$home/.local/share" "$home/.config"
     local f
     for f in setup-notes.tmp draft.tmp "old photos/scan 01.tmp" "old photos/scan 02.tmp" installers/cache.tmp \
         report.txt installers/readme.txt; do
         head -c $((2000 + ${#f} * 700)) /dev/zero >"$home/Downloads/$f"
     done
     find "$home/Downloads" -type f -exec touch -a -d 2025-03-14 {} +
-    # Top and Left in twips, host caption, font, the twelve Windows-1252 codes, always on top.
-    printf '%s\r\n' "Quillbar Settings" "(Be careful when changing these settings.)" " 1500 " " 1500 " "" \
-        "Liberation Sans" 169 128 233 232 241 252 223 176 177 189 171 187 0 >"$home/.config/Quillbar/Quillbar.ini"
 }
 
 start_session() { # scale
@@ -65,7 +84,10 @@ start_session() { # scale
     local size=1280x900x24
     [ "$scale" = 2 ] && size=2560x1800x24
     rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 "$size" -wr -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    # SCREENSHOT_DISPLAY=N takes display :N (on a machine shared with other X servers), else the
+    # server picks a free one.
+    Xvfb ${SCREENSHOT_DISPLAY:+":$SCREENSHOT_DISPLAY"} -displayfd 3 -screen 0 "$size" -wr -nolisten tcp \
+        3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     local tries=0
     until [ -s "$work/display" ]; do
@@ -92,8 +114,9 @@ start_session() { # scale
 start_app() { # program [args...]
     local program=$1
     shift
-    (cd "$home" && exec env HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
-        QT_SCALE_FACTOR="$scale" QT_QPA_PLATFORM=xcb "$build/$program" "$@") >"$work/app.log" 2>&1 &
+    (cd "$home" && exec env "${theme[@]}" HOME="$home" XDG_DATA_HOME="$home/.local/share" \
+        XDG_CONFIG_HOME="$home/.config" QT_SCALE_FACTOR="$scale" QT_QPA_PLATFORM=xcb "$build/$program" "$@") \
+        >"$work/app.log" 2>&1 &
     app_pid=$!
 }
 
@@ -180,7 +203,7 @@ quillbar() {
     shot "$(window_named '^Quillbar$')" quillbar-dialog
 }
 
-for s in 1 2; do
+for s in $scales; do
     for job in file_search "feature F3 duplicates" "feature F4 disk-space" "feature F5 cluster-overhang" \
         "feature F6 quick-clean" quillbar; do
         start_session "$s"
@@ -188,3 +211,13 @@ for s in 1 2; do
         stop_session
     done
 done
+
+if $dark; then
+    for picture in "$out"/*.png; do
+        name=$(basename "$picture")
+        [ -f "$default_out/$name" ] || continue
+        # compare prints the count of differing pixels on stderr and exits 1 when there are any.
+        differ=$(compare -metric AE "$default_out/$name" "$picture" null: 2>&1 || true)
+        echo "screenshots: dark/$name differs from $name in $differ pixels"
+    done
+fi

@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
+#include "search/recordedremoval.h"
 
 #include <QAction>
 #include <QApplication>
@@ -174,7 +175,7 @@ void BrisvaneForm::buildClient()
     const IconSpec icons[] = {
         {"FileSearchIcon", twRect(30, 30, 1290, 495), "Search for files matching a specific criteria", Command::Feature,
          [this, firstFeature] { openFeature(firstFeature); }},
-        {"NewFilesIcon", twRect(1365, 15, 1290, 495), "View files installed or modified since last scan",
+        {"NewFilesIcon", twRect(1365, 15, 1290, 495), "Find files with the same name in several folders",
          Command::Feature, [this, secondFeature] { openFeature(secondFeature); }},
         {"LogFileIcon", twRect(2715, 30, 1290, 495), "Open log file", Command::OpenLog,
          [this] { LogFileIcon_Click(); }},
@@ -592,17 +593,26 @@ QByteArray BrisvaneForm::helpDocumentPath()
 
 void BrisvaneForm::HelpIcon_Click()
 {
-    // A missing help document or browser is not reported, as with any help file.
-    openWithDefaultApp(helpDocumentPath());
+    // Help asked for and nothing coming would leave the user wondering: a missing document or
+    // a desktop without a browser is said, with the reason.
+    const QByteArray help = helpDocumentPath();
+    const OpenOutcome opened = openWithDefaultApp(help);
+    if (opened.result != OpenResult::Opened)
+        msgBox(openFailureText(QStringLiteral("The help document"), help, opened), MsgExclamation);
     letMessagesBeProcessed();
     focusDummy();
 }
 
 void BrisvaneForm::AboutOption_Click()
 {
+    // The classic box, then the copyright and the licence that the program is given under.
+    const QString lineBreak = QStringLiteral("\n\r");
     const QString text = QString(22, QLatin1Char(' ')) + QStringLiteral("BRISVANE VERSION ") +
-                         QStringLiteral(BV_VERSION) + QString(23, QLatin1Char(' ')) + QStringLiteral("\n\r") +
-                         QString(44, QLatin1Char('_'));
+                         QStringLiteral(BV_VERSION) + QString(23, QLatin1Char(' ')) + lineBreak +
+                         QString(44, QLatin1Char('_')) + lineBreak + lineBreak +
+                         QStringLiteral("Copyright \u00A9 " BV_COPYRIGHT) + lineBreak + lineBreak +
+                         QStringLiteral("Free software under the GNU General Public License, version 3 or later") +
+                         lineBreak + QStringLiteral("(GPL-3.0-or-later). It comes with ABSOLUTELY NO WARRANTY.");
     msgBox(text, MsgPlain, QStringLiteral("About"));
 }
 
@@ -622,7 +632,7 @@ void BrisvaneForm::closeEvent(QCloseEvent* event)
 void BrisvaneForm::Form_QueryUnload(QCloseEvent* event)
 {
     event->accept();
-    if (m_state.SearchState != SearchState::Running)
+    if (m_state.SearchState != SearchState::Running || m_quitting)
         return;
     const int answer = msgBox(QStringLiteral("A search is currently in progress, are you sure you want to quit?"),
                               MsgQuestionDefaultNo);
@@ -638,8 +648,29 @@ void BrisvaneForm::Form_QueryUnload(QCloseEvent* event)
 
 void BrisvaneForm::quitRequested()
 {
-    m_state.StopRequested = true;
-    Form_Unload();
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    // exit(), not quit(): quit() first asks every window to close, which a modal window (the
+    // verification window a search waits on) or the question asked about a running search
+    // would refuse or hold up. exit() ends every event loop at once, the nested ones of modal
+    // windows and message boxes included, and any loop started afterwards returns at once, so
+    // no question can wait for an answer. The run below sees the stop request, writes its
+    // summary and closes its log; main() then deletes the working files.
+    QCoreApplication::exit(0);
+    AppState& s = m_state;
+    const bool running = s.SearchState == SearchState::Running || s.SearchState == SearchState::Reviewing;
+    if (running && s.Log.isOpen() && !s.StopRequested)
+        writeRecord(s.Log, {QByteArray("ACTION: Abort Search"), QByteArray()}, s, m_run);
+    s.StopRequested = true;
+}
+
+void BrisvaneForm::removeWorkingFiles()
+{
+    if (m_state.AppFolder.isEmpty())
+        return;
+    QFile::remove(QFile::decodeName(joinPath(m_state.AppFolder, "temp.bv")));
+    QFile::remove(QFile::decodeName(joinPath(m_state.AppFolder, "temp.doc")));
 }
 
 void BrisvaneForm::Form_Unload()
@@ -647,10 +678,7 @@ void BrisvaneForm::Form_Unload()
     if (m_closing)
         return;
     m_closing = true;
-    if (!m_state.AppFolder.isEmpty()) {
-        QFile::remove(QFile::decodeName(joinPath(m_state.AppFolder, "temp.bv")));
-        QFile::remove(QFile::decodeName(joinPath(m_state.AppFolder, "temp.doc")));
-    }
+    removeWorkingFiles();
     letMessagesBeProcessed();
     QCoreApplication::quit();
 }

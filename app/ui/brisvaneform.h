@@ -87,9 +87,16 @@ public:
     void AboutOption_Click();
     void ExitOption_Click();
 
-    // The system asks the program to end (a signal, the session's end): a running search stops
-    // before its next file and the program ends as a close does, its working log deleted.
+    // The system asks the program to end (a signal, the session's end), whatever window is up:
+    // a running search stops as at Abort (the log says "ACTION: Abort Search", the run writes
+    // its summary and closes the log as it unwinds), every event loop ends, the modal windows'
+    // too, and no window opens again. Nothing is asked: nobody may be there to answer.
     void quitRequested();
+    bool quitting() const { return m_quitting; }
+
+    // Deletes the working log and its copy (any error ignored: they may not exist). The program
+    // does it at every end.
+    void removeWorkingFiles();
 
     // Where the help document lives (beside the executable or in the installed share folder).
     static QByteArray helpDocumentPath();
@@ -145,6 +152,7 @@ private:
     Pacer m_statusPacer;
     Pacer m_yieldPacer;
     bool m_closing = false;
+    bool m_quitting = false;
 };
 
 } // namespace bv

@@ -1,6 +1,7 @@
 #include "charbar/core/settings.h"
 
 #include "charbar/core/cp1252.h"
+#include "platform/smallfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace bv::quill {
@@ -184,13 +186,28 @@ QString settingsFilePath()
     return base + QStringLiteral("/Quillbar/Quillbar.ini");
 }
 
-QuillSettings loadSettings(const QString& path, const QuillSettings& defaults)
+QuillSettings loadSettings(const QString& path, const QuillSettings& defaults, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return defaults;
     // Nineteen short lines; a huge file is not ours, and its first lines are all we read anyway.
-    return parseSettings(file.read(64 * 1024), defaults);
+    const SmallFile file = readSmallFile(QFile::encodeName(path), 64 * 1024);
+    switch (file.status) {
+    case SmallFile::Status::Read:
+        return parseSettings(file.bytes, defaults);
+    case SmallFile::Status::Missing: {
+        QuillSettings first = defaults;
+        first.codes = kStarterCodes;
+        return first;
+    }
+    case SmallFile::Status::NotAFile:
+        if (error)
+            *error = QStringLiteral("it is not a regular file");
+        return defaults;
+    case SmallFile::Status::Failed:
+        break;
+    }
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(file.error));
+    return defaults;
 }
 
 bool saveSettings(const QString& path, const QuillSettings& settings, QString* error)

@@ -28,6 +28,10 @@ struct QuillSettings
     bool operator==(const QuillSettings&) const = default;
 };
 
+// The twelve characters of a first start, so a new bar is useful at once: © ® ™ € £ ¥ ° ± × é ü ß
+// (Windows-1252 codes).
+constexpr std::array<int, kButtonCount> kStarterCodes{169, 174, 153, 128, 163, 165, 176, 177, 215, 233, 252, 223};
+
 // Settings from the file's bytes. Lines that are missing or cannot be read keep the value of
 // `defaults` (a code that is no character becomes an empty button); nothing here fails.
 QuillSettings parseSettings(const QByteArray& bytes, const QuillSettings& defaults);
@@ -46,8 +50,11 @@ QString delimitedText(const QString& value);
 // $XDG_CONFIG_HOME/Quillbar/Quillbar.ini (default ~/.config/Quillbar/Quillbar.ini).
 QString settingsFilePath();
 
-// The settings in the file, or `defaults` for a file that is missing or unreadable.
-QuillSettings loadSettings(const QString& path, const QuillSettings& defaults);
+// The settings in the file. With no file at all (a first start) they are `defaults` with the
+// buttons holding kStarterCodes. Anything else that cannot be read, and a name that leads to no
+// regular file (a FIFO, a folder), gives `defaults` as they are, with the reason in `error`; such
+// a name is never waited on.
+QuillSettings loadSettings(const QString& path, const QuillSettings& defaults, QString* error = nullptr);
 
 // Writes the file in one piece (a temporary file renamed over the old one), creating its folder.
 // False, with the reason in `error`, when it could not be written; the old file is then untouched.

@@ -125,10 +125,14 @@ void DupFilesFrame::buildControls()
         !Dir2->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
         Dir2->setPath(Drive2->mountPoint());
     m_lastDrive = Drive2->mountPoint();
+    m_chosenFolder.choose(Dir2->path());
+    connect(Dir2, &DirList::changed, this, [this](const QByteArray& path) { m_chosenFolder.choose(path); });
     connect(Dir2, &DirList::entryOpened, this, &DupFilesFrame::Dir2_Click);
 
     dRecycle = check("dRecycle", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 1350, 2880, 240));
     dRecycle->setChecked(true);
+    dRecycle->setToolTip(QStringLiteral(
+        "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
     dIgnore = check("dIgnore", QStringLiteral("Do not display  installation files"), twRect(3630, 1605, 2895, 240));
     dHiddenFiles =
         check("dHiddenFiles", QStringLiteral("Ignore Hidden and System Files"), twRect(3630, 1860, 2925, 240));
@@ -265,6 +269,8 @@ void DupFilesFrame::dBeginButton_Click()
         if (answer != AnswerYes)
             return;
     }
+    if (!m_chosenFolder.stillLeadsThere())
+        return;
     // The start folder as it really is: a link the user chose is followed once, here, and the
     // log names the folder actually searched.
     const QByteArray folder = resolveFolder(Dir2->path());
@@ -456,6 +462,7 @@ void DupFilesFrame::dViewLog_Click()
 void DupFilesFrame::Dir2_Click()
 {
     m_pathChosen = true;
+    m_chosenFolder.choose(Dir2->path());
 }
 
 void DupFilesFrame::Drive2_GotFocus()

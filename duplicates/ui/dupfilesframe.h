@@ -15,6 +15,7 @@
 #include "app/ui/panelhost.h"
 #include "app/ui/printsurface.h"
 #include "duplicates/dupgroups.h"
+#include "platform/chosenfolder.h"
 
 #include <QByteArray>
 
@@ -91,7 +92,8 @@ private:
     Verify2* m_reviewWindow = nullptr;
     ReviewHooks m_reviewHooks;
     QByteArray m_lastDrive;
-    bool m_pathChosen = false; // the user picked a drive or folder since the last reset
+    bool m_pathChosen = false;   // the user picked a drive or folder since the last reset
+    ChosenFolder m_chosenFolder; // what Dir2's folder was when it was picked
     bool m_outOfMemory = false;
 
     // Controls, named as the panel has always named them (SearchPattern(2) and (3)).

@@ -12,6 +12,7 @@
 #include "platform/twips.h"
 #include "platform/ui/fileicon.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/inputguard.h"
 #include "search/recordedremoval.h"
 #include "search/ui/moveform.h"
 #include "search/walkdriver.h"
@@ -79,6 +80,7 @@ Verify2::Verify2(PanelHost& host, Panel& panel, QWidget* parent) : QDialog(paren
     setFont(arialFont(8.25));
     setFixedSize(twSize(7215, 3060));
     buildControls();
+    InputGuard::install(this); // the next group comes up where the last one was
 }
 
 Verify2::~Verify2() = default;
@@ -390,6 +392,8 @@ void Verify2::ExploreButton_Click()
     const OpenOutcome r = openWithDefaultApp(m_labelPath);
     if (r.result == OpenResult::NoAssociation)
         msgBox(QStringLiteral("Could not find the application associated with this file."), MsgExclamation);
+    else if (r.result == OpenResult::Failed)
+        msgBox(openFailureText(QStringLiteral("The file"), m_labelPath, r), MsgExclamation);
 }
 
 void Verify2::ThePathLabel_Click()

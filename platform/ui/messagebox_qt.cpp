@@ -1,5 +1,7 @@
 #include "platform/ui/messagebox_qt.h"
 
+#include "platform/ui/inputguard.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -39,6 +41,9 @@ int QtMessageService::show(const QString& text, int style, const QString& title)
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
+    // A box comes up in the middle of a run, where the user is still clicking and typing: what
+    // was meant for the window before it must not answer it.
+    InputGuard::install(&box);
     // A box shown during a walk must show the arrow, whatever the walk set.
     const bool hadOverride = QApplication::overrideCursor() != nullptr;
     if (hadOverride)

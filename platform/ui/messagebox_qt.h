@@ -1,4 +1,5 @@
-// The real message-box service: a QMessageBox per call, modal to the active window.
+// The real message-box service: a QMessageBox per call, modal to the active window, which
+// ignores clicks and keys for a moment after it appears (platform/ui/inputguard.h).
 #pragma once
 
 #include "platform/messages.h"

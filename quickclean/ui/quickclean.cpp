@@ -275,6 +275,8 @@ void QuickClean::buildControls()
     // Reaches nearer to Sample Run: the caption is a few pixels wider than its classic box here.
     RecycleCheck =
         check("RecycleCheck", QStringLiteral("Send Files to the Recycle Bin"), twRect(135, 1935, 2580, 240), true);
+    RecycleCheck->setToolTip(QStringLiteral(
+        "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
     SampleCheck = check("SampleCheck", QStringLiteral("Sample Run"), twRect(2760, 1935, 1200, 240), false);
     label(3, QStringLiteral("Files removed:"), twRect(15, 2295, 1305, 240), bold);
     Killed = count("Killed", twRect(kKilledLeft, 2295, 810, 195));
@@ -308,6 +310,7 @@ void QuickClean::setDrives(const QList<DriveEntry>& drives, const QByteArray& cu
 {
     Drive1->setDrives(drives, current);
     m_driveText = Drive1->mountPoint();
+    m_chosenDrive.choose(m_driveText);
 }
 
 void QuickClean::Form_Load()
@@ -317,6 +320,7 @@ void QuickClean::Form_Load()
         move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
     }
     m_driveText = Drive1->mountPoint();
+    m_chosenDrive.choose(m_driveText);
     Drive1->setFocus(Qt::OtherFocusReason);
 }
 
@@ -337,6 +341,8 @@ QuickCleanChoices QuickClean::choices() const
 void QuickClean::Drive1_GotFocus()
 {
     m_driveText = Drive1->mountPoint();
+    if (m_chosenDrive.path() != m_driveText)
+        m_chosenDrive.choose(m_driveText);
 }
 
 void QuickClean::Drive1_Change()
@@ -344,6 +350,7 @@ void QuickClean::Drive1_Change()
     // A bounded query of the drive's root: a dead network share is reported, never waited on.
     keepReachableDrive(*Drive1, m_driveText, m_host,
                        [](const QByteArray& drive) { return systemDiskGeometry().query(drive).has_value(); });
+    m_chosenDrive.choose(m_driveText);
 }
 
 void QuickClean::SampleCheck_Click()
@@ -398,6 +405,8 @@ void QuickClean::StartButton_Click()
         return;
     const QuickCleanChoices chosen = choices();
     const QByteArray root = m_driveText;
+    if (!m_chosenDrive.stillLeadsThere())
+        return;
     FilesInUse inUse;
     if (!readyToRun(root, chosen, inUse))
         return;

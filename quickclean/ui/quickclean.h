@@ -20,6 +20,7 @@
 #pragma once
 
 #include "app/ui/panelhost.h"
+#include "platform/chosenfolder.h"
 #include "quickclean/quickclean.h"
 #include "search/ui/drivelist.h"
 
@@ -82,6 +83,7 @@ private:
     QByteArray m_driveText;
     QByteArray m_tempFolder;
     bool m_askedDuringRun = false; // a question stood open during the run
+    ChosenFolder m_chosenDrive;    // what the drive's root was when it was picked
     std::int64_t m_killed = 0;
     std::int64_t m_bytes = 0;
     bool m_counted = false; // the counts show a figure (they start empty)

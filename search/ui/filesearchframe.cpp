@@ -134,10 +134,14 @@ void FileSearchFrame::buildControls()
     if (!openStartFolder() && !Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
         Dir1->setPath(Drive1->mountPoint());
     m_lastDrive = Drive1->mountPoint();
+    m_chosenFolder.choose(Dir1->path());
+    connect(Dir1, &DirList::changed, this, [this](const QByteArray& path) { m_chosenFolder.choose(path); });
     connect(Dir1, &DirList::entryOpened, this, &FileSearchFrame::Dir1_Click);
 
     RecycleCheck =
         check("RecycleCheck", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 2040, 2895, 240));
+    RecycleCheck->setToolTip(QStringLiteral(
+        "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
     VerifyCheck = check("VerifyCheck", QStringLiteral("Bring Up Verification Window"), twRect(3630, 2280, 2895, 240));
     IgnoreCheck = check("IgnoreCheck", QStringLiteral("Ignore Hidden and System files"), twRect(3630, 2520, 2895, 240));
     IgnoreDir = check("IgnoreDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2760, 2895, 240));
@@ -324,6 +328,8 @@ void FileSearchFrame::BeginButton_Click()
         if (answer != AnswerYes)
             return;
     }
+    if (!m_chosenFolder.stillLeadsThere())
+        return;
     // Asked once, before anything starts: otherwise every matching file would be refused one by
     // one, and deletion never stands in for the trash.
     if (v.criteria.recycle && !trashUsableAt(resolveFolder(Dir1->path())))
@@ -565,6 +571,7 @@ void FileSearchFrame::SearchPattern_Click(int index)
 void FileSearchFrame::Dir1_Click()
 {
     m_pathChosen = true;
+    m_chosenFolder.choose(Dir1->path());
 }
 
 void FileSearchFrame::Drive1_GotFocus()

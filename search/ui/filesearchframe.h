@@ -16,6 +16,7 @@
 
 #include "app/ui/panelhost.h"
 #include "app/ui/printsurface.h"
+#include "platform/chosenfolder.h"
 #include "search/filesearch.h"
 
 #include <QByteArray>
@@ -101,7 +102,8 @@ private:
     FileSearchCriteria m_criteria;
     VerificationWindow* m_verificationWindow = nullptr;
     QByteArray m_lastDrive;
-    bool m_pathChosen = false; // a drive or folder was picked since the last reset (or given)
+    bool m_pathChosen = false;   // a drive or folder was picked since the last reset (or given)
+    ChosenFolder m_chosenFolder; // what Dir1's folder was when it was picked
 
     // Controls, named as the panel has always named them.
     QLabel* SearchLabel[10] = {};

@@ -1,21 +1,31 @@
 #include "search/ui/moveform.h"
 
 #include "app/ui/panelhost.h"
+#include "platform/fileops.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/inputguard.h"
 #include "search/recordedremoval.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/drivelist.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 
 namespace bv {
+
+namespace {
+
+constexpr int kCopyPassEveryMs = 15;    // clicks and Cancel answered at once during a copy
+constexpr int kCopyStatusEveryMs = 100; // the progress text, often enough to see it move
+
+} // namespace
 
 MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
@@ -47,6 +57,9 @@ MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(h
     setTabOrder(m_dir1, m_drive1);
     setTabOrder(m_drive1, m_okButton);
     setTabOrder(m_okButton, m_cancelButton);
+    // It opens over the window whose Move was just clicked: the rest of a double-click must not
+    // land on it.
+    InputGuard::install(this);
 
     connect(m_okButton, &QPushButton::clicked, this, [this] { OkButton_Click(); });
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
@@ -93,6 +106,32 @@ void MoveForm::OkButton_Click()
     m_cancelButton->setEnabled(false);
     m_host.letMessagesBeProcessed();
 
+    // A move to another drive copies the file, which can take long: the window goes on
+    // answering, the status line tells how far the copy is, and Cancel gives it up (the copy
+    // made so far is removed; the file stays for another decision).
+    m_cancelAsked = false;
+    bool copying = false;
+    QElapsedTimer sincePass, sinceStatus;
+    const QString shownName = displayPath(baseName(m_request.path));
+    const CopyProgressScope progress([&](std::int64_t done, std::int64_t total) {
+        if (!copying) {
+            copying = true;
+            m_cancelButton->setEnabled(true);
+            sincePass.start();
+            sinceStatus.start();
+        }
+        if (sinceStatus.elapsed() >= kCopyStatusEveryMs || done == total) {
+            sinceStatus.restart();
+            const int percent = total > 0 ? int(done * 100 / total) : 100;
+            m_host.ShowStatus(QStringLiteral("Moving %1: %2 %").arg(shownName).arg(percent));
+        }
+        if (sincePass.elapsed() >= kCopyPassEveryMs) {
+            sincePass.restart();
+            m_host.letMessagesBeProcessed();
+        }
+        return !m_cancelAsked && !m_host.program().StopRequested;
+    });
+
     RecordedRemoval request;
     request.path = m_request.path;
     request.listed = m_request.listed;
@@ -100,6 +139,8 @@ void MoveForm::OkButton_Click()
     request.action = RemovalAction::Move;
     request.destFolder = m_dir1->path();
     const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
+    if (copying)
+        m_host.ShowStatus(QString());
     switch (record.outcome) {
     case RemovalOutcome::Removed:
         // The file has moved whatever the log says; a lost line still stops the search.
@@ -116,6 +157,11 @@ void MoveForm::OkButton_Click()
         finish(record.logged ? MoveOutcome::Vanished : MoveOutcome::LogFailed);
         return;
     case RemovalOutcome::Refused:
+        // Given up on request (Cancel, or the program is ending): nothing to report.
+        if (m_cancelAsked || m_host.program().StopRequested) {
+            finish(MoveOutcome::Cancelled);
+            return;
+        }
         msgBox(QStringLiteral("Could not move this file."), MsgCritical);
         finish(MoveOutcome::Failed);
         return;
@@ -127,6 +173,12 @@ void MoveForm::OkButton_Click()
 
 void MoveForm::CancelButton_Click()
 {
+    // During a copy the copy is given up; OkButton_Click then ends the dialog.
+    if (!m_okButton->isEnabled()) {
+        m_cancelAsked = true;
+        m_cancelButton->setEnabled(false);
+        return;
+    }
     finish(MoveOutcome::Cancelled);
 }
 

@@ -7,7 +7,9 @@
 // log says so), and an existing file of the same name in the destination is never overwritten
 // ("Could not move this file."). A successful move is logged as the caller's block, then
 // "ACTION: Moved (<folder>)" and an empty line; a refused one is not logged, the file being
-// still there for another decision.
+// still there for another decision. A move to another drive copies the file: meanwhile the
+// dialog keeps answering, the main window's status line shows how far the copy is, and Cancel
+// gives the copy up (Cancelled, the file where it was).
 #pragma once
 
 #include "platform/fsinfo.h"
@@ -76,6 +78,7 @@ private:
     MoveRequest m_request;
     MoveResult m_result;
     QByteArray m_lastDrive;
+    bool m_cancelAsked = false; // Cancel pressed while the file was being copied
 
     DriveList* m_drive1 = nullptr;
     DirList* m_dir1 = nullptr;

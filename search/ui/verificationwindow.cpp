@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "platform/ui/fileicon.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/inputguard.h"
 #include "search/recordedremoval.h"
 #include "search/ui/moveform.h"
 
@@ -60,18 +61,6 @@ QPixmap magnifierBitmap()
     return pm;
 }
 
-// A file name as a label shows it: control characters (a newline in a name) become visible
-// marks instead of breaking the line.
-QString labelText(const QByteArray& path)
-{
-    QString text = displayPath(path);
-    for (QChar& c : text) {
-        if (c.category() == QChar::Other_Control)
-            c = QChar(0xFFFD);
-    }
-    return text;
-}
-
 // A caption as a label shows it: "&&" is one "&" (it stays doubled in the log).
 QString shownCaption(const QString& caption)
 {
@@ -110,6 +99,9 @@ VerificationWindow::VerificationWindow(PanelHost& host, Panel& panel, QWidget* p
     setFixedSize(twSize(5940, 1815));
     setMouseTracking(true);
     buildControls();
+    // The next file comes up at once where the last one was: the rest of a double-click or a
+    // held key must not decide about a file not yet seen.
+    InputGuard::install(this);
 }
 
 VerificationWindow::~VerificationWindow() = default;
@@ -217,7 +209,7 @@ void VerificationWindow::load(const VerifyItem& item)
     m_decision = Decision::None;
     m_opened = false;
     // A long path keeps both ends (where it is and what it is called); the tip has it all.
-    const QString shown = labelText(item.path);
+    const QString shown = displayPath(item.path); // a newline or U+202E in a name shows written out
     // The label sticks out of the window by a pixel each side by design: fit the visible part.
     const int room = qMin(m_fileName->width(), width()) - 6;
     m_fileName->setText(QFontMetrics(m_fileName->font()).elidedText(shown, Qt::ElideMiddle, room));
@@ -336,6 +328,10 @@ void VerificationWindow::ExploreButton_Click()
     if (r.result == OpenResult::NoAssociation) {
         m_associationLabel->show();
         m_exploreButton->setEnabled(false);
+        return;
+    }
+    if (r.result == OpenResult::Failed) {
+        msgBox(openFailureText(QStringLiteral("The file"), m_item.path, r), MsgExclamation);
         return;
     }
     m_opened = true;

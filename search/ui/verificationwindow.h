@@ -7,6 +7,10 @@
 // "ACTION: ..." line, updates BytesReclaimed and FilesRemoved for a file actually removed, and
 // has the panel reprint its counters. FilesChecked stays the search's.
 //
+// The window comes back for the next file at once and where it was: for a moment after it appears
+// it ignores clicks and keys, and a key held since before never acts (platform/ui/inputguard.h).
+// The name is shown as displayPath writes it, so it can never read as another name.
+//
 // Looking at a file (Explore) makes it look used; when such a file stays (Ignore, Move, Abort,
 // close box) its access time is put back exactly as it was when it was shown.
 //

@@ -1,4 +1,5 @@
 #include "platform/appfolder.h"
+#include "tests/support/tree_fixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 
 using namespace bv;
@@ -67,4 +70,22 @@ TEST(AppFolder, OneInstancePerFolder)
     // Once the first has ended, the next one starts.
     SingleInstance third(folder);
     EXPECT_TRUE(third.acquired());
+}
+
+// A data folder the user cannot write is no other Brisvane: the reason is what must be said.
+TEST(AppFolder, ALockThatCannotBeWrittenIsNotAnotherInstance)
+{
+    test::TreeFixture t{"Brisvane/"};
+    t.setMode("Brisvane", 0555);
+    t.openToOthers();
+    const test::ChildResult child = test::runInChild({.asNobody = true}, [&] {
+        SingleInstance instance(t.path("Brisvane"));
+        return QByteArray(instance.acquired()        ? "acquired"
+                          : instance.heldByAnother() ? "held by another"
+                                                     : "refused: ") +
+               instance.failure().toUtf8();
+    });
+    if (!child.ran)
+        GTEST_SKIP() << "cannot run as another user here";
+    EXPECT_EQ(child.output, "refused: " + QByteArray(std::strerror(EACCES)));
 }

@@ -81,6 +81,8 @@ TEST(CommandLine, StartFolderIsResolvedOrToldWhyNot)
         {tree.path("missing"), {}, QString::fromUtf8(tree.path("missing")) + " does not exist."},
         {tree.path("file.txt"), {}, QString::fromUtf8(tree.path("file.txt")) + " is not a folder."},
         {tree.path("dangling"), {}, QString::fromUtf8(tree.path("dangling")) + " is not a folder."},
+        // A folder of no drive (the system's own state): no panel could show it.
+        {"/proc", {}, QStringLiteral("/proc is not on a drive (proc is a system file system).")},
         {{}, {}, {}},
     };
     for (const Case& c : cases) {

@@ -1,7 +1,8 @@
 // A working log too large for the viewer goes to the word processor: the question, the copy,
 // and the desktop's default application, in an XDG setup of the test's own. Run twice by
 // ctest: with no application for the copy's type, and (BV_TEST_DEFAULT_APP=1) with a test
-// application that copies the file it is given to a marker file.
+// application that copies the file it is given to a marker file. The run without applications
+// also asks for the help document, which nothing can open there.
 #include "app/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/logfileframe.h"
@@ -9,6 +10,7 @@
 #include "tests/support/scripted_messages.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -148,6 +150,21 @@ private Q_SLOTS:
             QCOMPARE(m_boxes->texts(), (QStringList{kQuestion, QStringLiteral("Could not open WordPad")}));
             QCOMPARE(m_boxes->shown[1].style, 16);
         }
+    }
+
+    void helpThatNothingCanOpenIsToldWithTheReason()
+    {
+        if (withDefaultApp())
+            QSKIP("the run without applications covers it");
+        const QString help = QCoreApplication::applicationDirPath() + QStringLiteral("/brisvane-help.html");
+        writeFile(help, "<html><body>Help</body></html>");
+        const auto removeHelp = qScopeGuard([&] { QFile::remove(help); });
+        m_form->HelpIcon_Click();
+        QCOMPARE(m_boxes->texts(),
+                 QStringList{QStringLiteral("The help document %1 could not be opened: No application "
+                                            "is registered as handling this file.")
+                                 .arg(help)});
+        QCOMPARE(m_boxes->shown[0].style, 48);
     }
 
     void aFailedCopyIsToldAndNothingIsOpened()

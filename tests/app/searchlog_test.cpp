@@ -112,6 +112,9 @@ TEST(SearchLogEscape, Table)
         {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},                           // past U+10FFFF
         {"nel\xc2\x85", "nel\\xC2\\x85"},                                       // C1 control (next line)
         {"ls\xe2\x80\xa8ps\xe2\x80\xa9", "ls\\xE2\\x80\\xA8ps\\xE2\\x80\\xA9"}, // line, paragraph separators
+        // bidirectional controls: right-to-left override, Arabic letter mark, first strong isolate
+        {"b\xe2\x80\xae-fdp.sh", "b\\xE2\\x80\\xAE-fdp.sh"},
+        {"\xd8\x9c\xe2\x81\xa8", "\\xD8\\x9C\\xE2\\x81\\xA8"},
         {QByteArray("nul\0z", 5), "nul\\x00z"},
     };
     for (const Case& c : cases)

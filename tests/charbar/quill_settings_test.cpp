@@ -9,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <ostream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace bv::quill;
 
@@ -195,7 +200,6 @@ TEST(QuillSettings, FileIsFoundAndReplacedWhole)
     qunsetenv("XDG_CONFIG_HOME");
 
     const QString path = dir.path() + "/Quillbar/Quillbar.ini";
-    EXPECT_EQ(loadSettings(path, defaults()), defaults()); // missing file
     QuillSettings s;
     s.hostCaption = "Host";
     s.buttonFont = "Some Font";
@@ -214,6 +218,52 @@ TEST(QuillSettings, FileIsFoundAndReplacedWhole)
     QString error;
     EXPECT_FALSE(saveSettings(dir.path() + "/file/Quillbar/Quillbar.ini", s, &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(QuillSettings, AFirstStartOffersTheStarterSetAndKeepsIt)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.path() + "/Quillbar/Quillbar.ini";
+    const QuillSettings first = loadSettings(path, defaults());
+    QString characters;
+    for (const int code : first.codes)
+        characters += characterForCode(code);
+    EXPECT_EQ(characters, QString::fromUtf8("©®™€£¥°±×éüß"));
+    EXPECT_TRUE(first.hostCaption.isEmpty());
+    EXPECT_EQ(first.buttonFont, defaults().buttonFont);
+    EXPECT_FALSE(first.alwaysOnTop);
+
+    ASSERT_TRUE(saveSettings(path, first));
+    EXPECT_EQ(loadSettings(path, defaults()), first);
+}
+
+TEST(QuillSettings, ANameThatIsNoFileIsNeitherWaitedOnNorRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray fifo = QFile::encodeName(dir.path() + "/Quillbar.ini");
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+
+    // Run the load aside; if it waits for a writer, become one so the test ends instead of hanging.
+    auto loaded = std::async(std::launch::async, [&] {
+        QString error;
+        const QuillSettings s = loadSettings(QFile::decodeName(fifo), defaults(), &error);
+        return std::make_pair(s, error);
+    });
+    if (loaded.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+        ADD_FAILURE() << "loading the settings waited on a FIFO";
+    }
+    const auto [settings, error] = loaded.get();
+    EXPECT_EQ(settings, defaults()); // not a first start: the buttons stay empty
+    EXPECT_EQ(error, "it is not a regular file");
+
+    QString folderError;
+    EXPECT_EQ(loadSettings(dir.path(), defaults(), &folderError), defaults());
+    EXPECT_EQ(folderError, "it is not a regular file");
 }
 
 TEST(QuillCharacters, Windows1252Table)

@@ -7,6 +7,7 @@
 #include "duplicates/ui/verify2.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "platform/ui/inputguard.h"
 #include "search/removal.h"
 #include "tests/support/isolated_desktop.h"
 #include "tests/support/scripted_messages.h"
@@ -377,6 +378,7 @@ int main(int argc, char** argv)
     viewer.mimeTypes = {QStringLiteral("text/plain")};
     isolateDesktop(g_root, viewer);
     QApplication app(argc, argv);
+    InputGuard::setQuietMsForTests(0); // buttons are pressed the moment a window is up
     Verify2Test test;
     return QTest::qExec(&test, argc, argv);
 }

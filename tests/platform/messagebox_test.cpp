@@ -2,6 +2,8 @@
 // they are, so a name that looks like markup must be shown as written, never rendered.
 #include "platform/ui/messagebox_qt.h"
 
+#include "platform/ui/inputguard.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -34,6 +36,8 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() { InputGuard::setQuietMsForTests(0); } // keys pressed the moment the box is up
+
     void showsPlainTextAndAnswersByStyle_data()
     {
         QTest::addColumn<int>("style");

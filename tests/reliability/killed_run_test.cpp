@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <sys/resource.h>
 #include <thread>
 
 using namespace bv;
@@ -86,4 +87,46 @@ TEST(KilledRun, EveryRemovalThatHappenedIsInTheLog)
     }
     // A test of killed runs in which nothing was killed proves nothing.
     EXPECT_GE(caught, seeds / 2);
+}
+
+// A file-size limit on the process (ulimit -f) reached in the middle of a run: the write fails
+// instead of killing the program, the run stops before its next removal, and the log ends with
+// whole lines and holds every removal that happened.
+TEST(KilledRun, AFileSizeLimitStopsTheRunWithItsLogWhole)
+{
+    TreeFixture trees;
+    WorldOptions options;
+    options.folders = 10;
+    options.filesPerFolder = 40;
+    World world(7, trees.root(), options);
+    const FileSearchEntries entries = world.randomEntries(false);
+    world.record(world.criteriaFor(entries));
+    ASSERT_GE(world.selectedCount(), 20) << "too few removals to reach the limit in the middle";
+    QTemporaryDir appFolder;
+    const QByteArray logPath = QFile::encodeName(appFolder.path()) + "/temp.bv";
+    QByteArray flags;
+    if (entries.ignoreHidden)
+        flags += 'h';
+    if (entries.ignoreHiddenDirs)
+        flags += 'd';
+    QProcess child;
+    child.setProgram(QStringLiteral(KILLED_SEARCH_CHILD));
+    child.setArguments({QFile::decodeName(world.start()), appFolder.path(), entries.pattern0, entries.instruction,
+                        entries.dateText, entries.bytesText, QString::fromLatin1(flags)});
+    constexpr rlim_t kLimit = 4000; // room for the header and a few blocks
+    child.setChildProcessModifier([] {
+        const rlimit limit{kLimit, kLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    child.start();
+    ASSERT_TRUE(child.waitForFinished(120000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << "killed by signal " << child.exitCode();
+    EXPECT_EQ(child.exitCode(), 0);
+    QFile log(QFile::decodeName(logPath));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    EXPECT_LE(text.size(), qsizetype(kLimit));
+    EXPECT_TRUE(text.endsWith("\r\n"));
+    const QStringList problems = world.check(readLogLines(logPath), false, {}, World::RunEnd::CutShort);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
 }

@@ -5,6 +5,7 @@
 //
 // FLAGS holds 'r' to recycle, 'h' to ignore hidden files, 'd' to ignore hidden folders. The log
 // is APPFOLDER/temp.bv. Exit 0 after a complete run, 1 when the run could not start.
+#include "platform/filesizelimit.h"
 #include "tests/search/filesearch_test_support.h"
 #include "tests/support/scripted_messages.h"
 
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    bv::letWritesFailAtFileSizeLimit(); // as both programs do
     QApplication app(argc, argv);
     if (argc != 8)
         return 2;

@@ -4,6 +4,7 @@
 #include "platform/fileops.h"
 #include "platform/filetype.h"
 #include "search/removal.h"
+#include "search/walk.h"
 #include "tests/support/tree_fixture.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -558,6 +560,117 @@ TEST_F(FileOpsTest, TheActReachesTheFileThatWasChecked)
     EXPECT_EQ(r.outcome, RemoveOutcome::Denied);
     EXPECT_EQ(readBytes(dest + "/m.tmp"), "newcomer");
     EXPECT_EQ(readBytes(mine), "mine");
+}
+
+// A listing never crosses a mount, so a file reached through one that was put over a listed
+// folder afterwards is not the file listed, even when it is the same inode (a hard link outside
+// the search): whatever acts on it must leave it alone.
+TEST_F(FileOpsTest, AMountPutOverAListedFolderLeadsNowhere)
+{
+    test::TreeFixture t{"tree/sub/x.txt:10", "outside/decoy/", "dest/"};
+    t.makeHardLink("outside/decoy/x.txt", "tree/sub/x.txt");
+    const test::ChildResult child = test::runInChild({.privateMounts = true}, [&] {
+        // Listed in the mount namespace it is acted in (a namespace has mounts of its own).
+        struct Lister : WalkHooks
+        {
+            bool stopRequested() override { return false; }
+            void file(const WalkFile& f) override { listed = *f.info; }
+            FileInfo listed;
+        } lister;
+        WalkOptions options;
+        options.start = t.path("tree");
+        if (walkTree(options, lister).end != WalkEnd::Complete)
+            return QByteArray("no walk");
+        if (::mount(t.path("outside/decoy").constData(), t.path("tree/sub").constData(), nullptr, MS_BIND, nullptr) !=
+            0)
+            return QByteArray("no mount");
+        QByteArray out;
+        for (int action = 0; action < 3; ++action) { // delete, trash, move
+            const QByteArray p = t.path("tree/sub/x.txt");
+            const RemoveResult r = action == 2 ? moveListedFile(p, lister.listed, t.path("dest"))
+                                               : removeListedFile(p, lister.listed, action == 1);
+            out += QByteArray::number(int(r.outcome)) + (exists(p) ? " there\n" : " gone\n");
+        }
+        return out;
+    });
+    if (!child.ran || child.output == "no mount" || child.output == "no walk")
+        GTEST_SKIP() << "cannot mount here (needs root or user namespaces)";
+    const QByteArray changed = QByteArray::number(int(RemoveOutcome::Changed)) + " there\n";
+    EXPECT_EQ(child.output, changed + changed + changed);
+    EXPECT_TRUE(exists(t.path("tree/sub/x.txt")));
+    EXPECT_TRUE(exists(t.path("outside/decoy/x.txt")));
+}
+
+// A move to another volume copies the file. A sparse file (a disk image) keeps its holes: it
+// needs the room its data takes, not its length, and fits where only that room is free. A long
+// copy tells its progress and can be cancelled, leaving nothing behind.
+TEST_F(FileOpsTest, AMoveToAnotherVolumeKeepsHolesAndCanBeCancelled)
+{
+    test::TreeFixture t{"src/", "small/"};
+    const QByteArray image = t.path("src/disk.img"), big = t.path("src/big.bin");
+    const QByteArray data = QByteArray(8192, 'd');
+    {
+        const int fd = ::open(image.constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, data.constData(), size_t(data.size()), 512 << 20), data.size());
+        ASSERT_EQ(::ftruncate(fd, off_t(1) << 30), 0);
+        ::close(fd);
+    }
+    writeFile(big, QByteArray(3 << 20, 'b'));
+    const FileInfo imageListed = infoOf(image), bigListed = infoOf(big);
+    const QByteArray dest = t.path("small");
+    const test::ChildResult child = test::runInChild({.privateMounts = true}, [&] {
+        if (::mount("none", dest.constData(), "tmpfs", 0, "size=8m") != 0)
+            return QByteArray("no mount");
+        QByteArray out;
+        const RemoveResult moved = moveListedFile(image, imageListed, dest);
+        const FileInfo copy = infoOf(dest + "/disk.img");
+        QByteArray at(data.size(), '\0');
+        const int fd = ::open((dest + "/disk.img").constData(), O_RDONLY);
+        const bool same = fd >= 0 && ::pread(fd, at.data(), size_t(at.size()), 512 << 20) == at.size() && at == data;
+        ::close(fd);
+        out += QByteArray::number(int(moved.outcome)) + ' ' + QByteArray::number(copy.size) +
+               (copy.blocks * 512 <= 64 * 1024 ? " sparse" : " filled") + (same ? " same" : " differs") +
+               (exists(image) ? " source-left\n" : "\n");
+        int calls = 0;
+        const CopyProgressScope cancelSoon([&calls](std::int64_t, std::int64_t) { return ++calls < 2; });
+        const RemoveResult cancelled = moveListedFile(big, bigListed, dest);
+        out += QByteArray::number(int(cancelled.outcome)) + ' ' + cancelled.reason.toUtf8() + " [" + entriesOf(dest) +
+               "] " + (readBytes(big).size() == 3 << 20 ? "source whole" : "source damaged");
+        return out;
+    });
+    if (!child.ran || child.output == "no mount")
+        GTEST_SKIP() << "cannot mount a small volume here";
+    EXPECT_EQ(child.output.toStdString(), std::to_string(int(RemoveOutcome::Removed)) + " 1073741824 sparse same\n" +
+                                              std::to_string(int(RemoveOutcome::Denied)) +
+                                              " The move was cancelled. [disk.img] source whole");
+}
+
+// The home trash is GIO's for the files on the device of the home folder, wherever the data
+// folder lies; with the data folder on another volume than the home folder, the answer must
+// still be the one the trash then gives. Its own ctest entry sets that world up.
+TEST(TrashWithTheDataFolderApart, CanTrashAtSaysWhatTheTrashDoes)
+{
+    const QByteArray home = envPath("HOME"), data = envPath("XDG_DATA_HOME");
+    if (!home.contains("/home-apart"))
+        GTEST_SKIP() << "run through ctest (fileops_data_folder_apart)";
+    ASSERT_TRUE(QDir().mkpath(QFile::decodeName(home)));
+    if (!QDir().mkpath(QFile::decodeName(data)))
+        GTEST_SKIP() << "no second volume for the data folder here";
+    const auto cleanUp = qScopeGuard([&] { std::filesystem::remove_all(data.toStdString()); });
+    struct stat h, d;
+    ASSERT_EQ(::stat(home.constData(), &h), 0);
+    if (::stat(data.constData(), &d) != 0 || d.st_dev == h.st_dev)
+        GTEST_SKIP() << "no second volume for the data folder here";
+    for (const QByteArray& folder : {home + "/files", data + "/files"}) {
+        SCOPED_TRACE(folder.constData());
+        ::mkdir(folder.constData(), 0755);
+        const QByteArray p = folder + "/x.tmp";
+        writeFile(p);
+        const bool can = fileOps().canTrashAt(folder, nullptr);
+        EXPECT_EQ(can, Recycle(p) == 0);
+        ::unlink(p.constData());
+    }
 }
 
 // canTrashAt() must say what the trash then does: a wrong "no" refuses a run that could have

@@ -443,6 +443,65 @@ private Q_SLOTS:
         QCOMPARE(h.button("DoneButton")->text(), QStringLiteral("&Done"));
     }
 
+    void aStartFolderReplacedAfterItWasChosenStartsNothing()
+    {
+        // The panel shows "tree"; before Begin, "tree" becomes a link to another folder.
+        TreeFixture tree{"tree/a.tmp:100", "outside/b.tmp:100"};
+        for (const char* f : {"tree/a.tmp", "outside/b.tmp"})
+            tree.setTimes(f, utc(2026, 1, 10), utc(2026, 1, 10));
+        PanelHarness h;
+        ScriptedMessages boxes;
+        h.fill(PanelEntries{}, tree.path("tree"));
+        QCOMPARE(::rename(tree.path("tree").constData(), tree.path("tree.old").constData()), 0);
+        tree.makeSymlink("tree", "outside");
+        h.panel->BeginButton_Click();
+
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("The folder %1 has changed since it was chosen. Choose it "
+                                                           "again.")
+                                                .arg(displayPath(tree.path("tree")))});
+        QVERIFY(exists(tree.path("outside/b.tmp")));
+        QVERIFY(h.logBytes().isEmpty());
+        QVERIFY(h.button("BeginButton")->isEnabled());
+    }
+
+    void aSignalWithTheVerificationWindowUpEndsTheRunAsAtAbort()
+    {
+        TreeFixture tree{"one.tmp:100", "two.tmp:100"};
+        for (const char* f : {"one.tmp", "two.tmp"})
+            tree.setTimes(f, utc(2026, 1, 10), utc(2026, 1, 10));
+        PanelHarness h;
+        ScriptedMessages boxes;
+        PanelEntries e;
+        e.verify = true;
+        h.fill(e, tree.root());
+        int ticks = 0;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto* window = qobject_cast<VerificationWindow*>(QApplication::activeModalWidget());
+            if (!window || !window->isVisible())
+                return;
+            if (ticks++ == 0)
+                h.form->quitRequested(); // what SIGTERM or the session's end does
+            else if (ticks > 300)
+                window->IgnoreButton_Click(); // still waiting 3 s later: end the test, failed
+        });
+        watch.start(10);
+        h.panel->BeginButton_Click();
+        watch.stop();
+        // The program's own event loop was asked to end; end it here as main() would.
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+
+        QCOMPARE(h.run().FilesChecked, 1); // the second file was never shown
+        QVERIFY(boxes.shown.isEmpty());    // nothing asked: nobody may be there to answer
+        QVERIFY(exists(tree.path("one.tmp")) && exists(tree.path("two.tmp")));
+        const QList<QByteArray> lines = h.logLines(tree.root());
+        QVERIFY(!lines.contains("@ROOT@/one.tmp") && !lines.contains("@ROOT@/two.tmp"));
+        QVERIFY(lines.contains("ACTION: Abort Search"));
+        QCOMPARE(lines.last(), QByteArray("Total bytes reclaimed:  0"));
+        QVERIFY(h.logBytes().endsWith("\r\n"));
+    }
+
     void verificationWindowGetsEachMatchedFile()
     {
         TreeFixture tree{"one.tmp:2000"};

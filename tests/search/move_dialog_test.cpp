@@ -2,6 +2,7 @@
 // systems with their log lines, a taken name refused without overwriting, Cancel and a failed
 // move both bringing the same file back, a file that changed since it was listed left alone.
 #include "platform/fileops.h"
+#include "platform/ui/inputguard.h"
 #include "search/ui/dirlist.h"
 #include "search/ui/drivelist.h"
 #include "search/ui/moveform.h"
@@ -179,6 +180,7 @@ int main(int argc, char** argv)
         return 1;
     isolateViewerDesktop(xdg.path());
     QApplication app(argc, argv);
+    InputGuard::setQuietMsForTests(0); // buttons are pressed the moment a window is up
     MoveDialogTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -4,6 +4,7 @@
 // must never lose a file or its record.
 #include "platform/fileops.h"
 #include "platform/twips.h"
+#include "platform/ui/inputguard.h"
 #include "search/ui/filesearchframe.h"
 #include "tests/search/verify_test_support.h"
 
@@ -40,7 +41,12 @@ private:
 
 private Q_SLOTS:
     void init() { f = std::make_unique<VerifyFixture>(); }
-    void cleanup() { f.reset(); }
+    void cleanup()
+    {
+        f.reset();
+        InputGuard::setClockForTests(nullptr);
+        InputGuard::setQuietMsForTests(0);
+    }
 
     void decisions_data()
     {
@@ -308,6 +314,56 @@ private Q_SLOTS:
         QCOMPARE(f->run().FilesRemoved, std::int64_t(0));
     }
 
+    // The window is back for the next file at once, where it was: the rest of a double-click
+    // on Delete and the repeats of Alt+D held since the last file must not decide about a file
+    // the user has not seen. A deliberate press once it could be seen does.
+    void inputBeforeTheNextFileCouldBeSeenDoesNotActOnIt()
+    {
+        static std::int64_t now = 0;
+        InputGuard::setClockForTests([] { return now; });
+        InputGuard::setQuietMsForTests(-1);
+        const VerifyItem f1 = f->item(f->file("f1.txt"), false);
+        const VerifyItem f2 = f->item(f->file("f2.txt"), false);
+        whenModal([&] {
+            now += InputGuard::kQuietMs;
+            f->window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f->window));
+            QTest::keyClick(f->window->focusWidget(), Qt::Key_D, Qt::AltModifier);
+        });
+        QCOMPARE(f->window->verify(f1), VerificationWindow::Decision::Removed);
+
+        whenModal([&] {
+            // X repeats a held key as a release and a press with one timestamp.
+            const auto altDRepeats = [this](ulong at) {
+                QWidget* focus = f->window->focusWidget();
+                QKeyEvent release(QEvent::KeyRelease, Qt::Key_D, Qt::AltModifier, QStringLiteral("d"));
+                release.setTimestamp(at);
+                QApplication::sendEvent(focus, &release);
+                if (!qt_sendShortcutOverrideEvent(focus, at, Qt::Key_D, Qt::AltModifier, QStringLiteral("d"))) {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_D, Qt::AltModifier, QStringLiteral("d"));
+                    press.setTimestamp(at);
+                    QApplication::sendEvent(focus, &press);
+                }
+            };
+            clickButton(f->window, "DeleteButton");
+            QTest::mouseDClick(f->window->findChild<QPushButton*>(QStringLiteral("DeleteButton")), Qt::LeftButton);
+            QVERIFY(exists(f2.path));
+            f->window->activateWindow(); // a mnemonic acts in the active window only
+            QVERIFY(QTest::qWaitForWindowActive(f->window));
+            altDRepeats(1000);
+            now += InputGuard::kQuietMs;
+            for (ulong at = 1033; at < 3000; at += 33)
+                altDRepeats(at);
+            QTest::qWait(150); // a mnemonic clicks its button a moment later
+            QVERIFY(exists(f2.path));
+            QVERIFY(f->window->isVisible());
+            QTest::keyClick(f->window->focusWidget(), Qt::Key_D, Qt::AltModifier); // released, pressed again
+        });
+        QCOMPARE(f->window->verify(f2), VerificationWindow::Decision::Removed);
+        QCOMPARE(f->logLines(),
+                 VerifyFixture::logged(f1, "ACTION: Delete") + VerifyFixture::logged(f2, "ACTION: Delete"));
+    }
+
     // The glass circles in twips; rounding each step to pixels would make it drift away.
     void theMagnifierStaysOnItsTrack()
     {
@@ -332,6 +388,8 @@ int main(int argc, char** argv)
         return 1;
     isolateViewerDesktop(xdg.path());
     QApplication app(argc, argv);
+    // The buttons are pressed the moment the window is up (one case checks the wait itself).
+    InputGuard::setQuietMsForTests(0);
     VerifyWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,0 +1,17 @@
+#include "platform/filesizelimit.h"
+
+#include <csignal>
+
+namespace bv {
+
+void letWritesFailAtFileSizeLimit()
+{
+    struct sigaction ignore
+    {
+    };
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+} // namespace bv
