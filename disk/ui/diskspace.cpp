@@ -23,11 +23,12 @@ namespace {
 constexpr int kClientWidth = 5175;
 constexpr int kClientHeight = 2745;
 
-// A figure: light grey behind black text.
+// A figure: light grey behind black text, its first line level with its caption's.
 QLabel* valueLabel(QWidget* parent, const char* name, int left, int top, int width, int height, const QFont& font)
 {
     QLabel* l = label(parent, name, QString(), left, top, width, height);
     l->setFont(font);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     l->setAutoFillBackground(true);
     QPalette p = l->palette();
     p.setColor(QPalette::Window, kLightGrey);
@@ -142,15 +143,17 @@ bool DiskSpace::ShowDriveSpace(const QByteArray& root, Unanswered whenUnanswered
 void DiskSpace::apply(const DriveSpaceReport& r)
 {
     Flood->setVisible(r.barVisible);
-    TotalCapacity->setText(r.totalCapacity);
-    FSpace->setText(r.freeSpace);
-    USpace->setText(r.usedSpace);
     if (r.barWidthTwips)
         Flood->resize(tw(qRound(*r.barWidthTwips)), Flood->height());
     Percentage->setText(r.percentage);
-    BPSector->setText(r.bytesPerSector);
-    SPCluster->setText(r.sectorsPerCluster);
-    TCluster->setText(r.totalClusters);
+    // A figure is never cut: a large drive's is condensed to fit its box.
+    for (const auto& [figure, text] :
+         {std::pair{TotalCapacity, &r.totalCapacity}, std::pair{FSpace, &r.freeSpace}, std::pair{USpace, &r.usedSpace},
+          std::pair{BPSector, &r.bytesPerSector}, std::pair{SPCluster, &r.sectorsPerCluster},
+          std::pair{TCluster, &r.totalClusters}}) {
+        figure->setText(*text);
+        condenseFigureToFit(figure);
+    }
 }
 
 void DiskSpace::paintEvent(QPaintEvent* event)

@@ -1,5 +1,5 @@
-// What the two disk windows share in look: the legend colours, plain coloured boxes, the
-// etched separator and centring on the screen.
+// What the two disk windows share in look: the legend colours, plain coloured boxes, figures
+// that always fit, the etched separator and centring on the screen.
 #pragma once
 
 #include <QColor>
@@ -23,6 +23,10 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int left, 
 // A filled box, optionally with a single black border.
 QLabel* colourBox(QWidget* parent, const char* name, const QColor& colour, int left, int top, int width, int height,
                   bool border);
+
+// A figure's caption condensed to fit its box whole (platform/ui/fonts.h), and where that
+// condensing is not enough (a figure of twenty digits), set smaller as well: digits are never cut.
+void condenseFigureToFit(QLabel* figure);
 
 // The etched separator across a window: a grey line over a white one, 30 twips apart.
 void paintEtchedLine(QPainter& painter, int greyY, int whiteY, int right);

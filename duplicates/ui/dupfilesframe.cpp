@@ -330,8 +330,12 @@ bool DupFilesFrame::startRun(const QByteArray& folder)
     m_store.clear();
     m_outOfMemory = false;
 
-    if (folder.isEmpty() || !s.Log.open(joinPath(s.AppFolder, "temp.bv"))) {
-        failStart();
+    if (folder.isEmpty()) {
+        failStart(notEnoughMemoryText());
+        return false;
+    }
+    if (!s.Log.open(joinPath(s.AppFolder, "temp.bv"))) {
+        failStart(s.Log.error() + QStringLiteral(". Nothing was searched."));
         return false;
     }
     DupSearchEntries e;
@@ -342,19 +346,20 @@ bool DupFilesFrame::startRun(const QByteArray& folder)
     e.ignoreHiddenFiles = dHiddenFiles->isChecked();
     e.ignoreHiddenDirs = dHiddenDir->isChecked();
     if (!writeLog(dupHeaderLines(e, folder, s.Now()))) {
-        failStart();
+        failStart(QString()); // the log's failure has been told
         return false;
     }
     setScreenPointer(11);
     return true;
 }
 
-void DupFilesFrame::failStart()
+void DupFilesFrame::failStart(const QString& why)
 {
     // Nothing was searched: close what was opened and give the entries back for editing.
     m_host.program().Log.close();
     setScreenPointer(1);
-    msgBox(notEnoughMemoryText(), MsgExclamation);
+    if (!why.isEmpty())
+        msgBox(why, MsgExclamation);
     setEntriesEnabled(true);
     dDoneButton->setEnabled(false);
     dDoneButton->setText(QStringLiteral("&Cancel"));

@@ -82,7 +82,7 @@ private:
     void buildControls();
     void setEntriesEnabled(bool enabled);
     bool startRun(const QByteArray& folder);
-    void failStart();
+    void failStart(const QString& why); // why: the message, or "" when already told
     void ReviewDuplicates();
     bool writeLog(const QList<QByteArray>& lines);
     void storeFull();
