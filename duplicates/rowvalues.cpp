@@ -143,7 +143,8 @@ void GroupRowReader::stop()
 
 void GroupRowReader::readEntry(std::size_t i, const QLocale& locale)
 {
-    m_rows[i] = readReviewRow(m_store.folder(m_entries[i]), m_store.name(m_entries[i]).toByteArray(), locale);
+    if (auto row = readReviewRow(m_store.folder(m_entries[i]), m_store.name(m_entries[i]).toByteArray(), locale))
+        m_rows[i] = std::make_unique<ReviewRow>(std::move(*row));
     m_shared->done[i].store(true, std::memory_order_release);
 }
 
@@ -154,7 +155,7 @@ void GroupRowReader::readFirst(std::size_t rows)
         if (i >= m_entries.size())
             return;
         readEntry(i, m_locale);
-        found += m_rows[i].has_value();
+        found += m_rows[i] != nullptr;
     }
 }
 

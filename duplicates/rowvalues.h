@@ -104,7 +104,7 @@ private:
     const DuplicateStore& m_store;
     std::span<const DuplicateStore::Index> m_entries;
     QLocale m_locale;
-    std::vector<std::optional<ReviewRow>> m_rows;
+    std::vector<std::unique_ptr<ReviewRow>> m_rows; // slot per entry; small until filled
     std::unique_ptr<Shared> m_shared;
     std::size_t m_taken = 0;
     int m_skipped = 0;

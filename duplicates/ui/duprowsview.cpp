@@ -241,6 +241,8 @@ void DupRowsView::paintEvent(QPaintEvent* event)
     p.setPen(Qt::black);
     for (int x : kSeparators)
         p.drawLine(tw(x), event->rect().top(), tw(x), event->rect().bottom());
+    p.end();
+    Q_EMIT painted();
 }
 
 void DupRowsView::mousePressEvent(QMouseEvent* event)

@@ -74,6 +74,8 @@ public:
 
 Q_SIGNALS:
     void rowClicked(int row);
+    // The rows in sight have just been painted.
+    void painted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

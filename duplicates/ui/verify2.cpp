@@ -123,6 +123,11 @@ void Verify2::buildControls()
     m_view->setGeometry(twRect(30, 330, 6885, 2025));
     m_view->updateScrollRange();
     connect(m_view, &DupRowsView::rowClicked, this, [this](int r) { selectRow(r); });
+    // The rows in sight are on the screen: the rest of the group is read from now on.
+    connect(m_view, &DupRowsView::painted, this, [this] {
+        if (m_reader && !m_readingStarted)
+            QTimer::singleShot(0, this, [this, generation = m_generation] { startReading(generation); });
+    });
 
     m_pathLabel = new QLabel(this);
     m_pathLabel->setObjectName(QStringLiteral("ThePathLabel"));
@@ -250,7 +255,8 @@ void Verify2::readRestFrom(GroupRowReader& reader)
 {
     m_reader = &reader;
     m_readingStarted = false;
-    takeReadRows(); // all read already: nothing left to wait for
+    m_rows.reserve(m_rows.size() + reader.entriesLeft()); // no copying while the rows come in
+    takeReadRows();                                       // all read already: nothing left to wait for
 }
 
 void Verify2::startReading(std::uint64_t generation)
@@ -661,11 +667,6 @@ bool Verify2::keyPreview(int key)
 bool Verify2::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::Paint:
-        // The rows in sight are being put on the screen: the rest is read from now on.
-        if (watched == m_view && m_reader && !m_readingStarted)
-            QTimer::singleShot(0, this, [this, generation = m_generation] { startReading(generation); });
-        break;
     case QEvent::KeyPress:
         if (keyPreview(static_cast<QKeyEvent*>(event)->key()))
             return true;
