@@ -102,11 +102,7 @@ std::vector<ReviewRow> readGroupRows(const DuplicateStore& store, const Duplicat
                                      const QLocale& locale, int* skipped)
 {
     GroupRowReader reader(store, groups.entries(group), locale);
-    // A large group is read on every CPU at once: its time is the kernel's lookups of thousands
-    // of files, one after another, while the user waits for the window.
-    if (groups.entries(group).size() >= 2 * kRowsPerHelper)
-        reader.readRestInBackground();
-    reader.finish();
+    reader.readAll();
     std::vector<ReviewRow> rows = reader.takeReady();
     if (skipped)
         *skipped = reader.skipped();
@@ -197,6 +193,15 @@ void GroupRowReader::readRestInBackground(std::function<void()> progress)
     }
     if (m_shared->helpers.empty())
         readChunks(m_locale); // no thread to be had: read it all now
+}
+
+void GroupRowReader::readAll()
+{
+    // A large group is read on every CPU at once: its time is the kernel's lookups of thousands
+    // of files, one after another, while the user waits.
+    if (entriesLeft() >= 2 * kRowsPerHelper)
+        readRestInBackground();
+    finish();
 }
 
 void GroupRowReader::finish()

@@ -87,6 +87,8 @@ public:
     void readRestInBackground(std::function<void()> progress = {});
     // Reads what is left, on this thread too, and waits until every entry is read.
     void finish();
+    // Reads every entry now, a large group on every CPU: for a group nobody looks at meanwhile.
+    void readAll();
 
     // The rows read since the last call, in order, up to the first entry still being read.
     std::vector<ReviewRow> takeReady();

@@ -382,7 +382,7 @@ void DupFilesFrame::ReviewDuplicates()
         const bool hidden = hideInstallation && isInstallationFile(m_store.name(entries.front()));
         GroupRowReader reader(m_store, entries);
         if (hidden)
-            reader.finish();
+            reader.readAll();
         else
             reader.readFirst(std::size_t(window->rowsInSight()));
         const std::vector<ReviewRow> rows = reader.takeReady();
