@@ -272,6 +272,7 @@ void DupFilesFrame::dBeginButton_Click()
         return;
     if (!startRun(folder))
         return;
+    reviewWindow()->prepare();
 
     DupHooks hooks(*this);
     const WalkResult result = m_host.SearchDrive(

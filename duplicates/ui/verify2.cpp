@@ -407,6 +407,14 @@ void Verify2::showGroup()
         ResetAll();
 }
 
+void Verify2::prepare()
+{
+    if (std::exchange(m_prepared, true))
+        return;
+    ensurePolished();
+    fileTypeIcon(fileTypeOf(QByteArray()), style());
+}
+
 void Verify2::startContentCheck()
 {
     if (std::exchange(m_contentStarted, true))
