@@ -76,7 +76,6 @@ std::vector<ContentMatch> compareContents(const QList<QByteArray>& paths, const 
             break;
         case ContentOpen::AtimeNotKept:
             break; // another user's file: reading it would make it look used, so it stays open
-
         default:
             rows[i].verdict = ContentMatch::Unreadable;
             break;

@@ -1,7 +1,8 @@
 // The duplicate review window on a fake host, with files in an isolated desktop (its own trash
 // and default applications): how its rows behave at scale, the removals that do not happen
-// (refused, changed since shown), the trash, the content tooltips as rows go, Explore, and how
-// a group is counted whichever way it ends.
+// (refused, changed since shown), the trash, the content tooltips as rows go, Explore, how a
+// group is counted whichever way it ends, link rows, figures too wide for their cells, Escape,
+// and rows still being read.
 #include "app/appstate.h"
 #include "duplicates/dupgroups.h"
 #include "duplicates/rowvalues.h"
@@ -445,9 +446,9 @@ private Q_SLOTS:
         QCOMPARE(f.host->run().FilesChecked, 2);
     }
 
-    // A large group opens with the rows in sight; the others come in while it is on show. One
-    // still shown as "Reading..." cannot be chosen, by click or key, and the log holds every
-    // row, in order, once the group ends.
+    // A large group opens with the rows in sight; the others come in while it is on show. A row
+    // cannot be chosen until it has been painted with its values, and the log holds every row,
+    // in order, once the group ends.
     void rowsStillBeingReadCannotBeChosen()
     {
         ReviewFixture f;
