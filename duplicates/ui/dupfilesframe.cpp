@@ -278,6 +278,7 @@ void DupFilesFrame::dBeginButton_Click()
         return;
     if (!startRun(folder))
         return;
+    reviewWindow()->prepare();
 
     DupHooks hooks(*this);
     const WalkResult result = m_host.SearchDrive(
@@ -387,24 +388,35 @@ void DupFilesFrame::ReviewDuplicates()
             continue;
         }
         // Read now, as the files are: one that vanished or was replaced since the walk is left
-        // out, and a group left with one file holds no duplicate any more.
-        const std::vector<ReviewRow> rows = readGroupRows(m_store, *groups, g);
-        if (rows.size() < 2)
+        // out, and a group left with one file holds no duplicate any more. A group to be shown
+        // opens once the rows in sight are read; the window reads the rest while it is shown.
+        const std::span<const DuplicateStore::Index> entries = groups->entries(g);
+        const bool hidden = hideInstallation && isInstallationFile(m_store.name(entries.front()));
+        GroupRowReader reader(m_store, entries);
+        if (hidden)
+            reader.readAll();
+        else
+            reader.readFirst(std::size_t(window->rowsInSight()));
+        const std::vector<ReviewRow> rows = reader.takeReady();
+        if (rows.size() < 2 && reader.entriesLeft() == 0)
             continue;
         if (!window->addRows(rows) || s.StopRequested) {
             window->ResetAll();
             return;
         }
-        if (hideInstallation && isInstallationFile(rows.front().name)) {
+        if (hidden) {
             writeLog(dupGroupEndLines());
             window->ResetAll();
             continue;
         }
+        window->readRestFrom(reader);
         setScreenPointer(1);
         if (m_reviewHooks.review)
             m_reviewHooks.review(*window);
         else
             window->showGroup();
+        if (window->isReading()) // a review that left the group open
+            window->ResetAll();
         writeLog(dupGroupEndLines());
     }
 }

@@ -338,8 +338,8 @@ private Q_SLOTS:
             press(w, "AbortButton"); // answered No: the search goes on
         };
         reviewer.script[QStringLiteral("shared.txt")] = [&](Verify2& w) {
-            check(w.rowToolTip(0) == QStringLiteral("Same content as row 2"), "same content");
-            check(w.rowToolTip(2) == QStringLiteral("A symbolic link: content not compared"), "link");
+            check(w.contentText(0) == QStringLiteral("Same content as row 2"), "same content");
+            check(w.contentText(2) == QStringLiteral("A symbolic link: content not compared"), "link");
             press(w, "AbortButton"); // answered Yes: no more groups
         };
 
