@@ -131,13 +131,16 @@ public:
 // One file of a group of same-named files, as read when the group is shown.
 struct ReviewRow
 {
-    QByteArray name;   // as listed: real case, native bytes
-    QByteArray folder; // native path of its folder
-    QByteArray path;   // folder joined with name: what finds the file
-    FileInfo info;     // lstat when the row was read: what a removal re-checks the file against
+    QByteArray name;     // as listed: real case, native bytes
+    QByteArray folder;   // native path of its folder
+    QByteArray path;     // folder joined with name: what finds the file
+    FileInfo info;       // lstat when the row was read: what a removal re-checks the file against
+    QByteArray linkText; // a symbolic link's target as written in it
     QString size;
     QString version;
     QString lastAccess;
+
+    bool isLink() const { return info.isSymlink(); }
 };
 
 // What the run does on the user's word about a row of the group in question. `row` is the

@@ -2,6 +2,8 @@
 
 #include "common/format.h"
 
+#include <algorithm>
+
 namespace bv {
 
 QList<QByteArray> dupHeaderLines(const DupSearchEntries& e, const QByteArray& folder, const QDateTime& now)
@@ -50,6 +52,29 @@ QString dupOutOfMemoryText()
     return QStringLiteral("There is not enough available memory to complete the duplicate file search. If you have "
                           "other applications running close them and try again. Otherwise, select a smaller search "
                           "path.");
+}
+
+QString linkedFileQuestion(const QString& file, const QList<int>& rows, bool moving)
+{
+    // "2", "2 and 5", "2, 3 and 5"; a long list names the first five and counts the rest.
+    constexpr qsizetype kNamed = 5;
+    QStringList numbers;
+    for (qsizetype i = 0; i < std::min(rows.size(), kNamed); ++i)
+        numbers << QString::number(rows[i]);
+    QString list = numbers.join(QStringLiteral(", "));
+    if (rows.size() > kNamed)
+        list += QStringLiteral(" and %1 more").arg(rows.size() - kNamed);
+    else if (rows.size() > 1)
+        list = numbers.mid(0, numbers.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + numbers.last();
+    const bool one = rows.size() == 1;
+    const QString what = one ? QStringLiteral("Row %1 is a symbolic link to %2, not a copy of it.")
+                             : QStringLiteral("Rows %1 are symbolic links to %2, not copies of it.");
+    const QString then = moving ? (one ? QStringLiteral("Once the file is moved, the link leads nowhere.")
+                                       : QStringLiteral("Once the file is moved, the links lead nowhere."))
+                                : (one ? QStringLiteral("Without the file, the link leads nowhere.")
+                                       : QStringLiteral("Without the file, the links lead nowhere."));
+    return what.arg(list, file) + QLatin1Char(' ') + then + QStringLiteral("\n\nDo you still want to ") +
+           (moving ? QStringLiteral("move it?") : QStringLiteral("remove it?"));
 }
 
 } // namespace bv

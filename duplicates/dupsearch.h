@@ -43,4 +43,8 @@ QList<QByteArray> dupSummaryLines(const RunValues& run);
 // What the user is told when the list of files cannot grow any more.
 QString dupOutOfMemoryText();
 
+// The question asked before removing (or moving) a file that other rows of its group are
+// symbolic links to: `rows` are those rows (1-based, ascending), `file` the file as shown.
+QString linkedFileQuestion(const QString& file, const QList<int>& rows, bool moving);
+
 } // namespace bv

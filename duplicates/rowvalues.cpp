@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -30,6 +31,8 @@ public:
 private:
     ContentFile& m_file;
 };
+
+constexpr std::size_t kRowsPerHelper = 256; // fewer rows are read sooner than a thread starts
 
 } // namespace
 
@@ -80,47 +83,135 @@ std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArra
     row.size = sizeText(row.info.size, &locale);
     row.lastAccess = FileTimeText(row.info.atime, locale);
     row.version = versionOfListed(listed, name, row.info);
+    if (S_ISLNK(row.info.mode))
+        row.linkText = readLinkText(listed.fd(), name);
     return row;
 }
 
 std::vector<ReviewRow> readGroupRows(const DuplicateStore& store, const DuplicateGroups& groups, std::size_t group,
                                      const QLocale& locale, int* skipped)
 {
-    const std::span<const DuplicateStore::Index> entries = groups.entries(group);
-    std::vector<std::optional<ReviewRow>> read(entries.size());
-    auto readRange = [&](std::size_t from, std::size_t to) {
-        const QLocale own = locale; // each thread formats with its own copy
-        for (std::size_t i = from; i < to; ++i)
-            read[i] = readReviewRow(store.folder(entries[i]), store.name(entries[i]).toByteArray(), own);
-    };
-    // A large group is read on every CPU at once: its time is the kernel's lookups of thousands
-    // of files, one after another, while the user waits for the window. Each thread reads its own
-    // rows and only its own slots, so discovery order is kept for free.
-    constexpr std::size_t kRowsPerThread = 256;
-    const std::size_t threads = std::clamp<std::size_t>(entries.size() / kRowsPerThread, 1,
-                                                        std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-    {
-        std::vector<std::jthread> helpers;
-        const std::size_t share = (entries.size() + threads - 1) / threads;
-        for (std::size_t t = 1; t < threads; ++t) {
-            const std::size_t from = std::min(entries.size(), t * share);
-            const std::size_t to = std::min(entries.size(), (t + 1) * share);
-            try {
-                helpers.emplace_back(readRange, from, to);
-            } catch (const std::system_error&) {
-                readRange(from, to); // no thread to be had: this one reads those rows too
-            }
-        }
-        readRange(0, std::min(entries.size(), share));
-    }
-    std::vector<ReviewRow> rows;
-    rows.reserve(entries.size());
-    for (std::optional<ReviewRow>& row : read)
-        if (row)
-            rows.push_back(std::move(*row));
+    GroupRowReader reader(store, groups.entries(group), locale);
+    reader.readAll();
+    std::vector<ReviewRow> rows = reader.takeReady();
     if (skipped)
-        *skipped = int(entries.size() - rows.size());
+        *skipped = reader.skipped();
     return rows;
+}
+
+struct GroupRowReader::Shared
+{
+    explicit Shared(std::size_t n) : done(std::make_unique<std::atomic<bool>[]>(n)) {}
+    std::unique_ptr<std::atomic<bool>[]> done; // per entry: its slot is filled
+    std::atomic<std::size_t> next{0};          // the first entry nobody has taken on
+    std::atomic<bool> stop{false};
+    std::function<void()> progress;
+    std::vector<std::jthread> helpers;
+};
+
+GroupRowReader::GroupRowReader(const DuplicateStore& store, std::span<const DuplicateStore::Index> entries,
+                               const QLocale& locale)
+    : m_store(store), m_entries(entries), m_locale(locale), m_rows(entries.size()),
+      m_shared(std::make_unique<Shared>(entries.size()))
+{
+}
+
+GroupRowReader::~GroupRowReader()
+{
+    stop();
+}
+
+void GroupRowReader::stop()
+{
+    m_shared->stop = true;
+    m_shared->helpers.clear(); // joins
+}
+
+void GroupRowReader::readEntry(std::size_t i, const QLocale& locale)
+{
+    if (auto row = readReviewRow(m_store.folder(m_entries[i]), m_store.name(m_entries[i]).toByteArray(), locale))
+        m_rows[i] = std::make_unique<ReviewRow>(std::move(*row));
+    m_shared->done[i].store(true, std::memory_order_release);
+}
+
+void GroupRowReader::readFirst(std::size_t rows)
+{
+    for (std::size_t found = 0; found < rows;) {
+        const std::size_t i = m_shared->next.fetch_add(1);
+        if (i >= m_entries.size())
+            return;
+        readEntry(i, m_locale);
+        found += m_rows[i] != nullptr;
+    }
+}
+
+void GroupRowReader::readChunks(const QLocale& locale)
+{
+    // Small runs taken in turn, so the rows come in nearly in order whoever reads them, and the
+    // window can show each run as soon as the ones above it are in.
+    constexpr std::size_t kChunk = 64;
+    const std::size_t n = m_entries.size();
+    for (;;) {
+        const std::size_t from = m_shared->next.fetch_add(kChunk);
+        if (from >= n)
+            return;
+        for (std::size_t i = from; i < std::min(n, from + kChunk); ++i) {
+            if (m_shared->stop.load(std::memory_order_relaxed))
+                return;
+            readEntry(i, locale);
+        }
+        if (m_shared->progress)
+            m_shared->progress();
+    }
+}
+
+void GroupRowReader::readRestInBackground(std::function<void()> progress)
+{
+    const std::size_t left = m_entries.size() - std::min(m_entries.size(), m_shared->next.load());
+    if (left == 0 || !m_shared->helpers.empty())
+        return;
+    m_shared->progress = std::move(progress);
+    const std::size_t helpers =
+        std::clamp<std::size_t>(left / kRowsPerHelper, 1, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    for (std::size_t t = 0; t < helpers; ++t) {
+        try {
+            // Each thread formats with its own copy of the locale.
+            m_shared->helpers.emplace_back([this, locale = m_locale] { readChunks(locale); });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    if (m_shared->helpers.empty())
+        readChunks(m_locale); // no thread to be had: read it all now
+}
+
+void GroupRowReader::readAll()
+{
+    // A large group is read on every CPU at once: its time is the kernel's lookups of thousands
+    // of files, one after another, while the user waits.
+    if (entriesLeft() >= 2 * kRowsPerHelper)
+        readRestInBackground();
+    finish();
+}
+
+void GroupRowReader::finish()
+{
+    readChunks(m_locale);
+    m_shared->helpers.clear(); // joins
+}
+
+std::vector<ReviewRow> GroupRowReader::takeReady()
+{
+    std::vector<ReviewRow> out;
+    while (m_taken < m_entries.size() && m_shared->done[m_taken].load(std::memory_order_acquire)) {
+        if (m_rows[m_taken])
+            out.push_back(std::move(*m_rows[m_taken]));
+        else
+            ++m_skipped;
+        m_rows[m_taken].reset();
+        ++m_taken;
+    }
+    return out;
 }
 
 } // namespace bv

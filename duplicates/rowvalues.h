@@ -14,7 +14,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <time.h>
 #include <vector>
 
@@ -45,5 +48,54 @@ std::optional<ReviewRow> readReviewRow(const QByteArray& folder, const QByteArra
 // any more, as a name found once holds none.
 std::vector<ReviewRow> readGroupRows(const DuplicateStore& store, const DuplicateGroups& groups, std::size_t group,
                                      const QLocale& locale = QLocale(), int* skipped = nullptr);
+
+// Reads the rows of one group as readGroupRows() does, but a part at a time: the rows the window
+// shows first are read at once, the rest on helper threads (one per CPU, at most 8) while the
+// user looks at the first ones. Rows come out in discovery order only, each once: takeReady()
+// hands over what is read up to the first entry still being read, so a row is never shown, or
+// acted on, before the ones above it.
+//
+// The store and the entries must stay as they are until the reader is finished or destroyed
+// (the destructor stops the helpers and waits for them).
+class GroupRowReader
+{
+public:
+    GroupRowReader(const DuplicateStore& store, std::span<const DuplicateStore::Index> entries,
+                   const QLocale& locale = QLocale());
+    ~GroupRowReader();
+    GroupRowReader(const GroupRowReader&) = delete;
+    GroupRowReader& operator=(const GroupRowReader&) = delete;
+
+    // Reads on this thread, in order, until `rows` more files are found or the entries end.
+    void readFirst(std::size_t rows);
+    // Starts the helpers on the entries not yet read. `progress` (may be empty) is called on a
+    // helper's thread each time more rows are ready.
+    void readRestInBackground(std::function<void()> progress = {});
+    // Reads what is left, on this thread too, and waits until every entry is read.
+    void finish();
+    // Reads every entry now, a large group on every CPU: for a group nobody looks at meanwhile.
+    void readAll();
+
+    // The rows read since the last call, in order, up to the first entry still being read.
+    std::vector<ReviewRow> takeReady();
+    // Entries not yet handed over by takeReady(): the most rows still to come.
+    std::size_t entriesLeft() const { return m_entries.size() - m_taken; }
+    // Entries left out so far because their file is gone or is no file any more.
+    int skipped() const { return m_skipped; }
+
+private:
+    struct Shared;
+    void readEntry(std::size_t i, const QLocale& locale);
+    void readChunks(const QLocale& locale);
+    void stop();
+
+    const DuplicateStore& m_store;
+    std::span<const DuplicateStore::Index> m_entries;
+    QLocale m_locale;
+    std::vector<std::unique_ptr<ReviewRow>> m_rows; // slot per entry; small until filled
+    std::unique_ptr<Shared> m_shared;
+    std::size_t m_taken = 0;
+    int m_skipped = 0;
+};
 
 } // namespace bv

@@ -23,13 +23,15 @@ struct Row
     std::optional<QByteArray> key; // equal keys = equal contents; set once decided
 };
 
-enum class Read { Ok, Failed, Stopped };
+enum class Read { Ok, Failed, Stopped, NotKept };
 
 // SHA-256 of the first `length` bytes of the file, provided it is still the file first seen.
 Read digestOf(const QByteArray& path, const FileInfo& seen, std::int64_t length, std::vector<char>& buffer,
               const std::function<bool()>& stop, QByteArray& out)
 {
     ContentFile file(path, length);
+    if (file.status() == ContentOpen::AtimeNotKept)
+        return Read::NotKept;
     const FileInfo& now = file.info();
     if (!file.isOpen() || now.dev != seen.dev || now.ino != seen.ino || now.size != seen.size ||
         now.mtime.tv_sec != seen.mtime.tv_sec || now.mtime.tv_nsec != seen.mtime.tv_nsec)
@@ -72,6 +74,8 @@ std::vector<ContentMatch> compareContents(const QList<QByteArray>& paths, const 
         case ContentOpen::Link:
             rows[i].verdict = ContentMatch::Link;
             break;
+        case ContentOpen::AtimeNotKept:
+            break; // another user's file: reading it would make it look used, so it stays open
         default:
             rows[i].verdict = ContentMatch::Unreadable;
             break;
@@ -114,8 +118,8 @@ std::vector<ContentMatch> compareContents(const QList<QByteArray>& paths, const 
                     stopped = true;
                     break;
                 }
-                if (read == Read::Failed) {
-                    rows[r].verdict = ContentMatch::Unreadable;
+                if (read == Read::Failed || read == Read::NotKept) {
+                    rows[r].verdict = read == Read::Failed ? ContentMatch::Unreadable : ContentMatch::NotCompared;
                     continue;
                 }
                 rows[r].key = base + "head:" + digest.toHex();
@@ -130,8 +134,8 @@ std::vector<ContentMatch> compareContents(const QList<QByteArray>& paths, const 
                 const Read read = digestOf(paths[qsizetype(r)], rows[r].info, size, buffer, stop, digest);
                 if (read == Read::Stopped) {
                     stopped = true;
-                } else if (read == Read::Failed) {
-                    rows[r].verdict = ContentMatch::Unreadable;
+                } else if (read == Read::Failed || read == Read::NotKept) {
+                    rows[r].verdict = read == Read::Failed ? ContentMatch::Unreadable : ContentMatch::NotCompared;
                     rows[r].key.reset();
                 } else {
                     rows[r].key = base + "all:" + digest.toHex();

@@ -7,7 +7,8 @@
 // Hard links to one file are the same without reading. Each file is opened once per stage,
 // one at a time, through platform/filecontent.h (never through a link, no access-time change,
 // never more than its size as first seen), and memory stays at one 64 KiB buffer whatever the
-// group holds.
+// group holds. A file whose access time the reader could not keep (another user's) is not read:
+// its row says "Content not compared", so the check never makes it look used.
 #pragma once
 
 #include <QByteArray>
@@ -26,7 +27,7 @@ struct ContentMatch
         Differs,     // no other row has them
         Link,        // a symbolic link: links are not followed, so there is nothing to compare
         Unreadable,  // gone, not a file, no permission, changed while it was read, ...
-        NotCompared, // the comparison was stopped before this row was decided
+        NotCompared, // stopped before this row was decided, or reading it would have made it look used
     };
     Verdict verdict = NotCompared;
     int sameAsRow = 0; // 1-based, for SameAs

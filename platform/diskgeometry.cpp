@@ -78,6 +78,7 @@ std::optional<DiskGeometry> geometryFromStats(const VolumeStats& stats, std::uin
     g.sectorsPerCluster = cluster / sector;
     g.totalClusters = stats.blocks;
     g.freeClusters = stats.availBlocks;
+    g.readOnly = stats.readOnly;
     return g;
 }
 
@@ -102,7 +103,8 @@ std::optional<DiskGeometry> queryDiskGeometryNow(const QByteArray& root)
 {
     if (root.isEmpty())
         return std::nullopt;
-    const int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // O_PATH needs only the right to reach the folder, not to read it.
+    const int fd = ::open(root.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct statvfs vfs;
@@ -116,6 +118,7 @@ std::optional<DiskGeometry> queryDiskGeometryNow(const QByteArray& root)
     stats.blockSize = vfs.f_bsize;
     stats.blocks = vfs.f_blocks;
     stats.availBlocks = vfs.f_bavail;
+    stats.readOnly = (vfs.f_flag & ST_RDONLY) != 0;
     return geometryFromStats(stats, logicalSectorSize(st.st_dev));
 }
 

@@ -7,6 +7,10 @@
 // user may still fill (f_bavail, as df shows it), not what root may. Everything is 64-bit: a
 // modern drive does not fit in 32 bits.
 //
+// The mount point is opened only as a place in the tree (O_PATH), never listed: a volume whose
+// root the user may not read (a tmpfs mounted 0700, /boot/efi with umask 0077) still tells its
+// figures, as df shows them.
+//
 // Only the volume asked about is touched, and never for long: the query runs beside the GUI
 // thread and is given up after a deadline, so a hung network mount makes a query fail instead
 // of freezing the window that asked. The disk space report and the cluster overhang window
@@ -28,6 +32,7 @@ struct DiskGeometry
     std::uint64_t sectorsPerCluster = 0;
     std::uint64_t freeClusters = 0; // available to the user
     std::uint64_t totalClusters = 0;
+    bool readOnly = false; // mounted read-only: nothing on it can be removed
 
     std::uint64_t clusterSize() const { return bytesPerSector * sectorsPerCluster; }
     bool operator==(const DiskGeometry&) const = default;
@@ -40,6 +45,7 @@ struct VolumeStats
     std::uint64_t blockSize = 0;    // f_bsize, the fallback where f_frsize is 0
     std::uint64_t blocks = 0;       // f_blocks, in fragments
     std::uint64_t availBlocks = 0;  // f_bavail, in fragments
+    bool readOnly = false;          // ST_RDONLY in f_flag
 };
 
 // Pure: the geometry from the statvfs figures and the logical sector size (0 = unknown, 512 is

@@ -1,8 +1,11 @@
 #include "platform/filecontent.h"
 
+#include "platform/fileops.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace bv {
@@ -41,6 +44,34 @@ int openNoFollow(int atFd, const QByteArray& path, bool noAtime)
 bool sameTime(const timespec& a, const timespec& b)
 {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// True when the volume of the open file records no access times at all.
+bool readsLeaveNoTrace(int fd)
+{
+    struct statvfs vfs;
+    return ::fstatvfs(fd, &vfs) == 0 && (vfs.f_flag & (ST_NOATIME | ST_RDONLY)) != 0;
+}
+
+bool sameFile(const struct stat& a, const FileInfo& b)
+{
+    return a.st_dev == b.dev && a.st_ino == b.ino;
+}
+
+// Runs `look` on the link `name` in folderFd and puts the link's own access time back if the
+// look moved it (only the link's owner, or root, may; on another user's link the stamp stays).
+template <typename Look> auto lookAtLink(int folderFd, const char* name, Look look)
+{
+    struct stat before;
+    const bool known = ::fstatat(folderFd, name, &before, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(before.st_mode);
+    auto result = look();
+    struct stat after;
+    if (known && ::fstatat(folderFd, name, &after, AT_SYMLINK_NOFOLLOW) == 0 && after.st_ino == before.st_ino &&
+        !sameTime(after.st_atim, before.st_atim)) {
+        const timespec times[2] = {before.st_atim, {0, UTIME_OMIT}};
+        ::utimensat(folderFd, name, times, AT_SYMLINK_NOFOLLOW);
+    }
+    return result;
 }
 
 } // namespace
@@ -95,11 +126,18 @@ void ContentFile::open(int atFd, const QByteArray& path, const FileInfo& seen, A
         fd = openNoFollow(atFd, path, true);
         m_noAtime = fd >= 0;
     }
-    // O_NOATIME is refused (EPERM) when the reader does not own the file.
-    if (fd < 0 && (rule == AtimeRule::RestoreOnly || errno == EPERM))
+    // O_NOATIME is refused (EPERM) when the reader does not own the file; then the time could
+    // not be put back either, and the file is read only where reads leave no trace.
+    const bool refused = fd < 0 && rule == AtimeRule::NoAtimeWhereAllowed && errno == EPERM;
+    if (fd < 0 && (rule == AtimeRule::RestoreOnly || refused))
         fd = openNoFollow(atFd, path, false);
     if (fd < 0) {
         m_status = statusOf(errno);
+        return;
+    }
+    if (refused && !readsLeaveNoTrace(fd)) {
+        m_status = ContentOpen::AtimeNotKept;
+        ::close(fd);
         return;
     }
     struct stat st;
@@ -175,6 +213,48 @@ bool ContentFile::close()
     ::close(m_fd);
     m_fd = -1;
     return m_atimeKept;
+}
+
+QByteArray readLinkText(int folderFd, const QByteArray& name)
+{
+    if (folderFd < 0 || name.isEmpty() || name.contains('/'))
+        return {};
+    return lookAtLink(folderFd, name.constData(), [&] {
+        QByteArray text(4096, Qt::Uninitialized);
+        const ssize_t n = ::readlinkat(folderFd, name.constData(), text.data(), size_t(text.size()));
+        text.resize(n > 0 && n < text.size() ? n : 0);
+        return text;
+    });
+}
+
+bool linkLeadsToFile(const QByteArray& linkFolder, const QByteArray& linkName, const QByteArray& fileFolder,
+                     const QByteArray& fileName, const FileInfo& file)
+{
+    const FolderOfListed links(linkFolder);
+    const FolderOfListed files(fileFolder);
+    struct stat folder;
+    if (links.fd() < 0 || files.fd() < 0 || linkName.contains('/') || ::fstat(files.fd(), &folder) != 0)
+        return false;
+    return lookAtLink(links.fd(), linkName.constData(), [&] {
+        // The name the link's target gives: its folder (relative targets start at the link's own
+        // folder) and its last part must be the file's.
+        QByteArray text(4096, Qt::Uninitialized);
+        const ssize_t n = ::readlinkat(links.fd(), linkName.constData(), text.data(), size_t(text.size()));
+        if (n <= 0 || n >= text.size())
+            return false;
+        text.resize(n);
+        const qsizetype slash = text.lastIndexOf('/');
+        const QByteArray last = text.mid(slash + 1);
+        const QByteArray parent = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : text.left(slash);
+        struct stat st;
+        if (last == fileName && ::fstatat(links.fd(), parent.constData(), &st, AT_NO_AUTOMOUNT) == 0 &&
+            st.st_dev == folder.st_dev && st.st_ino == folder.st_ino)
+            return true;
+        // Through more links: where the chain ends is the file, and no other name could be the
+        // one it went through.
+        return ::fstatat(links.fd(), linkName.constData(), &st, AT_NO_AUTOMOUNT) == 0 && sameFile(st, file) &&
+               S_ISREG(st.st_mode) && st.st_nlink == 1;
+    });
 }
 
 } // namespace bv

@@ -5,11 +5,12 @@
 // been used" search must not find those files freshly used afterwards, so every such read goes
 // through ContentFile:
 //
-// - It opens with O_NOATIME, which the kernel allows the file's owner (and root). Otherwise it
-//   opens plainly, remembers the access time, and puts it back (futimens, modification time
-//   untouched) when the file is closed, if the read moved it. Putting it back needs the same
-//   rights as O_NOATIME, so for a file of another user that the reader may read but not own,
-//   this is best effort: accessTimeKept() tells.
+// - It opens with O_NOATIME, which the kernel allows the file's owner (and root). Putting an
+//   access time back needs that same right, so a file the kernel refuses O_NOATIME for (another
+//   user's file the reader may read but not own) is not read at all (AtimeNotKept), unless its
+//   volume records no reads (mounted noatime or read-only). Tests running as root check the
+//   other way, a plain open whose access time is put back on close (AtimeRule::RestoreOnly):
+//   accessTimeKept() tells whether that worked.
 // - It never follows a symbolic link (O_NOFOLLOW: a link is handled as itself, and has no
 //   contents of its own here) and never opens anything but a regular file: lstat first, so a
 //   device is not even opened (opening some acts on them), then O_NONBLOCK so a FIFO put there
@@ -32,11 +33,12 @@ int lstatPath(const QByteArray& path, FileInfo& out);
 
 enum class ContentOpen {
     Ok,
-    Missing,  // no such file (any more)
-    Link,     // a symbolic link: not followed
-    NotAFile, // a folder, FIFO, socket or device
-    Denied,   // no permission to read
-    Failed,   // anything else (I/O error, too many open files, ...)
+    Missing,      // no such file (any more)
+    Link,         // a symbolic link: not followed
+    NotAFile,     // a folder, FIFO, socket or device
+    Denied,       // no permission to read
+    AtimeNotKept, // readable, but reading would leave it looking used: not opened
+    Failed,       // anything else (I/O error, too many open files, ...)
 };
 
 // How the access time is kept. NoAtimeWhereAllowed is what the program uses; RestoreOnly skips
@@ -90,5 +92,19 @@ private:
     std::int64_t m_bytesRead = 0;
     bool m_readTried = false;
 };
+
+// A symbolic link looked at without making it look used: reading or following a link stamps
+// its own access time, which is put back where the reader may (only the link's owner or root).
+
+// The target text of the link `name` in the folder open as folderFd; empty when it is no link
+// (any more) or cannot be read.
+QByteArray readLinkText(int folderFd, const QByteArray& name);
+
+// True when the link linkName in linkFolder leads to the file fileName in fileFolder (`file`,
+// its lstat): its target names that file, or its chain of links ends at a file that has no
+// other name. Removing or moving that file leaves the link leading nowhere. Both folders are
+// reached through real folders only, as a listed file is (platform/fileops.h).
+bool linkLeadsToFile(const QByteArray& linkFolder, const QByteArray& linkName, const QByteArray& fileFolder,
+                     const QByteArray& fileName, const FileInfo& file);
 
 } // namespace bv

@@ -1,13 +1,41 @@
 #include "platform/folderfiles.h"
 
 #include <cerrno>
+#include <chrono>
+#include <future>
+#include <system_error>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace bv {
 
-int FolderFiles::read(int dirFd, const WildcardSet* patterns)
+namespace {
+
+// A folder's own size grows with its entries on the usual file systems (ext4: about 32 bytes an
+// entry; tmpfs: 20; XFS and Btrfs: the names' bytes): above this there are some ten thousand.
+constexpr off_t kLargeFolderBytes = 256 * 1024;
+constexpr std::chrono::milliseconds kWaitStep{5};
+
+} // namespace
+
+int FolderFiles::read(int dirFd, const WildcardSet* patterns, const std::function<void()>& whileReading)
+{
+    struct stat st;
+    if (!whileReading || ::fstat(dirFd, &st) != 0 || st.st_size < kLargeFolderBytes)
+        return readNow(dirFd, patterns);
+    std::future<int> done;
+    try {
+        done = std::async(std::launch::async, [&] { return readNow(dirFd, patterns); });
+    } catch (const std::system_error&) {
+        return readNow(dirFd, patterns); // no thread to be had: the window waits this once
+    }
+    while (done.wait_for(kWaitStep) != std::future_status::ready)
+        whileReading();
+    return done.get();
+}
+
+int FolderFiles::readNow(int dirFd, const WildcardSet* patterns)
 {
     if (::lseek(dirFd, 0, SEEK_SET) < 0) {
         const int err = errno;

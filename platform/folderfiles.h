@@ -6,6 +6,9 @@
 // the listing's rules (platform/listing.h): regular files and links that do not lead to a
 // folder, every attribute class, names filtered by DOS wildcards, in listing order. Each file's
 // lstat comes with its owner, which the listing's FileInfo leaves out.
+//
+// Reading and ordering a folder of hundreds of thousands of names takes a good part of a second:
+// a large folder is read on a helper thread while the caller's window goes on answering.
 #pragma once
 
 #include "platform/fsinfo.h"
@@ -14,6 +17,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 #include <vector>
@@ -24,12 +28,16 @@ class FolderFiles
 {
 public:
     // Lists the files of the open folder (from its start; the descriptor stays open). patterns
-    // null: every file. 0, or an errno value with an empty list.
-    int read(int dirFd, const WildcardSet* patterns);
+    // null: every file. 0, or an errno value with an empty list. A large folder is read on a
+    // helper thread, and whileReading (if given) is called every few milliseconds until it is
+    // done; the folder and the patterns must not change meanwhile.
+    int read(int dirFd, const WildcardSet* patterns, const std::function<void()>& whileReading = {});
     // Valid until the next read().
     const std::vector<FolderScan::Entry>& files() const { return m_scan.files(); }
 
 private:
+    int readNow(int dirFd, const WildcardSet* patterns);
+
     FolderScan m_scan;
     int m_shortReadIsEnd = -1; // unknown until the first folder: a walk stays on one volume
 };

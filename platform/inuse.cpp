@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -180,6 +181,29 @@ FilesInUse FilesInUse::ofRunningProcesses()
     // Our own process is always there: a table without it was not read.
     out.m_readable = sawProcess;
     return out;
+}
+
+UseProbe probeInUse(int folderFd, const char* name, const FileInfo& listed)
+{
+    if (!S_ISREG(listed.mode))
+        return UseProbe::Unknown;
+    // O_NONBLOCK: a file swapped for a FIFO since the listing must not hang the run.
+    const Fd fd(::openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return UseProbe::Unknown;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != listed.dev || st.st_ino != listed.ino)
+        return UseProbe::Unknown;
+    // A program that opens the file while the lease is held makes the kernel signal the lease
+    // holder, with SIGIO unless told otherwise, and SIGIO ends a process. SIGURG is ignored
+    // unless handled, and nothing here handles it.
+    if (::fcntl(fd.get(), F_SETSIG, SIGURG) != 0)
+        return UseProbe::Unknown;
+    if (::fcntl(fd.get(), F_SETLEASE, F_WRLCK) == 0) {
+        ::fcntl(fd.get(), F_SETLEASE, F_UNLCK);
+        return UseProbe::Free;
+    }
+    return errno == EAGAIN ? UseProbe::InUse : UseProbe::Unknown;
 }
 
 } // namespace bv

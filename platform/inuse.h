@@ -7,11 +7,18 @@
 // user may look at. Processes of other users stay closed to a normal user, which is fine: their
 // files are not the user's to remove anyway.
 //
+// Reading the table takes tens of milliseconds on a busy desktop (thousands of descriptors, one
+// system call each), far too long to repeat for every folder of a drive. A run reads it at its
+// start and again from time to time; right before a file is removed, probeInUse() asks the
+// kernel about that one file, which also sees programs whose /proc entries are closed to us.
+//
 // Files are known by device and inode. A descriptor is followed to the file itself. A mapping
 // counts twice over: by the device and inode the kernel writes in the maps line, and by its path
 // looked up here (on Btrfs and overlay mounts the two devices differ). A path seen from another
 // mount namespace may name some other file here; that only keeps a file, never removes one.
 #pragma once
+
+#include "platform/fsinfo.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -51,6 +58,18 @@ private:
     std::unordered_set<Key, KeyHash> m_files;
     bool m_readable = false;
 };
+
+enum class UseProbe {
+    Free,    // no program has the file open or mapped now
+    InUse,   // some program has
+    Unknown, // the kernel could not be asked (not a regular file, no read access, no leases)
+};
+
+// Whether any process has the file `name` of the open folder open or mapped, now: a write lease
+// is granted only on a file nobody else has open (a mapping keeps its file open), and is given
+// back at once. The file must still be the one listed (device and inode), else Unknown. Opening
+// it neither reads it nor changes its access time.
+UseProbe probeInUse(int folderFd, const char* name, const FileInfo& listed);
 
 // One file-backed mapping of a maps text.
 struct MappedFile

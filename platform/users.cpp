@@ -4,11 +4,22 @@
 
 #include <QtGlobal>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace bv {
+
+namespace {
+
+bool isAtOrBelow(const QByteArray& path, const QByteArray& folder)
+{
+    return path == folder || path.startsWith(folder.endsWith('/') ? folder : folder + '/');
+}
+
+} // namespace
 
 CurrentUser currentUser()
 {
@@ -23,31 +34,49 @@ CurrentUser currentUser()
     return user;
 }
 
-bool isDedicatedTempFolder(const QByteArray& folder, const QList<QByteArray>& homes)
+bool isAcceptableTempFolder(const TempFolderFacts& folder, uid_t uid, const QList<QByteArray>& homes,
+                            const QList<QByteArray>& systemTemp)
 {
-    if (folder.isEmpty() || folder == "/")
+    if (folder.path.isEmpty() || folder.path == "/" || !S_ISDIR(folder.mode))
         return false;
+    if (uid == 0)
+        return systemTemp.contains(folder.path);
+    bool insideHome = false;
     for (const QByteArray& home : homes) {
         if (home.isEmpty())
             continue;
-        if (home == folder || home.startsWith(folder + '/'))
-            return false;
+        if (isAtOrBelow(home, folder.path))
+            return false; // the home folder itself or a folder holding it
+        insideHome = insideHome || isAtOrBelow(folder.path, home);
     }
-    return true;
+    const bool shared = (folder.mode & S_ISVTX) && (folder.mode & S_IWOTH);
+    return shared || (folder.owner == uid && !insideHome);
 }
 
 QByteArray systemTempFolder()
 {
+    const QByteArray tmp = resolveFolder("/tmp");
     const QByteArray tmpdir = qgetenv("TMPDIR");
-    if (tmpdir.startsWith('/')) {
-        const QByteArray folder = resolveFolder(tmpdir);
-        const QByteArray envHome = qgetenv("HOME");
-        const QList<QByteArray> homes{envHome.startsWith('/') ? resolveFolder(envHome) : QByteArray(),
-                                      currentUser().home};
-        if (isDedicatedTempFolder(folder, homes))
-            return folder;
-    }
-    return resolveFolder("/tmp");
+    if (!tmpdir.startsWith('/'))
+        return tmp;
+    TempFolderFacts facts;
+    facts.path = resolveFolder(tmpdir);
+    struct stat st;
+    if (facts.path.isEmpty() || ::lstat(facts.path.constData(), &st) != 0)
+        return tmp;
+    facts.owner = st.st_uid;
+    facts.mode = st.st_mode;
+    const CurrentUser user = currentUser();
+    const QByteArray envHome = qgetenv("HOME");
+    const QList<QByteArray> homes{envHome.startsWith('/') ? resolveFolder(envHome) : QByteArray(), user.home};
+    const QList<QByteArray> systemTemp{tmp, resolveFolder("/var/tmp")};
+    return isAcceptableTempFolder(facts, user.uid, homes, systemTemp) ? facts.path : tmp;
+}
+
+bool canChangeFolder(int folderFd)
+{
+    // The effective ids decide, as they will for the removal; a read-only volume answers EROFS.
+    return ::faccessat(folderFd, ".", W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 } // namespace bv

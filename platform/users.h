@@ -1,9 +1,14 @@
-// Who runs Brisvane, and the system temporary folder as that user's programs see it.
+// Who runs Brisvane, what that user may change, and the system temporary folder as that user's
+// programs see it.
 //
-// The quick clean removes only the files of the user who runs it, and empties the temporary
-// folder; both answers come from here. The temporary folder is TMPDIR where that names a folder
-// of its own, else /tmp: a TMPDIR of "/" or of the home folder (or a folder above it) is a
-// mistake in the environment, and taking it at its word would empty the home folder.
+// The quick clean removes only the files of the user who runs it, only from folders that user may
+// change, and empties the temporary folder; the answers come from here.
+//
+// The temporary folder is TMPDIR only where TMPDIR names a folder meant for temporary files: a
+// sticky, world-writable folder (as /tmp and /var/tmp are), or a folder of the user's own that
+// lies outside their home. Anything else is a mistake in the environment, and taking it at its
+// word would empty that folder: TMPDIR=$HOME/Documents would empty the user's documents. Root's
+// temporary folder is /tmp or /var/tmp and nothing else, whatever TMPDIR says. Otherwise /tmp.
 #pragma once
 
 #include <QByteArray>
@@ -25,12 +30,26 @@ struct CurrentUser
 
 CurrentUser currentUser();
 
-// True when a resolved folder may serve as the temporary folder: not "/", and neither one of
-// the given (resolved) home folders nor a folder above one of them.
-bool isDedicatedTempFolder(const QByteArray& folder, const QList<QByteArray>& homes);
+// What is known of the folder TMPDIR names.
+struct TempFolderFacts
+{
+    QByteArray path; // resolved
+    uid_t owner = 0;
+    mode_t mode = 0; // as lstat gives it, the file type included
+};
 
-// The system temporary folder now, resolved: TMPDIR where it names an existing, dedicated
-// folder, else /tmp; "" when neither exists.
+// True when the folder may serve as `uid`'s temporary folder (see above). `homes` are the
+// user's home folders, resolved (the password database's and $HOME's); `systemTemp` the
+// resolved /tmp and /var/tmp, the only ones root may have.
+bool isAcceptableTempFolder(const TempFolderFacts& folder, uid_t uid, const QList<QByteArray>& homes,
+                            const QList<QByteArray>& systemTemp);
+
+// The system temporary folder now, resolved: TMPDIR where it is acceptable, else /tmp; "" when
+// neither exists.
 QByteArray systemTempFolder();
+
+// True when the user running Brisvane may add and remove entries in the open folder: it can be
+// written and searched, and its volume is not read-only.
+bool canChangeFolder(int folderFd);
 
 } // namespace bv

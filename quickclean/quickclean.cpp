@@ -1,6 +1,9 @@
 #include "quickclean/quickclean.h"
 
 #include "platform/paths.h"
+#include "platform/users.h"
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -58,6 +61,7 @@ FolderPlan planFolder(const QuickCleanChoices& choices, uid_t runner, const Fold
     if (runner == 0 && !folder.inRootArea)
         return plan; // root's files elsewhere belong to the system
     plan.tempFolder = folder.isTempFolder;
+    plan.changeable = folder.changeable;
     if (choices.tempFolder && folder.isTempFolder) {
         plan.everyFile = true; // the type patterns would only take some of them twice
         return plan;
@@ -76,6 +80,12 @@ int takeOrder(const FolderPlan& plan, QByteArrayView name)
     return plan.everyFile ? int(plan.patterns.size()) : -1;
 }
 
+bool usedRecently(const FileInfo& info, std::int64_t now)
+{
+    const std::int64_t since = now - kTempFileGraceSeconds;
+    return std::int64_t(info.mtime.tv_sec) >= since || std::int64_t(info.atime.tv_sec) >= since;
+}
+
 FileVerdict judgeFile(const FolderPlan& plan, uid_t runner, const FileFacts& file)
 {
     if (takeOrder(plan, file.name) < 0)
@@ -86,6 +96,10 @@ FileVerdict judgeFile(const FolderPlan& plan, uid_t runner, const FileFacts& fil
         return FileVerdict::LockInTemp;
     if (file.owner != runner)
         return FileVerdict::NotOurs;
+    if (plan.tempFolder && file.recent)
+        return FileVerdict::RecentInTemp;
+    if (!plan.changeable)
+        return FileVerdict::FolderLocked;
     if (file.inUse)
         return FileVerdict::InUse;
     return FileVerdict::Remove;
@@ -137,9 +151,12 @@ bool QuickCleanSelector::inRootArea(QByteArrayView path) const
     return false;
 }
 
-const QList<CleanCandidate>& QuickCleanSelector::select(const WalkFolder& folder)
+bool QuickCleanSelector::beginFolder(const WalkFolder& folder)
 {
-    m_out.clear();
+    m_taken.clear();
+    m_next = 0;
+    m_folderFd = folder.fd;
+    m_changeable.reset();
     const uid_t runner = m_setting.runner;
     const bool isTemp = isLandmark(m_temp, folder);
     if (runner == 0) {
@@ -152,46 +169,60 @@ const QList<CleanCandidate>& QuickCleanSelector::select(const WalkFolder& folder
     facts.path = folder.path;
     facts.isTempFolder = isTemp;
     facts.inRootArea = runner != 0 || inRootArea(folder.path);
-    const FolderPlan plan = planFolder(m_choices, runner, facts);
-    if (plan.nothing())
-        return m_out; // not even listed
-    if (m_files.read(folder.fd, plan.everyFile ? nullptr : &m_typeSet) != 0)
-        return m_out;
+    m_plan = planFolder(m_choices, runner, facts);
+    if (m_plan.nothing())
+        return false; // not even listed
+    if (m_files.read(folder.fd, m_plan.everyFile ? nullptr : &m_typeSet, m_whileListing) != 0)
+        return false;
 
-    m_order.clear();
-    for (const FolderScan::Entry& e : m_files.files()) {
-        const int order = takeOrder(plan, e.view());
-        if (order < 0)
-            continue;
-        FileInfo info;
-        uid_t owner = 0;
-        if (lstatWithOwner(folder.fd, e.name, info, owner) != 0)
-            continue; // gone since the listing
-        const FileFacts file{e.view(), info.mode, owner, m_setting.inUse.contains(info.dev, info.ino)};
-        const FileVerdict verdict = judgeFile(plan, runner, file);
-        if (verdict != FileVerdict::Remove && verdict != FileVerdict::InUse)
-            continue;
-        m_out.append(
-            {joinPath(folder.path, QByteArray(e.name, qsizetype(e.size))), info, verdict == FileVerdict::InUse});
-        m_order.append(order);
-    }
     // The listing is in name order; the folder's order groups it by pattern, keeping names in
-    // order within each group.
+    // order within each group. Only names are looked at here: a folder of any size is listed
+    // and ordered at once, and its files are examined one by one in next().
+    const std::vector<FolderScan::Entry>& files = m_files.files();
+    std::vector<int> order(files.size());
     bool grouped = true;
-    for (qsizetype i = 1; i < m_order.size() && grouped; ++i)
-        grouped = m_order[i - 1] <= m_order[i];
-    if (!grouped) {
-        QList<CleanCandidate> sorted;
-        sorted.reserve(m_out.size());
-        for (int o = 0; o <= int(plan.patterns.size()); ++o) {
-            for (qsizetype i = 0; i < m_out.size(); ++i) {
-                if (m_order[i] == o)
-                    sorted.append(std::move(m_out[i]));
-            }
-        }
-        m_out = std::move(sorted);
+    int last = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        order[i] = takeOrder(m_plan, files[i].view());
+        if (order[i] < 0)
+            continue;
+        m_taken.push_back(std::uint32_t(i));
+        grouped = grouped && order[i] >= last;
+        last = order[i];
     }
-    return m_out;
+    if (!grouped)
+        std::stable_sort(m_taken.begin(), m_taken.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return order[a] < order[b]; });
+    if (m_taken.empty())
+        return false;
+    m_folderPath = folder.path;
+    return true;
+}
+
+bool QuickCleanSelector::next(CleanCandidate& out)
+{
+    const std::vector<FolderScan::Entry>& files = m_files.files();
+    while (m_next < m_taken.size()) {
+        const FolderScan::Entry& e = files[m_taken[m_next++]];
+        uid_t owner = 0;
+        if (lstatWithOwner(m_folderFd, e.name, out.info, owner) != 0)
+            continue; // gone since the listing
+        if (!m_changeable) {
+            m_changeable = canChangeFolder(m_folderFd);
+            m_plan.changeable = *m_changeable;
+        }
+        FileFacts file{e.view(), out.info.mode, owner, m_setting.inUse.contains(out.info.dev, out.info.ino),
+                       usedRecently(out.info, m_setting.now)};
+        out.verdict = judgeFile(m_plan, m_setting.runner, file);
+        out.name = QByteArray(e.name, qsizetype(e.size));
+        out.path = joinPath(m_folderPath, out.name);
+        if (out.verdict == FileVerdict::FolderLocked) {
+            if (m_lockedFiles++ == 0)
+                m_firstLockedFolder = m_folderPath;
+        }
+        return true;
+    }
+    return false;
 }
 
 } // namespace bv

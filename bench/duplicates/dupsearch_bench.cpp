@@ -9,12 +9,14 @@
 // Best of RUNS warm runs each, alternating. It also prints the run's peak heap per file entry
 // (every allocation of the process counted, from just before Begin), a pass that reads and logs
 // every row of every group (what reviewing everything costs), and the time to open a group of
-// 10,000 same-named files: from the group's turn to its window painted.
+// 10,000 same-named files: from the group's turn to its window painted with the rows in sight,
+// and to the last row read while it is on show.
 //
 //   bench_dup_search TREE [RUNS]
 #include "app/ui/brisvaneform.h"
 #include "bench/common/window_rig.h"
 #include "duplicates/ui/dupfilesframe.h"
+#include "duplicates/ui/duprowsview.h"
 #include "duplicates/ui/verify2.h"
 #include "common/ui/dirlist.h"
 
@@ -27,6 +29,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +38,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 // Heap accounting: every malloc of the process (Qt's included) passes through here.
 extern "C" {
@@ -233,27 +237,49 @@ int main(int argc, char** argv)
     const double full = panel.search(args.tree);
     std::printf("every row read and logged, every group continued: %.3f s (%lld files checked)\n", full,
                 (long long)form.run().FilesChecked);
-    // 3. Opening a group of 10,000 same-named files: its rows read and logged, the window shown
-    // and painted.
+    // 3. Opening a group of 10,000 same-named files: the first screen (the rows in sight read
+    // and logged, the window shown and painted), then the rest read and logged while it is on
+    // show, until the last row is in.
     QTemporaryDir groupDir;
     const QByteArray groupTree = makeGroupTree(groupDir, 10000);
     QElapsedTimer open;
-    double bestOpen = 1e9;
+    std::vector<double> firstScreen, allIn;
     DupFilesFrame::ReviewHooks measure;
     measure.skipGroup = [&](std::size_t) {
         open.start();
         return false;
     };
     measure.review = [&](Verify2& w) {
+        // The first paint of the rows is what the user sees first; the rest is read from then on.
+        double painted = 0;
+        const QMetaObject::Connection c = QObject::connect(w.rowsView(), &DupRowsView::painted, [&] {
+            if (painted == 0)
+                painted = open.nsecsElapsed() / 1e6;
+        });
         w.show();
-        QCoreApplication::processEvents();
-        w.repaint();
-        bestOpen = std::min(bestOpen, open.nsecsElapsed() / 1e6);
+        while (painted == 0)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QObject::disconnect(c);
+        firstScreen.push_back(painted);
+        while (w.isReading())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        allIn.push_back(open.nsecsElapsed() / 1e6);
+        if (w.rowCount() != 10000)
+            std::fprintf(stderr, "the group holds %d rows\n", w.rowCount());
         w.ContinueButton_Click();
     };
     panel.frame->setReviewHooks(measure);
     for (int i = 0; i < std::max(1, args.runs); ++i)
         panel.search(groupTree);
-    std::printf("opening a group of 10,000 rows (read, logged, shown, painted): %.1f ms\n", bestOpen);
+    // Best, median and worst: on a busy machine the spread is the point.
+    auto spread = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return std::array<double, 3>{v.front(), v[v.size() / 2], v.back()};
+    };
+    const auto first = spread(firstScreen), all = spread(allIn);
+    std::printf("opening a group of 10,000 rows, %zu runs (best / median / worst):\n", firstScreen.size());
+    std::printf("  first screen (rows in sight read and logged, window shown and painted): %.1f / %.1f / %.1f ms\n",
+                first[0], first[1], first[2]);
+    std::printf("  every row read and logged while on show: %.1f / %.1f / %.1f ms\n", all[0], all[1], all[2]);
     return rig.messages.shown == 0 ? 0 : 1;
 }

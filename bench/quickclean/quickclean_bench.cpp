@@ -6,9 +6,9 @@
 //
 //   bench_quick_clean TREE [RUNS]
 //
-// TMPDIR is pointed at the folder that holds the tree: run as root, a clean reaches only the
-// temporary folder and root's home, so this puts the whole tree within reach, while the
-// temporary folder's own rule (every file directly in it) takes no file of the tree.
+// The folder that holds the tree is presented as the temporary folder: run as root, a clean
+// reaches only the temporary folder and root's home, so this puts the whole tree within reach,
+// while the temporary folder's own rule (every file directly in it) takes no file of the tree.
 #include "app/ui/brisvaneform.h"
 #include "bench/common/window_rig.h"
 #include "platform/paths.h"
@@ -76,7 +76,6 @@ int main(int argc, char** argv)
     if (args.tree.isEmpty())
         return 2;
     const QByteArray tree = args.tree;
-    qputenv("TMPDIR", folderOf(tree));
 
     // A sample run removes nothing; should it ever try, the recorder does not act.
     bench::MainWindowRig rig;
@@ -90,6 +89,7 @@ int main(int argc, char** argv)
 
         QuickClean window(form, &form);
         window.setDrives({{tree, QStringLiteral("bench")}}, tree);
+        window.setTempFolder(folderOf(tree));
         for (const char* box : {"TempCheck", "BakCheck", "FtsCheck", "DoeCheck", "SampleCheck"})
             window.findChild<QCheckBox*>(QString::fromLatin1(box))->click();
         window.show();

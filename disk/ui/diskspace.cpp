@@ -12,25 +12,27 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <utility>
+
 namespace bv {
 
 namespace {
 
 using namespace bv::layout;
 
-// The window, as designed: captions on the left, the figures in light grey boxes beside them,
-// the legend squares, the used-space bar, the drive's geometry and Close.
+// The window, as designed: captions on the left, the figures in light grey boxes beside them
+// (their first line level with their caption's), the legend squares, the used-space bar, the drive's geometry and Close.
 constexpr ControlSpec kControls[] = {
     {"Dummy0", Kind::Label, {45, 135, 2175, 255}, "Please specify the drive:", kWindowFont, {}, 0, Plain, "Drive1"},
     {"Drive1", Kind::DriveList, {2145, 90, 2205, 330}, "", kWindowFont, {}, 1},
     {"Dummy1", Kind::Label, {45, 645}, "Total Capacity:", kArial9Bold},
-    {"TotalCapacity", Kind::Label, {1440, 660, 3870, 270}, "", kArial9Bold, {kBlack, kLightGrey}},
+    {"TotalCapacity", Kind::Label, {1440, 660, 3870, 270}, "", kArial9Bold, {kBlack, kLightGrey}, 0, LeftTop},
     {"Label3_0", Kind::Box, {45, 960, 315, 270}, "", kWindowFont, {kBlack, kNavy}, 0, Border},
     {"Dummy2", Kind::Label, {420, 990}, "Free Space:"},
-    {"FSpace", Kind::Label, {1440, 990, 3675, 270}, "", kWindowFont, {kBlack, kLightGrey}},
+    {"FSpace", Kind::Label, {1440, 990, 3675, 270}, "", kWindowFont, {kBlack, kLightGrey}, 0, LeftTop},
     {"Label3_1", Kind::Box, {45, 1260, 315, 270}, "", kWindowFont, {kBlack, kOlive}, 0, Border},
     {"Dummy3", Kind::Label, {420, 1290}, "Used Space:"},
-    {"USpace", Kind::Label, {1440, 1290, 3675, 270}, "", kWindowFont, {kBlack, kLightGrey}},
+    {"USpace", Kind::Label, {1440, 1290, 3675, 270}, "", kWindowFont, {kBlack, kLightGrey}, 0, LeftTop},
     // The bar: a navy frame (the free part), the olive used part over it and the percentage over
     // both, in that stacking order.
     {"FloodDummy", Kind::Box, {255, 1620, 4665, 300}, "", kWindowFont, {kBlack, kNavy}, 0, Border},
@@ -39,9 +41,9 @@ constexpr ControlSpec kControls[] = {
     {"Dummy4", Kind::Label, {45, 2040}, "Bytes Per Sector:", kArial9Bold},
     {"Dummy5", Kind::Label, {45, 2295}, "Sectors Per Cluster:", kArial9Bold},
     {"Dummy6", Kind::Label, {45, 2535}, "Total Clusters:", kArial9Bold},
-    {"BPSector", Kind::Label, {1875, 2040, 2025, 270}, "", kArial9Bold, {kBlack, kLightGrey}},
-    {"SPCluster", Kind::Label, {1875, 2295, 2025, 270}, "", kArial9Bold, {kBlack, kLightGrey}},
-    {"TCluster", Kind::Label, {1875, 2535, 1530, 270}, "", kArial9Bold, {kBlack, kLightGrey}},
+    {"BPSector", Kind::Label, {1875, 2040, 2025, 270}, "", kArial9Bold, {kBlack, kLightGrey}, 0, LeftTop},
+    {"SPCluster", Kind::Label, {1875, 2295, 2025, 270}, "", kArial9Bold, {kBlack, kLightGrey}, 0, LeftTop},
+    {"TCluster", Kind::Label, {1875, 2535, 1530, 270}, "", kArial9Bold, {kBlack, kLightGrey}, 0, LeftTop},
     {"CloseButton", Kind::Button, {3990, 2340, 1155, 390}, "&Close", kArial825, {}, 2, NotDefault},
 };
 
@@ -107,15 +109,17 @@ bool DiskSpace::ShowDriveSpace(const QByteArray& root, Unanswered whenUnanswered
 void DiskSpace::apply(const DriveSpaceReport& r)
 {
     m_usedBar->setVisible(r.barVisible);
-    m_totalCapacity->setText(r.totalCapacity);
-    m_freeSpace->setText(r.freeSpace);
-    m_usedSpace->setText(r.usedSpace);
     if (r.barWidthTwips)
         m_usedBar->resize(tw(qRound(*r.barWidthTwips)), m_usedBar->height());
     m_usedPercentage->setText(r.percentage);
-    m_bytesPerSector->setText(r.bytesPerSector);
-    m_sectorsPerCluster->setText(r.sectorsPerCluster);
-    m_totalClusters->setText(r.totalClusters);
+    // A figure is never cut: a large drive's is condensed to fit its box.
+    for (const auto& [figure, text] :
+         {std::pair{m_totalCapacity, &r.totalCapacity}, std::pair{m_freeSpace, &r.freeSpace},
+          std::pair{m_usedSpace, &r.usedSpace}, std::pair{m_bytesPerSector, &r.bytesPerSector},
+          std::pair{m_sectorsPerCluster, &r.sectorsPerCluster}, std::pair{m_totalClusters, &r.totalClusters}}) {
+        figure->setText(*text);
+        disk::condenseFigureToFit(figure);
+    }
 }
 
 void DiskSpace::paintEvent(QPaintEvent* event)

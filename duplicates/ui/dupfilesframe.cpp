@@ -277,6 +277,7 @@ void DupFilesFrame::dBeginButton_Click()
         return;
     if (!startRun(folder))
         return;
+    reviewWindow()->prepare();
 
     DupHooks hooks(*this);
     const WalkResult result = m_host.SearchDrive(
@@ -329,8 +330,12 @@ bool DupFilesFrame::startRun(const QByteArray& folder)
     m_store.clear();
     m_outOfMemory = false;
 
-    if (folder.isEmpty() || !s.Log.open(joinPath(s.AppFolder, "temp.bv"))) {
-        failStart();
+    if (folder.isEmpty()) {
+        failStart(notEnoughMemoryText());
+        return false;
+    }
+    if (!s.Log.open(joinPath(s.AppFolder, "temp.bv"))) {
+        failStart(s.Log.error() + QStringLiteral(". Nothing was searched."));
         return false;
     }
     DupSearchEntries e;
@@ -341,19 +346,20 @@ bool DupFilesFrame::startRun(const QByteArray& folder)
     e.ignoreHiddenFiles = dHiddenFiles->isChecked();
     e.ignoreHiddenDirs = dHiddenDir->isChecked();
     if (!writeLog(dupHeaderLines(e, folder, s.Now()))) {
-        failStart();
+        failStart(QString()); // the log's failure has been told
         return false;
     }
     setScreenPointer(11);
     return true;
 }
 
-void DupFilesFrame::failStart()
+void DupFilesFrame::failStart(const QString& why)
 {
     // Nothing was searched: close what was opened and give the entries back for editing.
     m_host.program().Log.close();
     setScreenPointer(1);
-    msgBox(notEnoughMemoryText(), MsgExclamation);
+    if (!why.isEmpty())
+        msgBox(why, MsgExclamation);
     setEntriesEnabled(true);
     dDoneButton->setEnabled(false);
     dDoneButton->setText(QStringLiteral("&Cancel"));
@@ -381,24 +387,35 @@ void DupFilesFrame::ReviewDuplicates()
             continue;
         }
         // Read now, as the files are: one that vanished or was replaced since the walk is left
-        // out, and a group left with one file holds no duplicate any more.
-        const std::vector<ReviewRow> rows = readGroupRows(m_store, *groups, g);
-        if (rows.size() < 2)
+        // out, and a group left with one file holds no duplicate any more. A group to be shown
+        // opens once the rows in sight are read; the window reads the rest while it is shown.
+        const std::span<const DuplicateStore::Index> entries = groups->entries(g);
+        const bool hidden = hideInstallation && isInstallationFile(m_store.name(entries.front()));
+        GroupRowReader reader(m_store, entries);
+        if (hidden)
+            reader.readAll();
+        else
+            reader.readFirst(std::size_t(window->rowsInSight()));
+        const std::vector<ReviewRow> rows = reader.takeReady();
+        if (rows.size() < 2 && reader.entriesLeft() == 0)
             continue;
         if (!window->addRows(rows) || s.StopRequested) {
             window->ResetAll();
             return;
         }
-        if (hideInstallation && isInstallationFile(rows.front().name)) {
+        if (hidden) {
             writeLog(dupGroupEndLines());
             window->ResetAll();
             continue;
         }
+        window->readRestFrom(reader);
         setScreenPointer(1);
         if (m_reviewHooks.review)
             m_reviewHooks.review(*window);
         else
             window->showGroup();
+        if (window->isReading()) // a review that left the group open
+            window->ResetAll();
         writeLog(dupGroupEndLines());
     }
 }

@@ -6,7 +6,9 @@
 // (names and folders only). Then the store is grouped and each group is read afresh (size,
 // version, last access: duplicates/rowvalues.h) and shown in the review window, Verify2, where
 // the user removes, moves or keeps files; a group whose files vanished meanwhile down to one is
-// not shown. Last come the totals, and the panel waits for Done or View Log.
+// not shown. The window opens once the rows it shows first are read, and reads the rest of a
+// large group while the user looks. Last come the totals, and the panel waits for Done or View
+// Log.
 //
 // The activity state goes Running while the walk runs, Ended when it has ended, Reviewing
 // while the groups are shown, and Finished when the run is over.
@@ -82,7 +84,7 @@ private:
     void buildControls();
     void setEntriesEnabled(bool enabled);
     bool startRun(const QByteArray& folder);
-    void failStart();
+    void failStart(const QString& why); // why: the message, or "" when already told
     void ReviewDuplicates();
     bool writeLog(const QList<QByteArray>& lines);
     void storeFull();

@@ -2,6 +2,7 @@
 
 #include "platform/twips.h"
 #include "platform/ui/accessibleitem.h"
+#include "platform/ui/fonts.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <climits>
 
 namespace bv {
 
@@ -21,6 +23,7 @@ namespace {
 
 constexpr int kRowTwips = 225;
 const QColor kNavy(0, 0, 0x80);
+const QString kReading = QStringLiteral("Reading...");
 
 // The cells of a row, left to right, in twips: icon, then name, folder, size, version and last
 // access as far as each is visible (the name and folder run under the next column).
@@ -158,6 +161,10 @@ void DupRowsView::selectionChanged()
 
 QString DupRowsView::rowText(int r) const
 {
+    if (r >= m_source.ready())
+        return kReading;
+    if (m_source.spoken)
+        return m_source.spoken(r);
     QString cells[5];
     m_source.cells(r, cells);
     QStringList shown;
@@ -165,6 +172,23 @@ QString DupRowsView::rowText(int r) const
         if (!cell.trimmed().isEmpty())
             shown << cell.trimmed();
     return shown.join(QStringLiteral(", "));
+}
+
+QString DupRowsView::rowToolTip(int r) const
+{
+    return r < m_source.ready() ? m_source.toolTip(r) : QString();
+}
+
+QRect DupRowsView::cellRect(int r, int c) const
+{
+    return QRect(tw(kCells[c].left), r * rowHeight() - m_scrollBar->value(), tw(kCells[c].right) - tw(kCells[c].left),
+                 rowHeight());
+}
+
+QFont DupRowsView::cellFont(int column, const QString& text) const
+{
+    const Cell& cell = kCells[column];
+    return condensedToFit(font(), text, tw(cell.right) - tw(cell.left), 1);
 }
 
 QRect DupRowsView::rowRect(int r) const
@@ -182,10 +206,19 @@ void DupRowsView::paintEvent(QPaintEvent* event)
     const int first = std::max(0, (offset + event->rect().top()) / h);
     const int last = std::min(count - 1, (offset + event->rect().bottom()) / h);
     const int selected = m_source.selected();
+    const int ready = m_source.ready();
+    // Rows shown as "Reading..." now cannot be clicked until they are painted with their values.
+    const int placeholders = last >= ready ? ready : INT_MAX;
+    m_placeholdersFrom = event->rect().contains(rect()) ? placeholders : std::min(m_placeholdersFrom, placeholders);
     const QColor normalText = palette().color(QPalette::WindowText);
     QString cells[5];
     for (int r = first; r <= last; ++r) {
         const int y = r * h - offset;
+        if (r >= ready) {
+            p.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
+            p.drawText(cellRect(r, 1), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, kReading);
+            continue;
+        }
         const bool isSelected = r == selected;
         p.fillRect(QRect(0, y, width(), h), isSelected ? kNavy : QColor(Qt::white));
         const QIcon icon = m_source.icon(r);
@@ -194,9 +227,12 @@ void DupRowsView::paintEvent(QPaintEvent* event)
         m_source.cells(r, cells);
         p.setPen(isSelected ? QColor(Qt::white) : normalText);
         for (int c = 0; c < 5; ++c) {
-            const QRect box(tw(kCells[c].left), y, tw(kCells[c].right) - tw(kCells[c].left), h);
+            const QRect box = cellRect(r, c);
             p.save();
             p.setClipRect(box);
+            // Names and folders run under the next column; figures are condensed instead.
+            if (kCells[c].centred)
+                p.setFont(cellFont(c, cells[c]));
             p.drawText(box, (kCells[c].centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop | Qt::TextSingleLine,
                        cells[c]);
             p.restore();
@@ -205,13 +241,15 @@ void DupRowsView::paintEvent(QPaintEvent* event)
     p.setPen(Qt::black);
     for (int x : kSeparators)
         p.drawLine(tw(x), event->rect().top(), tw(x), event->rect().bottom());
+    p.end();
+    Q_EMIT painted();
 }
 
 void DupRowsView::mousePressEvent(QMouseEvent* event)
 {
     // A click on any cell of a row selects it; the empty area below the rows does nothing.
     const int r = rowAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && r >= 0)
+    if (event->button() == Qt::LeftButton && r >= 0 && r < std::min(m_placeholdersFrom, m_source.ready()))
         Q_EMIT rowClicked(r);
     QWidget::mousePressEvent(event);
 }
@@ -229,7 +267,7 @@ bool DupRowsView::event(QEvent* event)
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const int r = rowAt(help->pos());
-        if (r >= 0)
+        if (r >= 0 && r < m_source.ready())
             QToolTip::showText(help->globalPos(), m_source.toolTip(r), this);
         else
             QToolTip::hideText();

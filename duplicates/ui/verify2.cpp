@@ -31,6 +31,7 @@
 #include <QTimer>
 
 #include <numeric>
+#include <utility>
 
 namespace bv {
 
@@ -38,7 +39,8 @@ namespace {
 
 const QColor kBlue(0, 0, 0xFF);
 const QColor kRed(0xFF, 0, 0);
-constexpr int kYieldEveryMs = 30; // the content check lets the window answer this often
+constexpr int kYieldEveryMs = 30;          // the content check lets the window answer this often
+constexpr int kStartReadingAnywayMs = 250; // a window not painted by then reads the rest all the same
 
 // Text as a label or a row shows it: control characters (a newline in a name) become visible
 // marks instead of breaking the line.
@@ -110,20 +112,10 @@ void Verify2::buildControls()
     m_scrollBar->setGeometry(twRect(6915, 315, 270, 2040));
 
     DupRowsView::Source source;
-    source.count = [this] { return rowCount(); };
-    source.cells = [this](int r, QString* cells) {
-        const Row& row = m_rows[size_t(r)];
-        if (!row.textsMade) {
-            row.nameText = shownText(row.file.name);
-            row.folderText = shownText(row.file.folder);
-            row.textsMade = true;
-        }
-        cells[0] = row.nameText;
-        cells[1] = row.folderText;
-        cells[2] = row.file.size;
-        cells[3] = row.file.version;
-        cells[4] = row.file.lastAccess;
-    };
+    source.count = [this] { return rowCount() + int(m_reader ? m_reader->entriesLeft() : 0); };
+    source.ready = [this] { return rowCount(); };
+    source.cells = [this](int r, QString* cells) { rowCells(r, cells); };
+    source.spoken = [this](int r) { return spokenText(r); };
     source.icon = [this](int r) { return iconOf(m_rows[size_t(r)]); };
     source.selected = [this] { return m_selected; };
     source.toolTip = [this](int r) { return rowToolTip(r); };
@@ -133,6 +125,11 @@ void Verify2::buildControls()
     m_view->setGeometry(twRect(30, 330, 6885, 2025));
     m_view->updateScrollRange();
     connect(m_view, &DupRowsView::rowClicked, this, [this](int r) { selectRow(r); });
+    // The rows in sight are on the screen: the rest of the group is read from now on.
+    connect(m_view, &DupRowsView::painted, this, [this] {
+        if (m_reader && !m_readingStarted)
+            QTimer::singleShot(0, this, [this, generation = m_generation] { startReading(generation); });
+    });
 
     m_pathLabel = new QLabel(this);
     m_pathLabel->setObjectName(QStringLiteral("ThePathLabel"));
@@ -184,6 +181,22 @@ void Verify2::paintEvent(QPaintEvent* event)
     p.drawLine(0, tw(2610) + 1, width(), tw(2610) + 1);
 }
 
+void Verify2::rowCells(int r, QString* cells) const
+{
+    const Row& row = m_rows[size_t(r)];
+    if (!row.textsMade) {
+        row.nameText = shownText(row.file.name);
+        row.folderText = shownText(row.file.folder);
+        row.textsMade = true;
+    }
+    cells[0] = row.nameText;
+    cells[1] = row.folderText;
+    // A link is no copy, whatever its own few bytes say.
+    cells[2] = row.file.isLink() ? QStringLiteral("Link") : row.file.size;
+    cells[3] = row.file.version;
+    cells[4] = row.file.lastAccess;
+}
+
 QIcon Verify2::iconOf(const Row& row) const
 {
     // Looked up when the row is first painted; one theme lookup per content type.
@@ -212,6 +225,11 @@ bool Verify2::AddRow(const ReviewRow& file)
 bool Verify2::addRows(std::span<const ReviewRow> files)
 {
     m_selected = -1;
+    return appendRows(files);
+}
+
+bool Verify2::appendRows(std::span<const ReviewRow> files)
+{
     QList<QByteArray> lines;
     lines.reserve(qsizetype(files.size()) * 5);
     for (const ReviewRow& file : files)
@@ -228,6 +246,61 @@ bool Verify2::addRows(std::span<const ReviewRow> files)
     }
     m_view->updateScrollRange();
     return logged;
+}
+
+int Verify2::rowsInSight() const
+{
+    return (m_view->height() + DupRowsView::rowHeight() - 1) / DupRowsView::rowHeight();
+}
+
+void Verify2::readRestFrom(GroupRowReader& reader)
+{
+    m_reader = &reader;
+    m_readingStarted = false;
+    m_rows.reserve(m_rows.size() + reader.entriesLeft()); // no copying while the rows come in
+    takeReadRows();                                       // all read already: nothing left to wait for
+}
+
+void Verify2::startReading(std::uint64_t generation)
+{
+    if (generation != m_generation || !m_reader || m_readingStarted)
+        return;
+    m_readingStarted = true;
+    // Called on a reading thread: one wake-up waits in the queue at a time.
+    m_reader->readRestInBackground([this] {
+        if (!m_wakePosted.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_wakePosted = false;
+                    if (!takeReadRows() && isVisible())
+                        ResetAll(); // the log cannot take them: the search is stopping
+                },
+                Qt::QueuedConnection);
+    });
+}
+
+bool Verify2::takeReadRows()
+{
+    if (!m_reader)
+        return true;
+    const std::vector<ReviewRow> rows = m_reader->takeReady();
+    const bool logged = rows.empty() || appendRows(rows);
+    if (m_reader->entriesLeft() == 0) {
+        m_reader = nullptr;
+        if (isVisible())
+            startContentCheck();
+    }
+    m_view->updateScrollRange();
+    return logged;
+}
+
+void Verify2::completeReading()
+{
+    if (!m_reader)
+        return;
+    m_reader->finish();
+    takeReadRows();
 }
 
 QString Verify2::pathLabelText() const
@@ -289,9 +362,13 @@ void Verify2::removeSelectedRow()
 
 void Verify2::ResetAll()
 {
+    // The group's every file is in the log before it ends, however it ends.
+    completeReading();
+    m_reader = nullptr;
     clearSelection();
     m_rows.clear();
     ++m_generation;
+    m_contentStarted = false;
     m_contentDone = false;
     m_matches.clear();
     m_contentClass.clear();
@@ -317,14 +394,34 @@ void Verify2::showGroup()
             move(screen->availableGeometry().topLeft() + twPoint(1380, 1725));
         m_placed = true;
     }
-    const std::uint64_t generation = m_generation;
     m_contentDone = false;
-    QTimer::singleShot(0, this, [this, generation] { checkContents(generation); });
+    if (!m_reader)
+        startContentCheck();
+    else
+        // Started at the first paint (the rows in sight are on the screen first); this is for a
+        // window that is never painted.
+        QTimer::singleShot(kStartReadingAnywayMs, this,
+                           [this, generation = m_generation] { startReading(generation); });
     m_continueButton->setFocus(Qt::OtherFocusReason);
     exec();
     // Ended from outside (the program quits): the group is over all the same.
     if (!m_rows.empty() || m_rowsAdded > 0)
         ResetAll();
+}
+
+void Verify2::prepare()
+{
+    if (std::exchange(m_prepared, true))
+        return;
+    ensurePolished();
+    fileTypeIcon(fileTypeOf(QByteArray()), style());
+}
+
+void Verify2::startContentCheck()
+{
+    if (std::exchange(m_contentStarted, true))
+        return;
+    QTimer::singleShot(0, this, [this, generation = m_generation] { checkContents(generation); });
 }
 
 void Verify2::checkContents(std::uint64_t generation)
@@ -362,6 +459,32 @@ void Verify2::checkContents(std::uint64_t generation)
 }
 
 QString Verify2::rowToolTip(int r) const
+{
+    const ReviewRow& file = m_rows[size_t(r)].file;
+    QStringList lines;
+    if (file.isLink())
+        lines << QStringLiteral("Symbolic link to %1").arg(shownText(file.linkText));
+    lines << QStringLiteral("Size: %1   Version: %2   Last access: %3")
+                 .arg(file.size.trimmed(), file.version, file.lastAccess);
+    lines << contentText(r);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString Verify2::spokenText(int r) const
+{
+    QString cells[5];
+    rowCells(r, cells);
+    const ReviewRow& file = m_rows[size_t(r)].file;
+    if (file.isLink())
+        cells[2] = QStringLiteral("symbolic link to %1").arg(shownText(file.linkText));
+    QStringList parts;
+    for (const QString& cell : cells)
+        if (!cell.trimmed().isEmpty())
+            parts << cell.trimmed();
+    return parts.join(QStringLiteral(", "));
+}
+
+QString Verify2::contentText(int r) const
 {
     if (!m_contentDone)
         return QStringLiteral("Comparing contents...");
@@ -402,9 +525,26 @@ void Verify2::ThePathLabel_Click()
         ExploreButton_Click();
 }
 
+bool Verify2::linkedFileConfirmed(int r, bool moving)
+{
+    // Other rows that are symbolic links leading to this file: without it they lead nowhere.
+    const ReviewRow& file = m_rows[size_t(r)].file;
+    QList<int> links;
+    for (int k = 0; k < rowCount(); ++k) {
+        const ReviewRow& other = m_rows[size_t(k)].file;
+        if (k != r && other.isLink() && linkLeadsToFile(other.folder, other.name, file.folder, file.name, file.info))
+            links.append(k + 1);
+    }
+    return links.isEmpty() ||
+           msgBox(linkedFileQuestion(shownText(file.path), links, moving), MsgQuestionDefaultNo) == AnswerYes;
+}
+
 void Verify2::DeleteButton_Click()
 {
     if (m_selected < 0)
+        return;
+    completeReading();
+    if (!linkedFileConfirmed(m_selected, false))
         return;
     Row& row = m_rows[size_t(m_selected)];
     RecordedRemoval request;
@@ -454,6 +594,9 @@ void Verify2::DeleteButton_Click()
 void Verify2::MoveButton_Click()
 {
     if (m_selected < 0)
+        return;
+    completeReading();
+    if (!linkedFileConfirmed(m_selected, true))
         return;
     const int r = m_selected;
     MoveForm dialog(m_host, this);
@@ -516,6 +659,10 @@ void Verify2::reject()
 
 bool Verify2::keyPreview(int key)
 {
+    // A dialog's Escape would end the group as the close box does, and a group is never left
+    // by a key that means nothing here.
+    if (key == Qt::Key_Escape)
+        return true;
     if (key == Qt::Key_Down) {
         if (m_selected < 0)
             selectRow(0);

@@ -12,9 +12,21 @@
 // left alone and the log says so. Deleting counts into FilesRemoved and BytesReclaimed; the
 // panel reprints its counters after each change.
 //
-// While a group is shown the window finds out, row by row, which files hold the same bytes as
-// another row (duplicates/samecontent.h), and says so in each row's tooltip. It reads the
-// files between events, so the window stays usable, and stops when the group is left.
+// A large group opens with the rows in sight read and the rest still being read
+// (GroupRowReader): those come in below while the user looks, each logged as it comes, and show
+// "Reading..." until then. Nothing is done to a row before it is shown with its values, and
+// every way of acting or going on (Delete, Move, Continue, Abort, the close box) first waits for
+// the rest, so the log holds the whole group, in order, before anything else.
+//
+// Once the rows are in, the window finds out which files hold the same bytes as another row
+// (duplicates/samecontent.h), and says so in each row's tooltip beside the row's whole figures.
+// It reads the files between events, so the window stays usable, and stops when the group is
+// left.
+//
+// A row that is a symbolic link says "Link" where a file shows its size, and removing or moving
+// the file such a link leads to is asked about first (default No): the link would lead nowhere.
+// Escape does nothing here, as other keys but Up and Down do nothing: leaving a group is always
+// a choice (Continue, Abort, the close box).
 #pragma once
 
 #include "duplicates/rowvalues.h"
@@ -24,6 +36,7 @@
 #include <QIcon>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -58,11 +71,21 @@ public:
     bool AddRow(const ReviewRow& row);
     // AddRow for each file in order, their blocks written to the log together.
     bool addRows(std::span<const ReviewRow> rows);
+    // The rest of the group, still to be read: its rows are added as they come in (from the
+    // first paint of the window on). `reader` must outlive the group.
+    void readRestFrom(GroupRowReader& reader);
+    bool isReading() const { return m_reader != nullptr; }
+    // How many rows the window shows at once.
+    int rowsInSight() const;
     // Drops every row, hides the window (ending its modal display) and counts the group's
     // files into FilesChecked.
     void ResetAll();
     // Shows the window modally for the rows added; returns when the group is done.
     void showGroup();
+    // Loads now what the first group shown would otherwise wait for: the window's style and
+    // fonts, the file-type database and the icon theme (some 10 ms once, several times that on a
+    // busy machine). For the start of a run, while the walk is what the user waits for.
+    void prepare();
 
     // Selecting a row (a click on it, or Up and Down): the path label shows its file and the
     // actions become usable.
@@ -82,15 +105,17 @@ public:
     int selectedRow() const { return m_selected; }
     int rowsAdded() const { return m_rowsAdded; }
     QString pathLabelText() const;
-    // What the row's tooltip says about its content.
+    // The row's tooltip: its whole figures (a condensed cell may be hard to read), where a link
+    // leads, and what the content check found (contentText).
     QString rowToolTip(int r) const;
+    QString contentText(int r) const;
     // True once the content check of the group shown has finished.
     bool contentChecked() const { return m_contentDone; }
     DupRowsView* rowsView() const { return m_view; }
     QScrollBar* scrollBar() const { return m_scrollBar; }
 
 protected:
-    void reject() override; // close box and Escape: ResetAll
+    void reject() override; // the close box: ResetAll (Escape never gets here)
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -109,6 +134,14 @@ private:
 
     void buildControls();
     void removeSelectedRow();
+    bool appendRows(std::span<const ReviewRow> files);
+    bool takeReadRows();
+    void startReading(std::uint64_t generation);
+    void completeReading();
+    void startContentCheck();
+    bool linkedFileConfirmed(int r, bool moving);
+    QString spokenText(int r) const;
+    void rowCells(int r, QString* cells) const;
     void clearSelection();
     void setPathLabel(const QByteArray& path);
     void checkContents(std::uint64_t generation);
@@ -128,9 +161,15 @@ private:
     // Content check of the group on display, by ordinal; `m_generation` changes with every
     // ResetAll, so a check still running for a group that is gone drops its results.
     std::uint64_t m_generation = 0;
+    bool m_contentStarted = false;
     bool m_contentDone = false;
     std::vector<ContentMatch> m_matches;
     std::vector<int> m_contentClass; // rows with the same bytes share a class
+
+    // The rows still coming in, and whether their reading has started.
+    GroupRowReader* m_reader = nullptr;
+    bool m_readingStarted = false;
+    std::atomic<bool> m_wakePosted{false};
 
     DupRowsView* m_view = nullptr;
     QScrollBar* m_scrollBar = nullptr;
@@ -141,6 +180,7 @@ private:
     QPushButton* m_deleteButton = nullptr;
     QPushButton* m_continueButton = nullptr;
     bool m_placed = false;
+    bool m_prepared = false;
 };
 
 } // namespace bv

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPalette>
 
+#include <algorithm>
 #include <cmath>
 
 namespace bv {
@@ -45,16 +46,25 @@ void setTextColour(QWidget* widget, const QColor& colour)
     widget->setPalette(p);
 }
 
-void condenseToFit(QLabel* label)
+QFont condensedToFit(const QFont& font, const QString& text, double width, int minimumStretch)
 {
     constexpr double kGapPx = 3;
-    QFont f = label->font();
+    QFont f = font;
     f.setStretch(QFont::Unstretched);
-    const double text = QFontMetricsF(f).horizontalAdvance(label->text());
-    const double room = label->width() - kGapPx;
-    if (text > room && text > 0)
-        f.setStretch(std::max(80, int(std::floor(100 * room / text))));
-    label->setFont(f);
+    const double wide = QFontMetricsF(f).horizontalAdvance(text);
+    const double room = std::max(1.0, width - kGapPx);
+    if (wide <= room || wide <= 0)
+        return f;
+    // Widths scale with the stretch, give or take a rounding: step down until it fits.
+    int stretch = std::max(minimumStretch, int(std::floor(100 * room / wide)));
+    for (f.setStretch(stretch); stretch > minimumStretch && QFontMetricsF(f).horizontalAdvance(text) > room;)
+        f.setStretch(--stretch);
+    return f;
+}
+
+void condenseToFit(QLabel* label)
+{
+    label->setFont(condensedToFit(label->font(), label->text(), label->width()));
 }
 
 } // namespace bv

@@ -24,4 +24,10 @@ void setTextColour(QWidget* widget, const QColor& colour);
 // pixels short of it, so it never runs into the control beside it. Call after setting the text.
 void condenseToFit(QLabel* label);
 
+// The font that draws `text` within `width` pixels, a few short of it, as condenseToFit() does
+// for a caption: `font` itself where the text fits, else `font` condensed (font stretch) just
+// enough, but never below `minimumStretch` percent. A figure must never lose a digit, so its
+// cell passes 1: it is condensed as far as it takes.
+QFont condensedToFit(const QFont& font, const QString& text, double width, int minimumStretch = 80);
+
 } // namespace bv

@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <utility>
+
 namespace bv {
 
 namespace {
@@ -29,53 +31,94 @@ constexpr int kKilledLeft = 1305;
 constexpr int kBytesLeft = 1440;
 constexpr int kSampleCountsLeft = 1000;
 
-// The event loop turns at most this often in a sample run, where a file costs microseconds.
+// The event loop turns at most this often between files that are not removed (a sample run,
+// files that stay), where a file costs microseconds.
 constexpr std::int64_t kYieldEveryMs = 8;
+// The counts move as often as the status line is painted.
+constexpr std::int64_t kCountsEveryMs = 33;
+// The table of files in use is read again when it is older than this, and after every message
+// box of a run. Reading it costs tens of milliseconds on a busy desktop, so not for every folder.
+constexpr std::int64_t kInUseMaxAgeMs = 1000;
 
 } // namespace
 
 // QuickDriver: the run's side of the walk. Every folder of the drive comes here; the selector
-// says which of its files the run takes, and each is counted or removed in turn.
+// says which of its files the run takes, and each is counted or removed in turn. The window
+// answers between files, however many a folder holds, and the counts move as the status line
+// does.
 class QuickClean::Driver : public FeatureHooks
 {
 public:
     Driver(QuickClean& window, const QuickCleanChoices& choices, CleanSetting setting)
         : m_window(window), m_host(window.m_host), m_choices(choices), m_selector(choices, std::move(setting)),
-          m_pacer(kYieldEveryMs)
+          m_pacer(kYieldEveryMs), m_counts(kCountsEveryMs), m_inUseAge(kInUseMaxAgeMs)
     {
+        m_selector.setWhileListing([this] { letMessagesBeProcessed(); });
     }
 
     bool handleFolder(const WalkFolder& folder) override
     {
         AppState& program = m_host.program();
-        if (program.StopRequested)
+        if (program.StopRequested || !m_selector.beginFolder(folder))
             return true;
-        for (const CleanCandidate& file : m_selector.select(folder)) {
-            if (program.StopRequested)
-                break;
-            m_host.ShowStatus(displayPath(file.path));
-            if (m_choices.sample) {
-                if (!file.inUse)
-                    count(file.info.size);
-                if (m_pacer.due())
-                    m_host.letMessagesBeProcessed();
-                continue;
-            }
-            // A confirmed Cancel waiting in the queue is seen before this removal, not after it.
-            m_host.letMessagesBeProcessed();
-            if (program.StopRequested)
-                break;
-            if (file.inUse)
-                couldNotRemove(file.path);
-            else
-                remove(file);
+        CleanCandidate file;
+        while (!program.StopRequested && m_selector.next(file)) {
+            if (m_inUseAge.due())
+                readFilesInUse();
+            if (file.verdict == FileVerdict::Remove || file.verdict == FileVerdict::InUse)
+                handleFile(file);
+            if (m_pacer.due())
+                letMessagesBeProcessed();
+            if (m_counts.due())
+                m_window.showCounts();
         }
         return true;
     }
 
     void showProgress() override { m_window.showCounts(); }
 
+    const QuickCleanSelector& selector() const { return m_selector; }
+
 private:
+    void handleFile(const CleanCandidate& file)
+    {
+        m_host.ShowStatus(displayPath(file.path));
+        if (m_choices.sample) {
+            if (file.verdict == FileVerdict::Remove)
+                count(file.info.size);
+            return;
+        }
+        // A confirmed Cancel waiting in the queue is seen before this removal, not after it.
+        letMessagesBeProcessed();
+        if (m_host.program().StopRequested)
+            return;
+        // The table of files in use may be a moment old; the kernel knows about this file now.
+        if (file.verdict == FileVerdict::InUse ||
+            probeInUse(m_selector.folderFd(), file.name.constData(), file.info) == UseProbe::InUse)
+            couldNotRemove(file.path);
+        else
+            remove(file);
+    }
+
+    void letMessagesBeProcessed()
+    {
+        m_host.letMessagesBeProcessed();
+        m_pacer.restart();
+        // A question asked meanwhile (Cancel answered No) may have held the run for minutes.
+        if (std::exchange(m_window.m_askedDuringRun, false))
+            readFilesInUse();
+    }
+
+    void readFilesInUse()
+    {
+        // A table that cannot be read now keeps the last one; the probe before each removal
+        // still holds.
+        FilesInUse now = FilesInUse::ofRunningProcesses();
+        if (now.readable())
+            m_selector.setFilesInUse(std::move(now));
+        m_inUseAge.restart();
+    }
+
     void count(std::int64_t size)
     {
         ++m_window.m_killed;
@@ -83,7 +126,12 @@ private:
         m_window.m_counted = true;
     }
 
-    void couldNotRemove(const QByteArray& path) { msgBox(couldNotRemoveText(displayPath(path)), MsgCritical); }
+    void couldNotRemove(const QByteArray& path)
+    {
+        msgBox(couldNotRemoveText(displayPath(path)), MsgCritical);
+        // The box may have stood for any length of time.
+        readFilesInUse();
+    }
 
     void remove(const CleanCandidate& file)
     {
@@ -110,6 +158,8 @@ private:
     QuickCleanChoices m_choices;
     QuickCleanSelector m_selector;
     Pacer m_pacer;
+    Pacer m_counts;
+    Pacer m_inUseAge;
 };
 
 QuickClean::QuickClean(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
@@ -123,8 +173,21 @@ QuickClean::QuickClean(PanelHost& host, QWidget* parent) : QDialog(parent), m_ho
     setFixedSize(twSize(4920, 3105));
     setMouseTracking(true);
     buildControls();
+    setTempFolder(systemTempFolder());
     Drive1->reload();
     Form_Load();
+}
+
+void QuickClean::setTempFolder(const QByteArray& folder)
+{
+    m_tempFolder = folder;
+    // The caption names the classic folder; which folder that is here is said where it is asked.
+    WindowsCheck->setToolTip(
+        folder.isEmpty()
+            ? QStringLiteral("There is no temporary folder here: /tmp is missing.")
+            : QStringLiteral("The temporary folder here is %1.\nEvery file directly in it is removed, except files "
+                             "changed or opened in the last 24 hours.")
+                  .arg(displayPath(folder)));
 }
 
 QuickClean::~QuickClean() = default;
@@ -290,6 +353,13 @@ bool QuickClean::readyToRun(const QByteArray& root, const QuickCleanChoices& cho
     // Said once, before anything runs: file by file it would be one refusal per file, and
     // deleting instead of recycling is never done behind the user's back. A sample run lists
     // what a real run removes, so it stops here too.
+    const std::optional<DiskGeometry> volume = systemDiskGeometry().query(root);
+    if (volume && volume->readOnly) {
+        msgBox(QStringLiteral("Files in %1 cannot be removed: the drive is read-only. Nothing was removed.")
+                   .arg(displayPath(root)),
+               MsgExclamation);
+        return false;
+    }
     if (choices.recycle) {
         QString why;
         if (!fileOps().canTrashAt(root, &why)) {
@@ -323,15 +393,18 @@ void QuickClean::StartButton_Click()
     const CurrentUser user = currentUser();
     CleanSetting setting;
     setting.runner = user.uid;
-    setting.tempFolder = systemTempFolder();
+    setting.tempFolder = m_tempFolder;
     setting.home = user.home;
+    setting.now = program.Now().toSecsSinceEpoch();
     setting.inUse = std::move(inUse);
 
     Status->show();
     setInputsEnabled(false);
     program.StopRequested = false;
     m_host.run().resetCounters();
-    m_host.letMessagesBeProcessed();
+    // No event-loop pass until the walk runs: a Cancel clicked right after Start must find a
+    // running run to ask about, not an idle window that closes while the clean goes on unseen.
+    // The walk's first pass comes as soon as the drive's root is listed.
 
     Driver driver(*this, chosen, std::move(setting));
     WalkOptions options;
@@ -344,14 +417,15 @@ void QuickClean::StartButton_Click()
     // would go unused, so it is asked for none (an empty pattern matches no name).
     options.patterns = {QByteArray()};
     options.statFiles = false;
+    m_askedDuringRun = false;
     const WalkResult result = m_host.SearchDrive(options, driver);
     m_host.letMessagesBeProcessed();
     if (program.SearchState != SearchState::Ended)
         return;
-    finishRun(result);
+    finishRun(result, driver.selector());
 }
 
-void QuickClean::finishRun(const WalkResult& result)
+void QuickClean::finishRun(const WalkResult& result, const QuickCleanSelector& selector)
 {
     m_host.finishProgress(12);
     setScreenPointer(1);
@@ -366,6 +440,19 @@ void QuickClean::finishRun(const WalkResult& result)
         msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
                    .arg(endSentence(result.reason)),
                MsgExclamation);
+    if (const std::int64_t locked = selector.lockedFiles())
+        msgBox(lockedFilesText(locked, displayPath(selector.firstLockedFolder()), choices().sample), MsgExclamation);
+}
+
+QString QuickClean::lockedFilesText(std::int64_t files, const QString& firstFolder, bool sample)
+{
+    const QString done = sample ? QStringLiteral("counted") : QStringLiteral("removed");
+    if (files == 1)
+        return QStringLiteral("1 file was not %1 because you may not change the folder that holds it, %2.")
+            .arg(done, firstFolder);
+    return QStringLiteral("%1 files were not %2 because you may not change the folders that hold them, for example "
+                          "%3.")
+        .arg(QString::number(files), done, firstFolder);
 }
 
 void QuickClean::showCounts()
@@ -380,6 +467,7 @@ void QuickClean::CancelButton_Click()
 {
     AppState& program = m_host.program();
     if (program.SearchState == SearchState::Running) {
+        m_askedDuringRun = true;
         if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) == AnswerYes)
             program.StopRequested = true;
         return;
@@ -394,6 +482,7 @@ void QuickClean::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
+    m_askedDuringRun = true;
     if (msgBox(QStringLiteral("A search is currently in progress. Do you wish to cancel it?"), MsgQuestion) !=
         AnswerYes) {
         event->ignore();

@@ -3,12 +3,18 @@
 // counts them.
 //
 // Modal over the main window, which it sees only as a PanelHost. Start reads the boxes once,
-// checks what must hold before anything is removed (a usable trash when files go there, a
-// readable process table), then runs the one walk over the chosen drive with a per-folder hook:
-// a QuickCleanSelector (quickclean/quickclean.h) says which files of each folder the run takes,
-// and each taken file is counted (sample run) or removed through the recorded removal, which
-// checks the file once more right before acting and keeps no log here. The counts are captions
-// on this window. A run happens once per opening: afterwards Cancel reads "&Done".
+// checks what must hold before anything is removed (a volume that is not read-only, a usable
+// trash when files go there, a readable process table), then runs the one walk over the chosen
+// drive with a per-folder hook: a QuickCleanSelector (quickclean/quickclean.h) says which files
+// of each folder the run takes, and each taken file is counted (sample run) or removed through
+// the recorded removal, which checks the file once more right before acting and keeps no log
+// here. The counts are captions on this window.
+//
+// Files in use: the table of running programs' files is read at Start, again after every
+// message box and whenever it is a second old, and the kernel is asked about each file right
+// before its removal (platform/inuse.h). Files that stayed because their folder cannot be
+// changed are told once, at the end. A run happens once per opening: afterwards Cancel reads
+// "&Done".
 //
 // The drives can be given (setDrives), so tests present a fixture tree as a drive.
 #pragma once
@@ -39,6 +45,9 @@ public:
 
     // Lists these drives instead, `current` chosen, as at load (tests present a tree as a drive).
     void setDrives(const QList<DriveEntry>& drives, const QByteArray& current);
+    // The temporary folder the window names and empties: the system's (platform/users.h) unless
+    // given another (tests present a folder of a tree as the temporary folder).
+    void setTempFolder(const QByteArray& folder);
 
     // Window events, named as the window has always named them.
     void Form_Load();
@@ -67,11 +76,14 @@ private:
     // True when a run may start; otherwise the user has been told why not, once.
     bool readyToRun(const QByteArray& root, const QuickCleanChoices& choices, FilesInUse& inUse);
     void showCounts();
-    void finishRun(const WalkResult& result);
+    void finishRun(const WalkResult& result, const QuickCleanSelector& selector);
+    static QString lockedFilesText(std::int64_t files, const QString& firstFolder, bool sample);
 
     PanelHost& m_host;
     QByteArray m_driveText;
-    ChosenFolder m_chosenDrive; // what the drive's root was when it was picked
+    QByteArray m_tempFolder;
+    bool m_askedDuringRun = false; // a question stood open during the run
+    ChosenFolder m_chosenDrive;    // what the drive's root was when it was picked
     std::int64_t m_killed = 0;
     std::int64_t m_bytes = 0;
     bool m_counted = false; // the counts show a figure (they start empty)

@@ -16,6 +16,8 @@
 #include "tests/support/ui/fake_host.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -222,6 +224,45 @@ private Q_SLOTS:
 
         QTest::mouseClick(child<QPushButton>(&w, "CloseButton"), Qt::LeftButton);
         QVERIFY(!w.isVisible());
+    }
+
+    void diskSpaceFiguresAreWholeAndLevelWithTheirCaptions()
+    {
+        FakeDiskGeometry geometry;
+        geometry.volumes.insert("/big", sixteenTerabytes());
+        geometry.volumes.insert("/huge", DiskGeometry{4096, 1, 1ull << 50, 1ull << 51}); // 8 EiB
+        AppState program;
+        FakeHost host(program);
+        DiskSpace w(host, geometry);
+        w.driveList()->setDrives({{"/big", "big"}, {"/huge", "huge"}}, "/huge");
+        w.Form_Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const std::pair<const char*, const char*> pairs[] = {{"Dummy1", "TotalCapacity"}, {"Dummy2", "FSpace"},
+                                                             {"Dummy3", "USpace"},        {"Dummy4", "BPSector"},
+                                                             {"Dummy5", "SPCluster"},     {"Dummy6", "TCluster"}};
+        for (const char* drive : {"/huge", "/big"}) {
+            pickDrive(w.driveList(), drive);
+            for (const auto& [caption, value] : pairs) {
+                // Inside its box and inside the window, which some boxes were designed to pass.
+                const QLabel* figure = child<QLabel>(&w, value);
+                const int room = std::min(figure->contentsRect().width(), w.width() - figure->x());
+                QVERIFY2(QFontMetricsF(figure->font()).horizontalAdvance(figure->text()) <= room, value);
+            }
+        }
+        // The first row of dark pixels of a figure and of its caption: level, within the one pixel
+        // the designed positions differ by.
+        const QImage shot = w.grab().toImage();
+        auto inkTop = [&](const char* name) {
+            const QRect r = child<QLabel>(&w, name)->geometry();
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    if (qGray(shot.pixel(x, y)) < 96)
+                        return y;
+            return -1;
+        };
+        for (const auto& [caption, value] : pairs)
+            QVERIFY2(std::abs(inkTop(value) - inkTop(caption)) <= 1, value);
     }
 
     void overhangOpensIdle()

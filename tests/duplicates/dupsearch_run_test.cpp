@@ -34,6 +34,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -337,8 +339,8 @@ private Q_SLOTS:
             press(w, "AbortButton"); // answered No: the search goes on
         };
         reviewer.script[QStringLiteral("shared.txt")] = [&](Verify2& w) {
-            check(w.rowToolTip(0) == QStringLiteral("Same content as row 2"), "same content");
-            check(w.rowToolTip(2) == QStringLiteral("A symbolic link: content not compared"), "link");
+            check(w.contentText(0) == QStringLiteral("Same content as row 2"), "same content");
+            check(w.contentText(2) == QStringLiteral("A symbolic link: content not compared"), "link");
             press(w, "AbortButton"); // answered Yes: no more groups
         };
 
@@ -423,6 +425,20 @@ private Q_SLOTS:
         QVERIFY(h.run().FilesMatched < 4);
         QCOMPARE(h.button("dDoneButton")->text(), QStringLiteral("&Done"));
         QVERIFY(h.state.SearchState == SearchState::Finished);
+    }
+
+    void aWorkingLogThatCannotBeMadeIsToldWithItsReason()
+    {
+        TreeFixture tree{"a/x.txt:1", "b/x.txt:1"};
+        DupHarness h;
+        QVERIFY(QDir(h.appFolder.path()).mkdir(QStringLiteral("temp.bv"))); // a folder where the log goes
+        ScriptedMessages boxes;
+        h.fill(QStringLiteral("*.txt"), QString(), tree.root(), false);
+        h.button("dBeginButton")->click();
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("The search log could not be created: %1. Nothing was "
+                                                           "searched.")
+                                                .arg(QString::fromLocal8Bit(std::strerror(EISDIR)))});
+        QVERIFY(h.button("dBeginButton")->isEnabled());
     }
 
     void entriesCheckedBeforeAnythingStarts_data()

@@ -1,14 +1,18 @@
 // The duplicate review window on a fake host, with files in an isolated desktop (its own trash
 // and default applications): how its rows behave at scale, the removals that do not happen
-// (refused, changed since shown), the trash, the content tooltips as rows go, Explore, and how
-// a group is counted whichever way it ends.
+// (refused, changed since shown), the trash, the content tooltips as rows go, Explore, how a
+// group is counted whichever way it ends, link rows, figures too wide for their cells, Escape,
+// and rows still being read.
 #include "common/appstate.h"
+#include "duplicates/dupgroups.h"
+#include "duplicates/rowvalues.h"
 #include "duplicates/ui/duprowsview.h"
 #include "duplicates/ui/verify2.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/ui/inputguard.h"
 #include "common/removal.h"
+#include "common/wording.h"
 #include "tests/support/isolated_desktop.h"
 #include "tests/support/recording_fileops.h"
 #include "tests/support/scripted_messages.h"
@@ -25,6 +29,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <climits>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -296,14 +301,14 @@ private Q_SLOTS:
         QStringList before, after;
         whenShown(f.window, [&] {
             for (int r = 0; r < 3; ++r)
-                before << f.window->rowToolTip(r);
+                before << f.window->contentText(r);
             f.window->selectRow(0);
             f.window->DeleteButton_Click();
             for (int r = 0; r < 2; ++r)
-                after << f.window->rowToolTip(r);
+                after << f.window->contentText(r);
             f.window->selectRow(0);
             f.window->DeleteButton_Click();
-            after << f.window->rowToolTip(0);
+            after << f.window->contentText(0);
         });
         f.window->showGroup();
         QCOMPARE(before,
@@ -353,6 +358,146 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.texts(),
                  QStringList{QStringLiteral("Could not find the application associated with this file.")});
         QCOMPARE(f.boxes.shown[0].style, 48);
+    }
+
+    // b/k.txt -> ../a/k.txt is no copy of a/k.txt: its row says so, and removing a/k.txt (which
+    // would leave the link leading nowhere) is asked about, No by default. A hard link, c/k.txt,
+    // is a name of its own and goes unasked.
+    void aLinkRowIsMarkedAndWhatItLeadsToIsNotRemovedUnasked()
+    {
+        ReviewFixture f;
+        f.window->setRecycle(false);
+        const QByteArray a = f.add("a/k.txt", "the text");
+        const QByteArray b = f.work() + "/b/k.txt";
+        const QByteArray c = f.work() + "/c/k.txt";
+        QDir().mkpath(QFile::decodeName(folderOf(b)));
+        QDir().mkpath(QFile::decodeName(folderOf(c)));
+        QVERIFY(::symlink("../a/k.txt", b.constData()) == 0 && ::link(a.constData(), c.constData()) == 0);
+        f.addExisting(b);
+        f.addExisting(c);
+        QVERIFY(f.window->rowsView()->rowText(1).contains(QStringLiteral("symbolic link to ../a/k.txt")));
+        QVERIFY(f.window->rowToolTip(1).startsWith(QStringLiteral("Symbolic link to ../a/k.txt\n")));
+
+        f.window->selectRow(2);
+        f.window->DeleteButton_Click();
+        QVERIFY(!exists(c));
+        QCOMPARE(f.boxes.shown.size(), 0);
+
+        f.boxes.answer(AnswerNo);
+        f.boxes.answer(AnswerYes);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            f.window->selectRow(0);
+            f.window->DeleteButton_Click();
+            QCOMPARE(f.boxes.shown.size(), attempt + 1);
+            QCOMPARE(f.boxes.shown.last().style, 292);
+            QVERIFY(f.boxes.shown.last().text.startsWith(QStringLiteral("Row 2 is a symbolic link to ")));
+            QCOMPARE(exists(a), attempt == 0);
+        }
+        QCOMPARE(f.actions(3), (QList<QByteArray>{c, "ACTION: Delete", "", a, "ACTION: Delete", ""}));
+    }
+
+    // A figure too wide for its cell is condensed into it, never cut, and the row's tooltip and
+    // accessible name give it whole.
+    void figuresAreNeverCut()
+    {
+        ReviewFixture f;
+        ReviewRow row;
+        row.name = "big.dll";
+        row.size = sizeText(1260000000);
+        row.version = QStringLiteral("10.0.18362.1350");
+        row.lastAccess = QStringLiteral("12/31/2025");
+        for (const char* folder : {"/data/a", "/data/b"}) {
+            row.folder = folder;
+            row.path = joinPath(row.folder, row.name);
+            QVERIFY(f.window->AddRow(row));
+        }
+        DupRowsView* view = f.window->rowsView();
+        const QImage shot = view->grab().toImage();
+        for (int column : {2, 3, 4}) {
+            // Ink only inside the cell, clear of its edges: a cut figure runs into them.
+            const QRect cell = view->cellRect(0, column);
+            int left = INT_MAX, right = -1;
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x)
+                    if (qGray(shot.pixel(x, y)) < 160) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+            QVERIFY2(right >= 0, "a figure is drawn");
+            QVERIFY2(left > cell.left() + 1 && right < cell.right() - 1, qPrintable(QString::number(column)));
+        }
+        for (const QString& text : {f.window->rowToolTip(0), view->rowText(0)})
+            QVERIFY(text.contains(QStringLiteral("1,230,468.8 Kb")) && text.contains(row.version) &&
+                    text.contains(row.lastAccess));
+    }
+
+    // Escape means nothing in this window: the group stays on show until the user chooses.
+    void escapeLeavesTheGroupOnShow()
+    {
+        ReviewFixture f;
+        f.add("a/e.txt", "1");
+        f.add("b/e.txt", "2");
+        bool stillShown = false;
+        whenShown(f.window, [&] {
+            f.window->selectRow(0);
+            QTest::keyClick(f.window->findChild<QPushButton*>(QStringLiteral("ContinueButton")), Qt::Key_Escape);
+            QTest::keyClick(f.window, Qt::Key_Escape);
+            stillShown = f.window->isVisible() && f.window->rowCount() == 2 && f.window->selectedRow() == 0;
+        });
+        f.window->showGroup();
+        QVERIFY(stillShown);
+        QCOMPARE(f.host->run().FilesChecked, 2);
+    }
+
+    // A large group opens with the rows in sight; the others come in while it is on show. A row
+    // cannot be chosen until it has been painted with its values, and the log holds every row,
+    // in order, once the group ends.
+    void rowsStillBeingReadCannotBeChosen()
+    {
+        ReviewFixture f;
+        constexpr int kFiles = 600;
+        DuplicateStore store;
+        for (int i = 0; i < kFiles; ++i) {
+            const QByteArray folder = f.work() + "/f" + QByteArray::number(i);
+            QDir().mkpath(QFile::decodeName(folder));
+            writeFile(folder + "/same.txt", QByteArray(i + 1, 'x'));
+            QVERIFY(store.add(folder, "same.txt"));
+        }
+        const auto groups = groupDuplicates(store);
+        QVERIFY(groups && groups->count() == 1);
+        GroupRowReader reader(store, groups->entries(0));
+        reader.readFirst(std::size_t(f.window->rowsInSight()));
+        QVERIFY(f.window->addRows(reader.takeReady()));
+        f.window->readRestFrom(reader);
+        const int inSight = f.window->rowsInSight();
+        QCOMPARE(f.window->rowCount(), inSight);
+
+        // Scrolled down and painted: the rows below the first screen are still being read.
+        DupRowsView* view = f.window->rowsView();
+        QImage image(view->size(), QImage::Format_RGB32);
+        f.window->scrollBar()->setValue(inSight * DupRowsView::rowHeight());
+        view->render(&image);
+        QCOMPARE(view->rowText(inSight + 1), QStringLiteral("Reading..."));
+        const QPoint below = view->rowRect(inSight + 1).center();
+        QTest::mouseClick(view, Qt::LeftButton, {}, below);
+        QCOMPARE(f.window->selectedRow(), -1);
+
+        // Read, but not yet painted with its values: still not to be chosen.
+        QTRY_VERIFY(!f.window->isReading());
+        QCOMPARE(f.window->rowCount(), kFiles);
+        QTest::mouseClick(view, Qt::LeftButton, {}, below);
+        QCOMPARE(f.window->selectedRow(), -1);
+        view->render(&image);
+        QTest::mouseClick(view, Qt::LeftButton, {}, below);
+        QCOMPARE(f.window->selectedRow(), inSight + 1);
+        QCOMPARE(f.window->row(inSight + 1).info.size, inSight + 2);
+
+        f.window->ContinueButton_Click();
+        QCOMPARE(f.host->run().FilesChecked, kFiles);
+        const QList<QByteArray> log = f.logLines();
+        QCOMPARE(log.size(), kFiles * 5);
+        for (int i = 0; i < kFiles; ++i)
+            QCOMPARE(log[i * 5], f.work() + "/f" + QByteArray::number(i) + "/same.txt");
     }
 
     void closingTheWindowEndsTheGroup()

@@ -137,35 +137,39 @@ TEST(QuickCleanRules, BrowserCacheFolders)
 
 TEST(QuickCleanRules, TemporaryFolderFromTmpdir)
 {
-    const QList<QByteArray> homes{"/home/u", "/root"};
-    EXPECT_TRUE(isDedicatedTempFolder("/tmp", homes));
-    EXPECT_TRUE(isDedicatedTempFolder("/home/u/tmp", homes));
-    EXPECT_TRUE(isDedicatedTempFolder("/home/us", homes));
-    EXPECT_FALSE(isDedicatedTempFolder("/", homes));
-    EXPECT_FALSE(isDedicatedTempFolder("/home/u", homes));
-    EXPECT_FALSE(isDedicatedTempFolder("/home", homes));
-    EXPECT_FALSE(isDedicatedTempFolder("/root", homes));
-    EXPECT_FALSE(isDedicatedTempFolder("", homes));
-
-    // Through the environment: a TMPDIR that is a link is resolved; one that is missing,
-    // relative, the home folder or "/" falls back to /tmp.
-    TreeFixture tree{"home/", "home/tmp/", "link -> home/tmp"};
-    const QByteArray savedTmp = qgetenv("TMPDIR"), savedHome = qgetenv("HOME");
-    qputenv("HOME", tree.path("home"));
+    constexpr mode_t dir = S_IFDIR;
+    const QList<QByteArray> homes{"/home/u"}, system{"/tmp", "/var/tmp"};
     const struct
     {
-        QByteArray tmpdir;
-        QByteArray expected;
+        TempFolderFacts folder;
+        uid_t uid;
+        bool accepted;
     } rows[] = {
-        {tree.path("link"), tree.path("home/tmp")},
-        {tree.path("missing"), "/tmp"},
-        {"home/tmp", "/tmp"},
-        {tree.path("home"), "/tmp"},
-        {"/", "/tmp"},
+        {{"/data/shared", 0, dir | 01777}, kUser, true}, // sticky and open to all
+        {{"/data/u-tmp", kUser, dir | 0700}, kUser, true},
+        {{"/home/u/Documents", kUser, dir | 0755}, kUser, false}, // inside the home folder
+        {{"/data/shared", 0, dir | 0777}, kUser, false},          // open to all, not sticky
+        {{"/srv/app", 0, dir | 0755}, kUser, false},              // someone else's
+        {{"/home", 0, dir | 01777}, kUser, false},                // above the home folder
+        {{"/var/tmp", 0, dir | 01777}, 0, true},
+        {{"/data/shared", 0, dir | 01777}, 0, false}, // root: /tmp and /var/tmp only
     };
-    for (const auto& r : rows) {
-        qputenv("TMPDIR", r.tmpdir);
-        EXPECT_EQ(systemTempFolder(), r.expected) << r.tmpdir.constData();
+    for (const auto& r : rows)
+        EXPECT_EQ(isAcceptableTempFolder(r.folder, r.uid, homes, system), r.accepted)
+            << r.folder.path.constData() << " for uid " << r.uid;
+
+    // Through the environment: a TMPDIR inside the home folder falls back to /tmp, and so does
+    // any folder of root's own choosing; a link to an acceptable folder is resolved.
+    TreeFixture tree{"home/Documents/", "own/", "link -> own"};
+    const QByteArray savedTmp = qgetenv("TMPDIR"), savedHome = qgetenv("HOME");
+    qputenv("HOME", tree.path("home"));
+    const bool root = ::getuid() == 0;
+    for (const auto& [tmpdir, expected] :
+         {std::pair{tree.path("home/Documents"), QByteArray("/tmp")},
+          std::pair{tree.path("missing"), QByteArray("/tmp")}, std::pair{QByteArray("own"), QByteArray("/tmp")},
+          std::pair{tree.path("link"), root ? QByteArray("/tmp") : tree.path("own")}}) {
+        qputenv("TMPDIR", tmpdir);
+        EXPECT_EQ(systemTempFolder(), expected) << tmpdir.constData();
     }
     qputenv("TMPDIR", savedTmp);
     qputenv("HOME", savedHome);
@@ -210,8 +214,21 @@ TEST(QuickCleanRules, FilesHeldOpenOrMappedAreInUse)
     EXPECT_TRUE(used("open.tmp"));
     EXPECT_TRUE(used("mapped.tmp"));
     EXPECT_FALSE(used("idle.tmp"));
+
+    // Asked of the kernel, one file at a time: the same answers.
+    const int folder = ::open(tree.root().constData(), O_RDONLY | O_DIRECTORY);
+    auto probe = [&](const char* name) {
+        struct stat st;
+        EXPECT_EQ(::lstat(tree.path(name).constData(), &st), 0);
+        return probeInUse(folder, name, FileInfo::fromStat(st));
+    };
+    EXPECT_EQ(probe("open.tmp"), UseProbe::InUse);
+    EXPECT_EQ(probe("mapped.tmp"), UseProbe::InUse);
+    EXPECT_EQ(probe("idle.tmp"), UseProbe::Free);
     ::munmap(map, 4096);
     ::close(held);
+    EXPECT_EQ(probe("open.tmp"), UseProbe::Free);
+    ::close(folder);
 }
 
 TEST(QuickCleanRules, SelectorTakesAFolderInTheRulesOrder)
@@ -225,6 +242,7 @@ TEST(QuickCleanRules, SelectorTakesAFolderInTheRulesOrder)
     CleanSetting setting;
     setting.runner = ::getuid();
     setting.tempFolder = tree.path("tmp");
+    setting.now = ::time(nullptr) + 2 * kTempFileGraceSeconds; // the fixture's files are old by then
     struct stat held;
     ASSERT_EQ(::lstat(tree.path("tmp/docs/held.bak").constData(), &held), 0);
     setting.inUse.add(held.st_dev, held.st_ino);
@@ -236,8 +254,11 @@ TEST(QuickCleanRules, SelectorTakesAFolderInTheRulesOrder)
         EXPECT_GE(fd, 0);
         ::lseek(fd, 0, SEEK_END); // the walk has read the folder already
         QStringList out;
-        for (const CleanCandidate& c : selector.select(WalkFolder{path, fd, 1}))
-            out << QString::fromUtf8(c.path.mid(path.size() + 1)) + (c.inUse ? QStringLiteral(" (in use)") : QString());
+        CleanCandidate c;
+        for (bool more = selector.beginFolder(WalkFolder{path, fd, 1}); more && selector.next(c);) {
+            if (c.verdict == FileVerdict::Remove || c.verdict == FileVerdict::InUse)
+                out << QString::fromUtf8(c.name) + (c.verdict == FileVerdict::InUse ? QStringLiteral(" (in use)") : "");
+        }
         ::close(fd);
         return out;
     };

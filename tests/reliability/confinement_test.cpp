@@ -161,12 +161,12 @@ QList<QByteArray> runDuplicates(const World& world, const FileSearchEntries& e, 
 // A Quick Clean through its window, the start folder as the drive and as the temporary folder.
 void runQuickClean(const World& world, const QuickCleanChoices& c)
 {
-    const QByteArray tmpdir = qgetenv("TMPDIR");
-    qputenv("TMPDIR", world.start());
     AppState state;
+    state.Now = worldNow;
     FakeHost host(state);
     QuickClean window(host, host.dialogParent());
     window.setDrives({{world.start(), QStringLiteral("world")}}, world.start());
+    window.setTempFolder(world.start());
     const std::pair<const char*, bool> boxes[] = {{"TempCheck", c.tmpFiles},      {"BakCheck", c.bakFiles},
                                                   {"FtsCheck", c.ftsFiles},       {"DoeCheck", c.dollarFiles},
                                                   {"WindowsCheck", c.tempFolder}, {"IECheck", false},
@@ -178,7 +178,6 @@ void runQuickClean(const World& world, const QuickCleanChoices& c)
     }
     window.show();
     window.StartButton_Click();
-    qputenv("TMPDIR", tmpdir);
 }
 
 } // namespace

@@ -26,6 +26,7 @@
 #include "search/filesearch.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -115,9 +116,13 @@ public:
     // race cannot be made there.
     QByteArray race(const QByteArray& path, RaceKind kind, RacePoint point, bool recycle);
 
-    // CutShort: the run was killed, or stopped when its log could no longer be written; its
-    // last removal may then lack its ACTION line, and selected files may remain.
-    enum class RunEnd { Complete, CutShort };
+    // CutShort: the run stopped when its log could no longer be written; its last removal may
+    // then lack its ACTION line, and selected files may remain. Killed: the same, cut by SIGKILL,
+    // which may also stop the log's last write(2) in the middle of a line (the kernel ends a write
+    // at a page boundary for a fatal signal) and may catch the one link being followed at that
+    // instant with its access time stamped and not yet put back (finding out whether a link
+    // leads to a folder follows it, and following stamps it; the listing puts the time back).
+    enum class RunEnd { Complete, CutShort, Killed };
     // Every broken guarantee, one line each (empty: all held). logLines: the log without CR LF,
     // none for a feature that keeps no log (Quick Clean); trashFiles: the trash's files folder
     // for a recycling run ("" for deletion).
@@ -161,6 +166,10 @@ RunValues runCoreSearch(const FileSearchCriteria& criteria, const QByteArray& lo
 
 // The log's lines without their CR LF; a line without one comes back as "<unterminated> ...".
 QList<QByteArray> readLogLines(const QByteArray& path);
+
+// The worlds' "now": their recently used files were used at this moment (Quick Clean's clock
+// in a world's run, so its temporary folder's files of the last day stay).
+QDateTime worldNow();
 
 // Removes everything in the trash of this process's XDG_DATA_HOME (between runs).
 QByteArray emptiedTrashFiles();
