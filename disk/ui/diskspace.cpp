@@ -21,7 +21,8 @@ namespace {
 using namespace bv::layout;
 
 // The window, as designed: captions on the left, the figures in light grey boxes beside them
-// (their first line level with their caption's), the legend squares, the used-space bar, the drive's geometry and Close.
+// (their first line level with their caption's), the legend squares, the used-space bar, the drive's geometry and
+// Close.
 constexpr ControlSpec kControls[] = {
     {"Dummy0", Kind::Label, {45, 135, 2175, 255}, "Please specify the drive:", kWindowFont, {}, 0, Plain, "Drive1"},
     {"Drive1", Kind::DriveList, {2145, 90, 2205, 330}, "", kWindowFont, {}, 1},
