@@ -7,7 +7,8 @@
 #   bv_<feature>     <feature>/      one per feature folder: its runs and rules (links bv_common)
 #   bv_app           app/            the command states of the main window
 #   ---- windows (not built with BV_CORE_ONLY) ----
-#   bv_platform_ui   platform/ui/    message boxes, fonts, file icons, accessible text, signals
+#   bv_platform_ui   platform/ui/    message boxes, fonts and the designed look, the input guard,
+#                                    file icons, accessible text, the end on a signal
 #   bv_common_ui     common/ui/      what every window uses: print surface, counters, the panel
 #                                    host, drive and folder lists, pattern boxes, the move dialog,
 #                                    the layout tables' builder
