@@ -2,8 +2,6 @@
 
 #include "common/format.h"
 #include "common/ui/counters.h"
-#include "platform/fileops.h"
-#include "platform/listing.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
@@ -26,8 +24,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
-
-#include <sys/stat.h>
 
 namespace bv {
 
