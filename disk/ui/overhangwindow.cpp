@@ -1,4 +1,4 @@
-#include "disk/ui/overhangform.h"
+#include "disk/ui/overhangwindow.h"
 
 #include "common/format.h"
 #include "common/ui/panelhost.h"
