@@ -1,9 +1,9 @@
 #include "app/ui/features.h"
 
-#include "disk/ui/diskspace.h"
-#include "disk/ui/overhangform.h"
+#include "disk/ui/diskspacewindow.h"
+#include "disk/ui/overhangwindow.h"
 #include "duplicates/ui/dupfilesframe.h"
-#include "quickclean/ui/quickclean.h"
+#include "quickclean/ui/quickcleanwindow.h"
 #include "search/ui/filesearchframe.h"
 
 namespace bv {
@@ -31,21 +31,21 @@ QList<FeatureEntry> brisvaneFeatures()
                      nullptr,
                      {},
                      [](PanelHost& host) { openDiskSpace(host); },
-                     {&DiskSpace::layout()}});
+                     {&DiskSpaceWindow::layout()}});
     features.append({"ClusterOption",
                      QStringLiteral("Cluster Over&hang..."),
                      QKeySequence(Qt::Key_F5),
                      nullptr,
                      {},
                      [](PanelHost& host) { openOverhang(host); },
-                     {&OverHangForm::layout()}});
+                     {&ClusterOverhangWindow::layout()}});
     features.append({"QuickCleanOption",
                      QStringLiteral("&Quick Clean..."),
                      QKeySequence(Qt::Key_F6),
                      nullptr,
                      {},
                      [](PanelHost& host) { openQuickClean(host); },
-                     {}});
+                     {&QuickCleanWindow::layout()}});
     return features;
 }
 

@@ -9,7 +9,8 @@
 // days ahead, so the fixture's files are old enough for the temporary folder's rule.
 #include "platform/fileops.h"
 #include "platform/paths.h"
-#include "quickclean/ui/quickclean.h"
+#include "quickclean/quickcleanrun.h"
+#include "quickclean/ui/quickcleanwindow.h"
 #include "common/recordedremoval.h"
 #include "tests/support/recording_fileops.h"
 #include "tests/support/scripted_messages.h"
@@ -69,7 +70,7 @@ struct Window
 {
     AppState state;
     FakeHost host{state};
-    QuickClean window{host, host.dialogParent()};
+    QuickCleanWindow window{host, host.dialogParent()};
 
     Window(const TreeFixture& tree, const char* ticked)
     {
@@ -91,7 +92,21 @@ struct Window
     template <typename T> T* child(const char* name) const { return window.findChild<T*>(QString::fromLatin1(name)); }
     QString text(const char* name) const { return child<QLabel>(name)->text(); }
     QString cancelCaption() const { return child<QPushButton>("CancelButton")->text(); }
-    void start() { window.StartButton_Click(); }
+    // A run that deletes asks once before it starts (the run's own test covers the question):
+    // the user answers Yes, and the question is taken off the boxes shown, so a test sees what
+    // the run said about its files.
+    void start()
+    {
+        auto* boxes = dynamic_cast<ScriptedMessages*>(messageService());
+        const QuickCleanChoices c = window.choices();
+        const bool asks = boxes && !c.sample && !c.recycle;
+        const qsizetype before = asks ? boxes->shown.size() : 0;
+        if (asks)
+            boxes->answer(AnswerYes);
+        window.onStartClicked();
+        if (asks && boxes->shown.size() > before && boxes->shown[before].text == deleteWithoutTrashQuestion())
+            boxes->shown.removeAt(before);
+    }
 };
 
 // Real file operations with a hook after each removal, to act while the run goes on.
@@ -454,7 +469,7 @@ private Q_SLOTS:
                     w.window.close();
                 } else if (!byCloseBox && removals <= 2) {
                     boxes.answer(removals == 1 ? AnswerNo : AnswerYes);
-                    w.window.CancelButton_Click();
+                    w.window.onCancelClicked();
                 }
             };
             w.start();

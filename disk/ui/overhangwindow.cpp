@@ -1,4 +1,4 @@
-#include "disk/ui/overhangform.h"
+#include "disk/ui/overhangwindow.h"
 
 #include "common/format.h"
 #include "common/ui/panelhost.h"
@@ -10,7 +10,6 @@
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
-#include "common/recordedremoval.h"
 #include "common/ui/drivelist.h"
 
 #include <QCloseEvent>
@@ -76,26 +75,14 @@ protected:
 
 } // namespace
 
-// The window's side of the walk: every listed file goes to Hanger, and the figures are printed
-// when the walk driver says it is time.
-class OverHangForm::Hooks : public FeatureHooks
-{
-public:
-    explicit Hooks(OverHangForm& form) : m_form(form) {}
-    void file(const WalkFile& file) override { m_form.Hanger(file); }
-    void showProgress() override { m_form.printRunningFigures(); }
-
-private:
-    OverHangForm& m_form;
-};
-
-const LayoutTable& OverHangForm::layout()
+const LayoutTable& ClusterOverhangWindow::layout()
 {
     return kLayout;
 }
 
-OverHangForm::OverHangForm(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
-    : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry)
+ClusterOverhangWindow::ClusterOverhangWindow(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
+    : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry),
+      m_run(host.program(), *this, geometry)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -126,29 +113,29 @@ OverHangForm::OverHangForm(PanelHost& host, DiskGeometrySource& geometry, QWidge
     m_surface->setPrintCaption(kWastedX, kWastedY, controls.get<QLabel>("Label4_5"));
 
     m_driveList->reload();
-    connect(m_driveList, &DriveList::gotFocus, this, [this] { Drive1_GotFocus(); });
-    connect(m_driveList, &DriveList::driveChanged, this, [this] { Drive1_Change(); });
+    connect(m_driveList, &DriveList::gotFocus, this, [this] { onDriveListFocused(); });
+    connect(m_driveList, &DriveList::driveChanged, this, [this] { onDriveChanged(); });
     m_cancelButton->setMouseTracking(true);
     m_cancelButton->installEventFilter(this);
-    connect(m_cancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
-    connect(m_startButton, &QPushButton::clicked, this, [this] { StartButton_Click(); });
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { onCancelClicked(); });
+    connect(m_startButton, &QPushButton::clicked, this, [this] { onStartClicked(); });
 }
 
-OverHangForm::~OverHangForm() = default;
+ClusterOverhangWindow::~ClusterOverhangWindow() = default;
 
-void OverHangForm::Form_Load()
+void ClusterOverhangWindow::onOpened()
 {
     disk::centreOnScreen(this);
     // The list stands on the drive of the current directory (or on the drive it was given).
     m_driveText = m_driveList->mountPoint();
 }
 
-void OverHangForm::Drive1_GotFocus()
+void ClusterOverhangWindow::onDriveListFocused()
 {
     m_driveText = m_driveList->mountPoint();
 }
 
-void OverHangForm::Drive1_Change()
+void ClusterOverhangWindow::onDriveChanged()
 {
     // The drive answers when its geometry can be read; the query is bounded, so a dead share is
     // reported instead of freezing the window. The process's current directory is left alone.
@@ -156,95 +143,95 @@ void OverHangForm::Drive1_Change()
                        [this](const QByteArray& drive) { return m_geometry.query(drive).has_value(); });
 }
 
-void OverHangForm::StartButton_Click()
+void ClusterOverhangWindow::onStartClicked()
 {
     AppState& program = m_host.program();
     if (!m_startButton->isEnabled() || program.SearchState == SearchState::Running)
         return;
     m_driveList->setEnabled(false);
-    const std::optional<DiskGeometry> geometry = m_geometry.query(m_driveText);
-    const QByteArray start = resolveFolder(m_driveText);
-    if (!geometry || geometry->clusterSize() == 0 || start.isEmpty()) {
+    if (!m_run.prepare(m_driveText)) {
         failStart();
         return;
     }
     m_startButton->setEnabled(false);
-    m_tally = OverhangTally(geometry->clusterSize());
-    // The files scanned are counted from this search's first file, whatever ran before it.
-    m_host.run().FilesMatched = 0;
     m_host.letMessagesBeProcessed();
-
-    // Every file and folder, hidden ones too; the walk stays on the drive's own file system.
-    WalkOptions options;
-    options.start = start;
-    options.files = FileClass::All;
-    options.dirs = DirClass::All;
-    options.statFiles = true;
     m_workingLabel->show();
-    Hooks hooks(*this);
-    const WalkResult result = m_host.SearchDrive(options, hooks);
+    m_run.walk();
     m_host.letMessagesBeProcessed();
     if (program.SearchState != SearchState::Ended)
         return;
-    finishSearch(result);
+    finishSearch();
 }
 
-void OverHangForm::Hanger(const WalkFile& file)
+void ClusterOverhangWindow::finishSearch()
 {
-    // The walk's own lstat; a file that vanished since the listing has none and adds nothing.
-    if (file.info)
-        m_tally.add(*file.info);
-}
-
-void OverHangForm::finishSearch(const WalkResult& result)
-{
-    RunValues& run = m_host.run();
     m_host.finishProgress(12);
     m_host.letMessagesBeProcessed();
-    setScreenPointer(1);
+    setScreenPointer(disk::kArrowPointer);
 
-    const WastedShare share = m_tally.share();
+    const OverhangTally& tally = m_run.tally();
+    const WastedShare share = tally.share();
     m_wastedBar->resize(tw(qRound(share.barTwips())), m_wastedBar->height());
     m_wastedPercent->setText(wastedPercentText(share.wastedPercent));
 
     m_cancelButton->setText(QStringLiteral("&Done"));
     m_workingLabel->hide();
-    // The walk driver printed the last running figures as it ended.
-    run.FilesMatched = 0;
-    m_host.ShowStatus(QStringLiteral("Done."));
-
+    // The walk printed the last running figures as it ended.
     for (QWidget* w : m_shownAtTheEnd)
         w->show();
     m_host.letMessagesBeProcessed();
-    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(m_tally.clusterSize()));
-    m_surface->printAt(kWastedX, kWastedY, kilobytesText(m_tally.totalWasted()));
-
-    if (result.end == WalkEnd::Error) {
-        // The figures cover only the files before the failure: say so rather than present them
-        // as the whole drive's.
-        msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not counted.")
-                   .arg(endSentence(result.reason)),
-               MsgExclamation);
-    }
+    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(tally.clusterSize()));
+    m_surface->printAt(kWastedX, kWastedY, kilobytesText(tally.totalWasted()));
+    m_run.finish();
 }
 
-void OverHangForm::failStart()
+void ClusterOverhangWindow::failStart()
 {
-    setScreenPointer(1);
-    msgBox(notEnoughMemoryText(), MsgExclamation);
+    setScreenPointer(disk::kArrowPointer);
     // Nothing was searched: the user may pick another drive and try again.
     m_driveList->setEnabled(true);
 }
 
-void OverHangForm::printRunningFigures()
+void ClusterOverhangWindow::printRunningFigures(const RunValues& figures)
 {
-    m_surface->printAt(kFilesX, kFilesY, filesScannedText(std::uint64_t(m_host.run().FilesMatched)));
-    m_surface->printAt(kSizesX, kSizesY, kilobytesText(m_tally.totalFileSizes()));
-    m_surface->printAt(kUsedX, kUsedY, kilobytesText(m_tally.actualSpaceUsed()));
-    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(m_tally.clusterSize()));
+    const OverhangTally& tally = m_run.tally();
+    m_surface->printAt(kFilesX, kFilesY, filesScannedText(std::uint64_t(figures.FilesMatched)));
+    m_surface->printAt(kSizesX, kSizesY, kilobytesText(tally.totalFileSizes()));
+    m_surface->printAt(kUsedX, kUsedY, kilobytesText(tally.actualSpaceUsed()));
+    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(tally.clusterSize()));
 }
 
-void OverHangForm::CancelButton_Click()
+void ClusterOverhangWindow::tell(const QString& text, int style, const QString& title)
+{
+    msgBox(text, style, title);
+}
+
+bool ClusterOverhangWindow::ask(const QString& text, int style, const QString& title)
+{
+    return msgBox(text, style, title) == AnswerYes;
+}
+
+void ClusterOverhangWindow::showFigures(const RunValues& figures)
+{
+    printRunningFigures(figures);
+}
+
+void ClusterOverhangWindow::showStatus(const QString& text)
+{
+    m_host.ShowStatus(text);
+}
+
+WalkScreen& ClusterOverhangWindow::walkScreen()
+{
+    return m_host.walkScreen();
+}
+
+void ClusterOverhangWindow::letEventsIn()
+{
+    m_host.letMessagesBeProcessed();
+}
+
+void ClusterOverhangWindow::onCancelClicked()
 {
     if (m_host.program().SearchState == SearchState::Running) {
         if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) == AnswerYes)
@@ -254,15 +241,15 @@ void OverHangForm::CancelButton_Click()
     close();
 }
 
-void OverHangForm::reject()
+void ClusterOverhangWindow::reject()
 {
     // Escape closes the window the way its close box does, question included.
     close();
 }
 
-void OverHangForm::closeEvent(QCloseEvent* event)
+void ClusterOverhangWindow::closeEvent(QCloseEvent* event)
 {
-    Form_QueryUnload(event);
+    askBeforeClosing(event);
     if (!event->isAccepted())
         return;
     // Hidden, not destroyed: a walk below us on the stack still finishes its closing steps on
@@ -270,7 +257,7 @@ void OverHangForm::closeEvent(QCloseEvent* event)
     done(QDialog::Rejected);
 }
 
-void OverHangForm::Form_QueryUnload(QCloseEvent* event)
+void ClusterOverhangWindow::askBeforeClosing(QCloseEvent* event)
 {
     event->accept();
     if (m_host.program().SearchState != SearchState::Running)
@@ -284,22 +271,23 @@ void OverHangForm::Form_QueryUnload(QCloseEvent* event)
     m_host.letMessagesBeProcessed();
 }
 
-bool OverHangForm::eventFilter(QObject* watched, QEvent* event)
+bool ClusterOverhangWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
         if (watched == m_cancelButton)
-            setScreenPointer(1); // Cancel stays usable during a search
+            setScreenPointer(disk::kArrowPointer); // Cancel stays usable during a search
         else if (watched == m_surface && m_surface->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) !=
                                              m_cancelButton) // a move Cancel passed on to its parent
-            setScreenPointer(m_host.program().SearchState == SearchState::Running ? 11 : 1);
+            setScreenPointer(m_host.program().SearchState == SearchState::Running ? disk::kHourglassPointer
+                                                                                  : disk::kArrowPointer);
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void openOverhang(PanelHost& host, DiskGeometrySource& geometry)
 {
-    OverHangForm window(host, geometry);
-    window.Form_Load();
+    ClusterOverhangWindow window(host, geometry);
+    window.onOpened();
     window.exec();
 }
 
