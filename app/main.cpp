@@ -1,7 +1,7 @@
 // Brisvane: finds files that waste disk space and removes them safely.
 #include "common/appstate.h"
 #include "common/commandline.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "app/ui/iconbar.h"
 #include "platform/appfolder.h"
 #include "platform/filesizelimit.h"

@@ -4,7 +4,7 @@
 #include "common/commandline.h"
 #include "charbar/core/settings.h"
 #include "charbar/ui/artwork.h"
-#include "charbar/ui/quillbar.h"
+#include "charbar/ui/characterbar.h"
 #include "charbar/x11_window_service.h"
 #include "platform/desktop.h"
 #include "platform/filesizelimit.h"

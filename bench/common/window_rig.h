@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "bench/common/bench_common.h"
 #include "platform/fileops.h"
 #include "platform/messages.h"

@@ -7,7 +7,7 @@
 // total size (the tree has no hard links and no symbolic links).
 //
 //   bench_overhang TREE [RUNS]
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "common/ui/printsurface.h"
 #include "bench/common/window_rig.h"
 #include "disk/overhang.h"

@@ -13,7 +13,7 @@
 // and to the last row read while it is on show.
 //
 //   bench_dup_search TREE [RUNS]
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "bench/common/window_rig.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/duprowsview.h"

@@ -9,7 +9,7 @@
 // The folder that holds the tree is presented as the temporary folder: run as root, a clean
 // reaches only the temporary folder and root's home, so this puts the whole tree within reach,
 // while the temporary folder's own rule (every file directly in it) takes no file of the tree.
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "bench/common/window_rig.h"
 #include "platform/paths.h"
 #include "quickclean/ui/quickclean.h"

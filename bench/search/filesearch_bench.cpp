@@ -6,7 +6,7 @@
 //
 //   bench_file_search TREE [RUNS]
 #include "bench/common/window_rig.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "platform/paths.h"
 #include "common/ui/dirlist.h"
 #include "search/ui/filesearchframe.h"

@@ -5,7 +5,7 @@
 //   bench_walk_window TREE [RUNS]
 #include "common/walkdriver.h"
 #include "bench/common/window_rig.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "platform/paths.h"
 #include "common/walk.h"
 

@@ -3,8 +3,8 @@
 // user can reach; the icon bar's click targets are buttons named by their help text that
 // assistive technology can press; the figures printed onto a panel are read with their captions.
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/logpanel.h"
 #include "duplicates/ui/verify2.h"
 #include "common/ui/moveform.h"
 #include "search/ui/verificationwindow.h"

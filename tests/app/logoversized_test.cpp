@@ -4,8 +4,8 @@
 // application that copies the file it is given to a marker file. The run without applications
 // also asks for the help document, which nothing can open there.
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/logpanel.h"
 #include "tests/support/isolated_desktop.h"
 #include "tests/support/scripted_messages.h"
 

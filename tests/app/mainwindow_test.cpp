@@ -1,7 +1,7 @@
 // The main window, driven headless: command states, menus, About, quitting, counters,
 // status line fitting and the walk driver's progress strip.
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "platform/ui/messagebox_qt.h"
 #include "common/walkdriver.h"
 #include "tests/support/scripted_messages.h"

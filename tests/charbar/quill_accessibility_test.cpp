@@ -3,9 +3,9 @@
 // assistive technology types as a click does, and the arrow keys and Space or Enter pick a
 // character as the mouse does.
 #include "charbar/core/settings.h"
-#include "charbar/ui/options.h"
-#include "charbar/ui/quillbar.h"
-#include "charbar/ui/settingsform.h"
+#include "charbar/ui/baroptions.h"
+#include "charbar/ui/characterbar.h"
+#include "charbar/ui/assigndialog.h"
 #include "tests/charbar/fake_window_service.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/ui/accessible_names.h"

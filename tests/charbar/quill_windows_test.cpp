@@ -2,9 +2,9 @@
 // scripted message boxes: delivery, the error paths, the menu, dragging, the assignment dialog.
 #include "charbar/core/layout.h"
 #include "charbar/core/settings.h"
-#include "charbar/ui/options.h"
-#include "charbar/ui/quillbar.h"
-#include "charbar/ui/settingsform.h"
+#include "charbar/ui/baroptions.h"
+#include "charbar/ui/characterbar.h"
+#include "charbar/ui/assigndialog.h"
 #include "platform/twips.h"
 #include "tests/charbar/fake_window_service.h"
 #include "tests/support/scripted_messages.h"

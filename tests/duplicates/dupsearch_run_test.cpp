@@ -6,8 +6,8 @@
 //
 // Runs in its own process with HOME, XDG_DATA_HOME and TMPDIR in the build tree (ctest ENV).
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/logpanel.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/duprowsview.h"
 #include "duplicates/ui/verify2.h"

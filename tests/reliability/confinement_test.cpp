@@ -13,7 +13,7 @@
 // a tmpfs and a bind mount; where that is refused the worlds have none.
 //
 //   BV_SEEDS=N (default 200) worlds from BV_SEED_BASE (default 1); BV_SEED=S runs one world.
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/verify2.h"
 #include "platform/fileops.h"

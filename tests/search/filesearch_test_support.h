@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "common/ui/dirlist.h"
 #include "search/ui/filesearchframe.h"
 

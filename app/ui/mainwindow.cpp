@@ -1,9 +1,9 @@
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 
 #include "common/commandline.h"
 #include "common/format.h"
 #include "app/ui/iconbar.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/logpanel.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "platform/paths.h"

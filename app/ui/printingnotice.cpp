@@ -1,4 +1,4 @@
-#include "app/ui/printerform.h"
+#include "app/ui/printingnotice.h"
 
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"

@@ -1,11 +1,11 @@
-#include "charbar/ui/quillbar.h"
+#include "charbar/ui/characterbar.h"
 
 #include "charbar/core/charnames.h"
 #include "charbar/core/cp1252.h"
 #include "charbar/core/layout.h"
 #include "charbar/core/window_service.h"
 #include "charbar/ui/artwork.h"
-#include "charbar/ui/options.h"
+#include "charbar/ui/baroptions.h"
 #include "platform/messages.h"
 #include "platform/twips.h"
 

@@ -1,10 +1,10 @@
-#include "charbar/ui/settingsform.h"
+#include "charbar/ui/assigndialog.h"
 
 #include "charbar/core/charnames.h"
 #include "charbar/core/cp1252.h"
 #include "charbar/core/layout.h"
 #include "charbar/core/window_service.h"
-#include "charbar/ui/quillbar.h"
+#include "charbar/ui/characterbar.h"
 #include "platform/messages.h"
 #include "platform/twips.h"
 

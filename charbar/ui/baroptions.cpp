@@ -1,7 +1,7 @@
-#include "charbar/ui/options.h"
+#include "charbar/ui/baroptions.h"
 
-#include "charbar/ui/quillbar.h"
-#include "charbar/ui/settingsform.h"
+#include "charbar/ui/characterbar.h"
+#include "charbar/ui/assigndialog.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,8 +1,8 @@
-#include "app/ui/logfileframe.h"
+#include "app/ui/logpanel.h"
 
 #include "common/searchlog.h"
 #include "common/ui/panelhost.h"
-#include "app/ui/printerform.h"
+#include "app/ui/printingnotice.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "platform/paths.h"

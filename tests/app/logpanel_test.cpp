@@ -1,8 +1,8 @@
 // The log panel driven headless: showing, opening, saving and closing a log with the command
 // states each leaves behind, the file dialogs, and printing.
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/logpanel.h"
 #include "search/ui/filesearchframe.h"
 #include "tests/support/scripted_messages.h"
 
@@ -342,4 +342,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(LogFileFrameTest)
-#include "logfileframe_test.moc"
+#include "logpanel_test.moc"
