@@ -1,7 +1,6 @@
 #include "app/ui/printingnotice.h"
 
-#include "platform/twips.h"
-#include "platform/ui/fonts.h"
+#include "common/ui/layout.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -9,21 +8,34 @@
 
 namespace bv {
 
-PrinterForm::PrinterForm(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+namespace {
+
+using namespace bv::layout;
+
+// An empty title: the words are the window's only content.
+constexpr ControlSpec kControls[] = {
+    {"Label1", Kind::Label, {315, 75, 1365, 315}, "One Moment...", kArial9Bold},
+};
+
+constexpr LayoutTable kLayout{{"PrinterForm", "", 1845, 375}, kControls};
+
+} // namespace
+
+const LayoutTable& PrintingNotice::layout()
+{
+    return kLayout;
+}
+
+PrintingNotice::PrintingNotice(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     // A fixed border and an empty title bar without buttons: it cannot be closed or moved
     // out of the way by mistake, and it goes away by itself when printing is done.
-    setObjectName(QStringLiteral("PrinterForm"));
-    setWindowTitle(QString());
-    setFixedSize(twSize(1845, 375));
-
-    m_label1 = new QLabel(QStringLiteral("One Moment..."), this);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setGeometry(twRect(315, 75, 1365, 315));
-    m_label1->setFont(arialFont(9, true));
+    applyForm(this, kLayout);
+    m_message = buildLayout(this, kLayout).get<QLabel>("Label1");
 }
 
-void PrinterForm::Form_Load(const QWidget* near)
+void PrintingNotice::centreOnScreen(const QWidget* near)
 {
     QScreen* screen = near ? near->screen() : nullptr;
     if (!screen)

@@ -24,15 +24,15 @@ struct MainWindowRig
         ops.passThrough = false;
         setMessageService(&messages);
         state.AppFolder = QFile::encodeName(appFolder.path());
-        form = std::make_unique<BrisvaneForm>(state);
-        form->Form_Load();
+        form = std::make_unique<MainWindow>(state);
+        form->showAtStart();
     }
 
     RecordingFileOps ops;
     CountingMessages messages;
     QTemporaryDir appFolder;
     AppState state;
-    std::unique_ptr<BrisvaneForm> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 } // namespace bv::bench

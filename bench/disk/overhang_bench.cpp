@@ -118,7 +118,7 @@ int main(int argc, char** argv)
     const std::string tree = args.tree.toStdString();
 
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
 
     const Totals expected = findTotals(tree);
     const Run check = searchOnce(form, args.tree); // also warms the cache

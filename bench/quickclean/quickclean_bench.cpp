@@ -79,7 +79,7 @@ int main(int argc, char** argv)
 
     // A sample run removes nothing; should it ever try, the recorder does not act.
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
 
     double bestFind = 1e9, bestClean = 1e9;
     long long found = 0, bytes = 0;

@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     const int runs = args.runs;
 
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
     form.openFeature(QStringLiteral("FileSearchOption"));
     auto* panel = static_cast<FileSearchFrame*>(form.panel(QStringLiteral("FileSearchOption")));
     auto child = [panel](const char* name) { return panel->findChild<QWidget*>(QString::fromLatin1(name)); };

@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     const int runs = args.runs;
 
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
     form.openFeature(QStringLiteral("FileSearchOption")); // a panel open, as during a search
 
     WalkOptions options;

@@ -52,7 +52,7 @@ QFrame* rule(QWidget* parent, const QString& name, int topTwips, const QColor& c
 
 } // namespace
 
-SettingsForm::SettingsForm(Quillbar& bar, QWidget* parent)
+AssignDialog::AssignDialog(CharacterBar& bar, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       m_bar(bar)
@@ -68,27 +68,27 @@ SettingsForm::SettingsForm(Quillbar& bar, QWidget* parent)
     load();
 }
 
-void SettingsForm::load()
+void AssignDialog::load()
 {
     const QString font = m_bar.values().buttonFont;
     Label1[0] = new QLabel(QStringLiteral("Host's Titlebar Caption:"), this);
     Label1[0]->setGeometry(twRect(30, 45, 1785, 255));
-    HostText = new QLineEdit(this);
-    HostText->setObjectName(QStringLiteral("HostText"));
-    HostText->setGeometry(twRect(1710, 0, 2880, 315));
+    hostCaptionEdit = new QLineEdit(this);
+    hostCaptionEdit->setObjectName(QStringLiteral("HostText"));
+    hostCaptionEdit->setGeometry(twRect(1710, 0, 2880, 315));
     QFont hostFont(QStringLiteral("Arial"));
     hostFont.setPointSizeF(8.25);
-    HostText->setFont(hostFont);
+    hostCaptionEdit->setFont(hostFont);
     Label1[1] = new QLabel(QStringLiteral("Font Name:"), this);
     Label1[1]->setGeometry(twRect(870, 375, 900, 255));
-    FontList = new QComboBox(this);
-    FontList->setObjectName(QStringLiteral("FontList"));
-    FontList->setGeometry(twRect(1710, 330, 2880, 315));
-    FontList->setEditable(true);
-    FontList->setInsertPolicy(QComboBox::NoInsert);
-    FontList->addItems(displayFonts());
-    FontList->setEditText(font);
-    connect(FontList, &QComboBox::textActivated, this, &SettingsForm::FontList_Click);
+    fontBox = new QComboBox(this);
+    fontBox->setObjectName(QStringLiteral("FontList"));
+    fontBox->setGeometry(twRect(1710, 330, 2880, 315));
+    fontBox->setEditable(true);
+    fontBox->setInsertPolicy(QComboBox::NoInsert);
+    fontBox->addItems(displayFonts());
+    fontBox->setEditText(font);
+    connect(fontBox, &QComboBox::textActivated, this, &AssignDialog::onFontChosen);
 
     Line1[0] = rule(this, QStringLiteral("Line1(0)"), 660, QColor(0x80, 0x80, 0x80));
     Line1[1] = rule(this, QStringLiteral("Line1(1)"), 690, Qt::white);
@@ -115,43 +115,43 @@ void SettingsForm::load()
         cell->setAccessibleName(name.isEmpty() ? QStringLiteral("No character") : name);
         cell->setAccessibleDescription(characterForCode(i));
         cell->installEventFilter(this);
-        Letters[i] = cell;
+        cells[i] = cell;
         setCellColour(i, kCellColour);
     }
 
-    CloseUp = new QLabel(this);
-    CloseUp->setObjectName(QStringLiteral("CloseUp"));
-    CloseUp->setTextFormat(Qt::PlainText);
-    CloseUp->setFrameShape(QFrame::Box);
-    CloseUp->setAlignment(Qt::AlignCenter);
-    CloseUp->setAutoFillBackground(true);
-    CloseUp->setBackgroundRole(QPalette::Base);
-    CloseUp->setForegroundRole(QPalette::Text);
-    CloseUp->setGeometry(twRect(1710, 2655, kCloseUpWidth, kCloseUpHeight));
-    CloseUp->setFont(familyFont(font, kCloseUpPointSize, true));
-    CloseUp->hide();
+    closeUp = new QLabel(this);
+    closeUp->setObjectName(QStringLiteral("CloseUp"));
+    closeUp->setTextFormat(Qt::PlainText);
+    closeUp->setFrameShape(QFrame::Box);
+    closeUp->setAlignment(Qt::AlignCenter);
+    closeUp->setAutoFillBackground(true);
+    closeUp->setBackgroundRole(QPalette::Base);
+    closeUp->setForegroundRole(QPalette::Text);
+    closeUp->setGeometry(twRect(1710, 2655, kCloseUpWidth, kCloseUpHeight));
+    closeUp->setFont(familyFont(font, kCloseUpPointSize, true));
+    closeUp->hide();
 
     Line1[3] = rule(this, QStringLiteral("Line1(3)"), 5385, QColor(0x80, 0x80, 0x80));
     Line1[2] = rule(this, QStringLiteral("Line1(2)"), 5415, Qt::white);
-    Command2 = new QPushButton(QStringLiteral("&Cancel"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(twRect(2145, 5460, 1215, 330));
-    Command2->setAutoDefault(false);
-    connect(Command2, &QPushButton::clicked, this, &SettingsForm::Command2_Click);
-    Command1 = new QPushButton(QStringLiteral("&Apply"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twRect(3390, 5460, 1215, 330));
-    Command1->setAutoDefault(false);
-    connect(Command1, &QPushButton::clicked, this, &SettingsForm::Command1_Click);
+    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("Command2"));
+    cancelButton->setGeometry(twRect(2145, 5460, 1215, 330));
+    cancelButton->setAutoDefault(false);
+    connect(cancelButton, &QPushButton::clicked, this, &AssignDialog::onCancelClicked);
+    applyButton = new QPushButton(QStringLiteral("&Apply"), this);
+    applyButton->setObjectName(QStringLiteral("Command1"));
+    applyButton->setGeometry(twRect(3390, 5460, 1215, 330));
+    applyButton->setAutoDefault(false);
+    connect(applyButton, &QPushButton::clicked, this, &AssignDialog::onApplyClicked);
 
-    Label1[0]->setBuddy(HostText);
-    Label1[1]->setBuddy(FontList);
+    Label1[0]->setBuddy(hostCaptionEdit);
+    Label1[1]->setBuddy(fontBox);
     // Tab goes through the controls in the order they were made: the caption, the font, the
     // grid (at one cell, see moveKeyCell), Cancel, Apply.
     moveKeyCell(m_keyCell, false);
 }
 
-QStringList SettingsForm::displayFonts()
+QStringList AssignDialog::displayFonts()
 {
     QStringList out;
     QSet<QString> seen;
@@ -170,54 +170,54 @@ QStringList SettingsForm::displayFonts()
     return out;
 }
 
-void SettingsForm::setCellColour(int index, const QColor& colour)
+void AssignDialog::setCellColour(int index, const QColor& colour)
 {
-    QLabel* cell = Letters.at(index);
+    QLabel* cell = cells.at(index);
     QPalette p = cell->palette();
     p.setColor(QPalette::Window, colour);
     p.setColor(QPalette::WindowText, colour == kChosenColour ? Qt::white : Qt::black);
     cell->setPalette(p);
 }
 
-void SettingsForm::FontList_Click()
+void AssignDialog::onFontChosen()
 {
-    const QString family = FontList->currentText();
+    const QString family = fontBox->currentText();
     if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
         msgBox(QStringLiteral("The font specified was not found."), MsgCritical, kTitle);
         return;
     }
-    CloseUp->setFont(familyFont(family, kCloseUpPointSize, true));
+    closeUp->setFont(familyFont(family, kCloseUpPointSize, true));
     const QFont cellFont = familyFont(family, kCellPointSize, false);
     for (int i = 1; i < kCellCount; ++i)
-        Letters[i]->setFont(cellFont);
+        cells[i]->setFont(cellFont);
 }
 
-void SettingsForm::Letters_MouseDown(int index)
+void AssignDialog::onCellPressed(int index)
 {
     if (!isAssignableCode(index))
         return; // an empty cell is no character
-    CharChosen = true;
-    setCellColour(SelectedLetter, kCellColour);
+    m_charChosen = true;
+    setCellColour(m_selectedCode, kCellColour);
     setCellColour(index, kChosenColour);
-    SelectedLetter = index;
+    m_selectedCode = index;
     const QPoint at = closeUpPosition(cellPosition(index));
-    CloseUp->move(twPoint(at.x(), at.y()));
-    CloseUp->setText(Letters[index]->text());
-    CloseUp->show();
-    CloseUp->raise();
+    closeUp->move(twPoint(at.x(), at.y()));
+    closeUp->setText(cells[index]->text());
+    closeUp->show();
+    closeUp->raise();
 }
 
-void SettingsForm::Letters_MouseUp()
+void AssignDialog::onCellReleased()
 {
-    CloseUp->hide();
+    closeUp->hide();
 }
 
-void SettingsForm::Command1_Click()
+void AssignDialog::onApplyClicked()
 {
-    if (CharChosen)
-        m_bar.setButtonCode(m_bar.values().currentButton, SelectedLetter);
-    m_bar.setButtonFont(FontList->currentText());
-    const QString caption = HostText->text();
+    if (m_charChosen)
+        m_bar.setButtonCode(m_bar.values().currentButton, m_selectedCode);
+    m_bar.setButtonFont(fontBox->currentText());
+    const QString caption = hostCaptionEdit->text();
     WindowService& service = m_bar.windowService();
     // Where nothing can be typed no window can be found either: the caption is kept for a
     // session that can type.
@@ -231,12 +231,12 @@ void SettingsForm::Command1_Click()
         return;
     }
     // The dialog stays usable while the window comes forward; a second Apply waits for it.
-    Command1->setEnabled(false);
+    applyButton->setEnabled(false);
     const int round = ++m_applyRound;
     service.activateWindow(window, this, [this, caption, round](bool active) {
         if (round != m_applyRound)
             return; // cancelled meanwhile
-        Command1->setEnabled(true);
+        applyButton->setEnabled(true);
         if (active)
             applied(caption);
         else
@@ -244,7 +244,7 @@ void SettingsForm::Command1_Click()
     });
 }
 
-void SettingsForm::applied(const QString& caption)
+void AssignDialog::applied(const QString& caption)
 {
     if (!caption.isEmpty())
         m_bar.values().hostCaption = caption;
@@ -252,35 +252,35 @@ void SettingsForm::applied(const QString& caption)
     accept();
 }
 
-void SettingsForm::captionNotFound()
+void AssignDialog::captionNotFound()
 {
     msgBox(QStringLiteral("The titlebar caption specified does not exits."), MsgCritical, kTitle);
-    HostText->selectAll();
-    HostText->setFocus();
+    hostCaptionEdit->selectAll();
+    hostCaptionEdit->setFocus();
 }
 
-void SettingsForm::Command2_Click()
+void AssignDialog::onCancelClicked()
 {
     reject();
 }
 
-void SettingsForm::reject()
+void AssignDialog::reject()
 {
     ++m_applyRound;
-    Command1->setEnabled(true);
+    applyButton->setEnabled(true);
     clearChoice();
     QDialog::reject();
 }
 
-void SettingsForm::clearChoice()
+void AssignDialog::clearChoice()
 {
-    CharChosen = false;
-    setCellColour(SelectedLetter, kCellColour);
-    SelectedLetter = 0;
-    CloseUp->hide();
+    m_charChosen = false;
+    setCellColour(m_selectedCode, kCellColour);
+    m_selectedCode = 0;
+    closeUp->hide();
 }
 
-void SettingsForm::showEvent(QShowEvent* event)
+void AssignDialog::showEvent(QShowEvent* event)
 {
     // The keyboard starts on the character of the button being assigned.
     const int code = m_bar.buttonCode(m_bar.values().currentButton);
@@ -288,16 +288,16 @@ void SettingsForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void SettingsForm::moveKeyCell(int index, bool focus)
+void AssignDialog::moveKeyCell(int index, bool focus)
 {
-    Letters.at(m_keyCell)->setFocusPolicy(Qt::NoFocus);
+    cells.at(m_keyCell)->setFocusPolicy(Qt::NoFocus);
     m_keyCell = index;
-    Letters.at(index)->setFocusPolicy(Qt::TabFocus); // a click still leaves the focus where it is
+    cells.at(index)->setFocusPolicy(Qt::TabFocus); // a click still leaves the focus where it is
     if (focus)
-        Letters.at(index)->setFocus(Qt::TabFocusReason);
+        cells.at(index)->setFocus(Qt::TabFocusReason);
 }
 
-bool SettingsForm::cellKey(int index, QKeyEvent* key)
+bool AssignDialog::cellKey(int index, QKeyEvent* key)
 {
     const int row = index / 16, column = index % 16;
     const bool pick = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -305,7 +305,7 @@ bool SettingsForm::cellKey(int index, QKeyEvent* key)
         if (!pick)
             return false;
         if (!key->isAutoRepeat())
-            Letters_MouseUp();
+            onCellReleased();
         return true;
     }
     switch (key->key()) {
@@ -323,17 +323,17 @@ bool SettingsForm::cellKey(int index, QKeyEvent* key)
         return true;
     default:
         if (pick && !key->isAutoRepeat())
-            Letters_MouseDown(index);
+            onCellPressed(index);
         return pick;
     }
 }
 
-bool SettingsForm::eventFilter(QObject* watched, QEvent* event)
+bool AssignDialog::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-        const auto found = std::find(Letters.begin(), Letters.end(), watched);
-        if (found != Letters.end() && cellKey(int(found - Letters.begin()), static_cast<QKeyEvent*>(event)))
+        const auto found = std::find(cells.begin(), cells.end(), watched);
+        if (found != cells.end() && cellKey(int(found - cells.begin()), static_cast<QKeyEvent*>(event)))
             return true;
     }
     if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
@@ -342,12 +342,12 @@ bool SettingsForm::eventFilter(QObject* watched, QEvent* event)
             cell->setLineWidth(type == QEvent::FocusIn ? 2 : 1);
     }
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
-        const auto found = std::find(Letters.begin(), Letters.end(), watched);
-        if (found != Letters.end()) {
+        const auto found = std::find(cells.begin(), cells.end(), watched);
+        if (found != cells.end()) {
             if (type == QEvent::MouseButtonPress)
-                Letters_MouseDown(int(found - Letters.begin()));
+                onCellPressed(int(found - cells.begin()));
             else
-                Letters_MouseUp();
+                onCellReleased();
             return true;
         }
     }

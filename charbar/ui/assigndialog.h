@@ -16,34 +16,34 @@ class QPushButton;
 
 namespace bv::quill {
 
-class Quillbar;
+class CharacterBar;
 
-class SettingsForm : public QDialog
+class AssignDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    SettingsForm(Quillbar& bar, QWidget* parent);
+    AssignDialog(CharacterBar& bar, QWidget* parent);
 
     // Controls.
     std::array<QLabel*, 3> Label1{};
-    QLineEdit* HostText = nullptr;
-    QComboBox* FontList = nullptr;
+    QLineEdit* hostCaptionEdit = nullptr;
+    QComboBox* fontBox = nullptr;
     std::array<QFrame*, 4> Line1{};
-    std::array<QLabel*, 256> Letters{};
-    QLabel* CloseUp = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
+    std::array<QLabel*, 256> cells{};
+    QLabel* closeUp = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QPushButton* applyButton = nullptr;
 
     // Events.
-    void FontList_Click();
-    void Letters_MouseDown(int index);
-    void Letters_MouseUp();
-    void Command1_Click();
-    void Command2_Click();
+    void onFontChosen();
+    void onCellPressed(int index);
+    void onCellReleased();
+    void onApplyClicked();
+    void onCancelClicked();
 
-    bool charChosen() const { return CharChosen; }
-    int selectedLetter() const { return SelectedLetter; }
+    bool charChosen() const { return m_charChosen; }
+    int selectedLetter() const { return m_selectedCode; }
     // The cell the keyboard is on: the grid's one stop in the Tab order. The arrow keys move it,
     // and Space or Enter picks it as a mouse press does (released, as a mouse release).
     int keyCell() const { return m_keyCell; }
@@ -67,9 +67,9 @@ private:
     void moveKeyCell(int index, bool focus);
     bool cellKey(int index, QKeyEvent* key);
 
-    Quillbar& m_bar;
-    bool CharChosen = false;
-    int SelectedLetter = 0;
+    CharacterBar& m_bar;
+    bool m_charChosen = false;
+    int m_selectedCode = 0;
     int m_applyRound = 0; // an Apply waiting for its window counts only in its own round
     int m_keyCell = 32;
 };

@@ -12,75 +12,75 @@
 
 namespace bv::quill {
 
-Options::Options(Quillbar& bar) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_bar(bar)
+BarOptions::BarOptions(CharacterBar& bar) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_bar(bar)
 {
     setObjectName(QStringLiteral("Options"));
     setWindowTitle(QStringLiteral("Form2"));
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(4200);
-    connect(Timer1, &QTimer::timeout, this, &Options::Timer1_Timer);
+    topmostTimer = new QTimer(this);
+    topmostTimer->setObjectName(QStringLiteral("Timer1"));
+    topmostTimer->setInterval(4200);
+    connect(topmostTimer, &QTimer::timeout, this, &BarOptions::reapplyTopmost);
 
-    ButtonOptions = new QMenu(QStringLiteral("&ButtonOptions"), this);
-    ButtonOptions->setObjectName(QStringLiteral("ButtonOptions"));
-    AddCharacter = ButtonOptions->addAction(QStringLiteral("&Assign New Character"));
-    AddCharacter->setObjectName(QStringLiteral("AddCharacter"));
-    dummyline = ButtonOptions->addSeparator();
-    dummyline->setObjectName(QStringLiteral("dummyline"));
-    CopyOption = ButtonOptions->addAction(QStringLiteral("&Copy to ClipBoard"));
-    CopyOption->setObjectName(QStringLiteral("CopyOption"));
-    dummyline2 = ButtonOptions->addSeparator();
-    dummyline2->setObjectName(QStringLiteral("dummyline2"));
-    AlwaysOnTop = ButtonOptions->addAction(QStringLiteral("Always on &Top"));
-    AlwaysOnTop->setObjectName(QStringLiteral("AlwaysOnTop"));
-    AlwaysOnTop->setCheckable(true);
+    buttonMenu = new QMenu(QStringLiteral("&ButtonOptions"), this);
+    buttonMenu->setObjectName(QStringLiteral("ButtonOptions"));
+    assignAction = buttonMenu->addAction(QStringLiteral("&Assign New Character"));
+    assignAction->setObjectName(QStringLiteral("AddCharacter"));
+    firstSeparator = buttonMenu->addSeparator();
+    firstSeparator->setObjectName(QStringLiteral("dummyline"));
+    copyAction = buttonMenu->addAction(QStringLiteral("&Copy to ClipBoard"));
+    copyAction->setObjectName(QStringLiteral("CopyOption"));
+    secondSeparator = buttonMenu->addSeparator();
+    secondSeparator->setObjectName(QStringLiteral("dummyline2"));
+    alwaysOnTopAction = buttonMenu->addAction(QStringLiteral("Always on &Top"));
+    alwaysOnTopAction->setObjectName(QStringLiteral("AlwaysOnTop"));
+    alwaysOnTopAction->setCheckable(true);
 
     // Queued: the menu has closed before a modal dialog opens from it.
-    connect(AddCharacter, &QAction::triggered, this, &Options::AddCharacter_Click, Qt::QueuedConnection);
-    connect(CopyOption, &QAction::triggered, this, &Options::CopyOption_Click);
-    connect(AlwaysOnTop, &QAction::triggered, this, &Options::AlwaysOnTop_Click);
+    connect(assignAction, &QAction::triggered, this, &BarOptions::assignCharacter, Qt::QueuedConnection);
+    connect(copyAction, &QAction::triggered, this, &BarOptions::copyCharacter);
+    connect(alwaysOnTopAction, &QAction::triggered, this, &BarOptions::onAlwaysOnTopToggled);
 }
 
-Options::~Options() = default;
+BarOptions::~BarOptions() = default;
 
-SettingsForm& Options::settingsForm()
+AssignDialog& BarOptions::assignDialog()
 {
-    if (!m_settingsForm)
-        m_settingsForm = new SettingsForm(m_bar, &m_bar);
-    return *m_settingsForm;
+    if (!m_assignDialog)
+        m_assignDialog = new AssignDialog(m_bar, &m_bar);
+    return *m_assignDialog;
 }
 
-void Options::Timer1_Timer()
+void BarOptions::reapplyTopmost()
 {
-    m_bar.makeTopmost(AlwaysOnTop->isChecked());
+    m_bar.makeTopmost(alwaysOnTopAction->isChecked());
 }
 
-void Options::AddCharacter_Click()
+void BarOptions::assignCharacter()
 {
     // While the dialog is open the bar must not sit on top of it.
-    Timer1->stop();
-    if (AlwaysOnTop->isChecked())
+    topmostTimer->stop();
+    if (alwaysOnTopAction->isChecked())
         m_bar.makeTopmost(false);
-    SettingsForm& form = settingsForm();
-    form.HostText->setText(m_bar.values().hostCaption);
+    AssignDialog& form = assignDialog();
+    form.hostCaptionEdit->setText(m_bar.values().hostCaption);
     form.exec();
-    Timer1->start();
-    if (AlwaysOnTop->isChecked())
+    topmostTimer->start();
+    if (alwaysOnTopAction->isChecked())
         m_bar.makeTopmost(true);
 }
 
-void Options::CopyOption_Click()
+void BarOptions::copyCharacter()
 {
     const int index = m_bar.values().currentButton;
-    if (index < 0 || index >= int(m_bar.TheButtons.size()))
+    if (index < 0 || index >= int(m_bar.characterButtons.size()))
         return;
     QGuiApplication::clipboard()->setText(m_bar.buttonCaption(index));
 }
 
-void Options::AlwaysOnTop_Click()
+void BarOptions::onAlwaysOnTopToggled()
 {
-    m_bar.makeTopmost(AlwaysOnTop->isChecked());
+    m_bar.makeTopmost(alwaysOnTopAction->isChecked());
 }
 
 } // namespace bv::quill

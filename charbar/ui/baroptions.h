@@ -11,38 +11,38 @@ class QTimer;
 
 namespace bv::quill {
 
-class Quillbar;
-class SettingsForm;
+class CharacterBar;
+class AssignDialog;
 
-class Options : public QWidget
+class BarOptions : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit Options(Quillbar& bar);
-    ~Options() override;
+    explicit BarOptions(CharacterBar& bar);
+    ~BarOptions() override;
 
-    SettingsForm& settingsForm();
-    bool hasSettingsForm() const { return m_settingsForm != nullptr; }
+    AssignDialog& assignDialog();
+    bool hasAssignDialog() const { return m_assignDialog != nullptr; }
 
     // Controls.
-    QTimer* Timer1 = nullptr;
-    QMenu* ButtonOptions = nullptr;
-    QAction* AddCharacter = nullptr;
-    QAction* dummyline = nullptr;
-    QAction* CopyOption = nullptr;
-    QAction* dummyline2 = nullptr;
-    QAction* AlwaysOnTop = nullptr;
+    QTimer* topmostTimer = nullptr;
+    QMenu* buttonMenu = nullptr;
+    QAction* assignAction = nullptr;
+    QAction* firstSeparator = nullptr;
+    QAction* copyAction = nullptr;
+    QAction* secondSeparator = nullptr;
+    QAction* alwaysOnTopAction = nullptr;
 
     // Events.
-    void Timer1_Timer();
-    void AddCharacter_Click();
-    void CopyOption_Click();
-    void AlwaysOnTop_Click(); // after the menu has toggled the tick
+    void reapplyTopmost();
+    void assignCharacter();
+    void copyCharacter();
+    void onAlwaysOnTopToggled(); // after the menu has toggled the tick
 
 private:
-    Quillbar& m_bar;
-    SettingsForm* m_settingsForm = nullptr;
+    CharacterBar& m_bar;
+    AssignDialog* m_assignDialog = nullptr;
 };
 
 } // namespace bv::quill
