@@ -6,6 +6,7 @@
 #include "charbar/core/window_service.h"
 #include "charbar/ui/characterbar.h"
 #include "platform/messages.h"
+#include "common/ui/layout.h"
 #include "platform/twips.h"
 
 #include <QComboBox>
@@ -17,6 +18,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSet>
+
+#include <array>
+#include <string_view>
 
 namespace bv::quill {
 
@@ -38,17 +42,74 @@ QFont familyFont(const QString& family, int pointSize, bool bold)
     return font;
 }
 
-QFrame* rule(QWidget* parent, const QString& name, int topTwips, const QColor& colour)
+using namespace bv::layout;
+
+// The grid's cells are named "Letters(0)" to "Letters(255)".
+struct CellNames
 {
-    auto* line = new QFrame(parent);
-    line->setObjectName(name);
-    line->setGeometry(0, tw(topTwips), tw(kDialogWidth), 1);
-    line->setAutoFillBackground(true);
-    QPalette p = line->palette();
-    p.setColor(QPalette::Window, colour);
-    line->setPalette(p);
-    return line;
+    std::array<std::array<char, 12>, kCellCount> text{};
+};
+constexpr CellNames kCellNames = [] {
+    CellNames names;
+    for (int i = 0; i < kCellCount; ++i) {
+        char* p = names.text[i].data();
+        for (const char c : std::string_view("Letters("))
+            *p++ = c;
+        if (i >= 100)
+            *p++ = char('0' + i / 100);
+        if (i >= 10)
+            *p++ = char('0' + i / 10 % 10);
+        *p++ = char('0' + i % 10);
+        *p = ')';
+    }
+    return names;
+}();
+
+constexpr ControlSpec rule(const char* name, int top, QRgb colour)
+{
+    return {name, Kind::Box, {0, top, kDialogWidth, kTwipsPerPixel}, "", kWindowFont, {kNoColour, colour}};
 }
+
+// The dialog, as designed: the host's caption and the font over a double rule, the grid of the
+// 256 codes (its cells' characters and colours are filled in by the dialog), the close-up shown
+// while a cell is held, and Cancel and Apply under another double rule. The keys go through the
+// controls in this order: the caption, the font, the grid (at one cell, see moveKeyCell), Cancel,
+// Apply.
+constexpr int kFirstCellRow = 7;
+constexpr int kRowsAfterCells = 5;
+constexpr auto kControls = [] {
+    std::array<ControlSpec, kFirstCellRow + kCellCount + kRowsAfterCells> rows{{
+        {"Label1(0)", Kind::Label, {30, 45, 1785, 255}, "Host's Titlebar Caption:", kWindowFont, {}, 0, Plain,
+         "HostText"},
+        {"HostText", Kind::LineEdit, {1710, 0, 2880, 315}, "", kArial825},
+        {"Label1(1)", Kind::Label, {870, 375, 900, 255}, "Font Name:", kWindowFont, {}, 0, Plain, "FontList"},
+        {"FontList", Kind::ComboBox, {1710, 330, 2880, 315}},
+        rule("Line1(0)", 660, kDarkGrey),
+        rule("Line1(1)", 690, kWhite),
+        // Wider than laid out: no sans font of today fits the sentence into 4425 twips.
+        {"Label1(2)", Kind::Label, {30, 750, kDialogWidth - 60, 255},
+         "Click on the character you wish to assign the current button."},
+    }};
+    for (int i = 0; i < kCellCount; ++i) {
+        const QPoint at = cellPosition(i);
+        rows[kFirstCellRow + i] = {kCellNames.text[i].data(),       Kind::Label, {at.x(), at.y(), kCellWidth, kCellHeight}, "",
+                                   kWindowFont, {}, 0, Border | Centred | PlainText};
+    }
+    const ControlSpec after[kRowsAfterCells] = {
+        {"CloseUp", Kind::Label, {1710, 2655, kCloseUpWidth, kCloseUpHeight}, "", kWindowFont, {}, 0,
+         Hidden | Border | Centred | PlainText},
+        rule("Line1(3)", 5385, kDarkGrey),
+        rule("Line1(2)", 5415, kWhite),
+        {"Command2", Kind::Button, {2145, 5460, 1215, 330}, "&Cancel", kWindowFont, {}, 0, NotDefault},
+        {"Command1", Kind::Button, {3390, 5460, 1215, 330}, "&Apply", kWindowFont, {}, 0, NotDefault},
+    };
+    for (int i = 0; i < kRowsAfterCells; ++i)
+        rows[kFirstCellRow + kCellCount + i] = after[i];
+    return rows;
+}();
+
+// The labels were laid out for a narrow 8-point sans font; Arial's metrics come closest.
+constexpr LayoutTable kLayout{{"SettingsForm", "Quillbar", kDialogWidth, kDialogHeight, kArial825}, kControls};
 
 } // namespace
 
@@ -57,58 +118,33 @@ AssignDialog::AssignDialog(CharacterBar& bar, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       m_bar(bar)
 {
-    setObjectName(QStringLiteral("SettingsForm"));
-    setWindowTitle(kTitle);
-    // The labels were laid out for a narrow 8-point sans font; Arial's metrics come closest.
-    QFont small(QStringLiteral("Arial"));
-    small.setPointSizeF(8.25);
-    setFont(small);
-    setFixedSize(twSize(kDialogWidth, kDialogHeight));
+    applyForm(this, kLayout);
     move(twPoint(2340, 540));
     load();
+}
+
+const LayoutTable& AssignDialog::layout()
+{
+    return kLayout;
 }
 
 void AssignDialog::load()
 {
     const QString font = m_bar.values().buttonFont;
-    Label1[0] = new QLabel(QStringLiteral("Host's Titlebar Caption:"), this);
-    Label1[0]->setGeometry(twRect(30, 45, 1785, 255));
-    hostCaptionEdit = new QLineEdit(this);
-    hostCaptionEdit->setObjectName(QStringLiteral("HostText"));
-    hostCaptionEdit->setGeometry(twRect(1710, 0, 2880, 315));
-    QFont hostFont(QStringLiteral("Arial"));
-    hostFont.setPointSizeF(8.25);
-    hostCaptionEdit->setFont(hostFont);
-    Label1[1] = new QLabel(QStringLiteral("Font Name:"), this);
-    Label1[1]->setGeometry(twRect(870, 375, 900, 255));
-    fontBox = new QComboBox(this);
-    fontBox->setObjectName(QStringLiteral("FontList"));
-    fontBox->setGeometry(twRect(1710, 330, 2880, 315));
+    const Controls controls = buildLayout(this, kLayout);
+    hostCaptionEdit = controls.get<QLineEdit>("HostText");
+    fontBox = controls.get<QComboBox>("FontList");
     fontBox->setEditable(true);
     fontBox->setInsertPolicy(QComboBox::NoInsert);
     fontBox->addItems(displayFonts());
     fontBox->setEditText(font);
     connect(fontBox, &QComboBox::textActivated, this, &AssignDialog::onFontChosen);
 
-    Line1[0] = rule(this, QStringLiteral("Line1(0)"), 660, QColor(0x80, 0x80, 0x80));
-    Line1[1] = rule(this, QStringLiteral("Line1(1)"), 690, Qt::white);
-    Label1[2] = new QLabel(QStringLiteral("Click on the character you wish to assign the current button."), this);
-    // Wider than laid out: no sans font of today fits the sentence into 4425 twips.
-    Label1[2]->setGeometry(twRect(30, 750, kDialogWidth - 60, 255));
-    for (int i = 0; i < 3; ++i)
-        Label1[i]->setObjectName(QStringLiteral("Label1(%1)").arg(i));
-
     const QFont cellFont = familyFont(font, kCellPointSize, false);
     for (int i = 0; i < kCellCount; ++i) {
-        auto* cell = new QLabel(characterForCode(i), this);
-        cell->setObjectName(QStringLiteral("Letters(%1)").arg(i));
-        cell->setTextFormat(Qt::PlainText);
-        cell->setFrameShape(QFrame::Box);
-        cell->setLineWidth(1);
-        cell->setAlignment(Qt::AlignCenter);
+        auto* cell = controls.get<QLabel>(kCellNames.text[i].data());
+        cell->setText(characterForCode(i));
         cell->setAutoFillBackground(true);
-        const QPoint at = cellPosition(i);
-        cell->setGeometry(twRect(at.x(), at.y(), kCellWidth, kCellHeight));
         cell->setFont(cellFont);
         // A screen reader reads the character's name; many of them look alike or show nothing.
         const QString name = nameForCode(i);
@@ -119,35 +155,17 @@ void AssignDialog::load()
         setCellColour(i, kCellColour);
     }
 
-    closeUp = new QLabel(this);
-    closeUp->setObjectName(QStringLiteral("CloseUp"));
-    closeUp->setTextFormat(Qt::PlainText);
-    closeUp->setFrameShape(QFrame::Box);
-    closeUp->setAlignment(Qt::AlignCenter);
+    closeUp = controls.get<QLabel>("CloseUp");
     closeUp->setAutoFillBackground(true);
     closeUp->setBackgroundRole(QPalette::Base);
     closeUp->setForegroundRole(QPalette::Text);
-    closeUp->setGeometry(twRect(1710, 2655, kCloseUpWidth, kCloseUpHeight));
     closeUp->setFont(familyFont(font, kCloseUpPointSize, true));
-    closeUp->hide();
 
-    Line1[3] = rule(this, QStringLiteral("Line1(3)"), 5385, QColor(0x80, 0x80, 0x80));
-    Line1[2] = rule(this, QStringLiteral("Line1(2)"), 5415, Qt::white);
-    cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
-    cancelButton->setObjectName(QStringLiteral("Command2"));
-    cancelButton->setGeometry(twRect(2145, 5460, 1215, 330));
-    cancelButton->setAutoDefault(false);
+    cancelButton = controls.get<QPushButton>("Command2");
     connect(cancelButton, &QPushButton::clicked, this, &AssignDialog::onCancelClicked);
-    applyButton = new QPushButton(QStringLiteral("&Apply"), this);
-    applyButton->setObjectName(QStringLiteral("Command1"));
-    applyButton->setGeometry(twRect(3390, 5460, 1215, 330));
-    applyButton->setAutoDefault(false);
+    applyButton = controls.get<QPushButton>("Command1");
     connect(applyButton, &QPushButton::clicked, this, &AssignDialog::onApplyClicked);
 
-    Label1[0]->setBuddy(hostCaptionEdit);
-    Label1[1]->setBuddy(fontBox);
-    // Tab goes through the controls in the order they were made: the caption, the font, the
-    // grid (at one cell, see moveKeyCell), Cancel, Apply.
     moveKeyCell(m_keyCell, false);
 }
 

@@ -3,12 +3,13 @@
 // It is created once and only hidden afterwards, so its grid, font list and font stay.
 #pragma once
 
+#include "common/ui/layout.h"
+
 #include <QDialog>
 
 #include <array>
 
 class QComboBox;
-class QFrame;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -25,17 +26,18 @@ class AssignDialog : public QDialog
 public:
     AssignDialog(CharacterBar& bar, QWidget* parent);
 
-    // Controls.
-    std::array<QLabel*, 3> Label1{};
-    QLineEdit* hostCaptionEdit = nullptr;
-    QComboBox* fontBox = nullptr;
-    std::array<QFrame*, 4> Line1{};
-    std::array<QLabel*, 256> cells{};
-    QLabel* closeUp = nullptr;
-    QPushButton* cancelButton = nullptr;
-    QPushButton* applyButton = nullptr;
+    // The dialog's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
-    // Events.
+    // The controls a user works with (each keeps its designed name as its object name).
+    QLineEdit* hostCaptionEdit = nullptr; // "HostText": the title of the window typed into
+    QComboBox* fontBox = nullptr;         // "FontList"
+    std::array<QLabel*, 256> cells{};     // "Letters(0)" to "Letters(255)": one per code
+    QLabel* closeUp = nullptr;            // "CloseUp": the held cell, enlarged
+    QPushButton* cancelButton = nullptr;  // "Command2"
+    QPushButton* applyButton = nullptr;   // "Command1"
+
+    // What the user does.
     void onFontChosen();
     void onCellPressed(int index);
     void onCellReleased();

@@ -7,11 +7,11 @@
 #include "charbar/ui/artwork.h"
 #include "charbar/ui/baroptions.h"
 #include "platform/messages.h"
+#include "common/ui/layout.h"
 #include "platform/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,8 +29,44 @@ namespace bv::quill {
 
 namespace {
 
+using namespace bv::layout;
+
 const QString kTitle = QStringLiteral("Quillbar");
 constexpr int kButtonPointSize = 10;
+
+constexpr ControlSpec characterButton(const char* name, int index)
+{
+    return {name,      Kind::Button, {kButtonStep * index, kButtonTop, kButtonSize, kButtonSize}, "", kWindowFont, {}, 0,
+            Plain,     nullptr,      "No character assigned"};
+}
+
+// The bar's client area, as designed: the drag strip with its close mark and the rule under it,
+// the twelve character buttons, and below the visible area the text box that takes the focus
+// away from a pressed button.
+constexpr int kFirstButtonRow = 4;
+constexpr ControlSpec kControls[] = {
+    {"DummyText", Kind::LineEdit, {705, 1515, 1215, 495}, "", kWindowFont, {}, 0, Plain, nullptr, "Quillbar"},
+    {"TitleBar", Kind::Label, {0, 0, 3165, kStripHeight}, "", kWindowFont, {}, 0, LeftTop, nullptr,
+     "Drag to move Quillbar"},
+    {"ExitButton", Kind::Box, {2835, 15, 210, 135}, "", kWindowFont, {}, 0, Plain, nullptr, "Close Quillbar"},
+    {"Line1", Kind::Box, {0, kStripHeight, kBarClientWidth, kTwipsPerPixel}, "", kWindowFont, {kNoColour, kDarkGrey}},
+    characterButton("TheButtons(0)", 0),
+    characterButton("TheButtons(1)", 1),
+    characterButton("TheButtons(2)", 2),
+    characterButton("TheButtons(3)", 3),
+    characterButton("TheButtons(4)", 4),
+    characterButton("TheButtons(5)", 5),
+    characterButton("TheButtons(6)", 6),
+    characterButton("TheButtons(7)", 7),
+    characterButton("TheButtons(8)", 8),
+    characterButton("TheButtons(9)", 9),
+    characterButton("TheButtons(10)", 10),
+    characterButton("TheButtons(11)", 11),
+};
+static_assert(std::size(kControls) == kFirstButtonRow + kButtonCount);
+
+// The window has no title of its own: a screen reader reads it by its accessible name.
+constexpr LayoutTable kLayout{{"Quillbar", "", kBarClientWidth, kBarClientHeight}, kControls};
 
 QFont buttonFont(const QString& family)
 {
@@ -48,9 +84,9 @@ CharacterBar::CharacterBar(WindowService& service, const QuillSettings& settings
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus), m_service(service),
       m_settingsPath(settingsPath)
 {
-    setObjectName(QStringLiteral("Quillbar"));
-    setWindowTitle(QString());
-    setAccessibleName(kTitle); // the window has no title of its own to be read by
+    setObjectName(QString::fromLatin1(kLayout.form.name));
+    setWindowTitle(QString::fromUtf8(kLayout.form.title));
+    setAccessibleName(kTitle);
     setWindowIcon(quillIcon());
     // Clicking the bar must leave the keyboard focus with the host, which is where it types.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -58,43 +94,27 @@ CharacterBar::CharacterBar(WindowService& service, const QuillSettings& settings
 
     client = new QWidget(this);
     client->setObjectName(QStringLiteral("Client"));
-    client->setGeometry(kBarFrame, kBarFrame, tw(kBarClientWidth), tw(kBarClientHeight));
+    client->setGeometry(kBarFrame, kBarFrame, tw(kLayout.form.width), tw(kLayout.form.height));
+    const Controls controls = buildLayout(client, kLayout);
 
-    focusRest = new QLineEdit(QStringLiteral("Text1"), client);
-    focusRest->setObjectName(QStringLiteral("DummyText"));
-    focusRest->setGeometry(twRect(705, 1515, 1215, 495)); // below the visible client area
-    focusRest->setAccessibleName(kTitle);
+    focusRest = controls.get<QLineEdit>("DummyText");
+    focusRest->setText(QStringLiteral("Text1"));
 
-    dragStrip = new QLabel(client);
-    dragStrip->setObjectName(QStringLiteral("TitleBar"));
-    dragStrip->setGeometry(twRect(0, 0, 3165, kStripHeight));
+    dragStrip = controls.get<QLabel>("TitleBar");
     dragStrip->setPixmap(stripBitmap());
-    dragStrip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     dragStrip->setMouseTracking(true);
-    dragStrip->setAccessibleName(QStringLiteral("Drag to move Quillbar"));
     dragStrip->installEventFilter(this);
 
-    closeBox = new QWidget(client);
-    closeBox->setObjectName(QStringLiteral("ExitButton"));
-    closeBox->setGeometry(twRect(2835, 15, 210, 135));
-    closeBox->setToolTip(QStringLiteral("Close Quillbar"));
-    closeBox->setAccessibleName(closeBox->toolTip());
+    closeBox = controls.get<QLabel>("ExitButton");
+    closeBox->setToolTip(closeBox->accessibleName());
     closeBox->installEventFilter(this);
 
-    Line1 = new QFrame(client);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setGeometry(0, tw(kStripHeight), tw(kBarClientWidth), 1);
-    Line1->setAutoFillBackground(true);
-    QPalette linePalette = Line1->palette();
-    linePalette.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-    Line1->setPalette(linePalette);
+    stripRule = controls.get<QLabel>("Line1");
 
     m_values.hostCaption = settings.hostCaption;
     m_values.buttonFont = settings.buttonFont;
     for (int i = 0; i < kButtonCount; ++i) {
-        auto* button = new QPushButton(client);
-        button->setObjectName(QStringLiteral("TheButtons(%1)").arg(i));
-        button->setGeometry(twRect(kButtonStep * i, kButtonTop, kButtonSize, kButtonSize));
+        auto* button = controls.get<QPushButton>(kLayout.controls[kFirstButtonRow + i].name);
         button->setFocusPolicy(Qt::NoFocus);
         button->setMouseTracking(true);
         button->installEventFilter(this);
@@ -122,6 +142,11 @@ CharacterBar::CharacterBar(WindowService& service, const QuillSettings& settings
 }
 
 CharacterBar::~CharacterBar() = default;
+
+const LayoutTable& CharacterBar::layout()
+{
+    return kLayout;
+}
 
 BarOptions& CharacterBar::options()
 {

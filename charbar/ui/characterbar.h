@@ -6,12 +6,13 @@
 // Typing finishes later, once the host has the focus; presses made meanwhile are typed after it,
 // in order, and dropped if the host never takes the focus.
 //
-// The program values that the bar, Options and AssignDialog share live here, and the bar
+// The program values that the bar, its options window and the assignment dialog share live here, and the bar
 // turns itself into settings for the file when the program ends.
 #pragma once
 
 #include "charbar/core/settings.h"
 #include "charbar/core/window_service.h"
+#include "common/ui/layout.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -20,7 +21,6 @@
 #include <memory>
 #include <optional>
 
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -66,15 +66,18 @@ public:
     // Writes the settings file unless it already holds exactly these settings. False on failure.
     bool writeSettings();
 
-    // Controls.
-    QWidget* client = nullptr; // the client area, inside the bar's frame
-    QLabel* dragStrip = nullptr;
-    QWidget* closeBox = nullptr;
-    QFrame* Line1 = nullptr;
-    std::array<QPushButton*, kButtonCount> characterButtons{};
-    QLineEdit* focusRest = nullptr;
+    // The bar's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
-    // Events.
+    // The controls (each keeps its designed name as its object name: "TheButtons(3)", ...).
+    QWidget* client = nullptr;     // the client area, inside the bar's frame
+    QLabel* dragStrip = nullptr;   // "TitleBar": pressed and dragged, it moves the bar
+    QLabel* closeBox = nullptr;    // "ExitButton": the close mark on the strip
+    QLabel* stripRule = nullptr;   // "Line1": the rule under the strip
+    std::array<QPushButton*, kButtonCount> characterButtons{};
+    QLineEdit* focusRest = nullptr; // "DummyText", out of sight: it takes the focus from a button
+
+    // What the mouse does on the controls.
     void onCharacterButtonPressed(int index, Qt::MouseButton button, QPoint pos);
     void onCharacterButtonHovered(int index);
     void onCharacterButtonReleased(int index);

@@ -4,6 +4,8 @@
 // makes what a table says (place, looks, tab order).
 #include "app/ui/features.h"
 #include "app/ui/mainwindow.h"
+#include "charbar/ui/assigndialog.h"
+#include "charbar/ui/characterbar.h"
 #include "common/ui/layout.h"
 #include "platform/twips.h"
 
@@ -29,6 +31,7 @@ private:
         for (const FeatureEntry& feature : brisvaneFeatures())
             out += feature.layouts;
         out += MainWindow::layouts();
+        out += {&quill::CharacterBar::layout(), &quill::AssignDialog::layout()};
         return out;
     }
 
