@@ -48,22 +48,25 @@ constexpr int kStatusPaintMs = 33; // about 30 repaints a second
 constexpr char kProductLine[] = "Brisvane v" BV_VERSION_SHORT " - 2026";
 constexpr Font kTerminal9Bold{Family::Terminal, 9, true};
 
+// A click target over the icon bar's picture; what a screen reader says of it is also its tooltip.
+constexpr ControlSpec icon(const char* name, TwipRect rect, const char* help)
+{
+    ControlSpec c{name, Kind::ClickLabel, rect};
+    c.spoken = help;
+    return c;
+}
+
 // The window's client area, as designed: the icon bar's picture with its click targets, the
 // grey work area the panels lie on, the progress blocks of the status strip, and two controls
 // out of sight: the hover help's line and the text box the keyboard focus rests in whenever no
 // control holds it (a screen reader says where the user is and how to go on).
 constexpr ControlSpec kControls[] = {
     {"IconFrame", Kind::Label, {-15, 0, 6720, 525}},
-    {"FileSearchIcon", Kind::ClickLabel, {30, 30, 1290, 495}, "", kWindowFont, {}, 0, Plain, nullptr,
-     "Search for files matching a specific criteria"},
-    {"NewFilesIcon", Kind::ClickLabel, {1365, 15, 1290, 495}, "", kWindowFont, {}, 0, Plain, nullptr,
-     "Find files with the same name in several folders"},
-    {"LogFileIcon", Kind::ClickLabel, {2715, 30, 1290, 495}, "", kWindowFont, {}, 0, Plain, nullptr,
-     "Open log file"},
-    {"PrintIcon", Kind::ClickLabel, {4050, 30, 1290, 495}, "", kWindowFont, {}, 0, Plain, nullptr,
-     "Print log file and search results"},
-    {"HelpIcon", Kind::ClickLabel, {5370, 15, 1290, 495}, "", kWindowFont, {}, 0, Plain, nullptr,
-     "View help contents"},
+    icon("FileSearchIcon", {30, 30, 1290, 495}, "Search for files matching a specific criteria"),
+    icon("NewFilesIcon", {1365, 15, 1290, 495}, "Find files with the same name in several folders"),
+    icon("LogFileIcon", {2715, 30, 1290, 495}, "Open log file"),
+    icon("PrintIcon", {4050, 30, 1290, 495}, "Print log file and search results"),
+    icon("HelpIcon", {5370, 15, 1290, 495}, "View help contents"),
     {"Backround", Kind::Box, {15, 570, 6660, 5145}, "", kWindowFont, {kBlack, kDarkGrey}, 0, Border},
     {"FloodLabel", Kind::Label, {5160, 5865, 1515, 150}, "", kTerminal9Bold, {kDarkGrey}},
     {"HelpMan", Kind::Label, {8280, 5880, 4935, 150}, kProductLine},
@@ -142,8 +145,7 @@ void MainWindow::buildMenus()
     add(file, "OpenLog", QStringLiteral("&Open Log File..."), QKeySequence(Qt::CTRL | Qt::Key_O),
         [this] { openSavedLog(); });
     separator(file, "dummy3");
-    add(file, "PrintOption", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P),
-        [this] { printLog(); });
+    add(file, "PrintOption", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] { printLog(); });
     separator(file, "dummy1");
     add(file, "ExitOption", QStringLiteral("&Exit"), {}, [this] { exitProgram(); });
 
@@ -154,8 +156,7 @@ void MainWindow::buildMenus()
         f.action = add(tools, f.entry.actionName, f.entry.caption, f.entry.key, [this, name] { openFeature(name); });
     }
     separator(tools, "dummy5");
-    add(tools, "RefreshOption", QStringLiteral("&Refresh"), QKeySequence(Qt::Key_F7),
-        [this] { refreshCounters(); });
+    add(tools, "RefreshOption", QStringLiteral("&Refresh"), QKeySequence(Qt::Key_F7), [this] { refreshCounters(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));

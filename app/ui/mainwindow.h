@@ -30,7 +30,7 @@ class MainWindow : public QMainWindow, public PanelHost, private WalkScreen
     Q_OBJECT
 public:
     explicit MainWindow(AppState& state, const QList<FeatureEntry>& features = brisvaneFeatures(),
-                          QWidget* parent = nullptr);
+                        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Start-up steps after construction: place, show, focus, pointer, title line.

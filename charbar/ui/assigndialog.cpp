@@ -70,6 +70,21 @@ constexpr ControlSpec rule(const char* name, int top, QRgb colour)
     return {name, Kind::Box, {0, top, kDialogWidth, kTwipsPerPixel}, "", kWindowFont, {kNoColour, colour}};
 }
 
+constexpr ControlSpec caption(const char* name, TwipRect rect, const char* text, const char* names = nullptr)
+{
+    ControlSpec c{name, Kind::Label, rect, text};
+    c.names = names;
+    return c;
+}
+
+// The held cell, enlarged: shown while a cell is pressed, over it.
+constexpr ControlSpec closeUpView()
+{
+    ControlSpec c{"CloseUp", Kind::Label, {1710, 2655, kCloseUpWidth, kCloseUpHeight}};
+    c.looks = Hidden | Border | Centred | PlainText;
+    return c;
+}
+
 // The dialog, as designed: the host's caption and the font over a double rule, the grid of the
 // 256 codes (its cells' characters and colours are filled in by the dialog), the close-up shown
 // while a cell is held, and Cancel and Apply under another double rule. The keys go through the
@@ -79,25 +94,23 @@ constexpr int kFirstCellRow = 7;
 constexpr int kRowsAfterCells = 5;
 constexpr auto kControls = [] {
     std::array<ControlSpec, kFirstCellRow + kCellCount + kRowsAfterCells> rows{{
-        {"Label1(0)", Kind::Label, {30, 45, 1785, 255}, "Host's Titlebar Caption:", kWindowFont, {}, 0, Plain,
-         "HostText"},
+        caption("Label1(0)", {30, 45, 1785, 255}, "Host's Titlebar Caption:", "HostText"),
         {"HostText", Kind::LineEdit, {1710, 0, 2880, 315}, "", kArial825},
-        {"Label1(1)", Kind::Label, {870, 375, 900, 255}, "Font Name:", kWindowFont, {}, 0, Plain, "FontList"},
+        caption("Label1(1)", {870, 375, 900, 255}, "Font Name:", "FontList"),
         {"FontList", Kind::ComboBox, {1710, 330, 2880, 315}},
         rule("Line1(0)", 660, kDarkGrey),
         rule("Line1(1)", 690, kWhite),
         // Wider than laid out: no sans font of today fits the sentence into 4425 twips.
-        {"Label1(2)", Kind::Label, {30, 750, kDialogWidth - 60, 255},
-         "Click on the character you wish to assign the current button."},
+        caption("Label1(2)", {30, 750, kDialogWidth - 60, 255},
+                "Click on the character you wish to assign the current button."),
     }};
     for (int i = 0; i < kCellCount; ++i) {
         const QPoint at = cellPosition(i);
-        rows[kFirstCellRow + i] = {kCellNames.text[i].data(),       Kind::Label, {at.x(), at.y(), kCellWidth, kCellHeight}, "",
-                                   kWindowFont, {}, 0, Border | Centred | PlainText};
+        rows[kFirstCellRow + i] = {kCellNames.text[i].data(), Kind::Label, {at.x(), at.y(), kCellWidth, kCellHeight}};
+        rows[kFirstCellRow + i].looks = Border | Centred | PlainText;
     }
     const ControlSpec after[kRowsAfterCells] = {
-        {"CloseUp", Kind::Label, {1710, 2655, kCloseUpWidth, kCloseUpHeight}, "", kWindowFont, {}, 0,
-         Hidden | Border | Centred | PlainText},
+        closeUpView(),
         rule("Line1(3)", 5385, kDarkGrey),
         rule("Line1(2)", 5415, kWhite),
         {"Command2", Kind::Button, {2145, 5460, 1215, 330}, "&Cancel", kWindowFont, {}, 0, NotDefault},
@@ -302,7 +315,7 @@ void AssignDialog::showEvent(QShowEvent* event)
 {
     // The keyboard starts on the character of the button being assigned.
     const int code = m_bar.buttonCode(m_bar.values().currentButton);
-    moveKeyCell(isAssignableCode(code) ? code : 32, false);
+    moveKeyCell(isAssignableCode(code) ? code : kSpaceCode, false);
     QDialog::showEvent(event);
 }
 

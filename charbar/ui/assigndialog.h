@@ -19,6 +19,9 @@ namespace bv::quill {
 
 class CharacterBar;
 
+// The cell the keyboard starts on when the button has no character: the space, the grid's first.
+constexpr int kSpaceCode = 32;
+
 class AssignDialog : public QDialog
 {
     Q_OBJECT
@@ -73,7 +76,7 @@ private:
     bool m_charChosen = false;
     int m_selectedCode = 0;
     int m_applyRound = 0; // an Apply waiting for its window counts only in its own round
-    int m_keyCell = 32;
+    int m_keyCell = kSpaceCode;
 };
 
 } // namespace bv::quill

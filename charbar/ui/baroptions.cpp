@@ -12,6 +12,11 @@
 
 namespace bv::quill {
 
+namespace {
+// Another program or the user may take the always-on-top state away: it is asked for this often.
+constexpr int kTopmostEveryMs = 4200;
+} // namespace
+
 BarOptions::BarOptions(CharacterBar& bar) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_bar(bar)
 {
     setObjectName(QStringLiteral("Options"));
@@ -19,7 +24,7 @@ BarOptions::BarOptions(CharacterBar& bar) : QWidget(nullptr, Qt::Window | Qt::Fr
 
     topmostTimer = new QTimer(this);
     topmostTimer->setObjectName(QStringLiteral("Timer1"));
-    topmostTimer->setInterval(4200);
+    topmostTimer->setInterval(kTopmostEveryMs);
     connect(topmostTimer, &QTimer::timeout, this, &BarOptions::reapplyTopmost);
 
     buttonMenu = new QMenu(QStringLiteral("&ButtonOptions"), this);

@@ -25,16 +25,16 @@ public:
     AssignDialog& assignDialog();
     bool hasAssignDialog() const { return m_assignDialog != nullptr; }
 
-    // Controls.
-    QTimer* topmostTimer = nullptr;
-    QMenu* buttonMenu = nullptr;
-    QAction* assignAction = nullptr;
-    QAction* firstSeparator = nullptr;
-    QAction* copyAction = nullptr;
-    QAction* secondSeparator = nullptr;
-    QAction* alwaysOnTopAction = nullptr;
+    // The timer and the button menu (each keeps its designed name as its object name).
+    QTimer* topmostTimer = nullptr;       // "Timer1": asks for the always-on-top state again
+    QMenu* buttonMenu = nullptr;          // "ButtonOptions"
+    QAction* assignAction = nullptr;      // "AddCharacter": Assign New Character
+    QAction* firstSeparator = nullptr;    // "dummyline"
+    QAction* copyAction = nullptr;        // "CopyOption": Copy to ClipBoard
+    QAction* secondSeparator = nullptr;   // "dummyline2"
+    QAction* alwaysOnTopAction = nullptr; // "AlwaysOnTop"
 
-    // Events.
+    // What the timer and the menu's items do.
     void reapplyTopmost();
     void assignCharacter();
     void copyCharacter();

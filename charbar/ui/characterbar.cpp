@@ -34,10 +34,17 @@ using namespace bv::layout;
 const QString kTitle = QStringLiteral("Quillbar");
 constexpr int kButtonPointSize = 10;
 
+// A row with the name a screen reader says for a control that no caption names.
+constexpr ControlSpec spokenAs(ControlSpec c, const char* spoken)
+{
+    c.spoken = spoken;
+    return c;
+}
+
 constexpr ControlSpec characterButton(const char* name, int index)
 {
-    return {name,      Kind::Button, {kButtonStep * index, kButtonTop, kButtonSize, kButtonSize}, "", kWindowFont, {}, 0,
-            Plain,     nullptr,      "No character assigned"};
+    return spokenAs({name, Kind::Button, {kButtonStep * index, kButtonTop, kButtonSize, kButtonSize}},
+                    "No character assigned");
 }
 
 // The bar's client area, as designed: the drag strip with its close mark and the rule under it,
@@ -45,10 +52,10 @@ constexpr ControlSpec characterButton(const char* name, int index)
 // away from a pressed button.
 constexpr int kFirstButtonRow = 4;
 constexpr ControlSpec kControls[] = {
-    {"DummyText", Kind::LineEdit, {705, 1515, 1215, 495}, "", kWindowFont, {}, 0, Plain, nullptr, "Quillbar"},
-    {"TitleBar", Kind::Label, {0, 0, 3165, kStripHeight}, "", kWindowFont, {}, 0, LeftTop, nullptr,
-     "Drag to move Quillbar"},
-    {"ExitButton", Kind::Box, {2835, 15, 210, 135}, "", kWindowFont, {}, 0, Plain, nullptr, "Close Quillbar"},
+    spokenAs({"DummyText", Kind::LineEdit, {705, 1515, 1215, 495}}, "Quillbar"),
+    spokenAs({"TitleBar", Kind::Label, {0, 0, 3165, kStripHeight}, "", kWindowFont, {}, 0, LeftTop},
+             "Drag to move Quillbar"),
+    spokenAs({"ExitButton", Kind::Box, {2835, 15, 210, 135}}, "Close Quillbar"),
     {"Line1", Kind::Box, {0, kStripHeight, kBarClientWidth, kTwipsPerPixel}, "", kWindowFont, {kNoColour, kDarkGrey}},
     characterButton("TheButtons(0)", 0),
     characterButton("TheButtons(1)", 1),
@@ -80,7 +87,8 @@ QFont buttonFont(const QString& family)
 
 } // namespace
 
-CharacterBar::CharacterBar(WindowService& service, const QuillSettings& settings, const QString& settingsPath, QWidget* parent)
+CharacterBar::CharacterBar(WindowService& service, const QuillSettings& settings, const QString& settingsPath,
+                           QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus), m_service(service),
       m_settingsPath(settingsPath)
 {

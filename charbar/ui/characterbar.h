@@ -42,7 +42,7 @@ class CharacterBar : public QWidget
 
 public:
     CharacterBar(WindowService& service, const QuillSettings& settings, const QString& settingsPath,
-             QWidget* parent = nullptr);
+                 QWidget* parent = nullptr);
     ~CharacterBar() override;
 
     ProgramValues& values() { return m_values; }
@@ -70,10 +70,10 @@ public:
     static const LayoutTable& layout();
 
     // The controls (each keeps its designed name as its object name: "TheButtons(3)", ...).
-    QWidget* client = nullptr;     // the client area, inside the bar's frame
-    QLabel* dragStrip = nullptr;   // "TitleBar": pressed and dragged, it moves the bar
-    QLabel* closeBox = nullptr;    // "ExitButton": the close mark on the strip
-    QLabel* stripRule = nullptr;   // "Line1": the rule under the strip
+    QWidget* client = nullptr;   // the client area, inside the bar's frame
+    QLabel* dragStrip = nullptr; // "TitleBar": pressed and dragged, it moves the bar
+    QLabel* closeBox = nullptr;  // "ExitButton": the close mark on the strip
+    QLabel* stripRule = nullptr; // "Line1": the rule under the strip
     std::array<QPushButton*, kButtonCount> characterButtons{};
     QLineEdit* focusRest = nullptr; // "DummyText", out of sight: it takes the focus from a button
 

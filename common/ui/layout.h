@@ -121,9 +121,9 @@ struct ControlSpec
     const char* caption = ""; // UTF-8; "&" marks a button's or check box's access key
     Font font = kWindowFont;
     Colours colours{};
-    int tab = 0;                 // place in the window's tab order, from 1; 0: none of its own
-    std::uint16_t looks = Plain; // Look bits
-    const char* names = nullptr; // a caption: the control it names for screen readers (its buddy)
+    int tab = 0;                  // place in the window's tab order, from 1; 0: none of its own
+    std::uint16_t looks = Plain;  // Look bits
+    const char* names = nullptr;  // a caption: the control it names for screen readers (its buddy)
     const char* spoken = nullptr; // what a screen reader calls a control no caption names
 };
 

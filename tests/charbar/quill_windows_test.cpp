@@ -89,17 +89,15 @@ private Q_SLOTS:
         m_service.reset();
     }
 
-    void barHasItsDesignedLayout()
+    void barHasItsDesignedSizeAndButtons()
     {
         CharacterBar& bar = makeBar(usual());
         QCOMPARE(bar.size(), QSize(tw(kBarClientWidth) + 2 * kBarFrame, tw(kBarHeight)));
-        QCOMPARE(bar.characterButtons[3]->geometry(), twRect(765, 180, 270, 270));
         QCOMPARE(bar.characterButtons[3]->focusPolicy(), Qt::NoFocus);
         QVERIFY(bar.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QCOMPARE(bar.characterButtons[5]->text(), QStringLiteral("€"));
         QCOMPARE(bar.characterButtons[6]->text(), QStringLiteral("&&")); // the character, not a shortcut
         QCOMPARE(bar.characterButtons[7]->text(), QString());
-        QCOMPARE(bar.findChild<QLineEdit*>("DummyText")->geometry(), twRect(705, 1515, 1215, 495));
         QCOMPARE(m_service->prepared, QStringLiteral("a%+é©€&"));
         QVERIFY(!bar.hasOptions()); // created on first reference
         QCOMPARE(bar.pos(), twPoint(kDesignLeft, kDesignTop));
@@ -339,8 +337,6 @@ private Q_SLOTS:
                                                  {129, ""}, {157, ""}, {233, "é"}, {255, "ÿ"}};
         for (const auto& [index, text] : cells) {
             QCOMPARE(form.cells[index]->text(), text);
-            const QPoint at = cellPosition(index);
-            QCOMPARE(form.cells[index]->geometry(), twRect(at.x(), at.y(), kCellWidth, kCellHeight));
         }
         QStringList fonts;
         for (int i = 0; i < form.fontBox->count(); ++i)
