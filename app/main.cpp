@@ -1,7 +1,7 @@
 // Brisvane: finds files that waste disk space and removes them safely.
 #include "common/appstate.h"
 #include "common/commandline.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "app/ui/iconbar.h"
 #include "platform/appfolder.h"
 #include "platform/filesizelimit.h"
@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     bv::setMessageService(&messages);
     // From here a kill or a logout ends the program cleanly, through its event loop. It may come
     // before the main loop runs (while the window is being shown), when quit() would be lost.
-    bv::BrisvaneForm* formPtr = nullptr;
+    bv::MainWindow* formPtr = nullptr;
     bool quitAsked = false;
     bv::onQuitRequests([&formPtr, &quitAsked] {
         quitAsked = true;
@@ -76,9 +76,9 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    bv::BrisvaneForm form(state);
+    bv::MainWindow form(state);
     formPtr = &form;
-    form.Form_Load();
+    form.showAtStart();
     if (quitAsked) {
         form.quitRequested();
         form.removeWorkingFiles();

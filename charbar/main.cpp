@@ -4,7 +4,7 @@
 #include "common/commandline.h"
 #include "charbar/core/settings.h"
 #include "charbar/ui/artwork.h"
-#include "charbar/ui/quillbar.h"
+#include "charbar/ui/characterbar.h"
 #include "charbar/x11_window_service.h"
 #include "platform/desktop.h"
 #include "platform/filesizelimit.h"
@@ -23,7 +23,7 @@
 
 namespace {
 
-bv::quill::Quillbar* g_bar = nullptr; // while the event loop runs
+bv::quill::CharacterBar* g_bar = nullptr; // while the event loop runs
 
 // When the X server goes away the process ends without returning through the event loop: Qt
 // calls exit() when its own connection breaks, Xlib when ours does (after our handler). The
@@ -107,7 +107,7 @@ int main(int argc, char** argv)
     const QString path = bv::quill::settingsFilePath();
     QString unreadable;
     const bv::quill::QuillSettings settings = bv::quill::loadSettings(path, defaults, &unreadable);
-    bv::quill::Quillbar bar(service, settings, path);
+    bv::quill::CharacterBar bar(service, settings, path);
 
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &bar,
                      [&bar](QSessionManager&) { bar.writeSettings(); });

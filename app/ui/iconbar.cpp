@@ -1,11 +1,8 @@
 #include "app/ui/iconbar.h"
 
 #include "platform/twips.h"
-#include "platform/ui/accessibleitem.h"
 
-#include <QAccessibleWidget>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -75,21 +72,6 @@ void drawGlyph(QPainter& p, Glyph g, const QRect& box, const QColor& ink, const 
     p.restore();
 }
 
-class ClickLabelAccessible : public QAccessibleWidget
-{
-public:
-    explicit ClickLabelAccessible(ClickLabel* label) : QAccessibleWidget(label, QAccessible::Button) {}
-    QStringList actionNames() const override
-    {
-        return widget()->isEnabled() ? QStringList{pressAction()} : QStringList{};
-    }
-    void doAction(const QString& action) override
-    {
-        if (action == pressAction())
-            static_cast<ClickLabel*>(widget())->click();
-    }
-};
-
 } // namespace
 
 QPixmap drawIconBar(CommandLook look)
@@ -151,33 +133,6 @@ QIcon appIcon()
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/%1x%1/apps/brisvane.png").arg(size), QSize(size, size));
     return icon;
-}
-
-ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent)
-{
-    installAccessibleFactory<ClickLabel, ClickLabelAccessible>();
-}
-
-void ClickLabel::click()
-{
-    if (isEnabled())
-        Q_EMIT clicked();
-}
-
-void ClickLabel::mousePressEvent(QMouseEvent* event)
-{
-    m_pressed = event->button() == Qt::LeftButton && isEnabled();
-    QLabel::mousePressEvent(event);
-}
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
-{
-    const bool click =
-        m_pressed && event->button() == Qt::LeftButton && isEnabled() && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    QLabel::mouseReleaseEvent(event);
-    if (click)
-        Q_EMIT clicked();
 }
 
 } // namespace bv

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "bench/common/bench_common.h"
 #include "platform/fileops.h"
 #include "platform/messages.h"
@@ -24,15 +24,15 @@ struct MainWindowRig
         ops.passThrough = false;
         setMessageService(&messages);
         state.AppFolder = QFile::encodeName(appFolder.path());
-        form = std::make_unique<BrisvaneForm>(state);
-        form->Form_Load();
+        form = std::make_unique<MainWindow>(state);
+        form->showAtStart();
     }
 
     RecordingFileOps ops;
     CountingMessages messages;
     QTemporaryDir appFolder;
     AppState state;
-    std::unique_ptr<BrisvaneForm> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 } // namespace bv::bench

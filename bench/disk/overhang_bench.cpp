@@ -7,7 +7,7 @@
 // total size (the tree has no hard links and no symbolic links).
 //
 //   bench_overhang TREE [RUNS]
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "common/ui/printsurface.h"
 #include "bench/common/window_rig.h"
 #include "disk/overhang.h"
@@ -118,7 +118,7 @@ int main(int argc, char** argv)
     const std::string tree = args.tree.toStdString();
 
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
 
     const Totals expected = findTotals(tree);
     const Run check = searchOnce(form, args.tree); // also warms the cache

@@ -13,7 +13,7 @@
 // and to the last row read while it is on show.
 //
 //   bench_dup_search TREE [RUNS]
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "bench/common/window_rig.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/duprowsview.h"
@@ -143,7 +143,7 @@ double timePipeline(const std::string& tree, long* lines)
 
 struct DupPanel
 {
-    BrisvaneForm* form;
+    MainWindow* form;
     DupFilesFrame* frame;
 
     QWidget* child(const char* name) const { return frame->findChild<QWidget*>(QString::fromLatin1(name)); }
@@ -191,7 +191,7 @@ int main(int argc, char** argv)
     const std::string tree = args.tree.toStdString();
 
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
     form.openFeature(QStringLiteral("NewFilesOption"));
     DupPanel panel{&form, static_cast<DupFilesFrame*>(form.panel(QStringLiteral("NewFilesOption")))};
 

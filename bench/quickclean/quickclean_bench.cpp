@@ -9,7 +9,7 @@
 // The folder that holds the tree is presented as the temporary folder: run as root, a clean
 // reaches only the temporary folder and root's home, so this puts the whole tree within reach,
 // while the temporary folder's own rule (every file directly in it) takes no file of the tree.
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "bench/common/window_rig.h"
 #include "platform/paths.h"
 #include "quickclean/ui/quickcleanwindow.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv)
 
     // A sample run removes nothing; should it ever try, the recorder does not act.
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
 
     double bestFind = 1e9, bestClean = 1e9;
     long long found = 0, bytes = 0;

@@ -7,7 +7,7 @@
 //
 //   bench_file_search TREE [RUNS]
 #include "bench/common/window_rig.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "common/headlessuser.h"
 #include "common/walk.h"
 #include "platform/paths.h"
@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     const int runs = args.runs;
 
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
     form.openFeature(QStringLiteral("FileSearchOption"));
     auto* panel = static_cast<FileSearchFrame*>(form.panel(QStringLiteral("FileSearchOption")));
     auto child = [panel](const char* name) { return panel->findChild<QWidget*>(QString::fromLatin1(name)); };

@@ -5,7 +5,7 @@
 //   bench_walk_window TREE [RUNS]
 #include "common/walkdriver.h"
 #include "bench/common/window_rig.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "platform/paths.h"
 #include "common/walk.h"
 
@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     const int runs = args.runs;
 
     bench::MainWindowRig rig;
-    BrisvaneForm& form = *rig.form;
+    MainWindow& form = *rig.form;
     form.openFeature(QStringLiteral("FileSearchOption")); // a panel open, as during a search
 
     WalkOptions options;

@@ -4,14 +4,6 @@
 
 namespace bv::quill {
 
-QPoint cellPosition(int index)
-{
-    // The grid wraps when a cell's left passes 4100 twips: sixteen cells a row.
-    const int row = index / 16;
-    const int column = index % 16;
-    return QPoint(30 + column * kCellWidth, 1005 + row * kCellHeight);
-}
-
 QPoint closeUpPosition(QPoint cell)
 {
     QPoint p = cell;

@@ -30,8 +30,11 @@ constexpr int kCloseUpHeight = 435;
 constexpr int kCellCount = 256;
 
 // Left and top of cell i (0-255) of the character grid: 16 rows of 16, row r holding codes
-// 16r to 16r + 15.
-QPoint cellPosition(int index);
+// 16r to 16r + 15. The grid wraps when a cell's left passes 4100 twips.
+constexpr QPoint cellPosition(int index)
+{
+    return QPoint(30 + index % 16 * kCellWidth, 1005 + index / 16 * kCellHeight);
+}
 
 // Where the close-up of a clicked cell goes: over the cell, moved left where it would pass the
 // dialog's right edge and up on the last row.

@@ -4,12 +4,14 @@
 #include "common/ui/drivelist.h"
 #include "common/ui/patternboxes.h"
 #include "platform/twips.h"
+#include "platform/ui/clicklabel.h"
 #include "platform/ui/fonts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <algorithm>
@@ -51,6 +53,8 @@ void fillBackground(QWidget* w, QRgb colour)
 
 Qt::Alignment alignmentOf(std::uint16_t looks)
 {
+    if (looks & Centred)
+        return Qt::AlignCenter;
     if (looks & CentreTop)
         return Qt::AlignHCenter | Qt::AlignTop;
     if (looks & LeftTop)
@@ -63,8 +67,10 @@ QWidget* make(QWidget* parent, const ControlSpec& c)
     const QString caption = QString::fromUtf8(c.caption);
     switch (c.kind) {
     case Kind::Label:
-    case Kind::Box: {
-        auto* label = new QLabel(caption, parent);
+    case Kind::Box:
+    case Kind::ClickLabel: {
+        auto* label = c.kind == Kind::ClickLabel ? new ClickLabel(parent) : new QLabel(parent);
+        label->setText(caption);
         if (c.looks & PlainText)
             label->setTextFormat(Qt::PlainText);
         label->setAlignment(alignmentOf(c.looks));
@@ -94,6 +100,11 @@ QWidget* make(QWidget* parent, const ControlSpec& c)
         return new DriveList(parent);
     case Kind::DirList:
         return new DirList(parent);
+    case Kind::TextView: {
+        auto* view = new QPlainTextEdit(parent);
+        view->setReadOnly(true);
+        return view;
+    }
     }
     return nullptr;
 }
@@ -142,6 +153,8 @@ Controls buildLayout(QWidget* parent, const LayoutTable& table)
         }
         if (c.looks & Hidden)
             w->hide();
+        if (c.spoken)
+            w->setAccessibleName(QString::fromUtf8(c.spoken));
         if (c.tab > 0)
             tabOrder.emplace_back(c.tab, w);
         out.m_byName.insert(QByteArray(c.name), w);

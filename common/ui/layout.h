@@ -86,6 +86,8 @@ enum class Kind : std::uint8_t {
     PatternBox, // a file-pattern box of the search panels (common/ui/patternboxes.h)
     DriveList,  // common/ui/drivelist.h
     DirList,    // common/ui/dirlist.h
+    ClickLabel, // a picture's click target, pressed like a button (platform/ui/clicklabel.h)
+    TextView,   // a read-only page of text that scrolls (QPlainTextEdit)
 };
 
 // Looks, combined with |.
@@ -99,6 +101,7 @@ enum Look : std::uint16_t {
     NotDefault = 1 << 5, // a button that Enter never presses by itself
     Condensed = 1 << 6,  // a caption wider than its box is condensed to fit (platform/ui/fonts.h)
     PlainText = 1 << 7,  // the caption is never read as markup (it will hold file names)
+    Centred = 1 << 8,    // the caption centred in its box, both ways
 };
 
 // A place and size in twips (1/1440 inch); platform/twips.h converts.
@@ -118,9 +121,10 @@ struct ControlSpec
     const char* caption = ""; // UTF-8; "&" marks a button's or check box's access key
     Font font = kWindowFont;
     Colours colours{};
-    int tab = 0;                 // place in the window's tab order, from 1; 0: none of its own
-    std::uint16_t looks = Plain; // Look bits
-    const char* names = nullptr; // a caption: the control it names for screen readers (its buddy)
+    int tab = 0;                  // place in the window's tab order, from 1; 0: none of its own
+    std::uint16_t looks = Plain;  // Look bits
+    const char* names = nullptr;  // a caption: the control it names for screen readers (its buddy)
+    const char* spoken = nullptr; // what a screen reader calls a control no caption names
 };
 
 // The window itself.

@@ -57,7 +57,7 @@ int QtMessageService::show(const QString& text, int style, const QString& title)
 }
 
 namespace {
-int g_pointer = 1;
+int g_pointer = kArrowPointer;
 }
 
 void setScreenPointer(int pointer)
@@ -67,7 +67,7 @@ void setScreenPointer(int pointer)
     g_pointer = pointer;
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-    if (pointer == 11)
+    if (pointer == kHourglassPointer)
         QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 

@@ -12,7 +12,9 @@ public:
     int show(const QString& text, int style, const QString& title) override;
 };
 
-// The screen mouse pointer: 1 = arrow, 11 = hourglass (the application's override cursor).
+// The screen mouse pointer: the arrow, or the hourglass (the application's override cursor).
+inline constexpr int kArrowPointer = 1;
+inline constexpr int kHourglassPointer = 11;
 void setScreenPointer(int pointer);
 int screenPointer();
 

@@ -3,8 +3,8 @@
 // user can reach; the icon bar's click targets are buttons named by their help text that
 // assistive technology can press; the figures printed onto a panel are read with their captions.
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/logpanel.h"
 #include "duplicates/ui/verify2.h"
 #include "common/ui/moveform.h"
 #include "search/ui/verificationwindow.h"
@@ -29,7 +29,7 @@ class AccessibilityTest : public QObject
 private:
     QTemporaryDir m_appFolder;
     AppState m_state;
-    std::unique_ptr<BrisvaneForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
     ScriptedMessages m_boxes;
 
     QWidget* panel(const char* feature) const { return m_form->panel(QString::fromLatin1(feature))->widget(); }
@@ -38,8 +38,8 @@ private Q_SLOTS:
     void init()
     {
         m_state.AppFolder = QFile::encodeName(m_appFolder.path());
-        m_form = std::make_unique<BrisvaneForm>(m_state);
-        m_form->Form_Load();
+        m_form = std::make_unique<MainWindow>(m_state);
+        m_form->showAtStart();
     }
     void cleanup() { m_form.reset(); }
 
@@ -70,10 +70,10 @@ private Q_SLOTS:
         // A saved log in the log panel.
         const QByteArray log = m_state.AppFolder + "/saved.log";
         QFile(QFile::decodeName(log)).open(QIODevice::WriteOnly);
-        m_form->logFileFrame()->fileDialogHook = [log](quint8) { return log; };
-        m_form->LogFileIcon_Click();
+        m_form->logPanel()->fileDialogHook = [log](LogDialog) { return log; };
+        m_form->openSavedLog();
         audit("log", m_form.get());
-        m_form->logFileFrame()->CloseLogFrameButton_Click();
+        m_form->logPanel()->onCloseClicked();
         // The windows a search opens, over the main window.
         VerificationWindow verify(*m_form, m_form.get());
         MoveForm move(*m_form, m_form.get());

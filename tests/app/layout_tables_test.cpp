@@ -3,6 +3,9 @@
 // inside its box, every control a user can reach is named for a screen reader, and the builder
 // makes what a table says (place, looks, tab order).
 #include "app/ui/features.h"
+#include "app/ui/mainwindow.h"
+#include "charbar/ui/assigndialog.h"
+#include "charbar/ui/characterbar.h"
 #include "common/ui/layout.h"
 #include "platform/twips.h"
 
@@ -27,6 +30,8 @@ private:
         QList<const LayoutTable*> out;
         for (const FeatureEntry& feature : brisvaneFeatures())
             out += feature.layouts;
+        out += MainWindow::layouts();
+        out += {&quill::CharacterBar::layout(), &quill::AssignDialog::layout()};
         return out;
     }
 
@@ -74,11 +79,11 @@ private Q_SLOTS:
                     named.insert(c.names);
             for (const ControlSpec& c : table->controls) {
                 const bool input = c.kind == Kind::LineEdit || c.kind == Kind::ComboBox || c.kind == Kind::PatternBox ||
-                                   c.kind == Kind::DriveList || c.kind == Kind::DirList;
+                                   c.kind == Kind::DriveList || c.kind == Kind::DirList || c.kind == Kind::TextView;
                 if (input)
-                    QVERIFY2(named.contains(c.name), c.name);
-                else if (c.kind == Kind::Button || c.kind == Kind::CheckBox)
-                    QVERIFY2(*c.caption, c.name);
+                    QVERIFY2(named.contains(c.name) || c.spoken, c.name);
+                else if (c.kind == Kind::Button || c.kind == Kind::CheckBox || c.kind == Kind::ClickLabel)
+                    QVERIFY2(*c.caption || c.spoken, c.name);
             }
         }
     }

@@ -4,8 +4,8 @@
 // application that copies the file it is given to a marker file. The run without applications
 // also asks for the help document, which nothing can open there.
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/logpanel.h"
 #include "tests/support/isolated_desktop.h"
 #include "tests/support/scripted_messages.h"
 
@@ -68,7 +68,7 @@ class LogOversizedTest : public QObject
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<AppState> m_state;
-    std::unique_ptr<BrisvaneForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
     std::unique_ptr<test::ScriptedMessages> m_boxes;
 
     QString appFile(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
@@ -93,7 +93,7 @@ private Q_SLOTS:
         QFile::remove(marker());
         m_state = std::make_unique<AppState>();
         m_state->AppFolder = QFile::encodeName(m_dir.path());
-        m_form = std::make_unique<BrisvaneForm>(*m_state);
+        m_form = std::make_unique<MainWindow>(*m_state);
         m_form->show();
         m_boxes = std::make_unique<test::ScriptedMessages>();
     }
@@ -107,37 +107,37 @@ private Q_SLOTS:
 
     void aLogAtTheLimitIsShown()
     {
-        writeLog(LogFileFrame::kViewerLimit);
+        writeLog(LogPanel::kViewerLimit);
         m_form->openFeature(QStringLiteral("FileSearchOption"));
         m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         QVERIFY(m_boxes->shown.isEmpty());
-        QVERIFY(m_form->logFileFrame()->isVisible());
+        QVERIFY(m_form->logPanel()->isVisible());
         QCOMPARE(int(m_form->iconBarState()), 2);
     }
 
     void noToTheQuestionChangesNothing()
     {
-        writeLog(LogFileFrame::kViewerLimit + 1);
+        writeLog(LogPanel::kViewerLimit + 1);
         m_boxes->answer(AnswerNo);
         m_form->openFeature(QStringLiteral("FileSearchOption"));
         m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         QCOMPARE(m_boxes->texts(), QStringList{kQuestion});
         QCOMPARE(m_boxes->shown[0].style, 36);
         QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Brisvane!"));
-        QVERIFY(m_form->logFileFrame()->isHidden());
+        QVERIFY(m_form->logPanel()->isHidden());
         QCOMPARE(int(m_form->iconBarState()), 1);
         QVERIFY(!QFile::exists(appFile("temp.doc")));
     }
 
     void yesCopiesAndOpensTheCopy()
     {
-        const QByteArray log = writeLog(LogFileFrame::kViewerLimit + 1);
+        const QByteArray log = writeLog(LogPanel::kViewerLimit + 1);
         writeFile(appFile("temp.doc"), "an older copy"); // replaced
         m_boxes->answer(AnswerYes);
         m_form->openFeature(QStringLiteral("NewFilesOption"));
         m_form->showWorkingLog(*m_form->panel(QStringLiteral("NewFilesOption")));
         QCOMPARE(slurp(appFile("temp.doc")), log);
-        QVERIFY(m_form->logFileFrame()->isHidden());
+        QVERIFY(m_form->logPanel()->isHidden());
         QVERIFY(m_form->panel(QStringLiteral("NewFilesOption"))
                     ->widget()
                     ->isVisible()); // the panel is not shown on this path
@@ -159,7 +159,7 @@ private Q_SLOTS:
         const QString help = QCoreApplication::applicationDirPath() + QStringLiteral("/brisvane-help.html");
         writeFile(help, "<html><body>Help</body></html>");
         const auto removeHelp = qScopeGuard([&] { QFile::remove(help); });
-        m_form->HelpIcon_Click();
+        m_form->openHelp();
         QCOMPARE(m_boxes->texts(),
                  QStringList{QStringLiteral("The help document %1 could not be opened: No application "
                                             "is registered as handling this file.")
@@ -169,7 +169,7 @@ private Q_SLOTS:
 
     void aFailedCopyIsToldAndNothingIsOpened()
     {
-        writeLog(LogFileFrame::kViewerLimit + 1);
+        writeLog(LogPanel::kViewerLimit + 1);
         QDir().mkpath(appFile("temp.doc")); // a folder where the copy must go
         m_boxes->answer(AnswerYes);
         m_form->openFeature(QStringLiteral("FileSearchOption"));

@@ -1,7 +1,7 @@
 // The main window, driven headless: command states, menus, About, quitting, counters,
 // status line fitting and the walk driver's progress strip.
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "platform/ui/messagebox_qt.h"
 #include "common/walkdriver.h"
 #include "tests/support/scripted_messages.h"
@@ -60,7 +60,7 @@ class MainWindowTest : public QObject
 private:
     QTemporaryDir m_appFolder;
     std::unique_ptr<AppState> m_statePtr;
-    std::unique_ptr<BrisvaneForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
 
     QStringList enabledItems() const
     {
@@ -92,8 +92,8 @@ private Q_SLOTS:
     {
         m_statePtr = std::make_unique<AppState>();
         m_statePtr->AppFolder = QFile::encodeName(m_appFolder.path());
-        m_form = std::make_unique<BrisvaneForm>(*m_statePtr);
-        m_form->Form_Load();
+        m_form = std::make_unique<MainWindow>(*m_statePtr);
+        m_form->showAtStart();
     }
     void cleanup()
     {
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QCOMPARE(enabledIcons(), QStringList({"HelpIcon"}));
         QCOMPARE(int(m_form->iconBarState()), 1);
 
-        m_form->ShowLogViewCommands();
+        m_form->showLogViewCommands();
         QCOMPARE(enabledItems(),
                  QStringList({"PrintOption", "ExitOption", "RefreshOption", "ContentsMenu", "AboutOption"}));
         QCOMPARE(enabledIcons(), QStringList({"PrintIcon", "HelpIcon"}));
@@ -223,7 +223,7 @@ private Q_SLOTS:
     void printFromTheIdleWindowHasNothingToPrint()
     {
         test::ScriptedMessages boxes;
-        m_form->PrintIcon_Click();
+        m_form->printLog();
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text, QStringLiteral("Nothing to print."));
         QCOMPARE(boxes.shown[0].style, 48);
@@ -278,7 +278,7 @@ private Q_SLOTS:
         m_form->run().FilesMatched = 12;
 
         // With no panel open a refresh prints nothing.
-        m_form->RefreshOption_Click();
+        m_form->refreshCounters();
         QCOMPARE(fileSearch()->printCount(), 0);
         QCOMPARE(duplicates()->printCount(), 0);
 

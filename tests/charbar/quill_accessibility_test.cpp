@@ -3,9 +3,9 @@
 // assistive technology types as a click does, and the arrow keys and Space or Enter pick a
 // character as the mouse does.
 #include "charbar/core/settings.h"
-#include "charbar/ui/options.h"
-#include "charbar/ui/quillbar.h"
-#include "charbar/ui/settingsform.h"
+#include "charbar/ui/baroptions.h"
+#include "charbar/ui/characterbar.h"
+#include "charbar/ui/assigndialog.h"
 #include "tests/charbar/fake_window_service.h"
 #include "tests/support/scripted_messages.h"
 #include "tests/support/ui/accessible_names.h"
@@ -46,12 +46,12 @@ private:
     QTemporaryDir m_dir;
     test::FakeWindowService m_service;
     bv::test::ScriptedMessages m_boxes;
-    std::unique_ptr<Quillbar> m_bar;
+    std::unique_ptr<CharacterBar> m_bar;
 
-    SettingsForm& openForm(int button)
+    AssignDialog& openForm(int button)
     {
         m_bar->values().currentButton = button;
-        SettingsForm& form = m_bar->options().settingsForm();
+        AssignDialog& form = m_bar->options().assignDialog();
         form.show();
         if (!QTest::qWaitForWindowExposed(&form))
             qWarning("dialog not exposed");
@@ -67,20 +67,20 @@ private Q_SLOTS:
         QuillSettings s;
         s.hostCaption = kHost;
         s.codes = {97, 169, 128, 233}; // a © € é, then empty
-        m_bar = std::make_unique<Quillbar>(m_service, s, m_dir.path() + "/Quillbar.ini");
+        m_bar = std::make_unique<CharacterBar>(m_service, s, m_dir.path() + "/Quillbar.ini");
         m_bar->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_bar.get()));
     }
     void cleanup()
     {
         if (m_bar->hasOptions())
-            m_bar->options().settingsForm().reject();
+            m_bar->options().assignDialog().reject();
         m_bar.reset();
     }
 
     void controlsCellsAndButtonsAreNamed()
     {
-        SettingsForm& form = openForm(0);
+        AssignDialog& form = openForm(0);
         QCOMPARE(bv::test::unnamedControls(m_bar.get()), QStringList());
         QCOMPARE(bv::test::unnamedControls(&form), QStringList());
         const std::pair<int, const char*> cells[] = {
@@ -88,22 +88,22 @@ private Q_SLOTS:
             {160, "NO-BREAK SPACE"}, {129, "No character"},
         };
         for (const auto& [code, name] : cells) {
-            QCOMPARE(text(form.Letters[code]), QString::fromLatin1(name));
-            QCOMPARE(text(form.Letters[code], QAccessible::Description), form.Letters[code]->text());
+            QCOMPARE(text(form.cells[code]), QString::fromLatin1(name));
+            QCOMPARE(text(form.cells[code], QAccessible::Description), form.cells[code]->text());
         }
-        QCOMPARE(text(m_bar->TheButtons[1]), QStringLiteral("Type COPYRIGHT SIGN"));
-        QCOMPARE(text(m_bar->TheButtons[1], QAccessible::Description), QStringLiteral("©"));
-        QCOMPARE(text(m_bar->TheButtons[4]), QStringLiteral("No character assigned"));
+        QCOMPARE(text(m_bar->characterButtons[1]), QStringLiteral("Type COPYRIGHT SIGN"));
+        QCOMPARE(text(m_bar->characterButtons[1], QAccessible::Description), QStringLiteral("©"));
+        QCOMPARE(text(m_bar->characterButtons[4]), QStringLiteral("No character assigned"));
         m_bar->setButtonCode(4, 128);
-        QCOMPARE(text(m_bar->TheButtons[4]), QStringLiteral("Type EURO SIGN"));
+        QCOMPARE(text(m_bar->characterButtons[4]), QStringLiteral("Type EURO SIGN"));
     }
 
     void aPressFromAssistiveTechnologyTypesAsAClickDoes()
     {
-        QTest::mouseClick(m_bar->TheButtons[3], Qt::LeftButton);
+        QTest::mouseClick(m_bar->characterButtons[3], Qt::LeftButton);
         const QStringList clicked = std::exchange(m_service.calls, {});
         QCOMPARE(clicked.mid(0, 3), QStringList({"find " + kHost, "activate " + kHost, "type é"}));
-        QAccessible::queryAccessibleInterface(m_bar->TheButtons[3])
+        QAccessible::queryAccessibleInterface(m_bar->characterButtons[3])
             ->actionInterface()
             ->doAction(QAccessibleActionInterface::pressAction());
         QTRY_COMPARE(m_service.calls, clicked);
@@ -111,35 +111,35 @@ private Q_SLOTS:
 
     void theKeyboardPicksFromTheGridAsTheMouseDoes()
     {
-        SettingsForm& form = openForm(2); // the € button: the keyboard starts on its cell
-        form.FontList->setFocus();
+        AssignDialog& form = openForm(2); // the € button: the keyboard starts on its cell
+        form.fontBox->setFocus();
         keys({Qt::Key_Tab});
-        QCOMPARE(QApplication::focusWidget(), form.Letters[128]);
-        QCOMPARE(form.Letters[128]->lineWidth(), 2);
+        QCOMPARE(QApplication::focusWidget(), form.cells[128]);
+        QCOMPARE(form.cells[128]->lineWidth(), 2);
         // The arrows wrap round inside a row or a column: 143, then down past the last row.
         keys({Qt::Key_Left, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down,
               Qt::Key_Down, Qt::Key_Down});
         QCOMPARE(form.keyCell(), 15);
-        QCOMPARE(form.Letters[128]->lineWidth(), 1);
+        QCOMPARE(form.cells[128]->lineWidth(), 1);
         keys({Qt::Key_Space}); // an empty cell: nothing, as with a click
         QVERIFY(!form.charChosen());
 
         // Space held shows the close-up as a held mouse button does; the release hides it.
         keys({Qt::Key_Up});
         QTest::keyPress(QApplication::focusWidget(), Qt::Key_Space);
-        QVERIFY(form.CloseUp->isVisible());
+        QVERIFY(form.closeUp->isVisible());
         QCOMPARE(form.selectedLetter(), 255);
         QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Space);
-        QVERIFY(!form.CloseUp->isVisible());
+        QVERIFY(!form.closeUp->isVisible());
         keys({Qt::Key_Left, Qt::Key_Return, Qt::Key_Tab});
         QCOMPARE(form.selectedLetter(), 254);
-        QCOMPARE(QApplication::focusWidget(), form.Command2); // Enter picked; it did not apply
+        QCOMPARE(QApplication::focusWidget(), form.cancelButton); // Enter picked; it did not apply
 
         // A click picks without taking the keyboard anywhere.
-        QTest::mouseClick(form.Letters[65], Qt::LeftButton);
+        QTest::mouseClick(form.cells[65], Qt::LeftButton);
         QCOMPARE(form.selectedLetter(), 65);
-        QCOMPARE(QApplication::focusWidget(), form.Command2);
-        form.Command1_Click();
+        QCOMPARE(QApplication::focusWidget(), form.cancelButton);
+        form.onApplyClicked();
         QCOMPARE(m_bar->buttonCode(2), 65);
     }
 };

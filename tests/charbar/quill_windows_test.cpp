@@ -2,9 +2,9 @@
 // scripted message boxes: delivery, the error paths, the menu, dragging, the assignment dialog.
 #include "charbar/core/layout.h"
 #include "charbar/core/settings.h"
-#include "charbar/ui/options.h"
-#include "charbar/ui/quillbar.h"
-#include "charbar/ui/settingsform.h"
+#include "charbar/ui/baroptions.h"
+#include "charbar/ui/characterbar.h"
+#include "charbar/ui/assigndialog.h"
 #include "platform/twips.h"
 #include "tests/charbar/fake_window_service.h"
 #include "tests/support/scripted_messages.h"
@@ -35,9 +35,9 @@ const QString kHost = QStringLiteral("Untitled - Editor");
 void cancelDialogWhenItOpens(int* opened)
 {
     QTimer::singleShot(0, [opened] {
-        if (auto* form = qobject_cast<SettingsForm*>(QApplication::activeModalWidget())) {
+        if (auto* form = qobject_cast<AssignDialog*>(QApplication::activeModalWidget())) {
             ++*opened;
-            form->Command2_Click();
+            form->onCancelClicked();
         }
     });
 }
@@ -52,13 +52,13 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<FakeWindowService> m_service;
     std::unique_ptr<bv::test::ScriptedMessages> m_boxes;
-    std::unique_ptr<Quillbar> m_bar;
+    std::unique_ptr<CharacterBar> m_bar;
 
     QString path() const { return m_dir.path() + "/Quillbar/Quillbar.ini"; }
 
-    Quillbar& makeBar(const QuillSettings& settings)
+    CharacterBar& makeBar(const QuillSettings& settings)
     {
-        m_bar = std::make_unique<Quillbar>(*m_service, settings, path());
+        m_bar = std::make_unique<CharacterBar>(*m_service, settings, path());
         m_bar->show();
         if (!QTest::qWaitForWindowExposed(m_bar.get()))
             qWarning("bar not exposed");
@@ -89,17 +89,15 @@ private Q_SLOTS:
         m_service.reset();
     }
 
-    void barHasItsDesignedLayout()
+    void barHasItsDesignedSizeAndButtons()
     {
-        Quillbar& bar = makeBar(usual());
+        CharacterBar& bar = makeBar(usual());
         QCOMPARE(bar.size(), QSize(tw(kBarClientWidth) + 2 * kBarFrame, tw(kBarHeight)));
-        QCOMPARE(bar.TheButtons[3]->geometry(), twRect(765, 180, 270, 270));
-        QCOMPARE(bar.TheButtons[3]->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(bar.characterButtons[3]->focusPolicy(), Qt::NoFocus);
         QVERIFY(bar.windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
-        QCOMPARE(bar.TheButtons[5]->text(), QStringLiteral("€"));
-        QCOMPARE(bar.TheButtons[6]->text(), QStringLiteral("&&")); // the character, not a shortcut
-        QCOMPARE(bar.TheButtons[7]->text(), QString());
-        QCOMPARE(bar.findChild<QLineEdit*>("DummyText")->geometry(), twRect(705, 1515, 1215, 495));
+        QCOMPARE(bar.characterButtons[5]->text(), QStringLiteral("€"));
+        QCOMPARE(bar.characterButtons[6]->text(), QStringLiteral("&&")); // the character, not a shortcut
+        QCOMPARE(bar.characterButtons[7]->text(), QString());
         QCOMPARE(m_service->prepared, QStringLiteral("a%+é©€&"));
         QVERIFY(!bar.hasOptions()); // created on first reference
         QCOMPARE(bar.pos(), twPoint(kDesignLeft, kDesignTop));
@@ -120,18 +118,18 @@ private Q_SLOTS:
     {
         QFETCH(int, button);
         QFETCH(QString, typed);
-        Quillbar& bar = makeBar(usual());
-        QTest::mousePress(bar.TheButtons[button], Qt::LeftButton);
+        CharacterBar& bar = makeBar(usual());
+        QTest::mousePress(bar.characterButtons[button], Qt::LeftButton);
         QCOMPARE(m_service->calls, QStringList({"find " + kHost, "activate " + kHost, "type " + typed}));
         QVERIFY(bar.reactivateHost());
-        QVERIFY(bar.TheButtons[button]->isDown());
+        QVERIFY(bar.characterButtons[button]->isDown());
         QCOMPARE(bar.values().currentButton, button);
-        QVERIFY(bar.options().Timer1->isActive());
+        QVERIFY(bar.options().topmostTimer->isActive());
         m_service->calls.clear();
-        QTest::mouseRelease(bar.TheButtons[button], Qt::LeftButton);
+        QTest::mouseRelease(bar.characterButtons[button], Qt::LeftButton);
         QCOMPARE(m_service->calls, QStringList({"find " + kHost, "activate " + kHost}));
         QVERIFY(!bar.reactivateHost());
-        QVERIFY(!bar.TheButtons[button]->isDown());
+        QVERIFY(!bar.characterButtons[button]->isDown());
         QVERIFY(m_boxes->shown.isEmpty());
     }
 
@@ -159,11 +157,11 @@ private Q_SLOTS:
         QFETCH(int, style);
         QuillSettings s = usual();
         s.hostCaption = caption;
-        Quillbar& bar = makeBar(s);
+        CharacterBar& bar = makeBar(s);
         m_service->focusFails = focusFails;
         int opened = 0;
         cancelDialogWhenItOpens(&opened);
-        QTest::mousePress(bar.TheButtons[button], Qt::LeftButton);
+        QTest::mousePress(bar.characterButtons[button], Qt::LeftButton);
         QCOMPARE(opened, 1);
         QCOMPARE(m_boxes->shown.size(), 1);
         QCOMPARE(m_boxes->shown[0].text, text);
@@ -171,8 +169,8 @@ private Q_SLOTS:
         QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Quillbar"));
         QVERIFY(m_service->calls.filter("type").isEmpty());
         QVERIFY(!bar.reactivateHost());
-        QVERIFY(!bar.TheButtons[button]->isDown());
-        QVERIFY(bar.options().Timer1->isActive()); // running again once the dialog closed
+        QVERIFY(!bar.characterButtons[button]->isDown());
+        QVERIFY(bar.options().topmostTimer->isActive()); // running again once the dialog closed
         if (button == 8)
             QVERIFY(m_service->calls.isEmpty()); // an empty button never touches the host
     }
@@ -180,24 +178,24 @@ private Q_SLOTS:
     void withoutTypingTheBarSaysSoOnceAndStillCopies()
     {
         m_service->whyNot = "this is a Wayland session";
-        Quillbar& bar = makeBar(usual());
+        CharacterBar& bar = makeBar(usual());
         QVERIFY(m_service->prepared.isEmpty());
         for (int i = 0; i < 3; ++i) {
-            QTest::mousePress(bar.TheButtons[3], Qt::LeftButton);
-            QTest::mouseRelease(bar.TheButtons[3], Qt::LeftButton);
+            QTest::mousePress(bar.characterButtons[3], Qt::LeftButton);
+            QTest::mouseRelease(bar.characterButtons[3], Qt::LeftButton);
         }
         QCOMPARE(m_boxes->shown.size(), 1);
         QVERIFY(m_boxes->shown[0].text.contains("Wayland"));
         QVERIFY(m_boxes->shown[0].text.contains("Copy to ClipBoard"));
         QVERIFY(m_service->calls.isEmpty());
-        bar.options().CopyOption->trigger();
+        bar.options().copyAction->trigger();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("é"));
 
         // No window can be looked for: Apply keeps the caption for a session that can type.
-        SettingsForm& form = bar.options().settingsForm();
+        AssignDialog& form = bar.options().assignDialog();
         form.show();
-        form.HostText->setText("Somewhere Else");
-        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        form.hostCaptionEdit->setText("Somewhere Else");
+        QTest::mouseClick(form.applyButton, Qt::LeftButton);
         QVERIFY(!form.isVisible());
         QCOMPARE(bar.values().hostCaption, QStringLiteral("Somewhere Else"));
         QCOMPARE(m_boxes->shown.size(), 1);
@@ -208,11 +206,11 @@ private Q_SLOTS:
     {
         // The host takes its time: the bar goes on, and what is pressed meanwhile follows in order.
         m_service->deferred = true;
-        Quillbar& bar = makeBar(usual());
-        QTest::mousePress(bar.TheButtons[0], Qt::LeftButton);
-        QTest::mouseRelease(bar.TheButtons[0], Qt::LeftButton);
-        QTest::mouseClick(bar.TheButtons[1], Qt::LeftButton);
-        QTest::mouseClick(bar.TheButtons[2], Qt::LeftButton);
+        CharacterBar& bar = makeBar(usual());
+        QTest::mousePress(bar.characterButtons[0], Qt::LeftButton);
+        QTest::mouseRelease(bar.characterButtons[0], Qt::LeftButton);
+        QTest::mouseClick(bar.characterButtons[1], Qt::LeftButton);
+        QTest::mouseClick(bar.characterButtons[2], Qt::LeftButton);
         QCOMPARE(m_service->calls, QStringList({"find " + kHost, "activate " + kHost}));
         m_service->finishNext(WindowService::Delivery::Typed);
         m_service->finishNext(WindowService::Delivery::Typed);
@@ -223,8 +221,8 @@ private Q_SLOTS:
 
         // A host that never comes forward: one message, and what was pressed meanwhile is dropped.
         m_service->calls.clear();
-        QTest::mouseClick(bar.TheButtons[3], Qt::LeftButton);
-        QTest::mouseClick(bar.TheButtons[4], Qt::LeftButton);
+        QTest::mouseClick(bar.characterButtons[3], Qt::LeftButton);
+        QTest::mouseClick(bar.characterButtons[4], Qt::LeftButton);
         int opened = 0;
         cancelDialogWhenItOpens(&opened);
         m_service->finishNext(WindowService::Delivery::NoFocus);
@@ -237,69 +235,69 @@ private Q_SLOTS:
 
     void rightPressPopsTheMenuBelowTheMouse()
     {
-        Quillbar& bar = makeBar(usual());
-        QTest::mousePress(bar.TheButtons[4], Qt::RightButton, {}, QPoint(6, 9));
-        Options& options = bar.options();
+        CharacterBar& bar = makeBar(usual());
+        QTest::mousePress(bar.characterButtons[4], Qt::RightButton, {}, QPoint(6, 9));
+        BarOptions& options = bar.options();
         QCOMPARE(bar.values().currentButton, 4);
-        QVERIFY(!options.Timer1->isActive()); // stopped while the menu is open
-        QVERIFY(options.ButtonOptions->isVisible());
+        QVERIFY(!options.topmostTimer->isActive()); // stopped while the menu is open
+        QVERIFY(options.buttonMenu->isVisible());
         QStringList captions;
-        for (const QAction* action : options.ButtonOptions->actions())
+        for (const QAction* action : options.buttonMenu->actions())
             captions << (action->isSeparator() ? "-" : action->text());
         QCOMPARE(captions, QStringList({"&Assign New Character", "-", "&Copy to ClipBoard", "-", "Always on &Top"}));
-        const QPoint button = bar.TheButtons[4]->mapTo(&bar, QPoint(0, 0));
-        QCOMPARE(options.ButtonOptions->pos(), bar.pos() + button + QPoint(6, 9 + bar.TheButtons[4]->height()));
-        options.ButtonOptions->hide();
+        const QPoint button = bar.characterButtons[4]->mapTo(&bar, QPoint(0, 0));
+        QCOMPARE(options.buttonMenu->pos(), bar.pos() + button + QPoint(6, 9 + bar.characterButtons[4]->height()));
+        options.buttonMenu->hide();
 
-        QTest::mouseMove(bar.TheButtons[2], QPoint(3, 3));
-        QVERIFY(options.Timer1->isActive()); // moving over the bar starts it again
+        QTest::mouseMove(bar.characterButtons[2], QPoint(3, 3));
+        QVERIFY(options.topmostTimer->isActive()); // moving over the bar starts it again
 
-        options.CopyOption->trigger();
+        options.copyAction->trigger();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("©"));
     }
 
     void alwaysOnTopIsToggledAndKeptByTheTimer()
     {
-        Quillbar& bar = makeBar(usual());
+        CharacterBar& bar = makeBar(usual());
         const WId id = bar.winId();
-        Options& options = bar.options();
+        BarOptions& options = bar.options();
         QVERIFY(!bar.isTopmost());
-        options.AlwaysOnTop->trigger();
-        QVERIFY(options.AlwaysOnTop->isChecked());
+        options.alwaysOnTopAction->trigger();
+        QVERIFY(options.alwaysOnTopAction->isChecked());
         QVERIFY(bar.isTopmost());
         bar.makeTopmost(false); // something took the state away
-        options.Timer1_Timer();
+        options.reapplyTopmost();
         QVERIFY(bar.isTopmost());
         // Qt's flag is set already, but the manager may have dropped the state: every tick asks.
         m_service->keptAbove.clear();
-        options.Timer1_Timer();
-        options.Timer1_Timer();
+        options.reapplyTopmost();
+        options.reapplyTopmost();
         const QPair<FakeWindowService::WindowId, bool> above{bar.winId(), true};
         QCOMPARE(m_service->keptAbove, QList({above, above}));
-        options.AlwaysOnTop->trigger();
+        options.alwaysOnTopAction->trigger();
         QVERIFY(!bar.isTopmost());
         QCOMPARE(bar.winId(), id); // the same native window throughout
         QVERIFY(bar.currentSettings().alwaysOnTop == false);
 
         QuillSettings s = usual();
         s.alwaysOnTop = true;
-        Quillbar& again = makeBar(s);
+        CharacterBar& again = makeBar(s);
         QVERIFY(again.hasOptions());
-        QVERIFY(again.options().AlwaysOnTop->isChecked());
+        QVERIFY(again.options().alwaysOnTopAction->isChecked());
         QVERIFY(again.isTopmost());
-        QVERIFY(again.options().Timer1->isActive());
+        QVERIFY(again.options().topmostTimer->isActive());
     }
 
     void draggingShowsOnlyTheStrip()
     {
-        Quillbar& bar = makeBar(usual());
+        CharacterBar& bar = makeBar(usual());
         const QPoint start = bar.pos();
-        QTest::mousePress(bar.TitleBar, Qt::LeftButton, {}, QPoint(40, 5));
+        QTest::mousePress(bar.dragStrip, Qt::LeftButton, {}, QPoint(40, 5));
         QVERIFY(bar.dragging());
         QCOMPARE(bar.height(), tw(kBarDragHeight));
-        bar.TitleBar_MouseMove(bar.TitleBar->mapToGlobal(QPoint(70, 25)));
+        bar.dragTo(bar.dragStrip->mapToGlobal(QPoint(70, 25)));
         QCOMPARE(bar.pos(), start + QPoint(30, 20));
-        QTest::mouseRelease(bar.TitleBar, Qt::LeftButton, {}, QPoint(70, 25));
+        QTest::mouseRelease(bar.dragStrip, Qt::LeftButton, {}, QPoint(70, 25));
         QVERIFY(!bar.dragging());
         QCOMPARE(bar.height(), tw(kBarHeight));
         QCOMPARE(bar.currentSettings().left, (start.x() + 30) * kTwipsPerPixel);
@@ -310,14 +308,14 @@ private Q_SLOTS:
         QuillSettings s = usual();
         s.left = -200000;
         s.top = 900000;
-        Quillbar& bar = makeBar(s);
+        CharacterBar& bar = makeBar(s);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(screen.contains(bar.frameGeometry()));
     }
 
     void settingsAreWrittenOnlyWhenChanged()
     {
-        Quillbar& bar = makeBar(usual());
+        CharacterBar& bar = makeBar(usual());
         QVERIFY(bar.writeSettings());
         const QuillSettings written = loadSettings(path(), QuillSettings());
         QCOMPARE(written, bar.currentSettings());
@@ -331,33 +329,31 @@ private Q_SLOTS:
 
     void dialogHasItsGridAndFonts()
     {
-        Quillbar& bar = makeBar(usual());
-        SettingsForm& form = bar.options().settingsForm();
+        CharacterBar& bar = makeBar(usual());
+        AssignDialog& form = bar.options().assignDialog();
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillbar"));
         QCOMPARE(form.size(), twSize(kDialogWidth, kDialogHeight));
         const std::pair<int, QString> cells[] = {{0, ""},   {31, ""},  {65, "A"},  {127, ""}, {128, "€"},
                                                  {129, ""}, {157, ""}, {233, "é"}, {255, "ÿ"}};
         for (const auto& [index, text] : cells) {
-            QCOMPARE(form.Letters[index]->text(), text);
-            const QPoint at = cellPosition(index);
-            QCOMPARE(form.Letters[index]->geometry(), twRect(at.x(), at.y(), kCellWidth, kCellHeight));
+            QCOMPARE(form.cells[index]->text(), text);
         }
         QStringList fonts;
-        for (int i = 0; i < form.FontList->count(); ++i)
-            fonts << form.FontList->itemText(i);
+        for (int i = 0; i < form.fontBox->count(); ++i)
+            fonts << form.fontBox->itemText(i);
         QVERIFY(!fonts.isEmpty());
         QCOMPARE(QSet<QString>(fonts.begin(), fonts.end()).size(), fonts.size());
-        QCOMPARE(form.FontList->currentText(), bar.values().buttonFont);
+        QCOMPARE(form.fontBox->currentText(), bar.values().buttonFont);
 
-        form.FontList->setEditText("No Such Font 12345");
-        form.FontList_Click();
+        form.fontBox->setEditText("No Such Font 12345");
+        form.onFontChosen();
         QCOMPARE(m_boxes->texts(), QStringList{"The font specified was not found."});
         QCOMPARE(m_boxes->shown[0].style, 16);
-        form.FontList->setEditText(fonts.last());
-        form.FontList_Click();
-        QCOMPARE(form.Letters[65]->font().family(), fonts.last());
-        QCOMPARE(form.CloseUp->font().pointSize(), 18);
-        QVERIFY(form.CloseUp->font().bold());
+        form.fontBox->setEditText(fonts.last());
+        form.onFontChosen();
+        QCOMPARE(form.cells[65]->font().family(), fonts.last());
+        QCOMPARE(form.closeUp->font().pointSize(), 18);
+        QVERIFY(form.closeUp->font().bold());
     }
 
     void closeUpFollowsTheClickedCell_data()
@@ -374,30 +370,30 @@ private Q_SLOTS:
     {
         QFETCH(int, cell);
         QFETCH(QPoint, at);
-        Quillbar& bar = makeBar(usual());
-        SettingsForm& form = bar.options().settingsForm();
+        CharacterBar& bar = makeBar(usual());
+        AssignDialog& form = bar.options().assignDialog();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mousePress(form.Letters[cell], Qt::LeftButton);
-        QVERIFY(form.CloseUp->isVisible());
-        QCOMPARE(form.CloseUp->pos(), twPoint(at.x(), at.y()));
-        QCOMPARE(form.CloseUp->text(), form.Letters[cell]->text());
+        QTest::mousePress(form.cells[cell], Qt::LeftButton);
+        QVERIFY(form.closeUp->isVisible());
+        QCOMPARE(form.closeUp->pos(), twPoint(at.x(), at.y()));
+        QCOMPARE(form.closeUp->text(), form.cells[cell]->text());
         QCOMPARE(form.selectedLetter(), cell);
-        QCOMPARE(form.Letters[cell]->palette().color(QPalette::Window), QColor(0x00, 0x80, 0x80));
-        QTest::mouseRelease(form.Letters[cell], Qt::LeftButton);
-        QVERIFY(!form.CloseUp->isVisible());
+        QCOMPARE(form.cells[cell]->palette().color(QPalette::Window), QColor(0x00, 0x80, 0x80));
+        QTest::mouseRelease(form.cells[cell], Qt::LeftButton);
+        QVERIFY(!form.closeUp->isVisible());
         form.reject();
     }
 
     void emptyCellsCannotBeChosen()
     {
-        Quillbar& bar = makeBar(usual());
-        SettingsForm& form = bar.options().settingsForm();
+        CharacterBar& bar = makeBar(usual());
+        AssignDialog& form = bar.options().assignDialog();
         form.show();
         for (const int cell : {0, 9, 31, 127, 129, 141, 143, 144, 157}) {
-            QTest::mousePress(form.Letters[cell], Qt::LeftButton);
+            QTest::mousePress(form.cells[cell], Qt::LeftButton);
             QVERIFY2(!form.charChosen(), qPrintable(QString::number(cell)));
-            QVERIFY(!form.CloseUp->isVisible());
+            QVERIFY(!form.closeUp->isVisible());
         }
         form.reject();
     }
@@ -425,30 +421,30 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFETCH(QString, caption);
         QFETCH(bool, open);
-        Quillbar& bar = makeBar(usual());
+        CharacterBar& bar = makeBar(usual());
         bar.values().currentButton = 9;
-        SettingsForm& form = bar.options().settingsForm();
+        AssignDialog& form = bar.options().assignDialog();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         if (cell >= 0)
-            QTest::mousePress(form.Letters[cell], Qt::LeftButton);
-        form.HostText->setText(hostText);
-        const QString font = form.FontList->itemText(form.FontList->count() - 1);
-        form.FontList->setEditText(font);
-        QTest::mouseClick(apply ? form.Command1 : form.Command2, Qt::LeftButton);
+            QTest::mousePress(form.cells[cell], Qt::LeftButton);
+        form.hostCaptionEdit->setText(hostText);
+        const QString font = form.fontBox->itemText(form.fontBox->count() - 1);
+        form.fontBox->setEditText(font);
+        QTest::mouseClick(apply ? form.applyButton : form.cancelButton, Qt::LeftButton);
 
         QCOMPARE(bar.buttonCode(9), code);
         QCOMPARE(bar.values().hostCaption, caption);
         QCOMPARE(form.isVisible(), open);
         QCOMPARE(bar.values().buttonFont, apply ? font : usual().buttonFont);
-        QCOMPARE(bar.TheButtons[0]->font().family(), apply ? font : QFont(usual().buttonFont).family());
+        QCOMPARE(bar.characterButtons[0]->font().family(), apply ? font : QFont(usual().buttonFont).family());
         if (apply && !hostText.isEmpty())
             QVERIFY(m_service->calls.contains("activate " + (hostText == "Untitled" ? kHost + " (2)" : hostText)) ||
                     open);
         if (open) {
             QCOMPARE(m_boxes->texts(), QStringList{"The titlebar caption specified does not exits."});
             QCOMPARE(m_boxes->shown[0].style, 16);
-            QCOMPARE(form.HostText->selectedText(), hostText);
+            QCOMPARE(form.hostCaptionEdit->selectedText(), hostText);
             QVERIFY(form.charChosen()); // the choice stays for another try
             QCOMPARE(form.selectedLetter(), cell);
             form.reject();
@@ -457,7 +453,7 @@ private Q_SLOTS:
             QVERIFY(!form.charChosen());
             QCOMPARE(form.selectedLetter(), 0);
             if (cell >= 0)
-                QCOMPARE(form.Letters[cell]->palette().color(QPalette::Window), QColor(Qt::white));
+                QCOMPARE(form.cells[cell]->palette().color(QPalette::Window), QColor(Qt::white));
         }
     }
 
@@ -465,31 +461,31 @@ private Q_SLOTS:
     {
         QuillSettings s = usual();
         s.alwaysOnTop = true;
-        Quillbar& bar = makeBar(s);
+        CharacterBar& bar = makeBar(s);
         bool topmostWhileOpen = true;
         bool timerWhileOpen = true;
         QString hostText;
         QTimer::singleShot(0, [&] {
-            auto* form = qobject_cast<SettingsForm*>(QApplication::activeModalWidget());
+            auto* form = qobject_cast<AssignDialog*>(QApplication::activeModalWidget());
             QVERIFY(form);
             topmostWhileOpen = bar.isTopmost();
-            timerWhileOpen = bar.options().Timer1->isActive();
-            hostText = form->HostText->text();
-            form->Command2_Click();
+            timerWhileOpen = bar.options().topmostTimer->isActive();
+            hostText = form->hostCaptionEdit->text();
+            form->onCancelClicked();
         });
-        bar.options().AddCharacter_Click();
+        bar.options().assignCharacter();
         QVERIFY(!topmostWhileOpen);
         QVERIFY(!timerWhileOpen);
         QCOMPARE(hostText, kHost);
         QVERIFY(bar.isTopmost());
-        QVERIFY(bar.options().Timer1->isActive());
+        QVERIFY(bar.options().topmostTimer->isActive());
     }
 
     void exitButtonWritesTheSettings()
     {
-        Quillbar& bar = makeBar(usual());
+        CharacterBar& bar = makeBar(usual());
         QFile::remove(path());
-        QTest::mouseClick(bar.ExitButton, Qt::LeftButton);
+        QTest::mouseClick(bar.closeBox, Qt::LeftButton);
         QCOMPARE(loadSettings(path(), QuillSettings()), bar.currentSettings());
         QVERIFY(m_boxes->shown.isEmpty());
     }

@@ -6,8 +6,8 @@
 //
 // Runs in its own process with HOME, XDG_DATA_HOME and TMPDIR in the build tree (ctest ENV).
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/logpanel.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/duprowsview.h"
 #include "duplicates/ui/verify2.h"
@@ -87,8 +87,8 @@ struct DupHarness
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         state.AppFolder = QFile::encodeName(appFolder.path());
         state.Now = [] { return QDateTime(QDate(2026, 12, 8), QTime(15, 38)); };
-        form = std::make_unique<BrisvaneForm>(state);
-        form->Form_Load();
+        form = std::make_unique<MainWindow>(state);
+        form->showAtStart();
         form->openFeature(QStringLiteral("NewFilesOption"));
         panel = static_cast<DupFilesFrame*>(form->panel(QStringLiteral("NewFilesOption")));
     }
@@ -123,7 +123,7 @@ struct DupHarness
 
     QTemporaryDir appFolder;
     AppState state;
-    std::unique_ptr<BrisvaneForm> form;
+    std::unique_ptr<MainWindow> form;
     DupFilesFrame* panel = nullptr;
 };
 
@@ -379,12 +379,12 @@ private Q_SLOTS:
         // The log view hides the panel; its Close brings the panel back with its counters.
         h.button("dViewLog")->click();
         QVERIFY(h.panel->isHidden());
-        QVERIFY(h.form->logFileFrame()->isVisible());
-        QVERIFY(h.form->logFileFrame()->text().contains(QStringLiteral("ACTION: Abort Search")));
+        QVERIFY(h.form->logPanel()->isVisible());
+        QVERIFY(h.form->logPanel()->text().contains(QStringLiteral("ACTION: Abort Search")));
         QCOMPARE(int(h.form->iconBarState()), 2);
         h.panel->clearPrints();
-        QTest::mouseClick(h.form->logFileFrame()->closeLogFrameButton(), Qt::LeftButton);
-        QVERIFY(h.form->logFileFrame()->isHidden());
+        QTest::mouseClick(h.form->logPanel()->closeButton(), Qt::LeftButton);
+        QVERIFY(h.form->logPanel()->isHidden());
         QVERIFY(h.panel->isVisible());
         QCOMPARE(int(h.form->iconBarState()), 1);
         QCOMPARE(h.panel->printedAt(2260, 4290), QStringLiteral(" 20 "));

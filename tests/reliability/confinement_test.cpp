@@ -13,7 +13,7 @@
 // a tmpfs and a bind mount; where that is refused the worlds have none.
 //
 //   BV_SEEDS=N (default 200) worlds from BV_SEED_BASE (default 1); BV_SEED=S runs one world.
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/verify2.h"
 #include "platform/fileops.h"
@@ -115,8 +115,8 @@ QList<QByteArray> runDuplicates(const World& world, const FileSearchEntries& e, 
     AppState state;
     state.AppFolder = QFile::encodeName(appFolder.path());
     state.Now = [] { return QDateTime(QDate(2026, 12, 8), QTime(15, 38)); };
-    BrisvaneForm form(state);
-    form.Form_Load();
+    MainWindow form(state);
+    form.showAtStart();
     form.openFeature(QStringLiteral("NewFilesOption"));
     auto* panel = static_cast<DupFilesFrame*>(form.panel(QStringLiteral("NewFilesOption")));
     panel->findChild<QComboBox*>(QStringLiteral("SearchPattern2"))->setEditText(e.pattern0);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 #include "common/ui/dirlist.h"
 #include "search/filesearchrun.h"
 #include "search/ui/filesearchframe.h"
@@ -43,8 +43,8 @@ public:
         state.AppFolder = QFile::encodeName(appFolder.path());
         state.StartFolder = startFolder;
         state.Now = [] { return QDateTime(QDate(2026, 12, 8), QTime(15, 38)); };
-        form = std::make_unique<BrisvaneForm>(state);
-        form->Form_Load();
+        form = std::make_unique<MainWindow>(state);
+        form->showAtStart();
         form->openFeature(QStringLiteral("FileSearchOption"));
         panel = static_cast<FileSearchFrame*>(form->panel(QStringLiteral("FileSearchOption")));
     }
@@ -104,7 +104,7 @@ public:
 
     QTemporaryDir appFolder;
     AppState state;
-    std::unique_ptr<BrisvaneForm> form;
+    std::unique_ptr<MainWindow> form;
     FileSearchFrame* panel = nullptr;
 };
 

@@ -10,6 +10,7 @@
 #include "common/appstate.h"
 #include "app/commands.h"
 #include "app/ui/features.h"
+#include "common/ui/layout.h"
 #include "common/ui/panelhost.h"
 #include "common/ui/printsurface.h"
 
@@ -22,18 +23,23 @@ class QMenu;
 
 namespace bv {
 
-class LogFileFrame;
+class LogPanel;
 
-class BrisvaneForm : public QMainWindow, public PanelHost, private WalkScreen
+class MainWindow : public QMainWindow, public PanelHost, private WalkScreen
 {
     Q_OBJECT
 public:
-    explicit BrisvaneForm(AppState& state, const QList<FeatureEntry>& features = brisvaneFeatures(),
-                          QWidget* parent = nullptr);
-    ~BrisvaneForm() override;
+    explicit MainWindow(AppState& state, const QList<FeatureEntry>& features = brisvaneFeatures(),
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up steps after construction: place, show, focus, pointer, title line.
-    void Form_Load();
+    void showAtStart();
+
+    // The window's controls, as data (common/ui/layout.h); with the log panel's and the printing
+    // notice's: every table of the program's own windows.
+    static const LayoutTable& layout();
+    static QList<const LayoutTable*> layouts();
 
     // The host side, for the feature windows.
     AppState& program() override { return m_state; }
@@ -54,20 +60,20 @@ public:
     // Command states of the icon bar and the menus.
     // Locked while a panel is open (the user leaves it only through its own buttons), else idle.
     void lockCommands(bool locked);
-    void ShowLogViewCommands();
+    void showLogViewCommands();
     // Which icon-bar picture is shown.
     CommandLook iconBarState() const { return m_look; }
     QAction* action(const QString& objectName) const;
 
     // Reprints the counters on every search panel that is visible (menu Refresh, F7, and
     // every repaint of the window).
-    void RefreshOption_Click();
+    void refreshCounters();
 
     // Opens the feature of a menu item or icon (a panel or a tools window), from the idle window.
     void openFeature(const QString& actionName);
     // The panel a feature made, by its menu item's name (null if none).
     Panel* panel(const QString& actionName) const;
-    LogFileFrame* logFileFrame() const { return m_logFileFrame; }
+    LogPanel* logPanel() const { return m_logPanel; }
 
     // The log panel's Close: back to the panel it was shown from, or to the idle window.
     void logViewClosed();
@@ -83,11 +89,11 @@ public:
     void setYieldClock(Pacer::Clock clock);
 
     // Click handlers of the icons and menu items that are the main window's own.
-    void LogFileIcon_Click();
-    void PrintIcon_Click();
-    void HelpIcon_Click();
-    void AboutOption_Click();
-    void ExitOption_Click();
+    void openSavedLog();
+    void printLog();
+    void openHelp();
+    void showAbout();
+    void exitProgram();
 
     // The system asks the program to end (a signal, the session's end), whatever window is up:
     // a running search stops as at Abort (the log says "ACTION: Abort Search", the run writes
@@ -128,22 +134,22 @@ private:
     void buildClient();
     void applyCommands(CommandLook look);
     const Feature* feature(const QString& actionName) const;
-    void Form_QueryUnload(QCloseEvent* event);
-    void Form_Unload();
+    void confirmClose(QCloseEvent* event);
+    void finishClosing();
 
     AppState& m_state;
     RunValues m_run;
     QList<Feature> m_features;
     PrintSurface* m_client = nullptr; // the window's own printing surface (status line)
-    QLabel* m_iconFrame = nullptr;
+    QLabel* m_iconBar = nullptr;
     QList<QLabel*> m_icons;
     QLabel* m_helpIcon = nullptr;
-    QLabel* m_backround = nullptr;
-    LogFileFrame* m_logFileFrame = nullptr;
+    QLabel* m_workArea = nullptr;
+    LogPanel* m_logPanel = nullptr;
     Panel* m_logReturnsTo = nullptr;
-    QLabel* m_floodLabel = nullptr;
-    QLabel* m_helpMan = nullptr;
-    QLineEdit* m_dummyText = nullptr;
+    QLabel* m_progressBlocks = nullptr;
+    QLabel* m_hoverHelp = nullptr;
+    QLineEdit* m_focusRest = nullptr;
     QPixmap m_bars[3];
     CommandLook m_look = CommandLook::AllEnabled;
 

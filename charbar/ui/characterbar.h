@@ -6,12 +6,13 @@
 // Typing finishes later, once the host has the focus; presses made meanwhile are typed after it,
 // in order, and dropped if the host never takes the focus.
 //
-// The program values that the bar, Options and SettingsForm share live here, and the bar
+// The program values that the bar, its options window and the assignment dialog share live here, and the bar
 // turns itself into settings for the file when the program ends.
 #pragma once
 
 #include "charbar/core/settings.h"
 #include "charbar/core/window_service.h"
+#include "common/ui/layout.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -20,14 +21,13 @@
 #include <memory>
 #include <optional>
 
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace bv::quill {
 
-class Options;
+class BarOptions;
 
 struct ProgramValues
 {
@@ -36,19 +36,19 @@ struct ProgramValues
     QString buttonFont;    // font family of the twelve buttons
 };
 
-class Quillbar : public QWidget
+class CharacterBar : public QWidget
 {
     Q_OBJECT
 
 public:
-    Quillbar(WindowService& service, const QuillSettings& settings, const QString& settingsPath,
-             QWidget* parent = nullptr);
-    ~Quillbar() override;
+    CharacterBar(WindowService& service, const QuillSettings& settings, const QString& settingsPath,
+                 QWidget* parent = nullptr);
+    ~CharacterBar() override;
 
     ProgramValues& values() { return m_values; }
     WindowService& windowService() { return m_service; }
     // The hidden window with the timer and the button menu, created the first time it is needed.
-    Options& options();
+    BarOptions& options();
     bool hasOptions() const { return m_options != nullptr; }
 
     // A button's character ("" when none is assigned) and its Windows-1252 code (0 when none).
@@ -66,26 +66,29 @@ public:
     // Writes the settings file unless it already holds exactly these settings. False on failure.
     bool writeSettings();
 
-    // Controls.
-    QWidget* Client = nullptr; // the client area, inside the bar's frame
-    QLabel* TitleBar = nullptr;
-    QWidget* ExitButton = nullptr;
-    QFrame* Line1 = nullptr;
-    std::array<QPushButton*, kButtonCount> TheButtons{};
-    QLineEdit* DummyText = nullptr;
+    // The bar's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
-    // Events.
-    void TheButtons_MouseDown(int index, Qt::MouseButton button, QPoint pos);
-    void TheButtons_MouseMove(int index);
-    void TheButtons_MouseUp(int index);
-    void TitleBar_MouseDown(QPoint globalPos);
-    void TitleBar_MouseMove(QPoint globalPos);
-    void TitleBar_MouseUp();
-    void ExitButton_Click();
+    // The controls (each keeps its designed name as its object name: "TheButtons(3)", ...).
+    QWidget* client = nullptr;   // the client area, inside the bar's frame
+    QLabel* dragStrip = nullptr; // "TitleBar": pressed and dragged, it moves the bar
+    QLabel* closeBox = nullptr;  // "ExitButton": the close mark on the strip
+    QLabel* stripRule = nullptr; // "Line1": the rule under the strip
+    std::array<QPushButton*, kButtonCount> characterButtons{};
+    QLineEdit* focusRest = nullptr; // "DummyText", out of sight: it takes the focus from a button
 
-    bool reactivateHost() const { return ReactivateHost; }
+    // What the mouse does on the controls.
+    void onCharacterButtonPressed(int index, Qt::MouseButton button, QPoint pos);
+    void onCharacterButtonHovered(int index);
+    void onCharacterButtonReleased(int index);
+    void beginDrag(QPoint globalPos);
+    void dragTo(QPoint globalPos);
+    void endDrag();
+    void exitBar();
+
+    bool reactivateHost() const { return m_reactivateHost; }
     bool delivering() const { return m_delivering; }
-    bool dragging() const { return Dragging != 0; }
+    bool dragging() const { return m_dragging; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,13 +109,13 @@ private:
     QString m_settingsPath;
     ProgramValues m_values;
     std::array<int, kButtonCount> m_codes{};
-    std::unique_ptr<Options> m_options;
+    std::unique_ptr<BarOptions> m_options;
     std::optional<QuillSettings> m_written; // what the file holds since this run wrote it
-    bool ReactivateHost = false;
+    bool m_reactivateHost = false;
     bool m_leftHeld = false;   // a button is held down with the left mouse button
     bool m_delivering = false; // a character is on its way to the host
     QString m_queued;          // characters pressed meanwhile, typed after it
-    int Dragging = 0;
+    bool m_dragging = false;
     QPoint m_dragOffset; // mouse position relative to the bar's corner when the drag began
     bool m_toldUnavailable = false;
     bool m_exiting = false;

@@ -11,9 +11,12 @@
 // (fileDialogHook) and the choice of printer (printerHook).
 #pragma once
 
+#include "common/ui/layout.h"
+
 #include <QByteArray>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -25,7 +28,10 @@ namespace bv {
 
 class PanelHost;
 
-class LogFileFrame : public QWidget
+// What the log file dialog is asked for.
+enum class LogDialog : std::uint8_t { Open, Save };
+
+class LogPanel : public QWidget
 {
     Q_OBJECT
 public:
@@ -37,19 +43,22 @@ public:
     static constexpr qint64 kViewerLimit = 4 * 1024 * 1024;
     static constexpr qsizetype kViewerLineLimit = 150000;
 
-    LogFileFrame(PanelHost& host, QWidget* parent);
-    ~LogFileFrame() override;
+    LogPanel(PanelHost& host, QWidget* parent);
+    ~LogPanel() override;
+
+    // The panel's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
     // Shows the working log; false when it went to the word processor instead (or nowhere).
     bool showWorkingLog();
-    void LogFileIcon_Click();
-    void PrintIcon_Click();
-    void SaveLogButton_Click();
-    void CloseLogFrameButton_Click();
+    void openSavedLog();
+    void printLog();
+    void onSaveClicked();
+    void onCloseClicked();
 
-    // The common file dialog for logs: openMode 1 = Open, anything else = Save. fileName
-    // receives the chosen path and is left as it was when the user cancels. Always 0.
-    int LogFileDialog(quint8 openMode, QByteArray& fileName);
+    // The common file dialog for logs, to open one or to save the working log: the chosen
+    // path, or "" when the user cancels.
+    QByteArray chooseLogFile(LogDialog purpose);
 
     // The file-search panel's reset enables Save again.
     void enableSave();
@@ -57,12 +66,12 @@ public:
     void clearText();
 
     QString text() const;
-    QPlainTextEdit* logText() const { return m_logText; }
-    QPushButton* saveLogButton() const { return m_saveLogButton; }
-    QPushButton* closeLogFrameButton() const { return m_closeLogFrameButton; }
+    QPlainTextEdit* logView() const { return m_logView; }
+    QPushButton* saveButton() const { return m_saveButton; }
+    QPushButton* closeButton() const { return m_closeButton; }
 
     // Replaces the Open/Save dialog: returns the chosen path, "" for a cancel.
-    std::function<QByteArray(quint8 openMode)> fileDialogHook;
+    std::function<QByteArray(LogDialog purpose)> fileDialogHook;
     // Replaces the choice of the default printer: null for "no printer is set up".
     std::function<std::unique_ptr<QPrinter>()> printerHook;
 
@@ -81,9 +90,9 @@ private:
     void showPanel(const QString& text);
 
     PanelHost& m_host;
-    QPlainTextEdit* m_logText = nullptr;
-    QPushButton* m_saveLogButton = nullptr;
-    QPushButton* m_closeLogFrameButton = nullptr;
+    QPlainTextEdit* m_logView = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
     QString m_dialogFolder; // where the last Open or Save dialog ended
 };
 

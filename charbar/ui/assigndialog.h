@@ -3,12 +3,13 @@
 // It is created once and only hidden afterwards, so its grid, font list and font stay.
 #pragma once
 
+#include "common/ui/layout.h"
+
 #include <QDialog>
 
 #include <array>
 
 class QComboBox;
-class QFrame;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -16,34 +17,38 @@ class QPushButton;
 
 namespace bv::quill {
 
-class Quillbar;
+class CharacterBar;
 
-class SettingsForm : public QDialog
+// The cell the keyboard starts on when the button has no character: the space, the grid's first.
+constexpr int kSpaceCode = 32;
+
+class AssignDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    SettingsForm(Quillbar& bar, QWidget* parent);
+    AssignDialog(CharacterBar& bar, QWidget* parent);
 
-    // Controls.
-    std::array<QLabel*, 3> Label1{};
-    QLineEdit* HostText = nullptr;
-    QComboBox* FontList = nullptr;
-    std::array<QFrame*, 4> Line1{};
-    std::array<QLabel*, 256> Letters{};
-    QLabel* CloseUp = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
+    // The dialog's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
-    // Events.
-    void FontList_Click();
-    void Letters_MouseDown(int index);
-    void Letters_MouseUp();
-    void Command1_Click();
-    void Command2_Click();
+    // The controls a user works with (each keeps its designed name as its object name).
+    QLineEdit* hostCaptionEdit = nullptr; // "HostText": the title of the window typed into
+    QComboBox* fontBox = nullptr;         // "FontList"
+    std::array<QLabel*, 256> cells{};     // "Letters(0)" to "Letters(255)": one per code
+    QLabel* closeUp = nullptr;            // "CloseUp": the held cell, enlarged
+    QPushButton* cancelButton = nullptr;  // "Command2"
+    QPushButton* applyButton = nullptr;   // "Command1"
 
-    bool charChosen() const { return CharChosen; }
-    int selectedLetter() const { return SelectedLetter; }
+    // What the user does.
+    void onFontChosen();
+    void onCellPressed(int index);
+    void onCellReleased();
+    void onApplyClicked();
+    void onCancelClicked();
+
+    bool charChosen() const { return m_charChosen; }
+    int selectedLetter() const { return m_selectedCode; }
     // The cell the keyboard is on: the grid's one stop in the Tab order. The arrow keys move it,
     // and Space or Enter picks it as a mouse press does (released, as a mouse release).
     int keyCell() const { return m_keyCell; }
@@ -67,11 +72,11 @@ private:
     void moveKeyCell(int index, bool focus);
     bool cellKey(int index, QKeyEvent* key);
 
-    Quillbar& m_bar;
-    bool CharChosen = false;
-    int SelectedLetter = 0;
+    CharacterBar& m_bar;
+    bool m_charChosen = false;
+    int m_selectedCode = 0;
     int m_applyRound = 0; // an Apply waiting for its window counts only in its own round
-    int m_keyCell = 32;
+    int m_keyCell = kSpaceCode;
 };
 
 } // namespace bv::quill

@@ -1,17 +1,17 @@
-#include "charbar/ui/quillbar.h"
+#include "charbar/ui/characterbar.h"
 
 #include "charbar/core/charnames.h"
 #include "charbar/core/cp1252.h"
 #include "charbar/core/layout.h"
 #include "charbar/core/window_service.h"
 #include "charbar/ui/artwork.h"
-#include "charbar/ui/options.h"
+#include "charbar/ui/baroptions.h"
 #include "platform/messages.h"
+#include "common/ui/layout.h"
 #include "platform/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,8 +29,51 @@ namespace bv::quill {
 
 namespace {
 
+using namespace bv::layout;
+
 const QString kTitle = QStringLiteral("Quillbar");
 constexpr int kButtonPointSize = 10;
+
+// A row with the name a screen reader says for a control that no caption names.
+constexpr ControlSpec spokenAs(ControlSpec c, const char* spoken)
+{
+    c.spoken = spoken;
+    return c;
+}
+
+constexpr ControlSpec characterButton(const char* name, int index)
+{
+    return spokenAs({name, Kind::Button, {kButtonStep * index, kButtonTop, kButtonSize, kButtonSize}},
+                    "No character assigned");
+}
+
+// The bar's client area, as designed: the drag strip with its close mark and the rule under it,
+// the twelve character buttons, and below the visible area the text box that takes the focus
+// away from a pressed button.
+constexpr int kFirstButtonRow = 4;
+constexpr ControlSpec kControls[] = {
+    spokenAs({"DummyText", Kind::LineEdit, {705, 1515, 1215, 495}}, "Quillbar"),
+    spokenAs({"TitleBar", Kind::Label, {0, 0, 3165, kStripHeight}, "", kWindowFont, {}, 0, LeftTop},
+             "Drag to move Quillbar"),
+    spokenAs({"ExitButton", Kind::Box, {2835, 15, 210, 135}}, "Close Quillbar"),
+    {"Line1", Kind::Box, {0, kStripHeight, kBarClientWidth, kTwipsPerPixel}, "", kWindowFont, {kNoColour, kDarkGrey}},
+    characterButton("TheButtons(0)", 0),
+    characterButton("TheButtons(1)", 1),
+    characterButton("TheButtons(2)", 2),
+    characterButton("TheButtons(3)", 3),
+    characterButton("TheButtons(4)", 4),
+    characterButton("TheButtons(5)", 5),
+    characterButton("TheButtons(6)", 6),
+    characterButton("TheButtons(7)", 7),
+    characterButton("TheButtons(8)", 8),
+    characterButton("TheButtons(9)", 9),
+    characterButton("TheButtons(10)", 10),
+    characterButton("TheButtons(11)", 11),
+};
+static_assert(std::size(kControls) == kFirstButtonRow + kButtonCount);
+
+// The window has no title of its own: a screen reader reads it by its accessible name.
+constexpr LayoutTable kLayout{{"Quillbar", "", kBarClientWidth, kBarClientHeight}, kControls};
 
 QFont buttonFont(const QString& family)
 {
@@ -44,67 +87,52 @@ QFont buttonFont(const QString& family)
 
 } // namespace
 
-Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const QString& settingsPath, QWidget* parent)
+CharacterBar::CharacterBar(WindowService& service, const QuillSettings& settings, const QString& settingsPath,
+                           QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus), m_service(service),
       m_settingsPath(settingsPath)
 {
-    setObjectName(QStringLiteral("Quillbar"));
-    setWindowTitle(QString());
-    setAccessibleName(kTitle); // the window has no title of its own to be read by
+    setObjectName(QString::fromLatin1(kLayout.form.name));
+    setWindowTitle(QString::fromUtf8(kLayout.form.title));
+    setAccessibleName(kTitle);
     setWindowIcon(quillIcon());
     // Clicking the bar must leave the keyboard focus with the host, which is where it types.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(tw(kBarClientWidth) + 2 * kBarFrame, tw(kBarHeight));
 
-    Client = new QWidget(this);
-    Client->setObjectName(QStringLiteral("Client"));
-    Client->setGeometry(kBarFrame, kBarFrame, tw(kBarClientWidth), tw(kBarClientHeight));
+    client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    client->setGeometry(kBarFrame, kBarFrame, tw(kLayout.form.width), tw(kLayout.form.height));
+    const Controls controls = buildLayout(client, kLayout);
 
-    DummyText = new QLineEdit(QStringLiteral("Text1"), Client);
-    DummyText->setObjectName(QStringLiteral("DummyText"));
-    DummyText->setGeometry(twRect(705, 1515, 1215, 495)); // below the visible client area
-    DummyText->setAccessibleName(kTitle);
+    focusRest = controls.get<QLineEdit>("DummyText");
+    focusRest->setText(QStringLiteral("Text1"));
 
-    TitleBar = new QLabel(Client);
-    TitleBar->setObjectName(QStringLiteral("TitleBar"));
-    TitleBar->setGeometry(twRect(0, 0, 3165, kStripHeight));
-    TitleBar->setPixmap(stripBitmap());
-    TitleBar->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    TitleBar->setMouseTracking(true);
-    TitleBar->setAccessibleName(QStringLiteral("Drag to move Quillbar"));
-    TitleBar->installEventFilter(this);
+    dragStrip = controls.get<QLabel>("TitleBar");
+    dragStrip->setPixmap(stripBitmap());
+    dragStrip->setMouseTracking(true);
+    dragStrip->installEventFilter(this);
 
-    ExitButton = new QWidget(Client);
-    ExitButton->setObjectName(QStringLiteral("ExitButton"));
-    ExitButton->setGeometry(twRect(2835, 15, 210, 135));
-    ExitButton->setToolTip(QStringLiteral("Close Quillbar"));
-    ExitButton->setAccessibleName(ExitButton->toolTip());
-    ExitButton->installEventFilter(this);
+    closeBox = controls.get<QLabel>("ExitButton");
+    closeBox->setToolTip(closeBox->accessibleName());
+    closeBox->installEventFilter(this);
 
-    Line1 = new QFrame(Client);
-    Line1->setObjectName(QStringLiteral("Line1"));
-    Line1->setGeometry(0, tw(kStripHeight), tw(kBarClientWidth), 1);
-    Line1->setAutoFillBackground(true);
-    QPalette linePalette = Line1->palette();
-    linePalette.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-    Line1->setPalette(linePalette);
+    stripRule = controls.get<QLabel>("Line1");
 
     m_values.hostCaption = settings.hostCaption;
     m_values.buttonFont = settings.buttonFont;
     for (int i = 0; i < kButtonCount; ++i) {
-        auto* button = new QPushButton(Client);
-        button->setObjectName(QStringLiteral("TheButtons(%1)").arg(i));
-        button->setGeometry(twRect(kButtonStep * i, kButtonTop, kButtonSize, kButtonSize));
+        auto* button = controls.get<QPushButton>(kLayout.controls[kFirstButtonRow + i].name);
         button->setFocusPolicy(Qt::NoFocus);
         button->setMouseTracking(true);
         button->installEventFilter(this);
         // The mouse never reaches the button's own click (the filter takes its events); a press
         // from assistive technology does, and types as a left click would.
         connect(button, &QPushButton::clicked, this, [this, i] {
-            TheButtons_MouseDown(i, Qt::LeftButton, TheButtons.at(i)->rect().center());
-            TheButtons_MouseUp(i);
+            onCharacterButtonPressed(i, Qt::LeftButton, characterButtons.at(i)->rect().center());
+            onCharacterButtonReleased(i);
         });
-        TheButtons[i] = button;
+        characterButtons[i] = button;
         showCode(i, settings.codes[i]);
     }
     setButtonFont(settings.buttonFont);
@@ -117,38 +145,43 @@ Quillbar::Quillbar(WindowService& service, const QuillSettings& settings, const 
 
     if (settings.alwaysOnTop) {
         setWindowFlag(Qt::WindowStaysOnTopHint, true); // not shown yet: no window to re-create
-        options().AlwaysOnTop->setChecked(true);
+        options().alwaysOnTopAction->setChecked(true);
     }
 }
 
-Quillbar::~Quillbar() = default;
+CharacterBar::~CharacterBar() = default;
 
-Options& Quillbar::options()
+const LayoutTable& CharacterBar::layout()
+{
+    return kLayout;
+}
+
+BarOptions& CharacterBar::options()
 {
     if (!m_options) {
-        m_options = std::make_unique<Options>(*this);
-        m_options->Timer1->start();
+        m_options = std::make_unique<BarOptions>(*this);
+        m_options->topmostTimer->start();
     }
     return *m_options;
 }
 
-QString Quillbar::buttonCaption(int index) const
+QString CharacterBar::buttonCaption(int index) const
 {
     return characterForCode(m_codes.at(index));
 }
 
-void Quillbar::setButtonCode(int index, int code)
+void CharacterBar::setButtonCode(int index, int code)
 {
     showCode(index, code);
     prepareCharacters();
 }
 
-void Quillbar::showCode(int index, int code)
+void CharacterBar::showCode(int index, int code)
 {
     m_codes.at(index) = isAssignableCode(code) ? code : 0;
     QString text = buttonCaption(index);
     text.replace(u'&', QStringLiteral("&&")); // a caption is the character, not a shortcut
-    QPushButton* button = TheButtons.at(index);
+    QPushButton* button = characterButtons.at(index);
     button->setText(text);
     // A screen reader reads the character's name, not the character, which it may not know.
     button->setAccessibleName(m_codes.at(index) ? QStringLiteral("Type ") + nameForCode(m_codes.at(index))
@@ -156,15 +189,15 @@ void Quillbar::showCode(int index, int code)
     button->setAccessibleDescription(buttonCaption(index));
 }
 
-void Quillbar::setButtonFont(const QString& family)
+void CharacterBar::setButtonFont(const QString& family)
 {
     m_values.buttonFont = family;
     const QFont font = buttonFont(family);
-    for (QPushButton* button : TheButtons)
+    for (QPushButton* button : characterButtons)
         button->setFont(font);
 }
 
-void Quillbar::prepareCharacters()
+void CharacterBar::prepareCharacters()
 {
     QString characters;
     for (int i = 0; i < kButtonCount; ++i)
@@ -173,7 +206,7 @@ void Quillbar::prepareCharacters()
         m_service.prepareCharacters(characters);
 }
 
-void Quillbar::makeTopmost(bool on)
+void CharacterBar::makeTopmost(bool on)
 {
     // Through the native window: changing the widget's flags would re-create the window.
     if (QWindow* window = windowHandle())
@@ -186,14 +219,14 @@ void Quillbar::makeTopmost(bool on)
         m_service.keepAbove(winId(), on);
 }
 
-bool Quillbar::isTopmost() const
+bool CharacterBar::isTopmost() const
 {
     const QWindow* window = windowHandle();
     return window ? window->flags().testFlag(Qt::WindowStaysOnTopHint)
                   : windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
-QuillSettings Quillbar::currentSettings() const
+QuillSettings CharacterBar::currentSettings() const
 {
     QuillSettings s;
     s.left = pos().x() * kTwipsPerPixel;
@@ -201,11 +234,11 @@ QuillSettings Quillbar::currentSettings() const
     s.hostCaption = m_values.hostCaption;
     s.buttonFont = m_values.buttonFont;
     s.codes = m_codes;
-    s.alwaysOnTop = m_options && m_options->AlwaysOnTop->isChecked();
+    s.alwaysOnTop = m_options && m_options->alwaysOnTopAction->isChecked();
     return s;
 }
 
-bool Quillbar::writeSettings()
+bool CharacterBar::writeSettings()
 {
     const QuillSettings s = currentSettings();
     if (m_written == s)
@@ -219,14 +252,14 @@ bool Quillbar::writeSettings()
     return true;
 }
 
-void Quillbar::enableTimer()
+void CharacterBar::enableTimer()
 {
-    QTimer* timer = options().Timer1;
+    QTimer* timer = options().topmostTimer;
     if (!timer->isActive())
         timer->start();
 }
 
-void Quillbar::TheButtons_MouseDown(int index, Qt::MouseButton button, QPoint pos)
+void CharacterBar::onCharacterButtonPressed(int index, Qt::MouseButton button, QPoint pos)
 {
     m_values.currentButton = index;
     enableTimer();
@@ -237,14 +270,14 @@ void Quillbar::TheButtons_MouseDown(int index, Qt::MouseButton button, QPoint po
         rightPress(index, pos);
 }
 
-void Quillbar::leftPress(int index)
+void CharacterBar::leftPress(int index)
 {
     const QString character = buttonCaption(index);
     if (character.isEmpty()) {
-        TheButtons.at(index)->setDown(false); // the box takes the button's release
+        characterButtons.at(index)->setDown(false); // the box takes the button's release
         msgBox(QStringLiteral("You must first assign this button a character."), MsgExclamation, kTitle);
-        options().AddCharacter_Click();
-        DummyText->setFocus();
+        options().assignCharacter();
+        focusRest->setFocus();
         return;
     }
     const QString whyNot = m_service.unavailableReason();
@@ -272,14 +305,14 @@ void Quillbar::leftPress(int index)
     deliver(window, character, index);
 }
 
-void Quillbar::deliver(WindowService::WindowId window, const QString& text, int index)
+void CharacterBar::deliver(WindowService::WindowId window, const QString& text, int index)
 {
     m_delivering = true;
     m_service.typeInto(window, text, this,
                        [this, window, index](WindowService::Delivery result) { delivered(window, index, result); });
 }
 
-void Quillbar::delivered(WindowService::WindowId window, int index, WindowService::Delivery result)
+void CharacterBar::delivered(WindowService::WindowId window, int index, WindowService::Delivery result)
 {
     m_delivering = false;
     const QString queued = std::exchange(m_queued, QString());
@@ -290,7 +323,7 @@ void Quillbar::delivered(WindowService::WindowId window, int index, WindowServic
             return;
         }
         // Released already: the host took the focus for the keys and keeps it.
-        ReactivateHost = m_leftHeld;
+        m_reactivateHost = m_leftHeld;
         break;
     case WindowService::Delivery::NoFocus:
         hostInvalid(index);
@@ -306,19 +339,19 @@ void Quillbar::delivered(WindowService::WindowId window, int index, WindowServic
     }
 }
 
-void Quillbar::hostInvalid(int index)
+void CharacterBar::hostInvalid(int index)
 {
-    TheButtons.at(index)->setDown(false); // the box takes the button's release
+    characterButtons.at(index)->setDown(false); // the box takes the button's release
     m_leftHeld = false;
     msgBox(QStringLiteral("A titlebar caption was not entered or is invalid."), MsgCritical, kTitle);
-    options().AddCharacter_Click();
-    DummyText->setFocus();
+    options().assignCharacter();
+    focusRest->setFocus();
 }
 
-void Quillbar::rightPress(int index, QPoint pos)
+void CharacterBar::rightPress(int index, QPoint pos)
 {
-    options().Timer1->stop(); // until the mouse moves over the bar again
-    QPushButton* button = TheButtons.at(index);
+    options().topmostTimer->stop(); // until the mouse moves over the bar again
+    QPushButton* button = characterButtons.at(index);
     const QPoint inBar = button->mapTo(this, QPoint(0, 0));
     PopupInput in;
     in.barLeft = this->pos().x() * kTwipsPerPixel;
@@ -328,47 +361,47 @@ void Quillbar::rightPress(int index, QPoint pos)
     in.buttonHeight = button->height() * kTwipsPerPixel;
     in.mouseX = pos.x() * kTwipsPerPixel;
     in.mouseY = pos.y() * kTwipsPerPixel;
-    options().ButtonOptions->popup(popupPosition(in));
+    options().buttonMenu->popup(popupPosition(in));
 }
 
-void Quillbar::TheButtons_MouseMove(int)
+void CharacterBar::onCharacterButtonHovered(int)
 {
     enableTimer();
 }
 
-void Quillbar::TheButtons_MouseUp(int)
+void CharacterBar::onCharacterButtonReleased(int)
 {
     m_leftHeld = false;
-    DummyText->setFocus();
-    if (ReactivateHost) {
+    focusRest->setFocus();
+    if (m_reactivateHost) {
         // Pressing took the activation to the bar on some desktops; give it back to the host.
-        ReactivateHost = false;
+        m_reactivateHost = false;
         if (const WindowService::WindowId window = m_service.findWindow(m_values.hostCaption))
             m_service.activateWindow(window, this, {});
     }
 }
 
-void Quillbar::TitleBar_MouseDown(QPoint globalPos)
+void CharacterBar::beginDrag(QPoint globalPos)
 {
-    Dragging = 1;
+    m_dragging = true;
     m_dragOffset = globalPos - pos();
     setFixedHeight(tw(kBarDragHeight)); // only the strip while it moves
 }
 
-void Quillbar::TitleBar_MouseMove(QPoint globalPos)
+void CharacterBar::dragTo(QPoint globalPos)
 {
     enableTimer();
-    if (Dragging == 1)
+    if (m_dragging)
         move(globalPos - m_dragOffset);
 }
 
-void Quillbar::TitleBar_MouseUp()
+void CharacterBar::endDrag()
 {
-    Dragging = 0;
+    m_dragging = false;
     setFixedHeight(tw(kBarHeight));
 }
 
-void Quillbar::ExitButton_Click()
+void CharacterBar::exitBar()
 {
     if (m_exiting)
         return;
@@ -379,7 +412,7 @@ void Quillbar::ExitButton_Click()
     QCoreApplication::quit();
 }
 
-bool Quillbar::eventFilter(QObject* watched, QEvent* event)
+bool CharacterBar::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseMove &&
@@ -387,48 +420,48 @@ bool Quillbar::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
 
-    const auto found = std::find(TheButtons.begin(), TheButtons.end(), watched);
-    if (found != TheButtons.end()) {
-        const int index = int(found - TheButtons.begin());
+    const auto found = std::find(characterButtons.begin(), characterButtons.end(), watched);
+    if (found != characterButtons.end()) {
+        const int index = int(found - characterButtons.begin());
         QPushButton* button = *found;
         switch (type) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: // a quick second click types a second character
             if (mouse->button() == Qt::LeftButton)
                 button->setDown(true);
-            TheButtons_MouseDown(index, mouse->button(), mouse->position().toPoint());
+            onCharacterButtonPressed(index, mouse->button(), mouse->position().toPoint());
             break;
         case QEvent::MouseButtonRelease:
             button->setDown(false);
-            TheButtons_MouseUp(index);
+            onCharacterButtonReleased(index);
             break;
         default:
-            TheButtons_MouseMove(index);
+            onCharacterButtonHovered(index);
             break;
         }
         return true; // the bar's buttons have no click of their own
     }
-    if (watched == TitleBar) {
+    if (watched == dragStrip) {
         const QPoint global = mouse->globalPosition().toPoint();
         if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
             mouse->button() == Qt::LeftButton)
-            TitleBar_MouseDown(global);
+            beginDrag(global);
         else if (type == QEvent::MouseMove)
-            TitleBar_MouseMove(global);
-        else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton && Dragging)
-            TitleBar_MouseUp();
+            dragTo(global);
+        else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton && m_dragging)
+            endDrag();
         return true;
     }
-    if (watched == ExitButton) {
+    if (watched == closeBox) {
         if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
-            ExitButton->rect().contains(mouse->position().toPoint()))
-            ExitButton_Click();
+            closeBox->rect().contains(mouse->position().toPoint()))
+            exitBar();
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void Quillbar::paintEvent(QPaintEvent*)
+void CharacterBar::paintEvent(QPaintEvent*)
 {
     // The fixed dialog frame a captionless bar of this kind has always had.
     QPainter p(this);
@@ -436,9 +469,9 @@ void Quillbar::paintEvent(QPaintEvent*)
     qDrawWinPanel(&p, rect(), palette(), false);
 }
 
-void Quillbar::closeEvent(QCloseEvent* event)
+void CharacterBar::closeEvent(QCloseEvent* event)
 {
-    ExitButton_Click();
+    exitBar();
     event->accept();
 }
 

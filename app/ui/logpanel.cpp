@@ -1,13 +1,14 @@
-#include "app/ui/logfileframe.h"
+#include "app/ui/logpanel.h"
 
 #include "common/searchlog.h"
 #include "common/ui/panelhost.h"
-#include "app/ui/printerform.h"
+#include "app/ui/printingnotice.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
+#include "common/ui/layout.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -20,61 +21,64 @@
 
 namespace bv {
 
-LogFileFrame::LogFileFrame(PanelHost& host, QWidget* parent) : QWidget(parent), m_host(host)
+namespace {
+
+using namespace bv::layout;
+
+// The panel, as designed: the log's page over its two buttons. The keys go from the page to
+// Close before Save: closing is what a reader does most.
+constexpr ControlSpec kControls[] = {
+    {"LogText", Kind::TextView, {15, 0, 6570, 4530}, "", {Family::Arial, 9}, {kBlue}, 1, Plain, nullptr, "Log"},
+    {"SaveLogButton", Kind::Button, {4290, 4605, 1125, 405}, "&Save", kWindowFont, {}, 3},
+    {"CloseLogFrameButton", Kind::Button, {5445, 4605, 1125, 405}, "&Close", kWindowFont, {}, 2},
+};
+
+constexpr LayoutTable kLayout{{"LogFileFrame", "", 6660, 5145, {Family::Arial, 9.75}, kWhite}, kControls};
+
+} // namespace
+
+const LayoutTable& LogPanel::layout()
 {
-    setObjectName(QStringLiteral("LogFileFrame"));
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::white);
-    setPalette(p);
-    setFont(arialFont(9.75));
-
-    m_logText = new QPlainTextEdit(this);
-    m_logText->setObjectName(QStringLiteral("LogText"));
-    m_logText->setGeometry(twRect(15, 0, 6570, 4530));
-    m_logText->setReadOnly(true);
-    m_logText->setAccessibleName(QStringLiteral("Log"));
-    m_logText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_logText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_logText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_logText->setFont(arialFont(9));
-    QPalette tp = m_logText->palette();
-    tp.setColor(QPalette::Text, QColor(0x00, 0x00, 0xFF));
-    tp.setColor(QPalette::Base, Qt::white);
-    m_logText->setPalette(tp);
-
-    m_saveLogButton = new QPushButton(QStringLiteral("&Save"), this);
-    m_saveLogButton->setObjectName(QStringLiteral("SaveLogButton"));
-    m_saveLogButton->setGeometry(twRect(4290, 4605, 1125, 405));
-    connect(m_saveLogButton, &QPushButton::clicked, this, &LogFileFrame::SaveLogButton_Click);
-
-    m_closeLogFrameButton = new QPushButton(QStringLiteral("&Close"), this);
-    m_closeLogFrameButton->setObjectName(QStringLiteral("CloseLogFrameButton"));
-    m_closeLogFrameButton->setGeometry(twRect(5445, 4605, 1125, 405));
-    connect(m_closeLogFrameButton, &QPushButton::clicked, this, &LogFileFrame::CloseLogFrameButton_Click);
-
-    setTabOrder(m_logText, m_closeLogFrameButton);
-    setTabOrder(m_closeLogFrameButton, m_saveLogButton);
+    return kLayout;
 }
 
-LogFileFrame::~LogFileFrame() = default;
+LogPanel::LogPanel(PanelHost& host, QWidget* parent) : QWidget(parent), m_host(host)
+{
+    applyForm(this, kLayout);
+    const Controls controls = buildLayout(this, kLayout);
+    m_logView = controls.get<QPlainTextEdit>("LogText");
+    m_logView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_logView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_logView->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The page stays white under a dark desktop theme too, as the blue text needs.
+    QPalette page = m_logView->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    m_logView->setPalette(page);
 
-QByteArray LogFileFrame::workingLogPath() const
+    m_saveButton = controls.get<QPushButton>("SaveLogButton");
+    connect(m_saveButton, &QPushButton::clicked, this, &LogPanel::onSaveClicked);
+    m_closeButton = controls.get<QPushButton>("CloseLogFrameButton");
+    connect(m_closeButton, &QPushButton::clicked, this, &LogPanel::onCloseClicked);
+}
+
+LogPanel::~LogPanel() = default;
+
+QByteArray LogPanel::workingLogPath() const
 {
     return joinPath(m_host.program().AppFolder, "temp.bv");
 }
 
-QByteArray LogFileFrame::wordProcessorCopyPath() const
+QByteArray LogPanel::wordProcessorCopyPath() const
 {
     return joinPath(m_host.program().AppFolder, "temp.doc");
 }
 
-QString LogFileFrame::text() const
+QString LogPanel::text() const
 {
-    return m_logText->toPlainText();
+    return m_logView->toPlainText();
 }
 
-bool LogFileFrame::showWorkingLog()
+bool LogPanel::showWorkingLog()
 {
     const LogContents log = readLogForViewer(workingLogPath(), kViewerLimit, kViewerLineLimit, LogLimit::Refuse);
     if (log.status != LogContents::Loaded) {
@@ -85,18 +89,18 @@ bool LogFileFrame::showWorkingLog()
     return true;
 }
 
-void LogFileFrame::showPanel(const QString& text)
+void LogPanel::showPanel(const QString& text)
 {
-    m_logText->setPlainText(text);
+    m_logView->setPlainText(text);
     if (shown)
         shown();
     show();
     raise();
     // The keys go to the log now, never to the panel it covers.
-    m_logText->setFocus(Qt::OtherFocusReason);
+    m_logView->setFocus(Qt::OtherFocusReason);
 }
 
-void LogFileFrame::offerWordProcessor()
+void LogPanel::offerWordProcessor()
 {
     if (msgBox(QStringLiteral("The search log is too large to open with the current viewer. Would you like to use "
                               "WordPad?"),
@@ -116,30 +120,28 @@ void LogFileFrame::offerWordProcessor()
         msgBox(QStringLiteral("Could not open WordPad"), MsgCritical);
 }
 
-void LogFileFrame::LogFileIcon_Click()
+void LogPanel::openSavedLog()
 {
-    QByteArray name;
-    LogFileDialog(1, name);
+    const QByteArray name = chooseLogFile(LogDialog::Open);
     if (!name.isEmpty()) {
         // Whatever could be read is shown: an unreadable file shows an empty panel, a huge one
         // its beginning. There is no word-processor offer for a saved log.
         const LogContents log = readLogForViewer(name, kViewerLimit, kViewerLineLimit, LogLimit::Truncate);
         showPanel(log.text);
-        m_saveLogButton->setEnabled(false);
+        m_saveButton->setEnabled(false);
     }
     m_host.letMessagesBeProcessed();
 }
 
-void LogFileFrame::SaveLogButton_Click()
+void LogPanel::onSaveClicked()
 {
-    QByteArray name;
-    LogFileDialog(0, name);
+    const QByteArray name = chooseLogFile(LogDialog::Save);
     if (!name.isEmpty()) {
         // The working file on disk is saved, not the viewer's text: the bytes stay exactly
         // as the search wrote them.
         const FileResult saved = copyLogFile(workingLogPath(), name);
         if (saved.ok) {
-            m_saveLogButton->setEnabled(false);
+            m_saveButton->setEnabled(false);
         } else {
             msgBox(QStringLiteral("The log could not be saved as %1.\n%2").arg(displayPath(name), saved.error),
                    MsgCritical);
@@ -148,7 +150,7 @@ void LogFileFrame::SaveLogButton_Click()
     m_host.letMessagesBeProcessed();
 }
 
-void LogFileFrame::CloseLogFrameButton_Click()
+void LogPanel::onCloseClicked()
 {
     hide();
     // Back to the panel the log was shown from (its counters reprinted), or to the idle window.
@@ -156,12 +158,12 @@ void LogFileFrame::CloseLogFrameButton_Click()
         closed();
 }
 
-int LogFileFrame::LogFileDialog(quint8 openMode, QByteArray& fileName)
+QByteArray LogPanel::chooseLogFile(LogDialog purpose)
 {
-    const bool opening = openMode == 1;
+    const bool opening = purpose == LogDialog::Open;
     QByteArray chosen;
     if (fileDialogHook) {
-        chosen = fileDialogHook(openMode);
+        chosen = fileDialogHook(purpose);
     } else {
         QFileDialog dialog(m_host.dialogParent(), opening ? QStringLiteral("Open File") : QStringLiteral("Save File"),
                            m_dialogFolder.isEmpty() ? QDir::currentPath() : m_dialogFolder,
@@ -183,22 +185,20 @@ int LogFileFrame::LogFileDialog(quint8 openMode, QByteArray& fileName)
             chosen = nativePath(path);
         }
     }
-    if (!chosen.isEmpty())
-        fileName = chosen;
-    return 0;
+    return chosen;
 }
 
-void LogFileFrame::enableSave()
+void LogPanel::enableSave()
 {
-    m_saveLogButton->setEnabled(true);
+    m_saveButton->setEnabled(true);
 }
 
-void LogFileFrame::clearText()
+void LogPanel::clearText()
 {
-    m_logText->clear();
+    m_logView->clear();
 }
 
-std::unique_ptr<QPrinter> LogFileFrame::defaultPrinter()
+std::unique_ptr<QPrinter> LogPanel::defaultPrinter()
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
@@ -206,7 +206,7 @@ std::unique_ptr<QPrinter> LogFileFrame::defaultPrinter()
     return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
-void LogFileFrame::PrintIcon_Click()
+void LogPanel::printLog()
 {
     if (isHidden()) {
         msgBox(QStringLiteral("Nothing to print."), MsgExclamation);
@@ -219,8 +219,8 @@ void LogFileFrame::PrintIcon_Click()
                MsgExclamation);
         return;
     }
-    PrinterForm progress(m_host.dialogParent());
-    progress.Form_Load(m_host.dialogParent());
+    PrintingNotice progress(m_host.dialogParent());
+    progress.centreOnScreen(m_host.dialogParent());
     progress.show();
     m_host.letMessagesBeProcessed();
 

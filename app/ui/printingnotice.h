@@ -2,25 +2,30 @@
 // printer: printing a long log takes a moment and the main window does not answer meanwhile.
 #pragma once
 
+#include "common/ui/layout.h"
+
 #include <QWidget>
 
 class QLabel;
 
 namespace bv {
 
-class PrinterForm : public QWidget
+class PrintingNotice : public QWidget
 {
     Q_OBJECT
 public:
-    explicit PrinterForm(QWidget* parent = nullptr);
+    explicit PrintingNotice(QWidget* parent = nullptr);
+
+    // The window's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
     // Centres the window on the screen of `near` (the primary screen without one).
-    void Form_Load(const QWidget* near = nullptr);
+    void centreOnScreen(const QWidget* near = nullptr);
 
-    QLabel* label1() const { return m_label1; }
+    QLabel* message() const { return m_message; }
 
 private:
-    QLabel* m_label1 = nullptr;
+    QLabel* m_message = nullptr;
 };
 
 } // namespace bv

@@ -1,8 +1,8 @@
 // The log panel driven headless: showing, opening, saving and closing a log with the command
 // states each leaves behind, the file dialogs, and printing.
 #include "common/appstate.h"
-#include "app/ui/brisvaneform.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/logpanel.h"
 #include "search/ui/filesearchframe.h"
 #include "tests/support/scripted_messages.h"
 
@@ -45,9 +45,9 @@ class LogFileFrameTest : public QObject
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<AppState> m_state;
-    std::unique_ptr<BrisvaneForm> m_form;
+    std::unique_ptr<MainWindow> m_form;
     std::unique_ptr<test::ScriptedMessages> m_boxes;
-    LogFileFrame* m_log = nullptr;
+    LogPanel* m_log = nullptr;
     QByteArray m_logBytes;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -68,7 +68,7 @@ private:
     }
     void answerDialog(const QString& chosen)
     {
-        m_log->fileDialogHook = [chosen](quint8) { return QFile::encodeName(chosen); };
+        m_log->fileDialogHook = [chosen](LogDialog) { return QFile::encodeName(chosen); };
     }
 
 private Q_SLOTS:
@@ -78,10 +78,10 @@ private Q_SLOTS:
         QDir(m_dir.path()).mkpath(QStringLiteral("app"));
         m_state = std::make_unique<AppState>();
         m_state->AppFolder = QFile::encodeName(path(QStringLiteral("app")));
-        m_form = std::make_unique<BrisvaneForm>(*m_state);
+        m_form = std::make_unique<MainWindow>(*m_state);
         m_form->show();
         m_boxes = std::make_unique<test::ScriptedMessages>();
-        m_log = m_form->logFileFrame();
+        m_log = m_form->logPanel();
         writeWorkingLog({QStringLiteral("Found: /home/u/a.tmp"), QStringLiteral("ACTION: Delete")});
     }
 
@@ -106,9 +106,9 @@ private Q_SLOTS:
         QWidget* panelWidget = m_form->panel(QStringLiteral("FileSearchOption"))->widget();
         QVERIFY(panelWidget->isVisible());  // still there, underneath,
         QVERIFY(!panelWidget->isEnabled()); // but it takes no keys: they go to the log
-        QCOMPARE(m_form->focusWidget(), static_cast<QWidget*>(m_log->logText()));
+        QCOMPARE(m_form->focusWidget(), static_cast<QWidget*>(m_log->logView()));
 
-        QTest::mouseClick(m_log->closeLogFrameButton(), Qt::LeftButton);
+        QTest::mouseClick(m_log->closeButton(), Qt::LeftButton);
         QVERIFY(m_log->isHidden());
         QCOMPARE(int(m_form->iconBarState()), 1);
         QVERIFY(panelWidget->isVisible());
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QVERIFY(m_form->panel(QStringLiteral("NewFilesOption"))->widget()->isHidden());
         QCOMPARE(int(m_form->iconBarState()), 2);
         // Close goes back to the panel the log was shown from.
-        m_log->CloseLogFrameButton_Click();
+        m_log->onCloseClicked();
         QVERIFY(m_log->isHidden());
         QVERIFY(m_form->panel(QStringLiteral("NewFilesOption"))->widget()->isVisible());
         QCOMPARE(int(m_form->iconBarState()), 1);
@@ -137,34 +137,34 @@ private Q_SLOTS:
         spit(path(QStringLiteral("old.LOG")), "saved line 1\r\nsaved line 2\r\n");
 
         answerDialog(QString()); // cancelled: nothing happens
-        m_form->LogFileIcon_Click();
+        m_form->openSavedLog();
         QVERIFY(m_log->isHidden());
 
         answerDialog(path(QStringLiteral("old.LOG")));
-        m_form->LogFileIcon_Click();
+        m_form->openSavedLog();
         QVERIFY(m_log->isVisible());
         QCOMPARE(m_log->text(), QStringLiteral("saved line 1\nsaved line 2\n"));
         QCOMPARE(int(m_form->iconBarState()), 2);
-        QVERIFY(!m_log->saveLogButton()->isEnabled());
-        m_log->CloseLogFrameButton_Click();
+        QVERIFY(!m_log->saveButton()->isEnabled());
+        m_log->onCloseClicked();
         QCOMPARE(int(m_form->iconBarState()), 0);
-        QVERIFY(m_log->saveLogButton()->isEnabled()); // re-enabled by a close from the idle window
+        QVERIFY(m_log->saveButton()->isEnabled()); // re-enabled by a close from the idle window
 
         // Save replaces an existing file without asking, with the working file's bytes.
         m_form->openFeature(QStringLiteral("FileSearchOption"));
         m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         answerDialog(path(QStringLiteral("old.LOG")));
-        QTest::mouseClick(m_log->saveLogButton(), Qt::LeftButton);
+        QTest::mouseClick(m_log->saveButton(), Qt::LeftButton);
         QCOMPARE(slurp(path(QStringLiteral("old.LOG"))), m_logBytes);
-        QVERIFY(!m_log->saveLogButton()->isEnabled());
+        QVERIFY(!m_log->saveButton()->isEnabled());
         QVERIFY(m_boxes->shown.isEmpty());
 
         // Still disabled for later views, until the file-search panel's reset.
-        m_log->CloseLogFrameButton_Click();
+        m_log->onCloseClicked();
         m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
-        QVERIFY(!m_log->saveLogButton()->isEnabled());
+        QVERIFY(!m_log->saveButton()->isEnabled());
         m_log->enableSave();
-        QVERIFY(m_log->saveLogButton()->isEnabled());
+        QVERIFY(m_log->saveButton()->isEnabled());
         m_log->clearText();
         QCOMPARE(m_log->text(), QString());
     }
@@ -176,33 +176,33 @@ private Q_SLOTS:
         m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
         // Under a regular file: no folder to write to, even for root.
         answerDialog(path(QStringLiteral("somefile/x.log")));
-        m_log->SaveLogButton_Click();
+        m_log->onSaveClicked();
         QCOMPARE(m_boxes->shown.size(), 1);
         QVERIFY(m_boxes->shown[0].text.startsWith(QStringLiteral("The log could not be saved as ")));
         QCOMPARE(m_boxes->shown[0].style, 16);
         QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Brisvane!"));
-        QVERIFY(m_log->saveLogButton()->isEnabled());
+        QVERIFY(m_log->saveButton()->isEnabled());
 
         answerDialog(QString()); // cancelled: nothing at all
-        m_log->SaveLogButton_Click();
+        m_log->onSaveClicked();
         QCOMPARE(m_boxes->shown.size(), 1);
-        QVERIFY(m_log->saveLogButton()->isEnabled());
+        QVERIFY(m_log->saveButton()->isEnabled());
     }
 
     void aHugeSavedLogShowsItsBeginningWithoutAsking()
     {
         const QByteArray line = "0123456789012345678901234567890123456789012345678901234567890123456789\r\n";
         QByteArray big;
-        while (big.size() <= LogFileFrame::kViewerLimit)
+        while (big.size() <= LogPanel::kViewerLimit)
             big += line;
         spit(path(QStringLiteral("big.log")), big);
         answerDialog(path(QStringLiteral("big.log")));
-        m_form->LogFileIcon_Click();
+        m_form->openSavedLog();
         QVERIFY(m_log->isVisible());
         QVERIFY(m_boxes->shown.isEmpty());
         QVERIFY(m_log->text().startsWith(QString::fromLatin1(line.chopped(2)) + QLatin1Char('\n')));
-        QVERIFY(m_log->text().size() < LogFileFrame::kViewerLimit);
-        QVERIFY(!m_log->saveLogButton()->isEnabled());
+        QVERIFY(m_log->text().size() < LogPanel::kViewerLimit);
+        QVERIFY(!m_log->saveButton()->isEnabled());
     }
 
     void theFileDialogs()
@@ -247,10 +247,8 @@ private Q_SLOTS:
             });
         };
 
-        QByteArray name = "unchanged";
         drive(QString(), false);
-        QCOMPARE(m_log->LogFileDialog(1, name), 0);
-        QCOMPARE(name, QByteArray("unchanged"));
+        QCOMPARE(m_log->chooseLogFile(LogDialog::Open), QByteArray());
         QCOMPARE(title, QStringLiteral("Open File"));
         QCOMPARE(filter, QStringLiteral("Log Files (*.log)"));
         QVERIFY(mustExist);
@@ -259,11 +257,11 @@ private Q_SLOTS:
                                       QStringLiteral("c.Log")}));
 
         drive(QStringLiteral("B.LOG"), true);
-        m_log->LogFileDialog(1, name);
+        QByteArray name = m_log->chooseLogFile(LogDialog::Open);
         QCOMPARE(QFile::decodeName(name), path(QStringLiteral("B.LOG")));
 
         drive(QStringLiteral("newlog"), true);
-        m_log->LogFileDialog(0, name);
+        name = m_log->chooseLogFile(LogDialog::Save);
         QCOMPARE(title, QStringLiteral("Save File"));
         QCOMPARE(suffix, QStringLiteral("log"));
         QVERIFY(!mustExist);
@@ -273,15 +271,15 @@ private Q_SLOTS:
 
     void printNeedsAShownLogAndAPrinter()
     {
-        m_form->PrintIcon_Click(); // idle window
+        m_form->printLog(); // idle window
         QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("Nothing to print.")});
         QCOMPARE(m_boxes->shown[0].style, 48);
 
-        if (LogFileFrame::defaultPrinter())
+        if (LogPanel::defaultPrinter())
             QSKIP("a print system answers here; ctest runs this with none reachable");
         m_form->openFeature(QStringLiteral("FileSearchOption"));
         m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
-        m_form->PrintIcon_Click();
+        m_form->printLog();
         QCOMPARE(m_boxes->shown.size(), 2);
         QVERIFY(m_boxes->shown[1].text.startsWith(QStringLiteral("There is no printer set up")));
         QCOMPARE(m_boxes->shown[1].style, 48);
@@ -302,7 +300,7 @@ private Q_SLOTS:
         };
         m_form->openFeature(QStringLiteral("FileSearchOption"));
         m_form->showWorkingLog(*m_form->panel(QStringLiteral("FileSearchOption")));
-        m_form->PrintIcon_Click();
+        m_form->printLog();
         QVERIFY(m_boxes->shown.isEmpty());
         QCOMPARE(m_form->focusWidget()->objectName(),
                  QStringLiteral("DummyText")); // the window is not active offscreen
@@ -336,10 +334,10 @@ private Q_SLOTS:
             printer->setOutputFileName(path(QStringLiteral("afile/out.pdf")));
             return printer;
         };
-        m_form->PrintIcon_Click();
+        m_form->printLog();
         QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("The log could not be printed.")});
     }
 };
 
 QTEST_MAIN(LogFileFrameTest)
-#include "logfileframe_test.moc"
+#include "logpanel_test.moc"

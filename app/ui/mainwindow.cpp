@@ -1,13 +1,16 @@
-#include "app/ui/brisvaneform.h"
+#include "app/ui/mainwindow.h"
 
 #include "common/commandline.h"
 #include "common/format.h"
 #include "app/ui/iconbar.h"
-#include "app/ui/logfileframe.h"
+#include "app/ui/logpanel.h"
+#include "app/ui/printingnotice.h"
+#include "common/ui/layout.h"
 #include "platform/desktop.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
+#include "platform/ui/clicklabel.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
 #include "common/recordedremoval.h"
@@ -33,6 +36,8 @@ namespace bv {
 
 namespace {
 
+using namespace bv::layout;
+
 constexpr int kClientWidth = 6690;
 constexpr int kClientHeight = 6060;
 constexpr int kStatusX = 40;
@@ -40,9 +45,36 @@ constexpr int kStatusY = 5830;
 constexpr int kYieldEveryMs = 8;   // clicks and Cancel answered well within 50 ms
 constexpr int kStatusPaintMs = 33; // about 30 repaints a second
 
-const QColor kGrey(0xC0, 0xC0, 0xC0);
-const QColor kDarkGrey(0x80, 0x80, 0x80);
-const QColor kRed(0xFF, 0x00, 0x00);
+constexpr char kProductLine[] = "Brisvane v" BV_VERSION_SHORT " - 2026";
+constexpr Font kTerminal9Bold{Family::Terminal, 9, true};
+
+// A click target over the icon bar's picture; what a screen reader says of it is also its tooltip.
+constexpr ControlSpec icon(const char* name, TwipRect rect, const char* help)
+{
+    ControlSpec c{name, Kind::ClickLabel, rect};
+    c.spoken = help;
+    return c;
+}
+
+// The window's client area, as designed: the icon bar's picture with its click targets, the
+// grey work area the panels lie on, the progress blocks of the status strip, and two controls
+// out of sight: the hover help's line and the text box the keyboard focus rests in whenever no
+// control holds it (a screen reader says where the user is and how to go on).
+constexpr ControlSpec kControls[] = {
+    {"IconFrame", Kind::Label, {-15, 0, 6720, 525}},
+    icon("FileSearchIcon", {30, 30, 1290, 495}, "Search for files matching a specific criteria"),
+    icon("NewFilesIcon", {1365, 15, 1290, 495}, "Find files with the same name in several folders"),
+    icon("LogFileIcon", {2715, 30, 1290, 495}, "Open log file"),
+    icon("PrintIcon", {4050, 30, 1290, 495}, "Print log file and search results"),
+    icon("HelpIcon", {5370, 15, 1290, 495}, "View help contents"),
+    {"Backround", Kind::Box, {15, 570, 6660, 5145}, "", kWindowFont, {kBlack, kDarkGrey}, 0, Border},
+    {"FloodLabel", Kind::Label, {5160, 5865, 1515, 150}, "", kTerminal9Bold, {kDarkGrey}},
+    {"HelpMan", Kind::Label, {8280, 5880, 4935, 150}, kProductLine},
+    {"DummyText", Kind::LineEdit, {8415, 5460, 1215, 375}, "", kWindowFont, {}, 0, Plain, nullptr, "Brisvane"},
+};
+
+constexpr LayoutTable kLayout{{"brisvaneform", "Brisvane!", kClientWidth, kClientHeight, kArial825, kLightGrey},
+                              kControls};
 
 // The window's client area: the status strip's boxes and the icon bar's frame are drawn here,
 // and the status line is printed onto it.
@@ -56,14 +88,14 @@ protected:
     {
         auto sunken = [&p](int x1, int y1, int x2, int y2) {
             const QRect r(twPoint(x1, y1), twPoint(x2, y2));
-            p.setPen(kDarkGrey);
+            p.setPen(QColor::fromRgb(kDarkGrey));
             p.drawLine(r.topLeft(), r.topRight());
             p.drawLine(r.topLeft(), r.bottomLeft());
             p.setPen(Qt::white);
             p.drawLine(r.bottomLeft(), r.bottomRight());
             p.drawLine(r.topRight(), r.bottomRight());
         };
-        p.setPen(kDarkGrey);
+        p.setPen(QColor::fromRgb(kDarkGrey));
         p.drawLine(twPoint(0, 0), twPoint(kClientWidth, 0));
         p.setPen(Qt::white);
         p.drawLine(twPoint(0, 525), twPoint(kClientWidth, 525));
@@ -74,11 +106,11 @@ protected:
 
 } // namespace
 
-BrisvaneForm::BrisvaneForm(AppState& state, const QList<FeatureEntry>& features, QWidget* parent)
+MainWindow::MainWindow(AppState& state, const QList<FeatureEntry>& features, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_statusPacer(kStatusPaintMs), m_yieldPacer(kYieldEveryMs)
 {
-    setObjectName(QStringLiteral("brisvaneform"));
-    setWindowTitle(QStringLiteral("Brisvane!"));
+    setObjectName(QString::fromLatin1(kLayout.form.name));
+    setWindowTitle(QString::fromUtf8(kLayout.form.title));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(arialFont(8.25));
@@ -89,9 +121,9 @@ BrisvaneForm::BrisvaneForm(AppState& state, const QList<FeatureEntry>& features,
     buildClient();
 }
 
-BrisvaneForm::~BrisvaneForm() = default;
+MainWindow::~MainWindow() = default;
 
-void BrisvaneForm::buildMenus()
+void MainWindow::buildMenus()
 {
     auto add = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& key,
                       std::function<void()> slot) {
@@ -111,12 +143,11 @@ void BrisvaneForm::buildMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("FileMenu"));
     add(file, "OpenLog", QStringLiteral("&Open Log File..."), QKeySequence(Qt::CTRL | Qt::Key_O),
-        [this] { LogFileIcon_Click(); });
+        [this] { openSavedLog(); });
     separator(file, "dummy3");
-    add(file, "PrintOption", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P),
-        [this] { PrintIcon_Click(); });
+    add(file, "PrintOption", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] { printLog(); });
     separator(file, "dummy1");
-    add(file, "ExitOption", QStringLiteral("&Exit"), {}, [this] { ExitOption_Click(); });
+    add(file, "ExitOption", QStringLiteral("&Exit"), {}, [this] { exitProgram(); });
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("ToolsMenu"));
@@ -125,42 +156,47 @@ void BrisvaneForm::buildMenus()
         f.action = add(tools, f.entry.actionName, f.entry.caption, f.entry.key, [this, name] { openFeature(name); });
     }
     separator(tools, "dummy5");
-    add(tools, "RefreshOption", QStringLiteral("&Refresh"), QKeySequence(Qt::Key_F7),
-        [this] { RefreshOption_Click(); });
+    add(tools, "RefreshOption", QStringLiteral("&Refresh"), QKeySequence(Qt::Key_F7), [this] { refreshCounters(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
-    add(help, "ContentsMenu", QStringLiteral("&Help Contents"), QKeySequence(Qt::Key_F1), [this] { HelpIcon_Click(); });
+    add(help, "ContentsMenu", QStringLiteral("&Help Contents"), QKeySequence(Qt::Key_F1), [this] { openHelp(); });
     separator(help, "dummy2");
-    add(help, "AboutOption", QStringLiteral("About"), {}, [this] { AboutOption_Click(); });
+    add(help, "AboutOption", QStringLiteral("About"), {}, [this] { showAbout(); });
 }
 
-void BrisvaneForm::buildClient()
+const LayoutTable& MainWindow::layout()
+{
+    return kLayout;
+}
+
+QList<const LayoutTable*> MainWindow::layouts()
+{
+    return {&kLayout, &LogPanel::layout(), &PrintingNotice::layout()};
+}
+
+void MainWindow::buildClient()
 {
     m_client = new ClientSurface(this);
-    m_client->setObjectName(QStringLiteral("client"));
-    m_client->setBackColor(kGrey);
-    m_client->setForeColor(kDarkGrey);
+    m_client->setBackColor(QColor::fromRgb(kLightGrey));
+    m_client->setForeColor(QColor::fromRgb(kDarkGrey));
     m_client->setFont(font());
-    m_client->setFixedSize(twSize(kClientWidth, kClientHeight));
+    m_client->setFixedSize(twSize(kLayout.form.width, kLayout.form.height));
+    m_client->setObjectName(QStringLiteral("client"));
     m_client->installEventFilter(this);
     setCentralWidget(m_client);
 
+    const Controls controls = buildLayout(m_client, kLayout);
     for (CommandLook look : {CommandLook::AllEnabled, CommandLook::AllDisabled, CommandLook::PrintEnabled})
         m_bars[int(look)] = drawIconBar(look);
-    m_iconFrame = new QLabel(m_client);
-    m_iconFrame->setObjectName(QStringLiteral("IconFrame"));
-    m_iconFrame->setGeometry(twRect(-15, 0, 6720, 525));
-    m_iconFrame->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_iconFrame->setPixmap(m_bars[0]);
+    m_iconBar = controls.get<QLabel>("IconFrame");
+    m_iconBar->setPixmap(m_bars[0]);
 
     // The five click targets over the drawn buttons. The first two open the features that name
     // them in the feature table; the other three are the window's own commands.
-    struct IconSpec
+    struct IconCommand
     {
         const char* name;
-        QRect rect;
-        const char* help;
         Command command;
         std::function<void()> click;
     };
@@ -172,51 +208,37 @@ void BrisvaneForm::buildClient()
     };
     const QString firstFeature = featureOf("FileSearchIcon");
     const QString secondFeature = featureOf("NewFilesIcon");
-    const IconSpec icons[] = {
-        {"FileSearchIcon", twRect(30, 30, 1290, 495), "Search for files matching a specific criteria", Command::Feature,
-         [this, firstFeature] { openFeature(firstFeature); }},
-        {"NewFilesIcon", twRect(1365, 15, 1290, 495), "Find files with the same name in several folders",
-         Command::Feature, [this, secondFeature] { openFeature(secondFeature); }},
-        {"LogFileIcon", twRect(2715, 30, 1290, 495), "Open log file", Command::OpenLog,
-         [this] { LogFileIcon_Click(); }},
-        {"PrintIcon", twRect(4050, 30, 1290, 495), "Print log file and search results", Command::Print,
-         [this] { PrintIcon_Click(); }},
-        {"HelpIcon", twRect(5370, 15, 1290, 495), "View help contents", Command::HelpContents,
-         [this] { HelpIcon_Click(); }},
+    const IconCommand icons[] = {
+        {"FileSearchIcon", Command::Feature, [this, firstFeature] { openFeature(firstFeature); }},
+        {"NewFilesIcon", Command::Feature, [this, secondFeature] { openFeature(secondFeature); }},
+        {"LogFileIcon", Command::OpenLog, [this] { openSavedLog(); }},
+        {"PrintIcon", Command::Print, [this] { printLog(); }},
+        {"HelpIcon", Command::HelpContents, [this] { openHelp(); }},
     };
-    for (const IconSpec& spec : icons) {
-        auto* label = new ClickLabel(m_client);
-        label->setObjectName(QString::fromLatin1(spec.name));
-        label->setGeometry(spec.rect);
+    for (const IconCommand& icon : icons) {
+        auto* label = controls.get<ClickLabel>(icon.name);
+        // What a screen reader says of the icon is also its tooltip and its hover help.
+        const QString help = label->accessibleName();
         label->setAttribute(Qt::WA_TranslucentBackground);
-        label->setToolTip(QString::fromLatin1(spec.help));
-        label->setAccessibleName(QString::fromLatin1(spec.help));
-        label->setProperty("helpText", QString::fromLatin1(spec.help));
-        label->setProperty("command", int(spec.command));
+        label->setToolTip(help);
+        label->setProperty("helpText", help);
+        label->setProperty("command", int(icon.command));
         label->setMouseTracking(true);
         label->installEventFilter(this);
-        connect(label, &ClickLabel::clicked, this, spec.click);
+        connect(label, &ClickLabel::clicked, this, icon.click);
         m_icons.append(label);
     }
     m_helpIcon = m_icons.last();
+    m_workArea = controls.get<QLabel>("Backround");
 
-    m_backround = new QLabel(m_client);
-    m_backround->setObjectName(QStringLiteral("Backround"));
-    m_backround->setGeometry(twRect(15, 570, 6660, 5145));
-    m_backround->setAutoFillBackground(true);
-    m_backround->setFrameStyle(QFrame::Box | QFrame::Plain);
-    QPalette bp = m_backround->palette();
-    bp.setColor(QPalette::Window, kDarkGrey);
-    bp.setColor(QPalette::WindowText, Qt::black);
-    m_backround->setPalette(bp);
-
-    // The log panel lies above every panel: it covers the file-search panel while that stays
-    // visible. It exists first, since a panel's reset enables its Save button.
-    m_logFileFrame = new LogFileFrame(*this, m_client);
-    m_logFileFrame->setGeometry(twRect(15, 570, 6660, 5145));
-    m_logFileFrame->hide();
-    m_logFileFrame->shown = [this] { ShowLogViewCommands(); };
-    m_logFileFrame->closed = [this] { logViewClosed(); };
+    // The log panel covers the work area and lies above every panel: it covers the file-search
+    // panel while that stays visible. It exists first, since a panel's reset enables its Save
+    // button.
+    m_logPanel = new LogPanel(*this, m_client);
+    m_logPanel->move(m_workArea->pos());
+    m_logPanel->hide();
+    m_logPanel->shown = [this] { showLogViewCommands(); };
+    m_logPanel->closed = [this] { logViewClosed(); };
 
     // The panels lie above the grey field, in the order of the table; each starts hidden.
     for (Feature& f : m_features) {
@@ -226,40 +248,26 @@ void BrisvaneForm::buildClient()
         f.panel->widget()->setAccessibleName(QString(f.entry.caption).remove(QLatin1Char('&')));
         f.panel->widget()->hide();
     }
-    m_logFileFrame->raise();
+    m_logPanel->raise();
 
-    m_floodLabel = new QLabel(m_client);
-    m_floodLabel->setObjectName(QStringLiteral("FloodLabel"));
-    m_floodLabel->setGeometry(twRect(5160, 5865, 1515, 150));
-    m_floodLabel->setFont(terminalFont(9, true));
-    QPalette fp = m_floodLabel->palette();
-    fp.setColor(QPalette::WindowText, kDarkGrey);
-    m_floodLabel->setPalette(fp);
-    m_floodLabel->setToolTip(QStringLiteral("Displays function status"));
-    m_floodLabel->setProperty("helpText", QStringLiteral("Displays function status"));
-    m_floodLabel->setMouseTracking(true);
-    m_floodLabel->installEventFilter(this);
+    m_progressBlocks = controls.get<QLabel>("FloodLabel");
+    m_progressBlocks->setToolTip(QStringLiteral("Displays function status"));
+    m_progressBlocks->setProperty("helpText", QStringLiteral("Displays function status"));
+    m_progressBlocks->setMouseTracking(true);
+    m_progressBlocks->installEventFilter(this);
 
-    // HelpMan and DummyText lie outside the client area: never seen, but they exist.
-    const QString productLine = QStringLiteral("Brisvane v" BV_VERSION_SHORT " - 2026");
-    m_helpMan = new QLabel(productLine, m_client);
-    m_helpMan->setObjectName(QStringLiteral("HelpMan"));
-    m_helpMan->setGeometry(twRect(8280, 5880, 4935, 150));
-    m_helpMan->setProperty("helpText", productLine);
+    m_hoverHelp = controls.get<QLabel>("HelpMan");
+    m_hoverHelp->setProperty("helpText", m_hoverHelp->text());
 
-    m_dummyText = new QLineEdit(QStringLiteral("This is a dummy textbox"), m_client);
-    m_dummyText->setObjectName(QStringLiteral("DummyText"));
-    m_dummyText->setGeometry(twRect(8415, 5460, 1215, 375));
-    // The keyboard focus rests here, out of sight, whenever no control holds it: a screen reader
-    // says where the user is and how to go on.
-    m_dummyText->setAccessibleName(QStringLiteral("Brisvane"));
-    m_dummyText->setAccessibleDescription(
+    m_focusRest = controls.get<QLineEdit>("DummyText");
+    m_focusRest->setText(QStringLiteral("This is a dummy textbox"));
+    m_focusRest->setAccessibleDescription(
         QStringLiteral("Tab moves to the controls of the open panel; Alt opens the menus."));
 
     m_client->adjustSize();
 }
 
-void BrisvaneForm::Form_Load()
+void MainWindow::showAtStart()
 {
     // Place the window: centred horizontally, 10 twips from the top; the size stays. The window
     // manager's frame is known only once the window is shown, so it is placed again then.
@@ -278,11 +286,11 @@ void BrisvaneForm::Form_Load()
     });
     framed->start();
     focusDummy();
-    setScreenPointer(1);
+    setScreenPointer(kArrowPointer);
     m_client->printAt(kStatusX, kStatusY, QStringLiteral("Brisvane Disk Clean-Up v" BV_VERSION_SHORT));
 }
 
-void BrisvaneForm::placeWindow()
+void MainWindow::placeWindow()
 {
     if (QScreen* screen = QApplication::primaryScreen()) {
         const QRect avail = screen->geometry();
@@ -290,7 +298,7 @@ void BrisvaneForm::placeWindow()
     }
 }
 
-void BrisvaneForm::resizeEvent(QResizeEvent* event)
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     // The outer size is fixed: a resize by the border snaps back (a minimized window is left alone).
@@ -298,28 +306,28 @@ void BrisvaneForm::resizeEvent(QResizeEvent* event)
         resize(minimumSize());
 }
 
-bool BrisvaneForm::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_client && event->type() == QEvent::Paint) {
-        RefreshOption_Click();
+        refreshCounters();
         return false;
     }
     if (event->type() == QEvent::MouseMove) {
         const QVariant help = watched->property("helpText");
         if (help.isValid())
-            m_helpMan->setText(help.toString());
+            m_hoverHelp->setText(help.toString());
         if (watched == m_helpIcon)
-            setScreenPointer(1);
+            setScreenPointer(kArrowPointer);
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-QAction* BrisvaneForm::action(const QString& objectName) const
+QAction* MainWindow::action(const QString& objectName) const
 {
     return findChild<QAction*>(objectName);
 }
 
-const BrisvaneForm::Feature* BrisvaneForm::feature(const QString& actionName) const
+const MainWindow::Feature* MainWindow::feature(const QString& actionName) const
 {
     for (const Feature& f : m_features)
         if (QLatin1String(f.entry.actionName) == actionName)
@@ -327,16 +335,16 @@ const BrisvaneForm::Feature* BrisvaneForm::feature(const QString& actionName) co
     return nullptr;
 }
 
-Panel* BrisvaneForm::panel(const QString& actionName) const
+Panel* MainWindow::panel(const QString& actionName) const
 {
     const Feature* f = feature(actionName);
     return f ? f->panel : nullptr;
 }
 
-void BrisvaneForm::applyCommands(CommandLook look)
+void MainWindow::applyCommands(CommandLook look)
 {
     m_look = look;
-    m_iconFrame->setPixmap(m_bars[int(look)]);
+    m_iconBar->setPixmap(m_bars[int(look)]);
     for (QLabel* icon : m_icons)
         icon->setEnabled(commandEnabled(look, Command(icon->property("command").toInt())));
     const struct
@@ -352,24 +360,24 @@ void BrisvaneForm::applyCommands(CommandLook look)
         f.action->setEnabled(commandEnabled(look, Command::Feature));
 }
 
-void BrisvaneForm::lockCommands(bool locked)
+void MainWindow::lockCommands(bool locked)
 {
     applyCommands(commandLook(locked ? Situation::PanelOpen : Situation::Idle));
 }
 
-void BrisvaneForm::ShowLogViewCommands()
+void MainWindow::showLogViewCommands()
 {
     applyCommands(commandLook(Situation::LogView));
 }
 
-void BrisvaneForm::RefreshOption_Click()
+void MainWindow::refreshCounters()
 {
     for (const Feature& f : m_features)
         if (f.panel && f.panel->widget()->isVisible())
             f.panel->reprintCounters();
 }
 
-QString BrisvaneForm::fitStatus(const QString& text) const
+QString MainWindow::fitStatus(const QString& text) const
 {
     // Padded with pairs of blanks until wider than 4899 twips, or cut until narrower than 4801
     // and ended with "...". Measuring is the costly part, so both loops start from an estimate
@@ -399,7 +407,7 @@ QString BrisvaneForm::fitStatus(const QString& text) const
     return out + QStringLiteral("...");
 }
 
-void BrisvaneForm::ShowStatus(const QString& text)
+void MainWindow::ShowStatus(const QString& text)
 {
     m_pendingStatus = text;
     m_pendingIsPath = false;
@@ -409,7 +417,7 @@ void BrisvaneForm::ShowStatus(const QString& text)
         flushStatus();
 }
 
-void BrisvaneForm::flushStatus()
+void MainWindow::flushStatus()
 {
     if (!m_statusDirty)
         return;
@@ -421,7 +429,7 @@ void BrisvaneForm::flushStatus()
     m_client->printAt(kStatusX, kStatusY, fitStatus(m_pendingStatus));
 }
 
-void BrisvaneForm::showStatusPath(const QByteArray& path)
+void MainWindow::showStatusPath(const QByteArray& path)
 {
     // Copy into our own buffer: sharing the walk's buffer would make the walk copy it on its
     // next change, an allocation per file.
@@ -433,33 +441,33 @@ void BrisvaneForm::showStatusPath(const QByteArray& path)
         flushStatus();
 }
 
-void BrisvaneForm::printStatusRaw(const QString& text)
+void MainWindow::printStatusRaw(const QString& text)
 {
     m_statusDirty = false;
     m_client->printAt(kStatusX, kStatusY, text);
 }
 
-QString BrisvaneForm::statusText() const
+QString MainWindow::statusText() const
 {
     return m_client->printedAt(kStatusX, kStatusY);
 }
 
-void BrisvaneForm::appendFlood(int blocks)
+void MainWindow::appendFlood(int blocks)
 {
-    m_floodLabel->setText(m_floodLabel->text() + QString(blocks, QChar(0x2592)));
+    m_progressBlocks->setText(m_progressBlocks->text() + QString(blocks, QChar(0x2592)));
 }
 
-void BrisvaneForm::clearFlood()
+void MainWindow::clearFlood()
 {
-    m_floodLabel->clear();
+    m_progressBlocks->clear();
 }
 
-QString BrisvaneForm::floodText() const
+QString MainWindow::floodText() const
 {
-    return m_floodLabel->text();
+    return m_progressBlocks->text();
 }
 
-void BrisvaneForm::finishProgress(int blocks)
+void MainWindow::finishProgress(int blocks)
 {
     appendFlood(blocks);
     letMessagesBeProcessed();
@@ -470,13 +478,13 @@ void BrisvaneForm::finishProgress(int blocks)
     });
 }
 
-void BrisvaneForm::letMessagesBeProcessed()
+void MainWindow::letMessagesBeProcessed()
 {
     QCoreApplication::processEvents();
     m_yieldPacer.restart();
 }
 
-void BrisvaneForm::yieldToEvents()
+void MainWindow::yieldToEvents()
 {
     if (!m_yieldPacer.due())
         return;
@@ -485,27 +493,27 @@ void BrisvaneForm::yieldToEvents()
     letMessagesBeProcessed();
 }
 
-void BrisvaneForm::setYieldClock(Pacer::Clock clock)
+void MainWindow::setYieldClock(Pacer::Clock clock)
 {
     m_yieldPacer = Pacer(kYieldEveryMs, std::move(clock));
 }
 
-void BrisvaneForm::setPointer(int pointer)
+void MainWindow::setPointer(int pointer)
 {
     setScreenPointer(pointer);
 }
 
-void BrisvaneForm::focusDummy()
+void MainWindow::focusDummy()
 {
-    m_dummyText->setFocus(Qt::OtherFocusReason);
+    m_focusRest->setFocus(Qt::OtherFocusReason);
 }
 
-WalkResult BrisvaneForm::SearchDrive(const WalkOptions& options, FeatureHooks& feature)
+WalkResult MainWindow::SearchDrive(const WalkOptions& options, FeatureHooks& feature)
 {
     return driveWalk(m_state, m_run, options, feature, *this);
 }
 
-void BrisvaneForm::openFeature(const QString& actionName)
+void MainWindow::openFeature(const QString& actionName)
 {
     const Feature* f = feature(actionName);
     if (!f || !commandEnabled(m_look, Command::Feature))
@@ -519,20 +527,20 @@ void BrisvaneForm::openFeature(const QString& actionName)
     QWidget* w = f->panel->widget();
     w->show();
     w->raise();
-    m_logFileFrame->raise();
+    m_logPanel->raise();
     f->panel->opened();
 }
 
-void BrisvaneForm::closePanel(Panel& panel)
+void MainWindow::closePanel(Panel& panel)
 {
     panel.widget()->hide();
     lockCommands(false);
 }
 
-void BrisvaneForm::showWorkingLog(Panel& from)
+void MainWindow::showWorkingLog(Panel& from)
 {
     m_logReturnsTo = &from;
-    if (!m_logFileFrame->showWorkingLog()) {
+    if (!m_logPanel->showWorkingLog()) {
         m_logReturnsTo = nullptr; // the word-processor path: the panel stays as it was
         return;
     }
@@ -542,13 +550,13 @@ void BrisvaneForm::showWorkingLog(Panel& from)
         from.widget()->hide();
 }
 
-void BrisvaneForm::logViewClosed()
+void MainWindow::logViewClosed()
 {
     Panel* back = std::exchange(m_logReturnsTo, nullptr);
     if (!back) {
         // A saved log opened from the idle window.
         lockCommands(false);
-        m_logFileFrame->enableSave();
+        m_logPanel->enableSave();
         return;
     }
     lockCommands(true);
@@ -560,37 +568,37 @@ void BrisvaneForm::logViewClosed()
     focusDummy();
 }
 
-void BrisvaneForm::clearLogText()
+void MainWindow::clearLogText()
 {
-    m_logFileFrame->clearText();
+    m_logPanel->clearText();
 }
 
-void BrisvaneForm::enableLogSave()
+void MainWindow::enableLogSave()
 {
-    m_logFileFrame->enableSave();
+    m_logPanel->enableSave();
 }
 
-void BrisvaneForm::LogFileIcon_Click()
+void MainWindow::openSavedLog()
 {
     if (!commandEnabled(m_look, Command::OpenLog))
         return;
     m_logReturnsTo = nullptr;
-    m_logFileFrame->LogFileIcon_Click();
+    m_logPanel->openSavedLog();
 }
 
-void BrisvaneForm::PrintIcon_Click()
+void MainWindow::printLog()
 {
     if (!commandEnabled(m_look, Command::Print))
         return;
-    m_logFileFrame->PrintIcon_Click();
+    m_logPanel->printLog();
 }
 
-QByteArray BrisvaneForm::helpDocumentPath()
+QByteArray MainWindow::helpDocumentPath()
 {
     return bv::helpDocumentPath();
 }
 
-void BrisvaneForm::HelpIcon_Click()
+void MainWindow::openHelp()
 {
     // Help asked for and nothing coming would leave the user wondering: a missing document or
     // a desktop without a browser is said, with the reason.
@@ -602,7 +610,7 @@ void BrisvaneForm::HelpIcon_Click()
     focusDummy();
 }
 
-void BrisvaneForm::AboutOption_Click()
+void MainWindow::showAbout()
 {
     // The classic box, then the copyright and the licence that the program is given under.
     const QString lineBreak = QStringLiteral("\n\r");
@@ -615,20 +623,20 @@ void BrisvaneForm::AboutOption_Click()
     msgBox(text, MsgPlain, QStringLiteral("About"));
 }
 
-void BrisvaneForm::ExitOption_Click()
+void MainWindow::exitProgram()
 {
     close();
 }
 
-void BrisvaneForm::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
-    Form_QueryUnload(event);
+    confirmClose(event);
     if (!event->isAccepted())
         return;
-    Form_Unload();
+    finishClosing();
 }
 
-void BrisvaneForm::Form_QueryUnload(QCloseEvent* event)
+void MainWindow::confirmClose(QCloseEvent* event)
 {
     event->accept();
     if (m_state.SearchState != SearchState::Running || m_quitting)
@@ -645,7 +653,7 @@ void BrisvaneForm::Form_QueryUnload(QCloseEvent* event)
     m_state.StopRequested = true;
 }
 
-void BrisvaneForm::quitRequested()
+void MainWindow::quitRequested()
 {
     if (m_quitting)
         return;
@@ -664,7 +672,7 @@ void BrisvaneForm::quitRequested()
     s.StopRequested = true;
 }
 
-void BrisvaneForm::removeWorkingFiles()
+void MainWindow::removeWorkingFiles()
 {
     if (m_state.AppFolder.isEmpty())
         return;
@@ -672,7 +680,7 @@ void BrisvaneForm::removeWorkingFiles()
     QFile::remove(QFile::decodeName(joinPath(m_state.AppFolder, "temp.doc")));
 }
 
-void BrisvaneForm::Form_Unload()
+void MainWindow::finishClosing()
 {
     if (m_closing)
         return;
