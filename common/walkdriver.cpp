@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "platform/clock.h"
+#include "platform/messages.h"
 
 namespace bv {
 
@@ -98,7 +99,7 @@ WalkResult driveWalk(AppState& program, RunValues& run, const WalkOptions& optio
 {
     DriveHooks drive(program, run, feature, screen);
     program.StopRequested = false;
-    screen.setPointer(11);
+    screen.setPointer(kHourglassPointer);
     program.SearchState = SearchState::Running;
     WalkResult result = walkTree(options, drive);
     program.SearchState = SearchState::Ended;

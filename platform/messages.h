@@ -39,4 +39,9 @@ MessageService* messageService();
 // separators and bidirectional controls in the text are shown written out (visibleText).
 int msgBox(const QString& text, int style, const QString& title = QStringLiteral("Brisvane!"));
 
+// The screen mouse pointers a window or a run asks for: the arrow while the user is asked, the
+// hourglass while a walk works (platform/ui/messagebox_qt.h sets them).
+inline constexpr int kArrowPointer = 1;
+inline constexpr int kHourglassPointer = 11;
+
 } // namespace bv

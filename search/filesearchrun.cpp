@@ -16,10 +16,6 @@ namespace bv {
 
 namespace {
 
-// The screen pointer: the arrow while the user is asked, the hourglass while the walk works.
-constexpr int kArrowPointer = 1;
-constexpr int kBusyPointer = 11;
-
 // A file the act left where it was.
 bool staysInPlace(ActOutcome outcome)
 {
@@ -268,7 +264,7 @@ void FileSearchRun::verifyFile(const WalkFile& file, const FileInfo& info, const
     WalkScreen& screen = m_user.walkScreen();
     screen.setPointer(kArrowPointer);
     m_verifier->verify(item, actions);
-    screen.setPointer(kBusyPointer);
+    screen.setPointer(kHourglassPointer);
     ++m_values.FilesChecked;
     m_user.showFigures(m_values);
 }

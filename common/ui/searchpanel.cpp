@@ -136,7 +136,7 @@ void SearchPanel::mouseMoveEvent(QMouseEvent* event)
     // While a search runs the pointer says so; otherwise moving over the panel wipes the status
     // line.
     if (m_host.program().SearchState == SearchState::Running)
-        setScreenPointer(kBusyPointer);
+        setScreenPointer(kHourglassPointer);
     else if (mayWipeStatus())
         m_host.printStatusRaw(QString(kStatusLineBlanks, QLatin1Char(' ')));
     PrintSurface::mouseMoveEvent(event);

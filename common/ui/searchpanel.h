@@ -35,10 +35,6 @@ class SearchPanel : public PrintSurface, public Panel, public RunUser
 {
     Q_OBJECT
 public:
-    // The screen pointer over a panel.
-    static constexpr int kArrowPointer = 1;
-    static constexpr int kBusyPointer = 11;
-
     SearchPanel(PanelHost& host, QWidget* parent);
     ~SearchPanel() override;
 

@@ -2,15 +2,13 @@
 // etched separator and centring on the screen.
 #pragma once
 
+#include "platform/messages.h"
+
 class QLabel;
 class QPainter;
 class QWidget;
 
 namespace bv::disk {
-
-// The screen pointers a window asks for (setScreenPointer, platform/ui/messagebox_qt.h).
-constexpr int kArrowPointer = 1;
-constexpr int kHourglassPointer = 11;
 
 // A figure's caption condensed to fit its box whole (platform/ui/fonts.h), and where that
 // condensing is not enough (a figure of twenty digits), set smaller as well: digits are never cut.

@@ -167,7 +167,7 @@ void ClusterOverhangWindow::finishSearch()
 {
     m_host.finishProgress(12);
     m_host.letMessagesBeProcessed();
-    setScreenPointer(disk::kArrowPointer);
+    setScreenPointer(kArrowPointer);
 
     const OverhangTally& tally = m_run.tally();
     const WastedShare share = tally.share();
@@ -187,7 +187,7 @@ void ClusterOverhangWindow::finishSearch()
 
 void ClusterOverhangWindow::failStart()
 {
-    setScreenPointer(disk::kArrowPointer);
+    setScreenPointer(kArrowPointer);
     // Nothing was searched: the user may pick another drive and try again.
     m_driveList->setEnabled(true);
 }
@@ -275,11 +275,11 @@ bool ClusterOverhangWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
         if (watched == m_cancelButton)
-            setScreenPointer(disk::kArrowPointer); // Cancel stays usable during a search
+            setScreenPointer(kArrowPointer); // Cancel stays usable during a search
         else if (watched == m_surface && m_surface->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) !=
                                              m_cancelButton) // a move Cancel passed on to its parent
-            setScreenPointer(m_host.program().SearchState == SearchState::Running ? disk::kHourglassPointer
-                                                                                  : disk::kArrowPointer);
+            setScreenPointer(m_host.program().SearchState == SearchState::Running ? kHourglassPointer
+                                                                                  : kArrowPointer);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -12,9 +12,8 @@ public:
     int show(const QString& text, int style, const QString& title) override;
 };
 
-// The screen mouse pointer: the arrow, or the hourglass (the application's override cursor).
-inline constexpr int kArrowPointer = 1;
-inline constexpr int kHourglassPointer = 11;
+// The screen mouse pointer (kArrowPointer, kHourglassPointer: platform/messages.h), shown as the
+// application's override cursor.
 void setScreenPointer(int pointer);
 int screenPointer();
 

@@ -41,8 +41,6 @@ constexpr int kSeparatorGreyY = 2235;
 constexpr int kSeparatorWhiteY = 2265;
 
 // The screen pointers of setScreenPointer().
-constexpr int kArrowPointer = 1;
-constexpr int kHourglassPointer = 11;
 
 constexpr char kIntroduction[] =
     "Many applications create temporary files but do not remove them when they are no longer needed. This utility "
