@@ -133,15 +133,8 @@ void MoveForm::onOkClicked()
         return !m_cancelAsked && !m_host.program().StopRequested;
     });
 
-    RecordedRemoval request;
-    request.path = m_request.path;
-    request.listed = m_request.listed;
-    request.block = m_request.logBlock;
-    request.action = RemovalAction::Move;
-    request.destFolder = m_folderList->path();
-    const RemovalRecord record = m_mover
-                                     ? m_mover(request.destFolder)
-                                     : removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
+    const QByteArray destFolder = m_folderList->path();
+    const RemovalRecord record = m_mover(destFolder);
     if (copying)
         m_host.ShowStatus(QString());
     // Given up on request (Cancel, or the program is ending): nothing to report, nothing recorded.
@@ -153,13 +146,13 @@ void MoveForm::onOkClicked()
     m_result.record = record;
     if (record.outcome == ActOutcome::Done) {
         // The file has moved whatever the log says; a lost line still stops the search.
-        m_result.destFolder = request.destFolder;
-        m_result.newPath = joinPath(request.destFolder, baseName(m_request.path));
+        m_result.destFolder = destFolder;
+        m_result.newPath = joinPath(destFolder, baseName(m_request.path));
     }
     // A file that changed is told once its record is in the log.
     if (record.outcome != ActOutcome::Changed || record.logged) {
         const OutcomeMessage told =
-            outcomeMessage(Teller::MoveDialog, request.action, record.outcome, displayPath(m_request.path));
+            outcomeMessage(Teller::MoveDialog, RemovalAction::Move, record.outcome, displayPath(m_request.path));
         if (!told.text.isEmpty())
             msgBox(told.text, told.style);
     }

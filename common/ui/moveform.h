@@ -33,7 +33,6 @@ struct MoveRequest
 {
     QByteArray path;            // native bytes
     FileInfo listed;            // the listing's lstat, for the re-check
-    QList<QByteArray> logBlock; // the lines the log gets in front of the move's ACTION line
 };
 
 struct MoveResult
@@ -59,9 +58,9 @@ public:
     // dialog keeps answering meanwhile and shows how far a copy is.
     using Mover = std::function<RemovalRecord(const QByteArray& folder)>;
 
-    // Shows the dialog modally for one file and returns what became of it. Without a mover the
-    // dialog moves the file through the recorded removal itself.
-    MoveResult moveFile(const MoveRequest& request, Mover mover = {});
+    // Shows the dialog modally for one file and returns what became of it. The run that put the
+    // file to the user moves it (and records the move): the dialog only picks the folder.
+    MoveResult moveFile(const MoveRequest& request, Mover mover);
 
     // Event handlers.
     void onOkClicked();

@@ -315,7 +315,6 @@ void VerificationWindow::onMoveClicked()
     MoveRequest request;
     request.path = m_item.path;
     request.listed = m_item.info;
-    request.logBlock = logBlock();
     FileActions& actions = *m_actions;
     const MoveResult result =
         dialog.moveFile(request, [&actions](const QByteArray& folder) { return actions.move(folder); });

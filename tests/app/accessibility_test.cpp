@@ -3,9 +3,9 @@
 // user can reach; the icon bar's click targets are buttons named by their help text that
 // assistive technology can press; the figures printed onto a panel are read with their captions.
 #include "common/appstate.h"
-#include "app/ui/mainwindow.h"
 #include "app/ui/logpanel.h"
-#include "duplicates/ui/verify2.h"
+#include "app/ui/mainwindow.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 #include "common/ui/moveform.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/scripted_messages.h"
@@ -77,7 +77,7 @@ private Q_SLOTS:
         // The windows a search opens, over the main window.
         VerificationWindow verify(*m_form, m_form.get());
         MoveForm move(*m_form, m_form.get());
-        Verify2 review(*m_form, *m_form->panel(QStringLiteral("NewFilesOption")), m_form.get());
+        DuplicateReviewWindow review(*m_form, m_form.get());
         for (QDialog* window :
              {static_cast<QDialog*>(&verify), static_cast<QDialog*>(&move), static_cast<QDialog*>(&review)}) {
             window->show();

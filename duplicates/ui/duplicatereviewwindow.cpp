@@ -1,5 +1,5 @@
 // No GLib here: file types, opening and file operations all go through platform/.
-#include "duplicates/ui/verify2.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 
 #include "common/ui/panelhost.h"
 #include "duplicates/dupsearch.h"
@@ -72,7 +72,7 @@ int findRoot(std::vector<int>& parent, int i)
 
 } // namespace
 
-Verify2::Verify2(PanelHost& host, Panel& panel, QWidget* parent) : QDialog(parent), m_host(host), m_panel(panel)
+DuplicateReviewWindow::DuplicateReviewWindow(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("Verify2"));
     setWindowTitle(QStringLiteral("Verification Window - (No File)"));
@@ -85,9 +85,9 @@ Verify2::Verify2(PanelHost& host, Panel& panel, QWidget* parent) : QDialog(paren
     InputGuard::install(this); // the next group comes up where the last one was
 }
 
-Verify2::~Verify2() = default;
+DuplicateReviewWindow::~DuplicateReviewWindow() = default;
 
-void Verify2::buildControls()
+void DuplicateReviewWindow::buildControls()
 {
     const struct
     {
@@ -112,7 +112,7 @@ void Verify2::buildControls()
     m_scrollBar->setGeometry(twRect(6915, 315, 270, 2040));
 
     DupRowsView::Source source;
-    source.count = [this] { return rowCount() + int(m_reader ? m_reader->entriesLeft() : 0); };
+    source.count = [this] { return rowCount() + int(m_reading ? m_reading->rowsToCome() : 0); };
     source.ready = [this] { return rowCount(); };
     source.cells = [this](int r, QString* cells) { rowCells(r, cells); };
     source.spoken = [this](int r) { return spokenText(r); };
@@ -127,7 +127,7 @@ void Verify2::buildControls()
     connect(m_view, &DupRowsView::rowClicked, this, [this](int r) { selectRow(r); });
     // The rows in sight are on the screen: the rest of the group is read from now on.
     connect(m_view, &DupRowsView::painted, this, [this] {
-        if (m_reader && !m_readingStarted)
+        if (m_reading && !m_readingStarted)
             QTimer::singleShot(0, this, [this, generation = m_generation] { startReading(generation); });
     });
 
@@ -151,11 +151,11 @@ void Verify2::buildControls()
     for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
         b->setEnabled(false);
 
-    connect(m_abortButton, &QPushButton::clicked, this, [this] { AbortButton_Click(); });
-    connect(m_moveButton, &QPushButton::clicked, this, [this] { MoveButton_Click(); });
-    connect(m_exploreButton, &QPushButton::clicked, this, [this] { ExploreButton_Click(); });
-    connect(m_deleteButton, &QPushButton::clicked, this, [this] { DeleteButton_Click(); });
-    connect(m_continueButton, &QPushButton::clicked, this, [this] { ContinueButton_Click(); });
+    connect(m_abortButton, &QPushButton::clicked, this, [this] { onAbortClicked(); });
+    connect(m_moveButton, &QPushButton::clicked, this, [this] { onMoveClicked(); });
+    connect(m_exploreButton, &QPushButton::clicked, this, [this] { onExploreClicked(); });
+    connect(m_deleteButton, &QPushButton::clicked, this, [this] { onDeleteClicked(); });
+    connect(m_continueButton, &QPushButton::clicked, this, [this] { onContinueClicked(); });
 
     // The window sees the keys first, whichever control has the focus.
     for (QWidget* w : findChildren<QWidget*>())
@@ -163,7 +163,7 @@ void Verify2::buildControls()
     installEventFilter(this);
 }
 
-void Verify2::paintEvent(QPaintEvent* event)
+void DuplicateReviewWindow::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     QPainter p(this);
@@ -181,7 +181,7 @@ void Verify2::paintEvent(QPaintEvent* event)
     p.drawLine(0, tw(2610) + 1, width(), tw(2610) + 1);
 }
 
-void Verify2::rowCells(int r, QString* cells) const
+void DuplicateReviewWindow::rowCells(int r, QString* cells) const
 {
     const Row& row = m_rows[size_t(r)];
     if (!row.textsMade) {
@@ -197,7 +197,7 @@ void Verify2::rowCells(int r, QString* cells) const
     cells[4] = row.file.lastAccess;
 }
 
-QIcon Verify2::iconOf(const Row& row) const
+QIcon DuplicateReviewWindow::iconOf(const Row& row) const
 {
     // Looked up when the row is first painted; one theme lookup per content type.
     if (!row.iconLoaded) {
@@ -212,29 +212,8 @@ QIcon Verify2::iconOf(const Row& row) const
     return row.icon;
 }
 
-bool Verify2::writeLog(const QList<QByteArray>& lines)
+void DuplicateReviewWindow::appendRows(std::span<const ReviewRow> files)
 {
-    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
-}
-
-bool Verify2::AddRow(const ReviewRow& file)
-{
-    return addRows({&file, 1});
-}
-
-bool Verify2::addRows(std::span<const ReviewRow> files)
-{
-    m_selected = -1;
-    return appendRows(files);
-}
-
-bool Verify2::appendRows(std::span<const ReviewRow> files)
-{
-    QList<QByteArray> lines;
-    lines.reserve(qsizetype(files.size()) * 5);
-    for (const ReviewRow& file : files)
-        lines += dupRowLines(file);
-    const bool logged = writeLog(lines);
     for (const ReviewRow& file : files) {
         if (m_rows.empty())
             setWindowTitle(QStringLiteral("Verification Window - ") + shownText(file.name));
@@ -245,49 +224,66 @@ bool Verify2::appendRows(std::span<const ReviewRow> files)
         ++m_rowsAdded;
     }
     m_view->updateScrollRange();
-    return logged;
 }
 
-int Verify2::rowsInSight() const
+void DuplicateReviewWindow::startGroup(std::span<const ReviewRow> first, GroupActions& actions,
+                                       DuplicateGroupActions* reading)
+{
+    m_actions = &actions;
+    m_reading = reading;
+    m_readingStarted = false;
+    m_selected = -1;
+    if (reading && reading->rowsToCome() > 0)
+        m_rows.reserve(m_rows.size() + first.size() + reading->rowsToCome()); // no copying as rows come in
+    appendRows(first);
+    takeReadRows(); // all read already: nothing left to wait for
+}
+
+void DuplicateReviewWindow::review(std::span<const ReviewRow> rows, GroupActions& actions)
+{
+    startGroup(rows, actions, nullptr);
+    showGroup();
+}
+
+void DuplicateReviewWindow::reviewGroup(std::span<const ReviewRow> first, DuplicateGroupActions& actions)
+{
+    startGroup(first, actions, &actions);
+    showGroup();
+}
+
+int DuplicateReviewWindow::rowsInSight() const
 {
     return (m_view->height() + DupRowsView::rowHeight() - 1) / DupRowsView::rowHeight();
 }
 
-void Verify2::readRestFrom(GroupRowReader& reader)
+void DuplicateReviewWindow::startReading(std::uint64_t generation)
 {
-    m_reader = &reader;
-    m_readingStarted = false;
-    m_rows.reserve(m_rows.size() + reader.entriesLeft()); // no copying while the rows come in
-    takeReadRows();                                       // all read already: nothing left to wait for
-}
-
-void Verify2::startReading(std::uint64_t generation)
-{
-    if (generation != m_generation || !m_reader || m_readingStarted)
+    if (generation != m_generation || !isReading() || m_readingStarted)
         return;
     m_readingStarted = true;
     // Called on a reading thread: one wake-up waits in the queue at a time.
-    m_reader->readRestInBackground([this] {
+    m_reading->readRest([this] {
         if (!m_wakePosted.exchange(true))
             QMetaObject::invokeMethod(
                 this,
                 [this] {
                     m_wakePosted = false;
                     if (!takeReadRows() && isVisible())
-                        ResetAll(); // the log cannot take them: the search is stopping
+                        endGroup(); // the log cannot take them: the search is stopping
                 },
                 Qt::QueuedConnection);
     });
 }
 
-bool Verify2::takeReadRows()
+bool DuplicateReviewWindow::takeReadRows(bool all)
 {
-    if (!m_reader)
+    if (!m_reading)
         return true;
-    const std::vector<ReviewRow> rows = m_reader->takeReady();
-    const bool logged = rows.empty() || appendRows(rows);
-    if (m_reader->entriesLeft() == 0) {
-        m_reader = nullptr;
+    std::vector<ReviewRow> rows;
+    const bool logged = m_reading->takeRows(rows, all);
+    appendRows(rows);
+    if (m_reading->rowsToCome() == 0) {
+        m_reading = nullptr;
         if (isVisible())
             startContentCheck();
     }
@@ -295,20 +291,19 @@ bool Verify2::takeReadRows()
     return logged;
 }
 
-void Verify2::completeReading()
+void DuplicateReviewWindow::completeReading()
 {
-    if (!m_reader)
+    if (!m_reading)
         return;
-    m_reader->finish();
-    takeReadRows();
+    takeReadRows(true);
 }
 
-QString Verify2::pathLabelText() const
+QString DuplicateReviewWindow::pathLabelText() const
 {
     return m_pathLabel->toolTip();
 }
 
-void Verify2::setPathLabel(const QByteArray& path)
+void DuplicateReviewWindow::setPathLabel(const QByteArray& path)
 {
     m_labelPath = path;
     const QString shown = path.isEmpty() ? QString() : shownText(path);
@@ -317,7 +312,7 @@ void Verify2::setPathLabel(const QByteArray& path)
     m_pathLabel->setToolTip(shown);
 }
 
-void Verify2::selectRow(int r)
+void DuplicateReviewWindow::selectRow(int r)
 {
     if (r < 0 || r >= rowCount())
         return;
@@ -327,7 +322,7 @@ void Verify2::selectRow(int r)
     highlight(r);
 }
 
-void Verify2::highlight(int r)
+void DuplicateReviewWindow::highlight(int r)
 {
     for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
         b->setEnabled(true);
@@ -336,7 +331,7 @@ void Verify2::highlight(int r)
     m_view->selectionChanged();
 }
 
-void Verify2::clearSelection()
+void DuplicateReviewWindow::clearSelection()
 {
     for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
         b->setEnabled(false);
@@ -346,25 +341,25 @@ void Verify2::clearSelection()
     m_view->selectionChanged();
 }
 
-void Verify2::removeSelectedRow()
+void DuplicateReviewWindow::removeSelectedRow()
 {
     const int r = m_selected;
     clearSelection();
     if (r < 0 || r >= rowCount())
         return;
     if (rowCount() == 1) {
-        ResetAll();
+        endGroup();
         return;
     }
     m_rows.erase(m_rows.begin() + r);
     m_view->updateScrollRange();
 }
 
-void Verify2::ResetAll()
+void DuplicateReviewWindow::endGroup()
 {
     // The group's every file is in the log before it ends, however it ends.
     completeReading();
-    m_reader = nullptr;
+    m_reading = nullptr;
     clearSelection();
     m_rows.clear();
     ++m_generation;
@@ -378,13 +373,11 @@ void Verify2::ResetAll()
         done(QDialog::Accepted);
     else
         hide();
-    // Counted once per group, whether the rows were seen, removed or dropped unseen.
-    m_host.run().FilesChecked += m_rowsAdded;
     m_rowsAdded = 0;
-    m_panel.reprintCounters();
+    m_actions = nullptr;
 }
 
-void Verify2::showGroup()
+void DuplicateReviewWindow::showGroup()
 {
     if (m_rows.empty())
         return;
@@ -395,7 +388,7 @@ void Verify2::showGroup()
         m_placed = true;
     }
     m_contentDone = false;
-    if (!m_reader)
+    if (!m_reading)
         startContentCheck();
     else
         // Started at the first paint (the rows in sight are on the screen first); this is for a
@@ -406,10 +399,10 @@ void Verify2::showGroup()
     exec();
     // Ended from outside (the program quits): the group is over all the same.
     if (!m_rows.empty() || m_rowsAdded > 0)
-        ResetAll();
+        endGroup();
 }
 
-void Verify2::prepare()
+void DuplicateReviewWindow::prepare()
 {
     if (std::exchange(m_prepared, true))
         return;
@@ -417,14 +410,14 @@ void Verify2::prepare()
     fileTypeIcon(fileTypeOf(QByteArray()), style());
 }
 
-void Verify2::startContentCheck()
+void DuplicateReviewWindow::startContentCheck()
 {
     if (std::exchange(m_contentStarted, true))
         return;
     QTimer::singleShot(0, this, [this, generation = m_generation] { checkContents(generation); });
 }
 
-void Verify2::checkContents(std::uint64_t generation)
+void DuplicateReviewWindow::checkContents(std::uint64_t generation)
 {
     if (generation != m_generation || m_rows.empty())
         return;
@@ -458,7 +451,7 @@ void Verify2::checkContents(std::uint64_t generation)
     m_contentDone = true;
 }
 
-QString Verify2::rowToolTip(int r) const
+QString DuplicateReviewWindow::rowToolTip(int r) const
 {
     const ReviewRow& file = m_rows[size_t(r)].file;
     QStringList lines;
@@ -470,7 +463,7 @@ QString Verify2::rowToolTip(int r) const
     return lines.join(QLatin1Char('\n'));
 }
 
-QString Verify2::spokenText(int r) const
+QString DuplicateReviewWindow::spokenText(int r) const
 {
     QString cells[5];
     rowCells(r, cells);
@@ -484,7 +477,7 @@ QString Verify2::spokenText(int r) const
     return parts.join(QStringLiteral(", "));
 }
 
-QString Verify2::contentText(int r) const
+QString DuplicateReviewWindow::contentText(int r) const
 {
     if (!m_contentDone)
         return QStringLiteral("Comparing contents...");
@@ -510,7 +503,7 @@ QString Verify2::contentText(int r) const
     return contentToolTip(match);
 }
 
-void Verify2::ExploreButton_Click()
+void DuplicateReviewWindow::onExploreClicked()
 {
     const OpenOutcome r = openWithDefaultApp(m_labelPath);
     if (r.result == OpenResult::NoAssociation)
@@ -519,13 +512,13 @@ void Verify2::ExploreButton_Click()
         msgBox(openFailureText(QStringLiteral("The file"), m_labelPath, r), MsgExclamation);
 }
 
-void Verify2::ThePathLabel_Click()
+void DuplicateReviewWindow::onPathLabelClicked()
 {
     if (!m_labelPath.isEmpty())
-        ExploreButton_Click();
+        onExploreClicked();
 }
 
-bool Verify2::linkedFileConfirmed(int r, bool moving)
+bool DuplicateReviewWindow::linkedFileConfirmed(int r, bool moving)
 {
     // Other rows that are symbolic links leading to this file: without it they lead nowhere.
     const ReviewRow& file = m_rows[size_t(r)].file;
@@ -539,7 +532,7 @@ bool Verify2::linkedFileConfirmed(int r, bool moving)
            msgBox(linkedFileQuestion(shownText(file.path), links, moving), MsgQuestionDefaultNo) == AnswerYes;
 }
 
-void Verify2::DeleteButton_Click()
+void DuplicateReviewWindow::onDeleteClicked()
 {
     if (m_selected < 0)
         return;
@@ -547,20 +540,14 @@ void Verify2::DeleteButton_Click()
     if (!linkedFileConfirmed(m_selected, false))
         return;
     Row& row = m_rows[size_t(m_selected)];
-    RecordedRemoval request;
-    request.path = row.file.path;
-    request.listed = row.file.info;
-    request.block = {row.file.path};
-    request.action = m_recycle ? RemovalAction::Trash : RemovalAction::Delete;
-    request.decidedBy = DecidedBy::User;
-    const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
-    m_panel.reprintCounters();
+    const RemovalRecord record = m_actions->remove(row.ordinal);
+    const RemovalAction action = m_recycle ? RemovalAction::Trash : RemovalAction::Delete;
 
     // A refused trash says so as a refused deletion does, and its row stays; a file that changed
     // is told once its record is in the log.
     if (record.outcome != ActOutcome::Changed || record.logged) {
         const OutcomeMessage told =
-            outcomeMessage(Teller::DecisionWindow, request.action, record.outcome, displayPath(row.file.path));
+            outcomeMessage(Teller::DecisionWindow, action, record.outcome, displayPath(row.file.path));
         if (!told.text.isEmpty())
             msgBox(told.text, told.style);
     }
@@ -570,15 +557,9 @@ void Verify2::DeleteButton_Click()
         removeSelectedRow();
         break;
     case ActOutcome::Changed:
-        if (record.logged) {
-            // The row shows the file as it is now, so the next decision is about what is there.
-            if (auto now = readReviewRow(row.file.folder, row.file.name)) {
-                row.file = std::move(*now);
-                m_view->update();
-            } else {
-                removeSelectedRow();
-            }
-        }
+        // The row shows the file as it is now, so the next decision is about what is there.
+        if (record.logged)
+            showAnew(row);
         break;
     case ActOutcome::Refused:
     case ActOutcome::NotSupported:
@@ -588,10 +569,10 @@ void Verify2::DeleteButton_Click()
     // A log that cannot take a record ends the search (the user has been told): nothing more
     // may be removed.
     if (!record.logged && isVisible())
-        ResetAll();
+        endGroup();
 }
 
-void Verify2::MoveButton_Click()
+void DuplicateReviewWindow::onMoveClicked()
 {
     if (m_selected < 0)
         return;
@@ -603,8 +584,10 @@ void Verify2::MoveButton_Click()
     MoveRequest request;
     request.path = m_rows[size_t(r)].file.path;
     request.listed = m_rows[size_t(r)].file.info;
-    request.logBlock = {request.path};
-    const MoveResult result = dialog.moveFile(request);
+    const MoveResult result =
+        dialog.moveFile(request, [actions = m_actions, ordinal = m_rows[size_t(r)].ordinal](const QByteArray& folder) {
+            return actions->move(ordinal, folder);
+        });
     if (r >= rowCount() || m_selected != r)
         return;
     Row& row = m_rows[size_t(r)];
@@ -613,51 +596,58 @@ void Verify2::MoveButton_Click()
         return; // nothing happened: the row stays as it was
     if (outcome == ActOutcome::Done && !result.newPath.isEmpty()) {
         // The row follows the file, and so do the path label, Delete and Explore.
-        row.file.folder = result.destFolder;
-        row.file.path = result.newPath;
-        row.textsMade = false;
-        FileInfo now;
-        if (lstatPath(result.newPath, now) == 0)
-            row.file.info = now;
-        setPathLabel(result.newPath);
-        m_view->update();
+        ReviewRow now;
+        if (m_actions->reread(row.ordinal, now)) {
+            row.file = std::move(now);
+            row.textsMade = false;
+            setPathLabel(row.file.path);
+            m_view->update();
+        }
     }
     // A log that cannot take a record ends the search (the user has been told).
     if (!result.record.logged) {
-        ResetAll();
+        endGroup();
         return;
     }
     if (outcome == ActOutcome::Vanished) {
         removeSelectedRow();
     } else if (outcome == ActOutcome::Changed) {
-        if (auto now = readReviewRow(row.file.folder, row.file.name)) {
-            row.file = std::move(*now);
-            m_view->update();
-        } else {
-            removeSelectedRow();
-        }
+        showAnew(row);
     }
 }
 
-void Verify2::ContinueButton_Click()
+void DuplicateReviewWindow::showAnew(Row& row)
 {
-    ResetAll();
+    ReviewRow now;
+    if (m_actions->reread(row.ordinal, now)) {
+        row.file = std::move(now);
+        row.textsMade = false;
+        m_view->update();
+    } else {
+        removeSelectedRow();
+    }
 }
 
-void Verify2::AbortButton_Click()
+void DuplicateReviewWindow::onContinueClicked()
 {
-    ResetAll();
-    if (abortSearch)
-        abortSearch();
+    endGroup();
+}
+
+void DuplicateReviewWindow::onAbortClicked()
+{
+    GroupActions* actions = m_actions;
+    endGroup();
+    if (actions)
+        actions->abort();
     m_host.letMessagesBeProcessed();
 }
 
-void Verify2::reject()
+void DuplicateReviewWindow::reject()
 {
-    ResetAll();
+    endGroup();
 }
 
-bool Verify2::keyPreview(int key)
+bool DuplicateReviewWindow::keyPreview(int key)
 {
     // A dialog's Escape would end the group as the close box does, and a group is never left
     // by a key that means nothing here.
@@ -678,7 +668,7 @@ bool Verify2::keyPreview(int key)
     return false;
 }
 
-bool Verify2::eventFilter(QObject* watched, QEvent* event)
+bool DuplicateReviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
@@ -693,7 +683,7 @@ bool Verify2::eventFilter(QObject* watched, QEvent* event)
         if (watched == m_pathLabel && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             setTextColour(m_pathLabel, kBlue);
             if (m_pathLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
-                ThePathLabel_Click();
+                onPathLabelClicked();
             return true;
         }
         break;
