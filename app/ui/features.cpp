@@ -5,6 +5,7 @@
 #include "duplicates/ui/dupfilesframe.h"
 #include "quickclean/ui/quickcleanwindow.h"
 #include "search/ui/filesearchframe.h"
+#include "search/ui/verificationwindow.h"
 
 namespace bv {
 
@@ -17,7 +18,7 @@ QList<FeatureEntry> brisvaneFeatures()
                      "FileSearchIcon",
                      [](PanelHost& host, QWidget* area) -> Panel* { return new FileSearchFrame(host, area); },
                      {},
-                     {}});
+                     {&FileSearchFrame::layout(), &VerificationWindow::layout()}});
     features.append({FindDuplicatesPanel::kCommand,
                      QStringLiteral("Find &Duplicates"),
                      QKeySequence(Qt::Key_F3),

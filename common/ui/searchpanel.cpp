@@ -37,17 +37,24 @@ SearchPanel::~SearchPanel() = default;
 void SearchPanel::buildFolderPicker(const QString& driveName, const QRect& driveRect, const QString& folderName,
                                     const QRect& folderRect)
 {
-    m_driveList = new DriveList(this);
-    m_driveList->setObjectName(driveName);
-    m_driveList->setGeometry(driveRect);
-    m_driveList->setFont(arialFont(8.25, true));
+    auto* driveList = new DriveList(this);
+    driveList->setObjectName(driveName);
+    driveList->setGeometry(driveRect);
+    driveList->setFont(arialFont(8.25, true));
+    auto* folderList = new DirList(this);
+    folderList->setObjectName(folderName);
+    folderList->setGeometry(folderRect);
+    folderList->setFont(arialFont(8.25, true));
+    adoptFolderPicker(driveList, folderList);
+}
+
+void SearchPanel::adoptFolderPicker(DriveList* driveList, DirList* folderList)
+{
+    m_driveList = driveList;
+    m_folderList = folderList;
     m_driveList->reload();
     connect(m_driveList, &DriveList::gotFocus, this, &SearchPanel::onDriveListFocused);
     connect(m_driveList, &DriveList::driveChanged, this, &SearchPanel::onDriveChanged);
-    m_folderList = new DirList(this);
-    m_folderList->setObjectName(folderName);
-    m_folderList->setGeometry(folderRect);
-    m_folderList->setFont(arialFont(8.25, true));
     m_folderList->setRoot(m_driveList->mountPoint());
     // Starts in the folder given on the command line, else where the program was started, like a
     // classic folder list.

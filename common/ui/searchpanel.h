@@ -60,6 +60,8 @@ protected:
     // The drive list and the folder list, with their original control names, at those places.
     void buildFolderPicker(const QString& driveName, const QRect& driveRect, const QString& folderName,
                            const QRect& folderRect);
+    // The same for the two lists a layout table made: this wires them up and opens the start folder.
+    void adoptFolderPicker(DriveList* driveList, DirList* folderList);
     // Focus on a pattern box (made by patternBox()) shows the wildcard hint on the status line.
     void watchPatternBoxes(QComboBox* first, QComboBox* second);
     // The control that stays usable while a search runs keeps the arrow pointer.

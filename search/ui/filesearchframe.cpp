@@ -5,12 +5,12 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
-#include "platform/ui/fonts.h"
 #include "platform/volumes.h"
 #include "platform/ui/messagebox_qt.h"
 #include "common/recordedremoval.h"
 #include "common/ui/dirlist.h"
 #include "common/ui/drivelist.h"
+#include "common/ui/layout.h"
 #include "common/ui/patternboxes.h"
 #include "search/filesearchrun.h"
 #include "search/ui/verificationwindow.h"
@@ -32,12 +32,130 @@ namespace {
 // Blocks the progress strip gets when a run ends, shown for a moment.
 constexpr int kEndOfRunBlocks = 14;
 
+// Where the panel sits in the main window's work area.
+constexpr int kPanelLeft = 15;
+constexpr int kPanelTop = 570;
+
+using namespace bv::layout;
+
+// The step captions are condensed rather than cut off where a font runs wider than designed.
+constexpr Font kStepFont = kArial9Bold;
+constexpr Colours kBlackText{kBlack};
+constexpr std::uint16_t kStep = Condensed;
+
+// The panel, as designed. Each input is named for a screen reader by the caption before it; the
+// counters' figures are printed beside their captions (not controls). The folder list has no
+// caption of its own: the drive list's caption speaks for the pair.
+constexpr ControlSpec kControls[] = {
+    {"SearchLabel0",
+     Kind::Label,
+     {90, 450, 2400, 255},
+     "1. Search for files of type(s)",
+     kStepFont,
+     kBlackText,
+     0,
+     kStep,
+     "SearchPattern0"},
+    {"SearchPattern0", Kind::PatternBox, {2475, 405, 825, 345}, "", kWindowFont, {}, 1},
+    {"ANDLabel", Kind::Label, {3330, 435, 360, 240}, "and", kStepFont, kBlackText, 0, kStep, "SearchPattern1"},
+    {"SearchPattern1", Kind::PatternBox, {3705, 390, 825, 345}, "", kWindowFont, {}, 2},
+    {"SearchLabel1",
+     Kind::Label,
+     {90, 840, 1065, 255},
+     "2. Files that ",
+     kStepFont,
+     kBlackText,
+     0,
+     kStep,
+     "InstructionList"},
+    {"InstructionList", Kind::ComboBox, {1110, 795, 2265, 345}, "", kWindowFont, {}, 3},
+    {"SINCELabel",
+     Kind::Label,
+     {3375, 840, 600, 255},
+     "since",
+     kStepFont,
+     kBlackText,
+     0,
+     kStep | CentreTop,
+     "DateText"},
+    {"DateText", Kind::LineEdit, {3945, 795, 1125, 330}, "", kWindowFont, {}, 4},
+    {"SearchLabel2", Kind::Label, {5115, 840, 1455, 255}, "will be removed.", kStepFont, kBlackText, 0, kStep},
+    {"SearchLabel5",
+     Kind::Label,
+     {90, 1230, 2820, 255},
+     "3. (Optional) Only files larger than",
+     kStepFont,
+     kBlackText,
+     0,
+     kStep,
+     "BytesText"},
+    {"BytesText", Kind::LineEdit, {2970, 1185, 870, 330}, "", kWindowFont, {}, 5},
+    {"SearchLabel6", Kind::Label, {3900, 1230, 1920, 255}, "bytes will be checked.", kStepFont, kBlackText, 0, kStep},
+    {"SearchLabel3",
+     Kind::Label,
+     {90, 1590, 5775, 255},
+     "4. Reclaim files in the following location (Including sub directories):",
+     kStepFont,
+     kBlackText,
+     0,
+     kStep,
+     "Drive1"},
+    {"Drive1", Kind::DriveList, {270, 1875, 2820, 330}, "", kArial825Bold, {}, 6},
+    {"Dir1", Kind::DirList, {270, 2220, 2820, 990}, "", kArial825Bold, {}, 7, Plain, nullptr, "Start folder"},
+    {"RecycleCheck",
+     Kind::CheckBox,
+     {3630, 2040, 2895, 240},
+     "Send all files to the Recycle Bin",
+     kArial825Bold,
+     kBlackText,
+     8},
+    {"VerifyCheck",
+     Kind::CheckBox,
+     {3630, 2280, 2895, 240},
+     "Bring Up Verification Window",
+     kArial825Bold,
+     kBlackText,
+     9},
+    {"IgnoreCheck",
+     Kind::CheckBox,
+     {3630, 2520, 2895, 240},
+     "Ignore Hidden and System files",
+     kArial825Bold,
+     kBlackText,
+     10},
+    {"IgnoreDir", Kind::CheckBox, {3630, 2760, 2895, 240}, "Ignore Hidden Directories", kArial825Bold, kBlackText, 11},
+    {"CancelButton", Kind::Button, {3120, 3030, 1125, 405}, "&Cancel", kArial825, kBlackText, 12},
+    {"ResetButton", Kind::Button, {4275, 3030, 1125, 405}, "&Reset", kArial825, kBlackText, 13},
+    {"BeginButton", Kind::Button, {5430, 3030, 1125, 405}, "&Begin", kArial825, kBlackText, 14},
+    {"SearchLabel7",
+     Kind::Label,
+     {90, 3930, 4275, 255},
+     "Number of files matching the specified file type(s):",
+     kStepFont,
+     kBlackText,
+     0,
+     kStep},
+    {"SearchLabel8", Kind::Label, {90, 4275, 2145, 255}, "Number of files checked:", kStepFont, kBlackText, 0, kStep},
+    {"SearchLabel4", Kind::Label, {3330, 4275, 1905, 255}, "Total bytes reclaimed:", kStepFont, kBlackText, 0, kStep},
+    {"SearchLabel9", Kind::Label, {90, 4620, 2145, 255}, "Number of files removed:", kStepFont, kBlackText, 0, kStep},
+    {"ViewLogButton", Kind::Button, {4275, 4605, 1125, 405}, "&View Log", kArial825, kBlackText, 15},
+    {"DoneButton", Kind::Button, {5430, 4605, 1125, 405}, "&Cancel", kArial825, kBlackText, 16},
+};
+
+// The panel's own font and white surface come from the skeleton (SearchPanel).
+constexpr LayoutTable kLayout{{"FileSearchFrame", "", 6660, 5141}, kControls};
+
 } // namespace
+
+const LayoutTable& FileSearchFrame::layout()
+{
+    return kLayout;
+}
 
 FileSearchFrame::FileSearchFrame(PanelHost& host, QWidget* parent) : SearchPanel(host, parent)
 {
-    setObjectName(QStringLiteral("FileSearchFrame"));
-    setGeometry(twRect(15, 570, 6660, 5141));
+    applyForm(this, kLayout);
+    move(twPoint(kPanelLeft, kPanelTop));
     buildControls();
     resetPanel();
 }
@@ -46,36 +164,33 @@ FileSearchFrame::~FileSearchFrame() = default;
 
 void FileSearchFrame::buildControls()
 {
-    auto label = [&](int index, const QString& caption, QRect rect) {
-        return m_stepLabels[index] = panelCaption(this, QStringLiteral("SearchLabel%1").arg(index), caption, rect);
-    };
-    auto plainLabel = [&](const char* name, const QString& caption, QRect rect) {
-        return panelCaption(this, QString::fromLatin1(name), caption, rect);
-    };
-    auto button = [&](const char* name, const QString& caption, QRect rect) {
-        return panelButton(this, QString::fromLatin1(name), caption, rect);
-    };
-    auto check = [&](const char* name, const QString& caption, QRect rect) {
-        QCheckBox* c = panelCheck(this, QString::fromLatin1(name), caption, rect);
-        connect(c, &QCheckBox::clicked, this, [this] { m_host.focusDummy(); });
-        return c;
-    };
+    const Controls controls = buildLayout(this, kLayout);
+    for (int i = 0; i < int(std::size(m_stepLabels)); ++i)
+        m_stepLabels[i] = controls.get<QLabel>(QByteArray("SearchLabel").append(QByteArray::number(i)).constData());
+    m_patternBoxes[0] = controls.get<QComboBox>("SearchPattern0");
+    m_patternBoxes[1] = controls.get<QComboBox>("SearchPattern1");
+    m_andLabel = controls.get<QLabel>("ANDLabel");
+    m_criterionList = controls.get<QComboBox>("InstructionList");
+    m_sinceLabel = controls.get<QLabel>("SINCELabel");
+    m_dateEdit = controls.get<QLineEdit>("DateText");
+    m_minimumSizeEdit = controls.get<QLineEdit>("BytesText");
+    m_recycleCheck = controls.get<QCheckBox>("RecycleCheck");
+    m_verifyCheck = controls.get<QCheckBox>("VerifyCheck");
+    m_ignoreHiddenFilesCheck = controls.get<QCheckBox>("IgnoreCheck");
+    m_ignoreHiddenFoldersCheck = controls.get<QCheckBox>("IgnoreDir");
+    m_cancelButton = controls.get<QPushButton>("CancelButton");
+    m_resetButton = controls.get<QPushButton>("ResetButton");
+    m_beginButton = controls.get<QPushButton>("BeginButton");
+    m_viewLogButton = controls.get<QPushButton>("ViewLogButton");
+    m_doneButton = controls.get<QPushButton>("DoneButton");
+    adoptFolderPicker(controls.get<DriveList>("Drive1"), controls.get<DirList>("Dir1"));
 
-    label(0, QStringLiteral("1. Search for files of type(s)"), twRect(90, 450, 2400, 255));
-    const QRect patternRects[2] = {twRect(2475, 405, 825, 345), twRect(3705, 390, 825, 345)};
     for (int i = 0; i < 2; ++i) {
-        QComboBox* box = patternBox(this, QStringLiteral("SearchPattern%1").arg(i), patternRects[i]);
+        QComboBox* box = m_patternBoxes[i];
         connect(box, &QComboBox::editTextChanged, this, [this, i] { onPatternEdited(i); });
         connect(box, &QComboBox::activated, this, [this, i] { onPatternChosen(i); });
-        m_patternBoxes[i] = box;
-        if (i == 0)
-            m_andLabel = plainLabel("ANDLabel", QStringLiteral("and"), twRect(3330, 435, 360, 240));
     }
 
-    label(1, QStringLiteral("2. Files that "), twRect(90, 840, 1065, 255));
-    m_criterionList = new QComboBox(this);
-    m_criterionList->setObjectName(QStringLiteral("InstructionList"));
-    m_criterionList->setGeometry(twRect(1110, 795, 2265, 345));
     m_criterionList->setEditable(true);
     m_criterionList->setInsertPolicy(QComboBox::NoInsert);
     m_criterionList->addItems(instructionItems());
@@ -83,45 +198,12 @@ void FileSearchFrame::buildControls()
     connect(m_criterionList, &QComboBox::editTextChanged, this, &FileSearchFrame::onCriterionChanged);
     connect(m_criterionList, &QComboBox::activated, this, &FileSearchFrame::onCriterionChanged);
 
-    m_sinceLabel = plainLabel("SINCELabel", QStringLiteral("since"), twRect(3375, 840, 600, 255));
-    m_sinceLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_dateEdit = new QLineEdit(this);
-    m_dateEdit->setObjectName(QStringLiteral("DateText"));
-    m_dateEdit->setGeometry(twRect(3945, 795, 1125, 330));
     m_dateEdit->installEventFilter(this);
-    label(2, QStringLiteral("will be removed."), twRect(5115, 840, 1455, 255));
 
-    label(5, QStringLiteral("3. (Optional) Only files larger than"), twRect(90, 1230, 2820, 255));
-    m_minimumSizeEdit = new QLineEdit(this);
-    m_minimumSizeEdit->setObjectName(QStringLiteral("BytesText"));
-    m_minimumSizeEdit->setGeometry(twRect(2970, 1185, 870, 330));
-    label(6, QStringLiteral("bytes will be checked."), twRect(3900, 1230, 1920, 255));
-
-    label(3, QStringLiteral("4. Reclaim files in the following location (Including sub directories):"),
-          twRect(90, 1590, 5775, 255));
-    buildFolderPicker(QStringLiteral("Drive1"), twRect(270, 1875, 2820, 330), QStringLiteral("Dir1"),
-                      twRect(270, 2220, 2820, 990));
-
-    m_recycleCheck =
-        check("RecycleCheck", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 2040, 2895, 240));
+    for (QCheckBox* c : {m_recycleCheck, m_verifyCheck, m_ignoreHiddenFilesCheck, m_ignoreHiddenFoldersCheck})
+        connect(c, &QCheckBox::clicked, this, [this] { m_host.focusDummy(); });
     m_recycleCheck->setToolTip(QStringLiteral(
         "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
-    m_verifyCheck = check("VerifyCheck", QStringLiteral("Bring Up Verification Window"), twRect(3630, 2280, 2895, 240));
-    m_ignoreHiddenFilesCheck =
-        check("IgnoreCheck", QStringLiteral("Ignore Hidden and System files"), twRect(3630, 2520, 2895, 240));
-    m_ignoreHiddenFoldersCheck =
-        check("IgnoreDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2760, 2895, 240));
-
-    m_cancelButton = button("CancelButton", QStringLiteral("&Cancel"), twRect(3120, 3030, 1125, 405));
-    m_resetButton = button("ResetButton", QStringLiteral("&Reset"), twRect(4275, 3030, 1125, 405));
-    m_beginButton = button("BeginButton", QStringLiteral("&Begin"), twRect(5430, 3030, 1125, 405));
-
-    label(7, QStringLiteral("Number of files matching the specified file type(s):"), twRect(90, 3930, 4275, 255));
-    label(8, QStringLiteral("Number of files checked:"), twRect(90, 4275, 2145, 255));
-    label(4, QStringLiteral("Total bytes reclaimed:"), twRect(3330, 4275, 1905, 255));
-    label(9, QStringLiteral("Number of files removed:"), twRect(90, 4620, 2145, 255));
-    m_viewLogButton = button("ViewLogButton", QStringLiteral("&View Log"), twRect(4275, 4605, 1125, 405));
-    m_doneButton = button("DoneButton", QStringLiteral("&Cancel"), twRect(5430, 4605, 1125, 405));
     m_doneButton->setEnabled(false);
 
     connect(m_cancelButton, &QPushButton::clicked, this, &FileSearchFrame::onCancelClicked);
@@ -132,36 +214,11 @@ void FileSearchFrame::buildControls()
     keepArrowOver(m_doneButton);
     watchPatternBoxes(m_patternBoxes[0], m_patternBoxes[1]);
 
-    // What a screen reader reads for each input: the caption beside it. The second pattern box
-    // sits after "and", which is read as more than that one word.
-    m_stepLabels[0]->setBuddy(m_patternBoxes[0]);
-    m_andLabel->setBuddy(m_patternBoxes[1]);
+    // The second pattern box sits after "and", which a screen reader reads as more than that one
+    // word.
     m_andLabel->setAccessibleName(QStringLiteral("and files of type(s)"));
-    m_stepLabels[1]->setBuddy(m_criterionList);
-    m_sinceLabel->setBuddy(m_dateEdit);
     m_dateEdit->setAccessibleDescription(QStringLiteral("A valid date must be entered here"));
-    m_stepLabels[5]->setBuddy(m_minimumSizeEdit);
-    m_stepLabels[3]->setBuddy(m_driveList);
     captionCounters(*this, m_stepLabels[7], m_stepLabels[8], m_stepLabels[4], m_stepLabels[9]);
-
-    QWidget* order[] = {m_patternBoxes[0],
-                        m_patternBoxes[1],
-                        m_criterionList,
-                        m_dateEdit,
-                        m_minimumSizeEdit,
-                        m_driveList,
-                        m_folderList,
-                        m_recycleCheck,
-                        m_verifyCheck,
-                        m_ignoreHiddenFilesCheck,
-                        m_ignoreHiddenFoldersCheck,
-                        m_cancelButton,
-                        m_resetButton,
-                        m_beginButton,
-                        m_viewLogButton,
-                        m_doneButton};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 bool FileSearchFrame::eventFilter(QObject* watched, QEvent* event)

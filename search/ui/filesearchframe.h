@@ -9,6 +9,7 @@
 // question to the verification window.
 #pragma once
 
+#include "common/ui/layout.h"
 #include "common/ui/searchpanel.h"
 #include "search/filesearch.h"
 
@@ -31,6 +32,9 @@ class FileSearchFrame : public SearchPanel
 public:
     FileSearchFrame(PanelHost& host, QWidget* parent);
     ~FileSearchFrame() override;
+
+    // The panel's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
     // The main window's side.
     void opened() override {}

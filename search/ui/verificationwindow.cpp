@@ -8,7 +8,6 @@
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fileicon.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/inputguard.h"
 #include "common/wording.h"
 #include "common/ui/moveform.h"
@@ -17,7 +16,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFontMetrics>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -37,8 +35,8 @@ constexpr int kGlassStep = 65; // twips per animation tick
 constexpr int kGlassStartLeft = 0;
 constexpr int kGlassStartTop = 475;
 
-const QColor kBlue(0, 0, 0xFF);
-const QColor kRed(0xFF, 0, 0);
+const QColor kLinkColour = QColor::fromRgb(layout::kBlue);
+const QColor kPressedLinkColour = QColor::fromRgb(layout::kRed);
 
 // A 30 x 30 magnifying glass: a lens with a rim and a glint, and a handle to the lower right.
 QPixmap magnifierBitmap()
@@ -67,34 +65,66 @@ QString shownCaption(const QString& caption)
     return s.replace(QLatin1String("&&"), QLatin1String("&"));
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText); // file names are never markup
-    label->setGeometry(geometry);
-    return label;
-}
+using namespace bv::layout;
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
+constexpr Font kLinkFont{Family::Arial, 8.25, true, false, true};
+constexpr Font kFileTypeFont{Family::Sans, 6.75};
+
+// The window, as designed. Every caption holds a file's name or facts of it, never markup. The
+// file name sticks out of the window by a pixel each side; the reference date sits below the
+// visible client area, where it only holds the date; the two thin boxes are the etched separator
+// (a grey line with a white one under it).
+constexpr ControlSpec kControls[] = {
+    {"Label1_0", Kind::Label, {15, -15, 2640, 240}, "The Following File was Found:", kArial825Bold, {}, 0, PlainText},
+    {"FileName",
+     Kind::Label,
+     {-30, 165, 5985, 240},
+     "c:\\sample name\\sample.nam",
+     kLinkFont,
+     {kBlue},
+     0,
+     PlainText | CentreTop},
+    {"LastUsedLabel",
+     Kind::Label,
+     {900, 420, 3645, 240},
+     "...It Has Not Been Used Since 2/13/75",
+     kArial825Bold,
+     {},
+     0,
+     PlainText},
+    {"BytesLabel", Kind::Label, {900, 660, 2775, 240}, "...File Size Is 2000 Bytes", kArial825Bold, {}, 0, PlainText},
+    {"FileAttribute", Kind::Label, {900, 900, 3765, 240}, "...It is Read-Only", kArial825Bold, {}, 0, PlainText},
+    {"FileType", Kind::Label, {4755, 855, 1140, 330}, "", kFileTypeFont, {}, 0, PlainText | CentreTop | WordWrap},
+    {"IconMan", Kind::Box, {5100, 390, 480, 480}, "", kWindowFont, {kNoColour, kLightGrey}, 0, PlainText},
+    {"Glass", Kind::Box, {kGlassStartLeft, kGlassStartTop, 450, 450}, "", kWindowFont, {}, 0, PlainText | LeftTop},
+    {"AssociationLabel",
+     Kind::Label,
+     {0, 1125, 5895, 195},
+     "Could Not Find An Application Associated With This File.",
+     kArial825Bold,
+     {kRed},
+     0,
+     Hidden | PlainText | CentreTop},
+    {"LastAccessDate", Kind::Label, {285, 2670, 1215, 240}, "Label2", kWindowFont, {}, 0, PlainText},
+    {"Line1_0", Kind::Box, {0, 1335, 5940, 15}, "", kWindowFont, {kNoColour, kDarkGrey}},
+    {"Line1_1", Kind::Box, {0, 1365, 5940, 15}, "", kWindowFont, {kNoColour, kWhite}},
+    {"AbortButton", Kind::Button, {165, 1410, 1125, 405}, "&Abort", kWindowFont, {}, 4},
+    {"MoveButton", Kind::Button, {1320, 1410, 1125, 405}, "&Move", kWindowFont, {}, 5},
+    {"ExploreButton", Kind::Button, {2475, 1410, 1125, 405}, "&Explore", kWindowFont, {}, 3},
+    {"DeleteButton", Kind::Button, {3630, 1410, 1125, 405}, "&Delete", kWindowFont, {}, 2},
+    {"IgnoreButton", Kind::Button, {4785, 1410, 1125, 405}, "&Ignore", kWindowFont, {}, 1},
+};
+
+constexpr LayoutTable kLayout{{"VerificationWindow", "Verification Window", 5940, 1815, kArial825}, kControls};
 
 } // namespace
 
 VerificationWindow::VerificationWindow(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
-    setObjectName(QStringLiteral("VerificationWindow"));
-    setWindowTitle(QStringLiteral("Verification Window"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
-    setFont(arialFont(8.25));
-    setFixedSize(twSize(5940, 1815));
+    applyForm(this, kLayout);
     setMouseTracking(true);
     buildControls();
     // The next file comes up at once where the last one was: the rest of a double-click or a
@@ -104,84 +134,34 @@ VerificationWindow::VerificationWindow(PanelHost& host, QWidget* parent) : QDial
 
 VerificationWindow::~VerificationWindow() = default;
 
+const LayoutTable& VerificationWindow::layout()
+{
+    return kLayout;
+}
+
 void VerificationWindow::buildControls()
 {
-    m_foundCaption =
-        makeLabel(this, "Label1_0", QStringLiteral("The Following File was Found:"), twRect(15, -15, 2640, 240));
-    m_foundCaption->setFont(arialFont(8.25, true));
+    const Controls controls = buildLayout(this, kLayout);
+    m_foundCaption = controls.get<QLabel>("Label1_0");
+    m_fileNameLink = controls.get<QLabel>("FileName");
+    m_lastUsedLabel = controls.get<QLabel>("LastUsedLabel");
+    m_sizeLabel = controls.get<QLabel>("BytesLabel");
+    m_attributeLabel = controls.get<QLabel>("FileAttribute");
+    m_fileTypeLabel = controls.get<QLabel>("FileType");
+    m_fileIcon = controls.get<QLabel>("IconMan");
+    m_magnifier = controls.get<QLabel>("Glass");
+    m_noApplicationLabel = controls.get<QLabel>("AssociationLabel");
+    m_referenceDateLabel = controls.get<QLabel>("LastAccessDate");
+    m_abortButton = controls.get<QPushButton>("AbortButton");
+    m_moveButton = controls.get<QPushButton>("MoveButton");
+    m_exploreButton = controls.get<QPushButton>("ExploreButton");
+    m_deleteButton = controls.get<QPushButton>("DeleteButton");
+    m_ignoreButton = controls.get<QPushButton>("IgnoreButton");
 
-    m_fileNameLink =
-        makeLabel(this, "FileName", QStringLiteral("c:\\sample name\\sample.nam"), twRect(-30, 165, 5985, 240));
-    m_fileNameLink->setFont(arialFont(8.25, true, false, true));
-    m_fileNameLink->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_fileNameLink->setCursor(Qt::PointingHandCursor);
-    QPalette pal = m_fileNameLink->palette();
-    pal.setColor(QPalette::WindowText, kBlue);
-    m_fileNameLink->setPalette(pal);
-
-    m_lastUsedLabel = makeLabel(this, "LastUsedLabel", QStringLiteral("...It Has Not Been Used Since 2/13/75"),
-                                twRect(900, 420, 3645, 240));
-    m_sizeLabel =
-        makeLabel(this, "BytesLabel", QStringLiteral("...File Size Is 2000 Bytes"), twRect(900, 660, 2775, 240));
-    m_attributeLabel =
-        makeLabel(this, "FileAttribute", QStringLiteral("...It is Read-Only"), twRect(900, 900, 3765, 240));
-    for (QLabel* l : {m_lastUsedLabel, m_sizeLabel, m_attributeLabel})
-        l->setFont(arialFont(8.25, true));
-
-    m_fileTypeLabel = makeLabel(this, "FileType", QString(), twRect(4755, 855, 1140, 330));
-    m_fileTypeLabel->setFont(sansFont(6.75));
-    m_fileTypeLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_fileTypeLabel->setWordWrap(true);
-
-    m_fileIcon = makeLabel(this, "IconMan", QString(), twRect(5100, 390, 480, 480));
-    m_fileIcon->setAutoFillBackground(true);
-    QPalette grey = m_fileIcon->palette();
-    grey.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    m_fileIcon->setPalette(grey);
     m_fileIcon->setAlignment(Qt::AlignCenter);
-
     m_magnifierPos = QPoint(kGlassStartLeft, kGlassStartTop);
-    m_magnifier = makeLabel(this, "Glass", QString(), twRect(kGlassStartLeft, kGlassStartTop, 450, 450));
     m_magnifier->setPixmap(magnifierBitmap());
-    m_magnifier->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    m_noApplicationLabel =
-        makeLabel(this, "AssociationLabel", QStringLiteral("Could Not Find An Application Associated With This File."),
-                  twRect(0, 1125, 5895, 195));
-    m_noApplicationLabel->setFont(arialFont(8.25, true));
-    m_noApplicationLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QPalette red = m_noApplicationLabel->palette();
-    red.setColor(QPalette::WindowText, kRed);
-    m_noApplicationLabel->setPalette(red);
-    m_noApplicationLabel->hide();
-
-    // Below the visible client area, as designed: it only holds the reference date.
-    m_referenceDateLabel = makeLabel(this, "LastAccessDate", QStringLiteral("Label2"), twRect(285, 2670, 1215, 240));
-
-    // Etched separator: a grey line with a white one under it.
-    auto* line0 = new QFrame(this);
-    line0->setObjectName(QStringLiteral("Line1_0"));
-    line0->setGeometry(0, tw(1335), tw(5940), 1);
-    line0->setAutoFillBackground(true);
-    QPalette lp = line0->palette();
-    lp.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-    line0->setPalette(lp);
-    auto* line1 = new QFrame(this);
-    line1->setObjectName(QStringLiteral("Line1_1"));
-    line1->setGeometry(0, tw(1365), tw(5940), 1);
-    line1->setAutoFillBackground(true);
-    lp.setColor(QPalette::Window, Qt::white);
-    line1->setPalette(lp);
-
-    m_abortButton = makeButton(this, "AbortButton", QStringLiteral("&Abort"), twRect(165, 1410, 1125, 405));
-    m_moveButton = makeButton(this, "MoveButton", QStringLiteral("&Move"), twRect(1320, 1410, 1125, 405));
-    m_exploreButton = makeButton(this, "ExploreButton", QStringLiteral("&Explore"), twRect(2475, 1410, 1125, 405));
-    m_deleteButton = makeButton(this, "DeleteButton", QStringLiteral("&Delete"), twRect(3630, 1410, 1125, 405));
-    m_ignoreButton = makeButton(this, "IgnoreButton", QStringLiteral("&Ignore"), twRect(4785, 1410, 1125, 405));
-    setTabOrder(m_ignoreButton, m_deleteButton);
-    setTabOrder(m_deleteButton, m_exploreButton);
-    setTabOrder(m_exploreButton, m_abortButton);
-    setTabOrder(m_abortButton, m_moveButton);
 
     connect(m_ignoreButton, &QPushButton::clicked, this, [this] { onIgnoreClicked(); });
     connect(m_deleteButton, &QPushButton::clicked, this, [this] { onDeleteClicked(); });
@@ -392,16 +372,16 @@ bool VerificationWindow::eventFilter(QObject* watched, QEvent* event)
     };
     if (watched == m_fileNameLink) {
         if (event->type() == QEvent::MouseButtonPress) {
-            setFileNameColour(kRed);
+            setFileNameColour(kPressedLinkColour);
         } else if (event->type() == QEvent::MouseButtonRelease) {
-            setFileNameColour(kBlue);
+            setFileNameColour(kLinkColour);
             const auto* me = static_cast<QMouseEvent*>(event);
             if (me->button() == Qt::LeftButton && m_fileNameLink->rect().contains(me->position().toPoint()))
                 onFileNameClicked();
             return true;
         }
     } else if (event->type() == QEvent::MouseMove) {
-        setFileNameColour(kBlue);
+        setFileNameColour(kLinkColour);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "common/runuser.h"
+#include "common/ui/layout.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -40,6 +41,9 @@ class VerificationWindow : public QDialog, public FileVerifier
 public:
     VerificationWindow(PanelHost& host, QWidget* parent);
     ~VerificationWindow() override;
+
+    // The window's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
     // Shows the window modally for one file; returns when the user has decided.
     FileDecision verify(const VerifyItem& item, FileActions& actions) override;

@@ -110,7 +110,10 @@ private Q_SLOTS:
             window.show();
             for (auto it = tabOrder.begin(); it != tabOrder.end() && std::next(it) != tabOrder.end(); ++it) {
                 QWidget* next = it->second->nextInFocusChain();
-                while (next != it->second && !((next->focusPolicy() & Qt::TabFocus) && next->isVisible()))
+                // Tab passes over a control's inner part that hands its focus on (an editable
+                // combo box's line edit), as it does in a running window.
+                while (next != it->second &&
+                       !((next->focusPolicy() & Qt::TabFocus) && next->isVisible() && !next->focusProxy()))
                     next = next->nextInFocusChain();
                 QCOMPARE(next, std::next(it)->second);
             }
