@@ -58,7 +58,8 @@ int openFolderAt(int dirFd, const char* name)
     return ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-QByteArray readSmallFileAt(int dirFd, const QByteArray& name)
+// A trash record's bytes, and its identity as read (a record changed later is another one).
+QByteArray readSmallFileAt(int dirFd, const QByteArray& name, FileInfo* info = nullptr)
 {
     Fd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd.ok())
@@ -68,6 +69,8 @@ QByteArray readSmallFileAt(int dirFd, const QByteArray& name)
     };
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kLongestRecord)
         return {};
+    if (info)
+        *info = FileInfo::fromStat(st);
     QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
     qsizetype got = 0;
     while (got < bytes.size()) {
@@ -108,21 +111,27 @@ QByteArray percentDecoded(const QByteArray& text)
     return out;
 }
 
-// "YYYY-MM-DDThh:mm:ss" in local time; 0 when it does not read as one.
+// "YYYY-MM-DDThh:mm:ss" in local time; 0 when it does not read as one. The entries of one run
+// share a handful of dates, and mktime() looks at the system's time zone file on every call.
 std::int64_t deletionDateMs(const QByteArray& text)
 {
+    static thread_local QHash<QByteArray, std::int64_t> known;
+    const auto it = known.constFind(text);
+    if (it != known.cend())
+        return *it;
+    std::int64_t& ms = known[text];
     struct tm t
     {
     };
     int year = 0, month = 0;
     if (std::sscanf(text.constData(), "%4d-%2d-%2dT%2d:%2d:%2d", &year, &month, &t.tm_mday, &t.tm_hour, &t.tm_min,
                     &t.tm_sec) != 6)
-        return 0;
+        return ms = 0;
     t.tm_year = year - 1900;
     t.tm_mon = month - 1;
     t.tm_isdst = -1;
     const time_t when = ::mktime(&t);
-    return when == time_t(-1) ? 0 : std::int64_t(when) * 1000;
+    return ms = when == time_t(-1) ? 0 : std::int64_t(when) * 1000;
 }
 
 struct TrashRecord
@@ -326,9 +335,7 @@ QList<TrashEntry> listTrash(const QByteArray& trashFolder, const QSet<QByteArray
         TrashEntry entry;
         if (lstatAt(files.get(), name.constData(), entry.file) != 0)
             continue; // a record without its file: a restore finished up to the record's removal
-        if (lstatAt(::dirfd(info), recordName.constData(), entry.record) != 0)
-            continue;
-        const TrashRecord record = parseRecord(readSmallFileAt(::dirfd(info), recordName));
+        const TrashRecord record = parseRecord(readSmallFileAt(::dirfd(info), recordName, &entry.record));
         if (record.path.isEmpty())
             continue;
         entry.trashFolder = trashFolder;

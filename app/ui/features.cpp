@@ -4,6 +4,7 @@
 #include "disk/ui/overhangform.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "quickclean/ui/quickclean.h"
+#include "restore/ui/restorewindow.h"
 #include "search/ui/filesearchframe.h"
 
 namespace bv {
@@ -46,6 +47,13 @@ QList<FeatureEntry> brisvaneFeatures()
                      {},
                      [](PanelHost& host) { openQuickClean(host); },
                      {}});
+    features.append({"RestoreOption",
+                     QStringLiteral("R&estore Removed Files..."),
+                     QKeySequence(Qt::CTRL | Qt::Key_Z),
+                     nullptr,
+                     {},
+                     [](PanelHost& host) { openRestoreWindow(host); },
+                     {&RestoreWindow::layout()}});
     return features;
 }
 
