@@ -12,6 +12,7 @@
 #include "platform/ui/quitsignals.h"
 
 #include <QApplication>
+#include <QTimer>
 
 namespace {
 
@@ -20,7 +21,8 @@ const bv::CommandLineSpec kCommandLine{
     QStringLiteral("Brisvane"),
     QStringLiteral("Brisvane finds files that waste disk space and removes them safely."),
     true,
-    {}};
+    {},
+    true};
 
 } // namespace
 
@@ -87,6 +89,9 @@ int main(int argc, char** argv)
     // A folder that cannot be used is told over the main window; the program goes on without it.
     if (!start.problem.isEmpty())
         bv::msgBox(start.problem, bv::MsgExclamation);
+    // --restore-last: the restore window on the last run, once the main window is up.
+    if (request->restoreLast)
+        QTimer::singleShot(0, &form, [&form] { form.openFeature(QStringLiteral("RestoreOption")); });
     // A request to end that came while that box was up: exec() would start afresh and miss it.
     const int status = form.quitting() ? 0 : app.exec();
     // However the program ends (a close, a signal, the session's end), a run still open has

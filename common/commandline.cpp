@@ -38,6 +38,8 @@ QString helpText(const CommandLineSpec& spec)
                                   "  -h, --help     Show this help and end.\n"
                                   "  -v, --version  Show the version and end.\n")
                        .arg(spec.program, spec.takesFolder ? QStringLiteral(" [folder]") : QString(), spec.summary);
+    if (spec.offersRestore)
+        text += QStringLiteral("  --restore-last Open Restore Removed Files on the last run that removed files.\n");
     if (spec.takesFolder)
         text += QStringLiteral("\nArguments:\n"
                                "  folder         Start with this folder chosen in File Search and Find Duplicates.\n");
@@ -56,6 +58,9 @@ CommandLineRequest parseCommandLine(const CommandLineSpec& spec, const QList<QBy
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     parser.addOption(help);
     parser.addOption(version);
+    const QCommandLineOption restoreLast(QStringLiteral("restore-last"), QString());
+    if (spec.offersRestore)
+        parser.addOption(restoreLast);
 
     // The parser wants the program name in front; the name itself plays no part.
     QStringList textArgs{spec.program};
@@ -90,6 +95,7 @@ CommandLineRequest parseCommandLine(const CommandLineSpec& spec, const QList<QBy
     }
     if (!positional.isEmpty())
         request.folder = positional.first();
+    request.restoreLast = spec.offersRestore && parser.isSet(restoreLast);
     return request;
 }
 

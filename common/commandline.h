@@ -1,5 +1,6 @@
 // The command line of both programs: --help and --version, and for Brisvane one optional start
-// folder (a desktop file or a file manager passes one). Parsing is a pure function of the
+// folder (a desktop file or a file manager passes one) and --restore-last (the restore window on
+// the last run that removed files). Parsing is a pure function of the
 // arguments, so it runs before the display is opened: `brisvane --version` works without one.
 //
 // The folder stays native bytes from argv to the walk: a name that is not UTF-8 still finds its
@@ -21,7 +22,8 @@ struct CommandLineSpec
     QString title;   // the product name: "Brisvane"
     QString summary; // one sentence on what the program does
     bool takesFolder = false;
-    QByteArray helpDocument; // where the help document is, for the help text; empty if not found
+    QByteArray helpDocument;    // where the help document is, for the help text; empty if not found
+    bool offersRestore = false; // --restore-last: open the restore window on the last run
 };
 
 struct CommandLineRequest
@@ -30,6 +32,7 @@ struct CommandLineRequest
     Action action = Action::Run;
     QString text;      // the help, version or error text, ready to print (ends with a newline)
     QByteArray folder; // the folder argument as given; empty when none
+    bool restoreLast = false;
 };
 
 // args are the arguments after the program name. --help and --version win over everything else,

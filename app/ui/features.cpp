@@ -4,6 +4,7 @@
 #include "disk/ui/overhangwindow.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "quickclean/ui/quickcleanwindow.h"
+#include "restore/ui/restorewindow.h"
 #include "search/ui/filesearchframe.h"
 #include "search/ui/verificationwindow.h"
 
@@ -47,6 +48,13 @@ QList<FeatureEntry> brisvaneFeatures()
                      {},
                      [](PanelHost& host) { openQuickClean(host); },
                      {&QuickCleanWindow::layout()}});
+    features.append({"RestoreOption",
+                     QStringLiteral("R&estore Removed Files..."),
+                     QKeySequence(Qt::CTRL | Qt::Key_Z),
+                     nullptr,
+                     {},
+                     [](PanelHost& host) { openRestoreWindow(host); },
+                     {&RestoreWindow::layout()}});
     return features;
 }
 

@@ -38,6 +38,31 @@ namespace {
 
 using namespace bv::layout;
 
+// The keys of the Tools menu work wherever the focus is in the window: a text box would keep
+// Ctrl+Z for its own undo, where here it opens Restore Removed Files.
+class ToolKeysFirst : public QObject
+{
+public:
+    ToolKeysFirst(QWidget* window, QList<QKeySequence> keys)
+        : QObject(window), m_window(window), m_keys(std::move(keys))
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType() ||
+            static_cast<QWidget*>(watched)->window() != m_window)
+            return false;
+        if (!m_keys.contains(QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination())))
+            return false;
+        event->ignore(); // not the text box's: the menu's shortcut takes the key
+        return true;
+    }
+
+private:
+    QWidget* m_window;
+    QList<QKeySequence> m_keys;
+};
+
 constexpr int kClientWidth = 6690;
 constexpr int kClientHeight = 6060;
 constexpr int kStatusX = 40;
@@ -119,6 +144,11 @@ MainWindow::MainWindow(AppState& state, const QList<FeatureEntry>& features, QWi
         m_features.append(Feature{entry});
     buildMenus();
     buildClient();
+    QList<QKeySequence> toolKeys;
+    for (const Feature& f : m_features)
+        if (!f.entry.key.isEmpty())
+            toolKeys.append(f.entry.key);
+    qApp->installEventFilter(new ToolKeysFirst(this, toolKeys));
 }
 
 MainWindow::~MainWindow() = default;
