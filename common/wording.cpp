@@ -55,6 +55,16 @@ QByteArray abortLine()
     return "ACTION: Abort Search";
 }
 
+QByteArray inUseLine()
+{
+    return "ACTION: Skipped - File In Use";
+}
+
+QByteArray sampleRunLine()
+{
+    return "ACTION: Sample Run - Not Removed";
+}
+
 QString changedSinceListedText(const QString& shownPath)
 {
     return shownPath + QStringLiteral(" has changed since it was found. It was left in place.");

@@ -42,6 +42,10 @@ QByteArray actionLine(RemovalAction action, ActOutcome outcome, DecidedBy decide
 QByteArray ignoreLine();
 // The user cancelled the search.
 QByteArray abortLine();
+// A run that acts on its own left a file because a program is using it.
+QByteArray inUseLine();
+// A sample run counted the file and left it in place.
+QByteArray sampleRunLine();
 
 // Where an outcome is told.
 enum class Teller : std::uint8_t {

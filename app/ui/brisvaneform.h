@@ -39,6 +39,7 @@ public:
     AppState& program() override { return m_state; }
     RunValues& run() override { return m_run; }
     WalkResult SearchDrive(const WalkOptions& options, FeatureHooks& feature) override;
+    WalkScreen& walkScreen() override { return *this; }
     void ShowStatus(const QString& text) override;
     void printStatusRaw(const QString& text) override;
     void finishProgress(int blocks) override;

@@ -38,6 +38,8 @@ public:
     // The one walk, with what every walk shows (status line, progress strip, FilesMatched) and
     // the event-loop passes that keep the windows answering. Returns how the walk ended.
     virtual WalkResult SearchDrive(const WalkOptions& options, FeatureHooks& feature) = 0;
+    // The screen that walk runs on, for a run in a feature's core that drives the walk itself.
+    virtual WalkScreen& walkScreen() = 0;
 
     // The status line of the main window: padded or cut to its box; during a walk painted at
     // most about 30 times a second, the last text always shown.

@@ -2,14 +2,13 @@
 
 #include "common/format.h"
 #include "platform/diskgeometry.h"
-#include "platform/fileops.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
 #include "platform/users.h"
-#include "common/recordedremoval.h"
+#include "quickclean/quickcleanrun.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -31,136 +30,7 @@ constexpr int kKilledLeft = 1305;
 constexpr int kBytesLeft = 1440;
 constexpr int kSampleCountsLeft = 1000;
 
-// The event loop turns at most this often between files that are not removed (a sample run,
-// files that stay), where a file costs microseconds.
-constexpr std::int64_t kYieldEveryMs = 8;
-// The counts move as often as the status line is painted.
-constexpr std::int64_t kCountsEveryMs = 33;
-// The table of files in use is read again when it is older than this, and after every message
-// box of a run. Reading it costs tens of milliseconds on a busy desktop, so not for every folder.
-constexpr std::int64_t kInUseMaxAgeMs = 1000;
-
 } // namespace
-
-// QuickDriver: the run's side of the walk. Every folder of the drive comes here; the selector
-// says which of its files the run takes, and each is counted or removed in turn. The window
-// answers between files, however many a folder holds, and the counts move as the status line
-// does.
-class QuickClean::Driver : public FeatureHooks
-{
-public:
-    Driver(QuickClean& window, const QuickCleanChoices& choices, CleanSetting setting)
-        : m_window(window), m_host(window.m_host), m_choices(choices), m_selector(choices, std::move(setting)),
-          m_pacer(kYieldEveryMs), m_counts(kCountsEveryMs), m_inUseAge(kInUseMaxAgeMs)
-    {
-        m_selector.setWhileListing([this] { letMessagesBeProcessed(); });
-    }
-
-    bool handleFolder(const WalkFolder& folder) override
-    {
-        AppState& program = m_host.program();
-        if (program.StopRequested || !m_selector.beginFolder(folder))
-            return true;
-        CleanCandidate file;
-        while (!program.StopRequested && m_selector.next(file)) {
-            if (m_inUseAge.due())
-                readFilesInUse();
-            if (file.verdict == FileVerdict::Remove || file.verdict == FileVerdict::InUse)
-                handleFile(file);
-            if (m_pacer.due())
-                letMessagesBeProcessed();
-            if (m_counts.due())
-                m_window.showCounts();
-        }
-        return true;
-    }
-
-    void showProgress() override { m_window.showCounts(); }
-
-    const QuickCleanSelector& selector() const { return m_selector; }
-
-private:
-    void handleFile(const CleanCandidate& file)
-    {
-        m_host.ShowStatus(displayPath(file.path));
-        if (m_choices.sample) {
-            if (file.verdict == FileVerdict::Remove)
-                count(file.info.size);
-            return;
-        }
-        // A confirmed Cancel waiting in the queue is seen before this removal, not after it.
-        letMessagesBeProcessed();
-        if (m_host.program().StopRequested)
-            return;
-        // The table of files in use may be a moment old; the kernel knows about this file now.
-        if (file.verdict == FileVerdict::InUse ||
-            probeInUse(m_selector.folderFd(), file.name.constData(), file.info) == UseProbe::InUse)
-            couldNotRemove(file.path);
-        else
-            remove(file);
-    }
-
-    void letMessagesBeProcessed()
-    {
-        m_host.letMessagesBeProcessed();
-        m_pacer.restart();
-        // A question asked meanwhile (Cancel answered No) may have held the run for minutes.
-        if (std::exchange(m_window.m_askedDuringRun, false))
-            readFilesInUse();
-    }
-
-    void readFilesInUse()
-    {
-        // A table that cannot be read now keeps the last one; the probe before each removal
-        // still holds.
-        FilesInUse now = FilesInUse::ofRunningProcesses();
-        if (now.readable())
-            m_selector.setFilesInUse(std::move(now));
-        m_inUseAge.restart();
-    }
-
-    void count(std::int64_t size)
-    {
-        ++m_window.m_killed;
-        m_window.m_bytes += size;
-        m_window.m_counted = true;
-    }
-
-    void couldNotRemove(const QByteArray& path)
-    {
-        msgBox(couldNotRemoveText(displayPath(path)), MsgCritical);
-        // The box may have stood for any length of time.
-        readFilesInUse();
-    }
-
-    void remove(const CleanCandidate& file)
-    {
-        RecordedRemoval request;
-        request.path = file.path;
-        request.listed = file.info;
-        request.action = m_choices.recycle ? RemovalAction::Trash : RemovalAction::Delete;
-        // No log: the record goes nowhere.
-        const RemovalRecord record = removeWithRecord(request, nullptr, m_host.program(), m_host.run());
-        if (record.outcome == ActOutcome::Done) {
-            count(file.info.size);
-            return;
-        }
-        // A file the trash did not take is passed over without a word and never deleted instead;
-        // a deletion that failed is told, and so is a file that is not the one listed any more.
-        const OutcomeMessage told =
-            outcomeMessage(Teller::QuickClean, request.action, record.outcome, displayPath(file.path));
-        if (!told.text.isEmpty())
-            msgBox(told.text, told.style);
-    }
-
-    QuickClean& m_window;
-    PanelHost& m_host;
-    QuickCleanChoices m_choices;
-    QuickCleanSelector m_selector;
-    Pacer m_pacer;
-    Pacer m_counts;
-    Pacer m_inUseAge;
-};
 
 QuickClean::QuickClean(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
@@ -348,55 +218,17 @@ void QuickClean::setInputsEnabled(bool enabled)
         w->setEnabled(enabled);
 }
 
-bool QuickClean::readyToRun(const QByteArray& root, const QuickCleanChoices& choices, FilesInUse& inUse)
-{
-    // Said once, before anything runs: file by file it would be one refusal per file, and
-    // deleting instead of recycling is never done behind the user's back. A sample run lists
-    // what a real run removes, so it stops here too.
-    const std::optional<DiskGeometry> volume = systemDiskGeometry().query(root);
-    if (volume && volume->readOnly) {
-        msgBox(QStringLiteral("Files in %1 cannot be removed: the drive is read-only. Nothing was removed.")
-                   .arg(displayPath(root)),
-               MsgExclamation);
-        return false;
-    }
-    if (choices.recycle) {
-        QString why;
-        if (!fileOps().canTrashAt(root, &why)) {
-            msgBox(trashUnavailableText(displayPath(root), why), MsgExclamation);
-            return false;
-        }
-    }
-    inUse = FilesInUse::ofRunningProcesses();
-    if (!inUse.readable()) {
-        msgBox(QStringLiteral("Brisvane cannot tell which files are in use, because the list of running programs "
-                              "(/proc) cannot be read. Nothing was removed."),
-               MsgExclamation);
-        return false;
-    }
-    return true;
-}
-
 void QuickClean::StartButton_Click()
 {
     AppState& program = m_host.program();
     if (!StartButton->isEnabled() || program.SearchState == SearchState::Running)
         return;
-    const QuickCleanChoices chosen = choices();
-    const QByteArray root = m_driveText;
     if (!m_chosenDrive.stillLeadsThere())
         return;
-    FilesInUse inUse;
-    if (!readyToRun(root, chosen, inUse))
+    // Quick Clean keeps no log.
+    QuickCleanRun run(program, *this);
+    if (!run.prepare({m_driveText, m_tempFolder, choices()}))
         return;
-
-    const CurrentUser user = currentUser();
-    CleanSetting setting;
-    setting.runner = user.uid;
-    setting.tempFolder = m_tempFolder;
-    setting.home = user.home;
-    setting.now = program.Now().toSecsSinceEpoch();
-    setting.inUse = std::move(inUse);
 
     Status->show();
     setInputsEnabled(false);
@@ -405,28 +237,11 @@ void QuickClean::StartButton_Click()
     // No event-loop pass until the walk runs: a Cancel clicked right after Start must find a
     // running run to ask about, not an idle window that closes while the clean goes on unseen.
     // The walk's first pass comes as soon as the drive's root is listed.
-
-    Driver driver(*this, chosen, std::move(setting));
-    WalkOptions options;
-    // The mount point as it really is; one that went away is reported by the walk.
-    const QByteArray real = resolveFolder(root);
-    options.start = real.isEmpty() ? root : real;
-    options.files = FileClass::All;
-    options.dirs = DirClass::All;
-    // Every folder goes to the driver, which lists its files itself: the walk's own file list
-    // would go unused, so it is asked for none (an empty pattern matches no name).
-    options.patterns = {QByteArray()};
-    options.statFiles = false;
-    m_askedDuringRun = false;
-    const WalkResult result = m_host.SearchDrive(options, driver);
+    run.walk();
     m_host.letMessagesBeProcessed();
     if (program.SearchState != SearchState::Ended)
         return;
-    finishRun(result, driver.selector());
-}
 
-void QuickClean::finishRun(const WalkResult& result, const QuickCleanSelector& selector)
-{
     m_host.finishProgress(12);
     setScreenPointer(1);
     CancelButton->setText(QStringLiteral("&Done"));
@@ -434,40 +249,52 @@ void QuickClean::finishRun(const WalkResult& result, const QuickCleanSelector& s
     // The counts are this window's own; the main window's counters belong to the search panels,
     // which expect them at zero while no panel is open.
     m_host.run().resetCounters();
-    m_host.ShowStatus(QStringLiteral("Done."));
-    showCounts();
-    if (result.end == WalkEnd::Error)
-        msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
-                   .arg(endSentence(result.reason)),
-               MsgExclamation);
-    if (const std::int64_t locked = selector.lockedFiles())
-        msgBox(lockedFilesText(locked, displayPath(selector.firstLockedFolder()), choices().sample), MsgExclamation);
+    run.finish();
 }
 
-QString QuickClean::lockedFilesText(std::int64_t files, const QString& firstFolder, bool sample)
+void QuickClean::tell(const QString& text, int style, const QString& title)
 {
-    const QString done = sample ? QStringLiteral("counted") : QStringLiteral("removed");
-    if (files == 1)
-        return QStringLiteral("1 file was not %1 because you may not change the folder that holds it, %2.")
-            .arg(done, firstFolder);
-    return QStringLiteral("%1 files were not %2 because you may not change the folders that hold them, for example "
-                          "%3.")
-        .arg(QString::number(files), done, firstFolder);
+    msgBox(text, style, title);
+}
+
+bool QuickClean::ask(const QString& text, int style, const QString& title)
+{
+    return msgBox(text, style, title) == AnswerYes;
+}
+
+void QuickClean::showFigures(const RunValues& figures)
+{
+    m_figures = figures;
+    showCounts();
+}
+
+void QuickClean::showStatus(const QString& text)
+{
+    m_host.ShowStatus(text);
+}
+
+WalkScreen& QuickClean::walkScreen()
+{
+    return m_host.walkScreen();
+}
+
+void QuickClean::letEventsIn()
+{
+    m_host.letMessagesBeProcessed();
 }
 
 void QuickClean::showCounts()
 {
-    if (!m_counted)
+    if (m_figures.FilesRemoved == 0)
         return; // an empty caption until the first file
-    Killed->setText(QString::number(m_killed));
-    ReclaimedBytes->setText(formatPicture(double(m_bytes), QStringLiteral("#,###,###,##0")));
+    Killed->setText(QString::number(m_figures.FilesRemoved));
+    ReclaimedBytes->setText(formatPicture(double(m_figures.BytesReclaimed), QStringLiteral("#,###,###,##0")));
 }
 
 void QuickClean::CancelButton_Click()
 {
     AppState& program = m_host.program();
     if (program.SearchState == SearchState::Running) {
-        m_askedDuringRun = true;
         if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) == AnswerYes)
             program.StopRequested = true;
         return;
@@ -482,7 +309,6 @@ void QuickClean::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    m_askedDuringRun = true;
     if (msgBox(QStringLiteral("A search is currently in progress. Do you wish to cancel it?"), MsgQuestion) !=
         AnswerYes) {
         event->ignore();

@@ -2,25 +2,19 @@
 // everything in the temporary folder and in the old browser cache, or, as a sample run, only
 // counts them.
 //
-// Modal over the main window, which it sees only as a PanelHost. Start reads the boxes once,
-// checks what must hold before anything is removed (a volume that is not read-only, a usable
-// trash when files go there, a readable process table), then runs the one walk over the chosen
-// drive with a per-folder hook: a QuickCleanSelector (quickclean/quickclean.h) says which files
-// of each folder the run takes, and each taken file is counted (sample run) or removed through
-// the recorded removal, which checks the file once more right before acting and keeps no log
-// here. The counts are captions on this window.
-//
-// Files in use: the table of running programs' files is read at Start, again after every
-// message box and whenever it is a second old, and the kernel is asked about each file right
-// before its removal (platform/inuse.h). Files that stayed because their folder cannot be
-// changed are told once, at the end. A run happens once per opening: afterwards Cancel reads
-// "&Done".
+// Modal over the main window, which it sees only as a PanelHost. Start reads the boxes once and
+// hands them to a QuickCleanRun (quickclean/quickcleanrun.h), which checks what must hold, walks
+// the drive and removes or counts; the window is the run's RunUser: its messages and questions
+// go to the message service, its figures to the two counts, its walk to the main window's status
+// line and progress strip. The window itself never walks and never removes a file. A run happens
+// once per opening: afterwards Cancel reads "&Done".
 //
 // The drives can be given (setDrives), so tests present a fixture tree as a drive.
 #pragma once
 
 #include "common/ui/panelhost.h"
 #include "platform/chosenfolder.h"
+#include "common/runuser.h"
 #include "quickclean/quickclean.h"
 #include "common/ui/drivelist.h"
 
@@ -35,7 +29,7 @@ class QPushButton;
 
 namespace bv {
 
-class QuickClean : public QDialog
+class QuickClean : public QDialog, private RunUser
 {
     Q_OBJECT
 public:
@@ -69,24 +63,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class Driver;
+    // RunUser: how the run meets the user here.
+    void tell(const QString& text, int style, const QString& title) override;
+    bool ask(const QString& text, int style, const QString& title) override;
+    void showFigures(const RunValues& figures) override;
+    void showStatus(const QString& text) override;
+    WalkScreen& walkScreen() override;
+    void letEventsIn() override;
 
     void buildControls();
     void setInputsEnabled(bool enabled);
-    // True when a run may start; otherwise the user has been told why not, once.
-    bool readyToRun(const QByteArray& root, const QuickCleanChoices& choices, FilesInUse& inUse);
     void showCounts();
-    void finishRun(const WalkResult& result, const QuickCleanSelector& selector);
-    static QString lockedFilesText(std::int64_t files, const QString& firstFolder, bool sample);
 
     PanelHost& m_host;
     QByteArray m_driveText;
     QByteArray m_tempFolder;
-    bool m_askedDuringRun = false; // a question stood open during the run
-    ChosenFolder m_chosenDrive;    // what the drive's root was when it was picked
-    std::int64_t m_killed = 0;
-    std::int64_t m_bytes = 0;
-    bool m_counted = false; // the counts show a figure (they start empty)
+    ChosenFolder m_chosenDrive; // what the drive's root was when it was picked
+    RunValues m_figures;        // the run's counts as last shown (empty captions until a file counts)
 
     QLabel* Label1[6] = {};
     DriveList* Drive1 = nullptr;

@@ -9,6 +9,7 @@
 // days ahead, so the fixture's files are old enough for the temporary folder's rule.
 #include "platform/fileops.h"
 #include "platform/paths.h"
+#include "quickclean/quickcleanrun.h"
 #include "quickclean/ui/quickclean.h"
 #include "common/recordedremoval.h"
 #include "tests/support/recording_fileops.h"
@@ -91,7 +92,21 @@ struct Window
     template <typename T> T* child(const char* name) const { return window.findChild<T*>(QString::fromLatin1(name)); }
     QString text(const char* name) const { return child<QLabel>(name)->text(); }
     QString cancelCaption() const { return child<QPushButton>("CancelButton")->text(); }
-    void start() { window.StartButton_Click(); }
+    // A run that deletes asks once before it starts (the run's own test covers the question):
+    // the user answers Yes, and the question is taken off the boxes shown, so a test sees what
+    // the run said about its files.
+    void start()
+    {
+        auto* boxes = dynamic_cast<ScriptedMessages*>(messageService());
+        const QuickCleanChoices c = window.choices();
+        const bool asks = boxes && !c.sample && !c.recycle;
+        const qsizetype before = asks ? boxes->shown.size() : 0;
+        if (asks)
+            boxes->answer(AnswerYes);
+        window.StartButton_Click();
+        if (asks && boxes->shown.size() > before && boxes->shown[before].text == deleteWithoutTrashQuestion())
+            boxes->shown.removeAt(before);
+    }
 };
 
 // Real file operations with a hook after each removal, to act while the run goes on.

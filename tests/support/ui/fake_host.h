@@ -22,6 +22,7 @@ public:
     AppState& program() override { return m_program; }
     RunValues& run() override { return m_run; }
     WalkResult SearchDrive(const WalkOptions& options, FeatureHooks& feature) override;
+    WalkScreen& walkScreen() override { return *this; }
     void ShowStatus(const QString& text) override { statuses.append(text); }
     void printStatusRaw(const QString& text) override { statuses.append(text); }
     void finishProgress(int blocks) override { flood += QString(blocks, QChar(0x2592)); }
