@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace bv {
@@ -129,10 +130,53 @@ bool SearchLog::open(const QByteArray& path)
     m_failed = false;
     m_error.clear();
     m_path = path;
+    m_historyPath.clear();
     if (path.isEmpty())
         return fail(QStringLiteral("The search log has no file name."));
     if (const int err = m_file.create(path))
         return fail(QStringLiteral("The search log could not be created: %1").arg(errnoText(err)));
+    return true;
+}
+
+bool SearchLog::keepHistory(const QByteArray& appFolder, RunFeature feature)
+{
+    if (!m_file.isOpen())
+        return fail(QStringLiteral("The search log is not open."));
+    if (m_failed)
+        return false;
+    QString why;
+    const QByteArray historyPath = beginRunHistory(appFolder, feature, &why);
+    if (historyPath.isEmpty())
+        return fail(why);
+    if (const int err = m_history.create(historyPath))
+        return fail(QStringLiteral("The run history could not be written: %1").arg(errnoText(err)));
+    m_historyPath = historyPath;
+    // Lines written before the history began go first, so the history is the whole log.
+    const FileHead sofar = readFileHead(m_path, std::numeric_limits<qint64>::max());
+    if (sofar.openError || sofar.readError)
+        return fail(QStringLiteral("The run history could not be written: %1")
+                        .arg(errnoText(sofar.openError ? sofar.openError : sofar.readError)));
+    if (!sofar.bytes.isEmpty()) {
+        if (const int err = m_history.append(sofar.bytes))
+            return fail(QStringLiteral("The run history could not be written: %1")
+                            .arg(err > 0 ? errnoText(err) : QStringLiteral("nothing was written")));
+    }
+    return true;
+}
+
+bool SearchLog::openInHistory(const QByteArray& appFolder, RunFeature feature, const QByteArray& restoredRun)
+{
+    close();
+    QString why;
+    const QByteArray path = beginRunHistory(appFolder, feature, &why, restoredRun);
+    if (path.isEmpty()) {
+        m_path.clear();
+        m_historyPath.clear();
+        return fail(why);
+    }
+    if (!open(path))
+        return false;
+    m_historyPath = path;
     return true;
 }
 
@@ -166,6 +210,13 @@ bool SearchLog::writeLines(const QList<QByteArray>& lines)
         return fail(QStringLiteral("The search log could not be written."));
     if (err != 0)
         return fail(QStringLiteral("The search log could not be written: %1").arg(errnoText(err)));
+    if (m_history.isOpen()) {
+        const int historyErr = m_history.append(out);
+        if (historyErr == AppendOnlyFile::kNothingWritten)
+            return fail(QStringLiteral("The run history could not be written."));
+        if (historyErr != 0)
+            return fail(QStringLiteral("The run history could not be written: %1").arg(errnoText(historyErr)));
+    }
     return true;
 }
 
@@ -181,6 +232,10 @@ bool SearchLog::writeHeader(const QDateTime& now)
 
 void SearchLog::close()
 {
+    if (m_history.isOpen()) {
+        if (const int err = m_history.close())
+            fail(QStringLiteral("The run history could not be closed: %1").arg(errnoText(err)));
+    }
     if (!m_file.isOpen())
         return;
     // Some file systems (NFS) only report a failed write when the file is closed.

@@ -8,11 +8,17 @@
 // never done without its record. What part of that line got written is cut off again: the log
 // always ends with a whole line.
 //
+// A run that can remove files also keeps its log in the run history (common/runhistory.h):
+// keepHistory() after open() makes every line go, with the same single write and the same
+// durability, to the run's history file too. The history file is the very text of the log; a
+// line that cannot reach either file fails the log.
+//
 // Text is escaped on the way in: control characters, line and paragraph separators,
 // bidirectional controls, bytes that are not UTF-8 and the backslash become \xNN (byte by
 // byte), so a file name can never fake a line of its own or show as another name.
 #pragma once
 
+#include "common/runhistory.h"
 #include "platform/logfile.h"
 
 #include <QByteArray>
@@ -33,6 +39,15 @@ public:
     // Creates the file (mode 0600) or empties an existing one. False (with error()) when it
     // cannot.
     bool open(const QByteArray& path);
+    // Keeps this log in the run history as a run of `feature` (call it right after open(); lines
+    // already written are copied first). False (with error()) and the log failed when the history
+    // file cannot be made: a run that removes files must not start without its record.
+    bool keepHistory(const QByteArray& appFolder, RunFeature feature);
+    // A run whose log is its history file alone (Quick Clean, a restore): opens this log on a new
+    // history file of `feature`. `restoredRun`: the run a restore puts files back from.
+    bool openInHistory(const QByteArray& appFolder, RunFeature feature, const QByteArray& restoredRun = {});
+    // The run's history file, when it keeps one.
+    QByteArray historyPath() const { return m_historyPath; }
     // One line: native bytes (a file name, or text already in UTF-8) or text.
     bool writeLine(const QByteArray& line);
     bool writeLine(const QString& line);
@@ -58,6 +73,8 @@ private:
     bool fail(const QString& why);
 
     AppendOnlyFile m_file;
+    AppendOnlyFile m_history;
+    QByteArray m_historyPath;
     bool m_failed = false;
     QString m_error;
     QByteArray m_path;
