@@ -1,15 +1,18 @@
 #include "cli/cliuser.h"
 
+#include "platform/messages.h"
 #include "platform/terminal.h"
 
 namespace bv::cli {
 
 namespace {
 constexpr std::int64_t kProgressEveryMs = 100;
+// How often the listing follows the run's log between the figures' calls.
+constexpr std::int64_t kPaceEveryMs = 50;
 }
 
 CommandLineUser::CommandLineUser(AppState& program, Printer& printer)
-    : m_program(program), m_printer(printer), m_progress(kProgressEveryMs)
+    : m_program(program), m_printer(printer), m_progress(kProgressEveryMs), m_pace(kPaceEveryMs)
 {
 }
 
@@ -20,9 +23,12 @@ bool CommandLineUser::stopAsked()
     return m_program.StopRequested;
 }
 
-void CommandLineUser::tell(const QString& text, int, const QString&)
+void CommandLineUser::tell(const QString& text, int style, const QString&)
 {
-    m_printer.problem(text);
+    const bool toldAlready = m_failureTold && style == MsgCritical;
+    m_failureTold = false;
+    if (!toldAlready)
+        m_printer.problem(text);
 }
 
 bool CommandLineUser::ask(const QString& text, int, const QString&)
@@ -31,9 +37,18 @@ bool CommandLineUser::ask(const QString& text, int, const QString&)
     return answer;
 }
 
+void CommandLineUser::letEventsIn()
+{
+    stopAsked();
+    if (onPace && m_pace.due())
+        onPace();
+}
+
 void CommandLineUser::showFigures(const RunValues& figures)
 {
     stopAsked();
+    if (onPace)
+        onPace();
     if (figuresText && m_progress.due())
         m_printer.progress(figuresText(figures));
 }

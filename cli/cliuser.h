@@ -28,6 +28,13 @@ public:
     std::function<void(std::span<const ReviewRow>, GroupActions&)> onGroup;
     // The progress text from the run's figures.
     std::function<QString(const RunValues&)> figuresText;
+    // Runs whenever the run shows its figures (at the status line's pace) and at every turn
+    // of the event loop it asks for.
+    std::function<void()> onPace;
+
+    // A removal that failed was just told with the system's reason: the run's own message for
+    // it is not told again.
+    void failureTold() { m_failureTold = true; }
 
     // True once a stop was asked (signal or failed output); checked between files.
     bool stopAsked();
@@ -37,7 +44,7 @@ public:
     void showFigures(const RunValues& figures) override;
     void showStatus(const QString& text) override;
     WalkScreen& walkScreen() override { return *this; }
-    void letEventsIn() override { stopAsked(); }
+    void letEventsIn() override;
 
     FileDecision verify(const VerifyItem& file, FileActions& actions) override;
     void review(std::span<const ReviewRow> rows, GroupActions& actions) override;
@@ -52,6 +59,8 @@ private:
     AppState& m_program;
     Printer& m_printer;
     Pacer m_progress;
+    Pacer m_pace;
+    bool m_failureTold = false;
 };
 
 } // namespace bv::cli

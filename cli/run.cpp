@@ -28,9 +28,10 @@ int runCommand(const Options& options)
         return runSpace(options, printer);
     case Command::Overhang:
         return runOverhang(options, printer);
+    case Command::QuickClean:
+        return runQuickClean(options, printer);
     case Command::Search:
     case Command::Duplicates:
-    case Command::QuickClean:
         break;
     }
     return ExitCannotStart;
