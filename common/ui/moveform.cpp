@@ -74,9 +74,10 @@ MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(h
         m_dir1->setPath(m_dir1->root());
 }
 
-MoveResult MoveForm::moveFile(const MoveRequest& request)
+MoveResult MoveForm::moveFile(const MoveRequest& request, Mover mover)
 {
     m_request = request;
+    m_mover = std::move(mover);
     m_result = MoveResult{};
     m_okButton->setEnabled(true);
     m_cancelButton->setEnabled(true);
@@ -138,7 +139,8 @@ void MoveForm::OkButton_Click()
     request.block = m_request.logBlock;
     request.action = RemovalAction::Move;
     request.destFolder = m_dir1->path();
-    const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
+    const RemovalRecord record = m_mover ? m_mover(request.destFolder)
+                                         : removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
     if (copying)
         m_host.ShowStatus(QString());
     // Given up on request (Cancel, or the program is ending): nothing to report, nothing recorded.

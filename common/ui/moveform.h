@@ -19,6 +19,8 @@
 #include <QDialog>
 #include <QList>
 
+#include <functional>
+
 class QPushButton;
 
 namespace bv {
@@ -53,8 +55,13 @@ class MoveForm : public QDialog
 public:
     MoveForm(PanelHost& host, QWidget* parent);
 
-    // Shows the dialog modally for one file and returns what became of it.
-    MoveResult moveFile(const MoveRequest& request);
+    // What moves the file into the folder picked, with its record: the run's own move. The
+    // dialog keeps answering meanwhile and shows how far a copy is.
+    using Mover = std::function<RemovalRecord(const QByteArray& folder)>;
+
+    // Shows the dialog modally for one file and returns what became of it. Without a mover the
+    // dialog moves the file through the recorded removal itself.
+    MoveResult moveFile(const MoveRequest& request, Mover mover = {});
 
     // Event handlers.
     void OkButton_Click();
@@ -73,6 +80,7 @@ private:
 
     PanelHost& m_host;
     MoveRequest m_request;
+    Mover m_mover;
     MoveResult m_result;
     QByteArray m_lastDrive;
     bool m_cancelAsked = false; // Cancel pressed while the file was being copied

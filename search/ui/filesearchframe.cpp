@@ -14,6 +14,7 @@
 #include "common/ui/dirlist.h"
 #include "common/ui/drivelist.h"
 #include "common/ui/patternboxes.h"
+#include "search/filesearchrun.h"
 #include "search/ui/verificationwindow.h"
 
 #include <QCheckBox>
@@ -30,23 +31,14 @@
 
 namespace bv {
 
-// The panel's side of the walk: every listed file goes to CheckFile, and FilesMatched is
-// printed on this panel.
-class FileSearchFrame::SearchHooks : public FeatureHooks
-{
-public:
-    explicit SearchHooks(FileSearchFrame& frame) : m_frame(frame) {}
-    void file(const WalkFile& file) override { m_frame.CheckFile(file); }
-    void folderError(const QByteArray& path, int errnoValue) override
-    {
-        // An unreadable folder lists nothing and the walk goes on; the log says which.
-        m_frame.writeLog(unreadableFolderRecord(path, errnoValue));
-    }
-    void showProgress() override { printCounter(m_frame, kMatchedAt, m_frame.m_host.run().FilesMatched); }
+namespace {
 
-private:
-    FileSearchFrame& m_frame;
-};
+// The screen pointer over the panel: the arrow where a control stays usable, the hourglass while
+// a search runs.
+constexpr int kArrowPointer = 1;
+constexpr int kBusyPointer = 11;
+
+} // namespace
 
 FileSearchFrame::FileSearchFrame(PanelHost& host, QWidget* parent) : PrintSurface(parent), m_host(host)
 {
@@ -204,7 +196,7 @@ bool FileSearchFrame::eventFilter(QObject* watched, QEvent* event)
     else if (watched == DateText && event->type() == QEvent::MouseButtonPress)
         m_host.ShowStatus(QStringLiteral("A valid date must be entered here"));
     else if (watched == DoneButton && event->type() == QEvent::MouseMove)
-        setScreenPointer(1); // the control that stays usable while a search runs
+        setScreenPointer(kArrowPointer); // the control that stays usable while a search runs
     return PrintSurface::eventFilter(watched, event);
 }
 
@@ -213,7 +205,7 @@ void FileSearchFrame::mouseMoveEvent(QMouseEvent* event)
     // While a search runs the pointer says so; otherwise moving over the panel wipes the
     // status line.
     if (m_host.program().SearchState == SearchState::Running)
-        setScreenPointer(11);
+        setScreenPointer(kBusyPointer);
     else
         m_host.printStatusRaw(QString(105, QLatin1Char(' ')));
     PrintSurface::mouseMoveEvent(event);
@@ -335,180 +327,82 @@ void FileSearchFrame::BeginButton_Click()
     if (v.criteria.recycle && !trashUsableAt(resolveFolder(Dir1->path())))
         return;
     m_criteria = v.criteria;
-    if (!startRun())
-        return;
+    m_criteria.folder = Dir1->path();
 
-    SearchHooks hooks(*this);
-    WalkOptions options;
-    options.start = m_criteria.folder;
-    options.files = m_criteria.ignoreHidden ? FileClass::Normal : FileClass::All;
-    options.dirs = m_criteria.ignoreHiddenDirs ? DirClass::Normal : DirClass::All;
-    options.patterns = m_criteria.patterns();
-    options.statFiles = true;
-    const WalkResult result = m_host.SearchDrive(options, hooks);
-    finishRun(result);
+    FileSearchRun run(m_criteria, m_host.program(), m_host.run(), *this, verificationWindow());
+    // Asked before the panel changes, so No leaves it exactly as it was.
+    if (!run.confirm())
+        return;
+    lockForRun();
+    m_activeRun = &run;
+    const FileSearchRun::Outcome outcome = run.run();
+    m_activeRun = nullptr;
+    m_criteria = run.criteria();
+    if (outcome == FileSearchRun::Outcome::Ran)
+        showRunEnd();
+    else
+        unlockAfterFailedStart();
 }
 
-bool FileSearchFrame::startRun()
+void FileSearchFrame::lockForRun()
 {
-    AppState& s = m_host.program();
     m_host.focusDummy();
     setEntriesEnabled(false);
     DoneButton->setText(QStringLiteral("&Cancel"));
     DoneButton->setEnabled(true);
-    s.StopRequested = false;
-    m_host.run().toldLogFailure = false;
-
-    // The start folder as it really is: a link the user chose is followed once, here, and the
-    // log names the folder actually searched.
-    m_criteria.folder = resolveFolder(Dir1->path());
-    if (m_criteria.folder.isEmpty() || !s.Log.open(joinPath(s.AppFolder, "temp.bv"))) {
-        failStart();
-        return false;
-    }
-    if (!writeLog(headerLines(m_criteria, s.Now()))) {
-        failStart();
-        return false;
-    }
-    return true;
 }
 
-void FileSearchFrame::failStart()
+void FileSearchFrame::unlockAfterFailedStart()
 {
-    // Nothing was searched: close what was opened and give the entries back for editing.
-    m_host.program().Log.close();
-    setScreenPointer(1);
-    msgBox(notEnoughMemoryText(), MsgExclamation);
+    // Nothing was searched: the entries are back for editing.
     setEntriesEnabled(true);
     DoneButton->setEnabled(false);
     DoneButton->setText(QStringLiteral("&Cancel"));
 }
 
-void FileSearchFrame::finishRun(const WalkResult& result)
+void FileSearchFrame::showRunEnd()
 {
-    AppState& s = m_host.program();
-    const RunValues& run = m_host.run();
-    if (result.end == WalkEnd::Error) {
-        // The files after the point of failure were never looked at: say so, in the log and to
-        // the user, rather than report a complete search.
-        writeLog({QByteArray("The search ended early: ") + result.reason.toUtf8(), QByteArray()});
-    }
     m_host.finishProgress(14);
-    setScreenPointer(1);
-    m_host.ShowStatus(QStringLiteral("Done."));
     DoneButton->setText(QStringLiteral("&Done"));
-    QList<QByteArray> summary;
-    for (const QString& line : summaryLines({run.FilesMatched, run.FilesChecked, run.FilesRemoved, run.BytesReclaimed}))
-        summary.append(line.toUtf8());
-    writeLog(summary);
-    s.Log.close();
     ViewLogButton->setEnabled(true);
     reprintCounters();
-    if (result.end == WalkEnd::Error)
-        msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
-                   .arg(endSentence(result.reason)),
-               MsgExclamation);
-}
-
-bool FileSearchFrame::writeLog(const QList<QByteArray>& lines)
-{
-    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
-}
-
-void FileSearchFrame::countChecked()
-{
-    RunValues& run = m_host.run();
-    ++run.FilesChecked;
-    printCounter(*this, kCheckedAt, run.FilesChecked);
 }
 
 VerificationWindow* FileSearchFrame::verificationWindow()
 {
-    if (!m_verificationWindow) {
-        m_verificationWindow = new VerificationWindow(m_host, *this, m_host.dialogParent());
-        m_verificationWindow->abortSearch = [this] { DoneButton_Click(); };
-    }
+    if (!m_verificationWindow)
+        m_verificationWindow = new VerificationWindow(m_host, m_host.dialogParent());
     return m_verificationWindow;
 }
 
-void FileSearchFrame::CheckFile(const WalkFile& file)
+void FileSearchFrame::tell(const QString& text, int style, const QString& title)
 {
-    AppState& s = m_host.program();
-    if (s.StopRequested)
-        return;
-    // The walk's own lstat of the file; one that vanished since the listing has none and is
-    // skipped, as is anything that became a folder.
-    FileInfo info;
-    if (file.info)
-        info = *file.info;
-    else if (lstatAt(file.folderFd, file.name.constData(), info) != 0)
-        return;
-    if (S_ISDIR(info.mode))
-        return;
-
-    const FileCheck check = checkFile(m_criteria, file.name, info);
-    if (!check.sizeOk || !check.matched)
-        return;
-    if (s.Log.failed()) {
-        stopForLogFailure(s.Log, s, m_host.run());
-        return;
-    }
-
-    if (m_criteria.verify) {
-        const FileCaptions captions = verifyCaptions(m_criteria, check, info);
-        VerifyItem item;
-        item.path = file.path;
-        item.info = info;
-        item.lastUsedText = captions.lastUsed;
-        item.bytesText = captions.bytes;
-        item.attributeText = captions.attribute;
-        item.referenceDate = check.referenceDate;
-        item.referenceAtime = info.atime;
-        item.recycle = m_criteria.recycle;
-        setScreenPointer(1);
-        verificationWindow()->verify(item);
-        setScreenPointer(11);
-        countChecked();
-        return;
-    }
-
-    // A confirmed Cancel that is waiting in the event queue is seen before this removal, not
-    // after it.
-    m_host.letMessagesBeProcessed();
-    if (s.StopRequested)
-        return;
-    removeUnattended(file, info, check);
+    msgBox(text, style, title);
 }
 
-void FileSearchFrame::removeUnattended(const WalkFile& file, const FileInfo& info, const FileCheck& check)
+bool FileSearchFrame::ask(const QString& text, int style, const QString& title)
 {
-    RecordedRemoval request;
-    request.path = file.path;
-    request.listed = info;
-    request.block = {file.path};
-    for (const QString& line : unattendedBlock(m_criteria, check, info))
-        request.block.append(line.toUtf8());
-    request.action = m_criteria.recycle ? RemovalAction::Trash : RemovalAction::Delete;
-    request.decidedBy = DecidedBy::Run;
-    AppState& s = m_host.program();
-    RunValues& run = m_host.run();
-    const RemovalRecord record = removeWithRecord(request, &s.Log, s, run);
+    return msgBox(text, style, title) == AnswerYes;
+}
 
-    if (record.outcome == ActOutcome::Done) {
-        printCounter(*this, kBytesAt, run.BytesReclaimed);
-        printCounter(*this, kRemovedAt, run.FilesRemoved);
-        countChecked();
-        return;
-    }
-    // The trash is never replaced by deletion: a volume without one is a refusal like any other.
-    // The record is already written; the message box turns the event loop. A file that changed
-    // is told once its record is in the log.
-    if (record.outcome == ActOutcome::Changed && !record.logged)
-        return;
-    const OutcomeMessage told =
-        outcomeMessage(Teller::FileSearch, request.action, record.outcome, displayPath(file.path));
-    if (!told.text.isEmpty())
-        msgBox(told.text, told.style);
+void FileSearchFrame::showFigures(const RunValues& figures)
+{
+    printCounters(*this, figures);
+}
+
+void FileSearchFrame::showStatus(const QString& text)
+{
+    m_host.ShowStatus(text);
+}
+
+WalkScreen& FileSearchFrame::walkScreen()
+{
+    return m_host.walkScreen();
+}
+
+void FileSearchFrame::letEventsIn()
+{
+    m_host.letMessagesBeProcessed();
 }
 
 void FileSearchFrame::ResetButton_Click()
@@ -524,13 +418,9 @@ void FileSearchFrame::CancelButton_Click()
 
 void FileSearchFrame::DoneButton_Click()
 {
-    AppState& s = m_host.program();
-    if (DoneButton->text() == QLatin1String("&Cancel")) {
-        if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) != AnswerYes)
-            return;
-        if (s.Log.isOpen())
-            writeLog({abortLine(), QByteArray()});
-        s.StopRequested = true;
+    // While a run goes on the button is its Cancel; after it, Done closes the panel.
+    if (m_activeRun) {
+        m_activeRun->cancel();
         return;
     }
     ResetFileSearch();

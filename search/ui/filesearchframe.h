@@ -2,18 +2,14 @@
 // minimum size, a start folder), four options, and the run they start.
 //
 // The panel is thin. At Begin it reads its controls once into FileSearchEntries; the core
-// (search/filesearch.h) validates them and returns the criteria the run works from. The run
-// goes through the main window's walk (SearchDrive); for every listed file CheckFile() asks the
-// core whether it matches and then either hands it to the verification window or removes it
-// at once (common/removal.h, which checks the file again right before removing it). Counters
-// are printed onto the panel; the search log gets the header, one block per handled file and
-// the summary.
-//
-// Removal is never done without its record: a file's block and its "ACTION:" line are written
-// with no event-loop turn between them, and a log that cannot be written stops the run before
-// its next removal.
+// (search/filesearch.h) validates them and returns the criteria, and the core's run
+// (search/filesearchrun.h) does the search: the walk, the per-file decision, the log, the
+// removals. The panel is the run's user: it shows the run's messages and questions, prints its
+// counters, lends it the main window's status line and progress strip, and hands each file in
+// question to the verification window.
 #pragma once
 
+#include "common/runuser.h"
 #include "common/ui/panelhost.h"
 #include "common/ui/printsurface.h"
 #include "platform/chosenfolder.h"
@@ -31,9 +27,10 @@ namespace bv {
 
 class DirList;
 class DriveList;
+class FileSearchRun;
 class VerificationWindow;
 
-class FileSearchFrame : public PrintSurface, public Panel
+class FileSearchFrame : public PrintSurface, public Panel, public RunUser
 {
     Q_OBJECT
 public:
@@ -61,9 +58,6 @@ public:
     void Drive1_GotFocus();
     void Drive1_Change();
 
-    // The per-file routine of the walk.
-    void CheckFile(const WalkFile& file);
-
     // Whether the user picked a drive or folder since the last reset (otherwise Begin asks).
     bool pathChosen() const { return m_pathChosen; }
     // The criteria of the running or last run.
@@ -71,14 +65,20 @@ public:
     // The verification window of this panel (created on first use).
     VerificationWindow* verificationWindow();
 
+    // The run's user.
+    void tell(const QString& text, int style, const QString& title = QStringLiteral("Brisvane!")) override;
+    bool ask(const QString& text, int style, const QString& title = QStringLiteral("Brisvane!")) override;
+    void showFigures(const RunValues& figures) override;
+    void showStatus(const QString& text) override;
+    WalkScreen& walkScreen() override;
+    void letEventsIn() override;
+
 protected:
     void paintBackground(QPainter& painter) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    class SearchHooks;
-
     void buildControls();
     // Opens the folder lists at the folder given on the command line; false when there is none
     // or it cannot be opened (the lists are then as they were).
@@ -89,18 +89,15 @@ private:
     void focusEntry(EntryControl control, bool selectAll);
     // Entries enabled for editing (true) or locked for a run (false).
     void setEntriesEnabled(bool enabled);
-    bool startRun();
-    void failStart();
-    void finishRun(const WalkResult& result);
-    void removeUnattended(const WalkFile& file, const FileInfo& info, const FileCheck& check);
-    // Writes lines with no event-loop turn between them; false (the run told to stop, the user
-    // told once) when the log failed.
-    bool writeLog(const QList<QByteArray>& lines);
-    void countChecked();
+    // The entries locked and Done turned into the run's Cancel; back for editing.
+    void lockForRun();
+    void unlockAfterFailedStart();
+    void showRunEnd();
 
     PanelHost& m_host;
     FileSearchCriteria m_criteria;
     VerificationWindow* m_verificationWindow = nullptr;
+    FileSearchRun* m_activeRun = nullptr; // while Begin's run goes on
     QByteArray m_lastDrive;
     bool m_pathChosen = false;   // a drive or folder was picked since the last reset (or given)
     ChosenFolder m_chosenFolder; // what Dir1's folder was when it was picked

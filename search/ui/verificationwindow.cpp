@@ -3,7 +3,6 @@
 
 #include "common/ui/panelhost.h"
 #include "platform/desktop.h"
-#include "platform/fileops.h"
 #include "platform/filetype.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -11,7 +10,7 @@
 #include "platform/ui/fileicon.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/inputguard.h"
-#include "common/recordedremoval.h"
+#include "common/wording.h"
 #include "common/ui/moveform.h"
 
 #include <QDir>
@@ -87,8 +86,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 } // namespace
 
-VerificationWindow::VerificationWindow(PanelHost& host, Panel& panel, QWidget* parent)
-    : QDialog(parent), m_host(host), m_panel(panel)
+VerificationWindow::VerificationWindow(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("VerificationWindow"));
     setWindowTitle(QStringLiteral("Verification Window"));
@@ -203,9 +201,10 @@ void VerificationWindow::buildControls()
     installEventFilter(this); // mouse moves over the window itself
 }
 
-void VerificationWindow::load(const VerifyItem& item)
+void VerificationWindow::load(const VerifyItem& item, FileActions& actions)
 {
     m_item = item;
+    m_actions = &actions;
     m_decision = FileDecision{};
     m_opened = false;
     // A long path keeps both ends (where it is and what it is called); the tip has it all.
@@ -231,9 +230,9 @@ void VerificationWindow::resetControls()
     m_associationLabel->hide();
 }
 
-FileDecision VerificationWindow::verify(const VerifyItem& item)
+FileDecision VerificationWindow::verify(const VerifyItem& item, FileActions& actions)
 {
-    load(item);
+    load(item, actions);
     if (!isVisible()) {
         // Centred on the screen each time it comes up, as a fresh load would be.
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -246,6 +245,7 @@ FileDecision VerificationWindow::verify(const VerifyItem& item)
     m_ignoreButton->setFocus(Qt::OtherFocusReason);
     exec();
     m_timer1->stop();
+    m_actions = nullptr;
     return m_decision;
 }
 
@@ -254,54 +254,30 @@ QList<QByteArray> VerificationWindow::logBlock() const
     return m_item.logBlock();
 }
 
-bool VerificationWindow::writeLog(const QList<QByteArray>& lines)
-{
-    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
-}
-
 void VerificationWindow::finish(const FileDecision& decision)
 {
     m_decision = decision;
     resetControls();
     done(int(decision.choice));
-    m_panel.reprintCounters();
 }
 
 void VerificationWindow::IgnoreButton_Click()
 {
-    if (m_opened)
-        ReverseTime();
-    QList<QByteArray> lines = logBlock();
-    lines << ignoreLine() << "";
-    finish({FileChoice::Ignore, ActOutcome::NotTouched, writeLog(lines)});
+    m_opened = false;
+    finish({FileChoice::Ignore, ActOutcome::NotTouched, m_actions->ignore()});
 }
 
 void VerificationWindow::DeleteButton_Click()
 {
-    const bool wasOpened = m_opened;
-    m_opened = false; // a removed file keeps no date to restore
-    const bool recycle = m_item.recycle;
-
-    RecordedRemoval request;
-    request.path = m_item.path;
-    request.listed = m_item.info;
-    request.block = logBlock();
-    request.action = recycle ? RemovalAction::Trash : RemovalAction::Delete;
-    request.decidedBy = DecidedBy::User;
-    const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
-
-    // A file that stays where it is must not look used from now on because it was looked at.
-    const bool stays = record.outcome == ActOutcome::Refused || record.outcome == ActOutcome::NotSupported ||
-                       record.outcome == ActOutcome::NotTouched;
-    if (wasOpened && stays)
-        fileOps().restoreAccessTime(m_item.path, m_item.info, m_item.referenceAtime);
-
+    m_opened = false; // a removed file keeps no date to restore; one that stays gets it back
+    const RemovalRecord record = m_actions->remove();
     // A volume without a trash is refused like any other: the file is never deleted instead. A file
     // that changed is told once its record is in the log; one removed is counted either way, and a
     // lost ACTION line still stops the search.
     if (record.outcome != ActOutcome::Changed || record.logged) {
+        const RemovalAction action = m_item.recycle ? RemovalAction::Trash : RemovalAction::Delete;
         const OutcomeMessage told =
-            outcomeMessage(Teller::DecisionWindow, request.action, record.outcome, displayPath(m_item.path));
+            outcomeMessage(Teller::DecisionWindow, action, record.outcome, displayPath(m_item.path));
         if (!told.text.isEmpty())
             msgBox(told.text, told.style);
     }
@@ -321,6 +297,7 @@ void VerificationWindow::ExploreButton_Click()
         return;
     }
     m_opened = true;
+    m_actions->opened();
 }
 
 void VerificationWindow::FileName_Click()
@@ -332,14 +309,15 @@ void VerificationWindow::FileName_Click()
 
 void VerificationWindow::MoveButton_Click()
 {
-    if (m_opened)
-        ReverseTime();
+    m_opened = false; // the run puts the access time back before the file moves or stays
     MoveForm dialog(m_host, this);
     MoveRequest request;
     request.path = m_item.path;
     request.listed = m_item.info;
     request.logBlock = logBlock();
-    const MoveResult result = dialog.moveFile(request);
+    FileActions& actions = *m_actions;
+    const MoveResult result =
+        dialog.moveFile(request, [&actions](const QByteArray& folder) { return actions.move(folder); });
     const ActOutcome outcome = result.record.outcome;
     if (!result.chosen || outcome == ActOutcome::Refused || outcome == ActOutcome::NotSupported) {
         // The same file again: it is never passed over without a decision and a record.
@@ -352,13 +330,11 @@ void VerificationWindow::MoveButton_Click()
 
 void VerificationWindow::AbortButton_Click()
 {
-    if (m_opened)
-        ReverseTime();
+    m_opened = false;
     m_decision = {FileChoice::Abort, ActOutcome::NotTouched, true};
     resetControls();
     done(int(FileChoice::Abort));
-    if (abortSearch)
-        abortSearch();
+    m_actions->abort();
     m_host.letMessagesBeProcessed();
 }
 
@@ -369,19 +345,12 @@ void VerificationWindow::reject()
 
 void VerificationWindow::Form_Unload()
 {
-    if (m_opened)
-        ReverseTime();
-    QList<QByteArray> lines = logBlock();
-    lines << ignoreLine() << "";
-    finish({FileChoice::Close, ActOutcome::NotTouched, writeLog(lines)});
-}
-
-void VerificationWindow::ReverseTime()
-{
+    if (!m_actions) { // no file on display
+        QDialog::reject();
+        return;
+    }
     m_opened = false;
-    // The file gets back the exact access time it had when shown; its modification time and
-    // the system clock are left alone. A file that cannot be reached is simply not touched.
-    fileOps().restoreAccessTime(m_item.path, m_item.info, m_item.referenceAtime);
+    finish({FileChoice::Close, ActOutcome::NotTouched, m_actions->ignore()});
 }
 
 void VerificationWindow::Timer1_Timer()

@@ -1,23 +1,18 @@
 // The verification window: one matched file at a time, the user decides its fate (delete or
 // trash it, move it, open it to look at it, leave it, or abort the search).
 //
-// The file search fills a VerifyItem and calls verify(), which shows the window modally and
-// returns once the user has decided. The window does the rest itself: it writes the file's
-// block to the search log (the path, then the three captions as shown) followed by its
-// ACTION line, updates BytesReclaimed and FilesRemoved for a file actually removed, and
-// has the panel reprint its counters. FilesChecked stays the search's.
+// The file search's run fills a VerifyItem and calls verify() with its actions for that file;
+// the window shows it modally and returns once the user has decided. The window only shows and
+// asks: each decision is carried out by the run's FileActions (which write the file's record to
+// the log, act on the file and move the counters), and the window tells the user what became of
+// the file.
 //
 // The window comes back for the next file at once and where it was: for a moment after it appears
 // it ignores clicks and keys, and a key held since before never acts (platform/ui/inputguard.h).
 // The name is shown as displayPath writes it, so it can never read as another name.
 //
-// Looking at a file (Explore) makes it look used; when such a file stays (Ignore, Move, Abort,
-// close box) its access time is put back exactly as it was when it was shown.
-//
-// Removals and moves go through the recorded removal (common/recordedremoval.h): the file is
-// checked again right before acting, a file that changed or vanished since it was listed is left
-// alone and the log says so, and a log line that cannot be written stops the search
-// (StopRequested) so that nothing more is removed.
+// Looking at a file (Explore) makes it look used: the window tells the run, which puts its access
+// time back when the file stays (Ignore, Move, Abort, close box).
 #pragma once
 
 #include "common/runuser.h"
@@ -28,8 +23,6 @@
 #include <QPoint>
 #include <QString>
 
-#include <functional>
-
 #include <time.h>
 
 class QLabel;
@@ -39,23 +32,21 @@ class QTimer;
 namespace bv {
 
 class MoveForm;
-class Panel;
 class PanelHost;
 
-class VerificationWindow : public QDialog
+class VerificationWindow : public QDialog, public FileVerifier
 {
     Q_OBJECT
 public:
-    // `panel` is the search the window works for: it reprints its counters after each decision.
-    VerificationWindow(PanelHost& host, Panel& panel, QWidget* parent);
+    VerificationWindow(PanelHost& host, QWidget* parent);
     ~VerificationWindow() override;
 
     // Shows the window modally for one file; returns when the user has decided.
-    FileDecision verify(const VerifyItem& item);
+    FileDecision verify(const VerifyItem& item, FileActions& actions) override;
 
     // Fills the window for a file without showing it (verify() starts with it; tests use it
     // to drive the handlers directly).
-    void load(const VerifyItem& item);
+    void load(const VerifyItem& item, FileActions& actions);
 
     // What the user decided about the last file shown, and what became of it.
     const FileDecision& decision() const { return m_decision; }
@@ -74,14 +65,6 @@ public:
     void Timer1_Timer();
     void Form_Unload();
 
-    // Restores the file's access time to the one it had when shown (modification time
-    // untouched); clears Opened.
-    void ReverseTime();
-
-    // The search's own Cancel, which Abort runs: it asks, and on Yes logs the abort and stops
-    // the search.
-    std::function<void()> abortSearch;
-
 protected:
     void reject() override; // close box and Escape: unload
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,14 +72,11 @@ protected:
 private:
     void buildControls();
     void finish(const FileDecision& decision);
-    // Writes lines in order with no event-loop turn between them; false (and the search told
-    // to stop) when one could not be written.
-    bool writeLog(const QList<QByteArray>& lines);
     void resetControls();
 
     PanelHost& m_host;
-    Panel& m_panel;
     VerifyItem m_item;
+    FileActions* m_actions = nullptr; // the run's, for the file on display
     FileDecision m_decision;
     bool m_opened = false;
     int m_glassPhase = 0;

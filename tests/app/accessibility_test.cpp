@@ -75,7 +75,7 @@ private Q_SLOTS:
         audit("log", m_form.get());
         m_form->logFileFrame()->CloseLogFrameButton_Click();
         // The windows a search opens, over the main window.
-        VerificationWindow verify(*m_form, *m_form->panel(QStringLiteral("FileSearchOption")), m_form.get());
+        VerificationWindow verify(*m_form, m_form.get());
         MoveForm move(*m_form, m_form.get());
         Verify2 review(*m_form, *m_form->panel(QStringLiteral("NewFilesOption")), m_form.get());
         for (QDialog* window :

@@ -26,6 +26,7 @@
 #include <sys/mount.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -156,7 +157,9 @@ Measured removeTmpFiles(const QByteArray& start, const QString& minSize = {}, bo
     e.verify = false;
     FileSearchCriteria c = validateEntries(e, QLocale(QLocale::English, QLocale::UnitedStates)).criteria;
     c.folder = start;
-    const QByteArray logPath = start + ".log";
+    const QByteArray appFolder = start + "-app";
+    ::mkdir(appFolder.constData(), 0755);
+    const QByteArray logPath = appFolder + "/temp.bv";
     Measured m;
     auto run = [&] {
         const long rss = maxRssKb();
@@ -187,6 +190,7 @@ Measured removeTmpFiles(const QByteArray& start, const QString& minSize = {}, bo
     }
     m.log = readLogLines(logPath);
     ::unlink(logPath.constData());
+    ::rmdir(appFolder.constData());
     return m;
 }
 

@@ -1,4 +1,4 @@
-// The log loses nothing: a scripted unattended search through the real panel runs in a child
+// The log loses nothing: a scripted unattended run of the real file search runs in a child
 // process over a world of about a thousand files and is killed (SIGKILL) once the log holds a
 // random number of removals. The one checker then holds the log against the disk: every file
 // that is gone has its block and its "ACTION:" line, except at most the very last block of the

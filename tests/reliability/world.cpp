@@ -1,9 +1,7 @@
 #include "tests/reliability/world.h"
 
-#include "common/searchlog.h"
-#include "common/recordedremoval.h"
-#include "common/removal.h"
-#include "common/walk.h"
+#include "common/headlessuser.h"
+#include "search/filesearchrun.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -605,71 +603,19 @@ QStringList World::check(const std::optional<QList<QByteArray>>& logLines, bool 
     return problems;
 }
 
-namespace {
-
-// The walk, the criteria and the recorded removal, as the panel puts them together for an
-// unattended run.
-class CoreSearch : public WalkHooks
-{
-public:
-    CoreSearch(const FileSearchCriteria& criteria, SearchLog& log) : m_criteria(criteria), m_log(log) {}
-
-    bool stopRequested() override { return m_program.StopRequested; }
-    void file(const WalkFile& f) override
-    {
-        ++m_run.FilesMatched; // as the walk driver counts every file handed to a feature
-        if (!f.info || S_ISDIR(f.info->mode))
-            return;
-        const FileCheck check = checkFile(m_criteria, f.name, *f.info);
-        if (!check.sizeOk || !check.matched)
-            return;
-        RecordedRemoval request;
-        request.path = f.path;
-        request.listed = *f.info;
-        request.block = {f.path};
-        for (const QString& line : unattendedBlock(m_criteria, check, *f.info))
-            request.block.append(line.toUtf8());
-        request.action = m_criteria.recycle ? RemovalAction::Trash : RemovalAction::Delete;
-        request.decidedBy = DecidedBy::Run;
-        if (removeWithRecord(request, &m_log, m_program, m_run).outcome == ActOutcome::Done)
-            ++m_run.FilesChecked;
-    }
-
-    void run()
-    {
-        writeRecord(m_log, headerLines(m_criteria, QDateTime(QDate(2026, 12, 8), QTime(15, 38))), m_program, m_run);
-        WalkOptions o;
-        o.start = m_criteria.folder;
-        o.files = m_criteria.ignoreHidden ? FileClass::Normal : FileClass::All;
-        o.dirs = m_criteria.ignoreHiddenDirs ? DirClass::Normal : DirClass::All;
-        o.patterns = m_criteria.patterns();
-        walkTree(o, *this);
-        QList<QByteArray> summary;
-        for (const QString& line :
-             summaryLines({m_run.FilesMatched, m_run.FilesChecked, m_run.FilesRemoved, m_run.BytesReclaimed}))
-            summary.append(line.toUtf8());
-        writeRecord(m_log, summary, m_program, m_run);
-    }
-    const RunValues& counters() const { return m_run; }
-
-private:
-    const FileSearchCriteria& m_criteria;
-    SearchLog& m_log;
-    AppState m_program;
-    RunValues m_run;
-};
-
-} // namespace
-
 RunValues runCoreSearch(const FileSearchCriteria& criteria, const QByteArray& logPath)
 {
-    SearchLog log;
-    if (!log.open(logPath))
-        qFatal("cannot open the log %s", logPath.constData());
-    CoreSearch search(criteria, log);
-    search.run();
-    log.close();
-    return search.counters();
+    // The run as Begin starts it, answered by a user who says Yes to deleting without a look.
+    AppState program;
+    program.AppFolder = logPath.left(logPath.lastIndexOf('/'));
+    program.Now = [] { return QDateTime(QDate(2026, 12, 8), QTime(15, 38)); };
+    RunValues values;
+    HeadlessUser user;
+    user.answers = {true};
+    FileSearchRun run(criteria, program, values, user);
+    if (run.run() != FileSearchRun::Outcome::Ran)
+        qFatal("cannot start a search with the log %s", logPath.constData());
+    return values;
 }
 
 QDateTime worldNow()

@@ -160,8 +160,9 @@ private:
     int m_races = 0;
 };
 
-// The walk, the criteria and the recorded removal put together as the file-search panel does for
-// an unattended run, without a window; the log goes to logPath. What the run counted.
+// The file search's run, unattended and without a window, as Begin starts it; the log goes to
+// logPath, which must be named temp.bv (the working log's name in its folder). What the run
+// counted.
 RunValues runCoreSearch(const FileSearchCriteria& criteria, const QByteArray& logPath);
 
 // The log's lines without their CR LF; a line without one comes back as "<unterminated> ...".

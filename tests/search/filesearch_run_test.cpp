@@ -137,10 +137,11 @@ private Q_SLOTS:
 
         PanelHarness h;
         ScriptedMessages boxes;
+        boxes.answer(AnswerYes); // deleting without a look
         PanelEntries e;
         e.bytes = "1,500";
         h.fill(e, tree.root());
-        h.panel->BeginButton_Click();
+        h.beginDeleting(boxes);
 
         QCOMPARE(boxes.shown.size(), 0);
         QCOMPARE(h.logLines(tree.root()), expectedLog("filesearch_unattended_delete.log"));
@@ -219,7 +220,12 @@ private Q_SLOTS:
         PanelEntries e;
         e.recycle = recycle;
         h.fill(e, tree.root());
-        h.panel->BeginButton_Click();
+        if (recycle) {
+            h.panel->BeginButton_Click();
+        } else {
+            boxes.answer(AnswerYes); // deleting without a look
+            h.beginDeleting(boxes);
+        }
 
         QVERIFY(exists(tree.path("only.tmp")));
         QCOMPARE(boxes.shown.size(), 1);
@@ -266,6 +272,7 @@ private Q_SLOTS:
         oldAndNew(tree);
         PanelHarness h;
         ScriptedMessages boxes;
+        boxes.answer(AnswerYes); // deleting without a look
         boxes.answer(AnswerYes);
         HookedOps ops;
         bool clicked = false;
@@ -277,7 +284,7 @@ private Q_SLOTS:
             QMetaObject::invokeMethod(h.button("DoneButton"), "click", Qt::QueuedConnection);
         };
         h.fill(PanelEntries{}, tree.root());
-        h.panel->BeginButton_Click();
+        h.beginDeleting(boxes);
 
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Do you really want to cancel the search?")});
         QCOMPARE(boxes.shown[0].style, 36);
@@ -301,6 +308,7 @@ private Q_SLOTS:
         oldAndNew(tree);
         PanelHarness h;
         ScriptedMessages boxes;
+        boxes.answer(AnswerYes); // deleting without a look
         boxes.answer(AnswerNo);
         HookedOps ops;
         bool clicked = false;
@@ -309,7 +317,7 @@ private Q_SLOTS:
                 QMetaObject::invokeMethod(h.button("DoneButton"), "click", Qt::QueuedConnection);
         };
         h.fill(PanelEntries{}, tree.root());
-        h.panel->BeginButton_Click();
+        h.beginDeleting(boxes);
         QCOMPARE(h.run().FilesRemoved, 3);
         QVERIFY(!h.logLines(tree.root()).contains("ACTION: Abort Search"));
     }
@@ -324,6 +332,7 @@ private Q_SLOTS:
         PanelHarness h;
         h.form->setYieldClock([] { return std::int64_t(0); });
         ScriptedMessages boxes;
+        boxes.answer(AnswerYes); // deleting without a look
         HookedOps ops;
         ops.afterRemoval = [&](const QByteArray& path) {
             if (!path.endsWith("/a.tmp"))
@@ -338,7 +347,7 @@ private Q_SLOTS:
                 Qt::QueuedConnection);
         };
         h.fill(PanelEntries{}, tree.root());
-        h.panel->BeginButton_Click();
+        h.beginDeleting(boxes);
         QVERIFY(!exists(tree.path("c.tmp")));
         QVERIFY(exists(tree.path("b.tmp")));
         QCOMPARE(boxes.shown.size(), 1);
@@ -359,8 +368,9 @@ private Q_SLOTS:
         ops.failRemove = ActResult{ActOutcome::Vanished, QStringLiteral("gone")};
         PanelHarness h;
         ScriptedMessages boxes;
+        boxes.answer(AnswerYes); // deleting without a look
         h.fill(PanelEntries{}, tree.root());
-        h.panel->BeginButton_Click();
+        h.beginDeleting(boxes);
         QCOMPARE(boxes.shown.size(), 0);
         const QList<QByteArray> lines = h.logLines(tree.root());
         QVERIFY(lines.contains("ACTION: Skipped - File No Longer Exists"));
@@ -374,6 +384,7 @@ private Q_SLOTS:
         oldAndNew(tree);
         PanelHarness h;
         ScriptedMessages boxes;
+        boxes.answer(AnswerYes); // deleting without a look
         h.fill(PanelEntries{}, tree.root());
 
         // Room for the header only: the first file's block cannot be written.
@@ -394,7 +405,7 @@ private Q_SLOTS:
         rlimit limited = saved;
         limited.rlim_cur = rlim_t(headerBytes + 5);
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-        h.panel->BeginButton_Click();
+        h.beginDeleting(boxes);
         ::setrlimit(RLIMIT_FSIZE, &saved);
 
         for (const char* name : {"a.tmp", "b.tmp", "c.tmp"})
@@ -412,10 +423,11 @@ private Q_SLOTS:
         oldAndNew(tree);
         PanelHarness h;
         ScriptedMessages boxes;
+        boxes.answer(AnswerYes); // deleting without a look
         h.fill(PanelEntries{}, tree.root());
         // The working log's place is taken by a folder: it cannot be opened.
         QVERIFY(QDir().mkpath(h.appFolder.path() + QStringLiteral("/temp.bv")));
-        h.panel->BeginButton_Click();
+        h.beginDeleting(boxes);
 
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY(boxes.shown[0].text.startsWith(QStringLiteral("You do not have enough available memory")));
@@ -433,8 +445,9 @@ private Q_SLOTS:
         tree.setTimes(".Trash/old/a.tmp", utc(2026, 1, 1), utc(2026, 1, 1));
         PanelHarness h;
         ScriptedMessages boxes;
+        boxes.answer(AnswerYes); // deleting without a look
         h.fill(PanelEntries{}, tree.path(".Trash/old"));
-        h.panel->BeginButton_Click();
+        h.beginDeleting(boxes);
 
         QVERIFY(exists(tree.path(".Trash/old/a.tmp")));
         QCOMPARE(boxes.shown.size(), 1);

@@ -5,13 +5,16 @@
 #include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "common/ui/dirlist.h"
+#include "search/filesearchrun.h"
 #include "search/ui/filesearchframe.h"
+#include "tests/support/scripted_messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -66,6 +69,18 @@ public:
             child<DirList>("Dir1")->setPath(folder);
             panel->Dir1_Click(); // as a click in the list does
         }
+    }
+
+    // Begin on a run that deletes without a look at each file. Its one question before the start
+    // must be answered Yes by the script (first in line); it is checked here and left out of the
+    // boxes the test looks at afterwards.
+    void beginDeleting(ScriptedMessages& boxes)
+    {
+        panel->BeginButton_Click();
+        QVERIFY(!boxes.shown.isEmpty());
+        QCOMPARE(boxes.shown[0].text, permanentDeletionQuestion());
+        QCOMPARE(boxes.shown[0].style, int(MsgQuestionDefaultNo));
+        boxes.shown.removeFirst();
     }
 
     QByteArray logBytes() const

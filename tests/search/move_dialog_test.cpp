@@ -76,7 +76,7 @@ private Q_SLOTS:
         f->run().FilesRemoved = 4;
 
         moveVia(dest, "OkButton");
-        QCOMPARE(f->window->verify(item), decided::Moved);
+        QCOMPARE(f->verify(item), decided::Moved);
 
         QVERIFY(!exists(path));
         QCOMPARE(readBytes(dest + "/a.tmp"), QByteArray("to keep"));
@@ -104,7 +104,7 @@ private Q_SLOTS:
             QCOMPARE(f->logLines(), QList<QByteArray>{});
             clickButton(f->window, "IgnoreButton");
         });
-        QCOMPARE(f->window->verify(item), decided::Ignored);
+        QCOMPARE(f->verify(item), decided::Ignored);
         QCOMPARE(f->boxes.shown.size(), 1);
         QCOMPARE(f->boxes.shown[0].text, QStringLiteral("Could not move this file."));
         QCOMPARE(f->boxes.shown[0].style, 16);
@@ -122,7 +122,7 @@ private Q_SLOTS:
         const VerifyItem item = f->item(path, true);
         QCOMPARE(::unlink(path.constData()), 0);
         moveVia(dest, "OkButton");
-        QCOMPARE(f->window->verify(item), decided::move(ActOutcome::Vanished));
+        QCOMPARE(f->verify(item), decided::move(ActOutcome::Vanished));
         QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Skipped - File No Longer Exists"));
         QVERIFY(f->boxes.shown.isEmpty());
     }
@@ -137,7 +137,7 @@ private Q_SLOTS:
             QCOMPARE(f->window->filePath(), path);
             clickButton(f->window, "DeleteButton");
         });
-        QCOMPARE(f->window->verify(item), decided::Removed);
+        QCOMPARE(f->verify(item), decided::Removed);
         QCOMPARE(ops.ops(), QList<QByteArray>{"remove"});
         QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Delete"));
         QVERIFY(f->boxes.shown.isEmpty());
@@ -151,7 +151,7 @@ private Q_SLOTS:
         const VerifyItem item = f->item(path, true);
         writeBytes(path, "one and more");
         moveVia(dest, "OkButton");
-        QCOMPARE(f->window->verify(item), decided::move(ActOutcome::Changed));
+        QCOMPARE(f->verify(item), decided::move(ActOutcome::Changed));
         QVERIFY(exists(path));
         QVERIFY(!exists(dest + "/c.tmp"));
         QCOMPARE(f->logLines(), VerifyFixture::logged(item, "ACTION: Skipped - File Changed Since It Was Listed"));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/appstate.h"
+#include "search/filesearchrun.h"
 #include "search/ui/filesearchframe.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/isolated_desktop.h"
@@ -155,10 +156,22 @@ public:
         panel = new FileSearchFrame(*host, host->dialogParent());
         if (!state.Log.open(logPath()))
             qFatal("cannot open the log");
-        window = new VerificationWindow(*host, *panel, host->dialogParent());
-        window->abortSearch = [p = panel] { p->DoneButton_Click(); };
+        window = new VerificationWindow(*host, host->dialogParent());
+        search = std::make_unique<FileSearchRun>(FileSearchCriteria{}, state, host->run(), *panel, window);
     }
     ~VerifyFixture() { state.Log.close(); }
+
+    // The window shows the file with the run's actions for it, as a search puts it there.
+    FileDecision verify(const VerifyItem& item)
+    {
+        const std::unique_ptr<FileActions> actions = search->actionsFor(item);
+        return window->verify(item, *actions);
+    }
+    void load(const VerifyItem& item)
+    {
+        m_actions = search->actionsFor(item);
+        window->load(item, *m_actions);
+    }
 
     QByteArray work() const { return QFile::encodeName(m_work.path()); }
     QByteArray logPath() const { return state.AppFolder + "/temp.bv"; }
@@ -213,9 +226,11 @@ public:
     std::unique_ptr<FakeHost> host;
     FileSearchFrame* panel = nullptr;
     VerificationWindow* window = nullptr;
+    std::unique_ptr<FileSearchRun> search;
     ScriptedMessages boxes;
 
 private:
+    std::unique_ptr<FileActions> m_actions;
     QTemporaryDir m_app;
     QTemporaryDir m_work;
 };

@@ -37,7 +37,7 @@ private:
             else
                 clickButton(f->window, button);
         });
-        return f->window->verify(item);
+        return f->verify(item);
     }
 
 private Q_SLOTS:
@@ -102,7 +102,7 @@ private Q_SLOTS:
         // (escaped by the log), and the window keeps the exact path to act on.
         const QByteArray path = f->file(QByteArray("caf\xe9\nACTION: Delete.txt"));
         VerifyItem item = f->item(path, false);
-        f->window->load(item);
+        f->load(item);
         auto label = [this](const char* name) { return f->window->findChild<QLabel*>(QString::fromLatin1(name)); };
         QVERIFY(!label("FileName")->text().contains(QLatin1Char('\n')));
         QCOMPARE(label("FileAttribute")->text(), QStringLiteral("...It's An Archive & Read-Only File"));
@@ -153,7 +153,7 @@ private Q_SLOTS:
             else
                 clickButton(f->window, button.constData());
         });
-        f->window->verify(item);
+        f->verify(item);
 
         const FileInfo after = infoOf(path);
         QCOMPARE(after.atime.tv_sec, atime.tv_sec);
@@ -196,7 +196,7 @@ private Q_SLOTS:
             }
             clickButton(f->window, "DeleteButton");
         });
-        QCOMPARE(f->window->verify(item), logFails ? decided::RemovalNotLogged : decided::removal(ActOutcome::Refused));
+        QCOMPARE(f->verify(item), logFails ? decided::RemovalNotLogged : decided::removal(ActOutcome::Refused));
         QVERIFY(exists(path));
         QCOMPARE(infoOf(path).atime.tv_sec, times[0].tv_sec);
         QCOMPARE(infoOf(path).atime.tv_nsec, times[0].tv_nsec);
@@ -214,7 +214,7 @@ private Q_SLOTS:
             QVERIFY(!f->window->opened());
             clickButton(f->window, "IgnoreButton");
         });
-        QCOMPARE(f->window->verify(item), decided::Ignored);
+        QCOMPARE(f->verify(item), decided::Ignored);
         QVERIFY(f->window->findChild<QPushButton*>(QStringLiteral("ExploreButton"))->isEnabled());
         QVERIFY(f->window->findChild<QLabel*>(QStringLiteral("AssociationLabel"))->isHidden());
     }
@@ -331,7 +331,7 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowActive(f->window));
             QTest::keyClick(f->window->focusWidget(), Qt::Key_D, Qt::AltModifier);
         });
-        QCOMPARE(f->window->verify(f1), decided::Removed);
+        QCOMPARE(f->verify(f1), decided::Removed);
 
         whenModal([&] {
             // X repeats a held key as a release and a press with one timestamp.
@@ -360,7 +360,7 @@ private Q_SLOTS:
             QVERIFY(f->window->isVisible());
             QTest::keyClick(f->window->focusWidget(), Qt::Key_D, Qt::AltModifier); // released, pressed again
         });
-        QCOMPARE(f->window->verify(f2), decided::Removed);
+        QCOMPARE(f->verify(f2), decided::Removed);
         QCOMPARE(f->logLines(),
                  VerifyFixture::logged(f1, "ACTION: Delete") + VerifyFixture::logged(f2, "ACTION: Delete"));
     }
