@@ -1,9 +1,9 @@
 #include "app/ui/features.h"
 
-#include "disk/ui/diskspace.h"
-#include "disk/ui/overhangform.h"
+#include "disk/ui/diskspacewindow.h"
+#include "disk/ui/overhangwindow.h"
 #include "duplicates/ui/dupfilesframe.h"
-#include "quickclean/ui/quickclean.h"
+#include "quickclean/ui/quickcleanwindow.h"
 #include "search/ui/filesearchframe.h"
 
 namespace bv {

@@ -11,7 +11,7 @@
 #include "common/ui/printsurface.h"
 #include "bench/common/window_rig.h"
 #include "disk/overhang.h"
-#include "disk/ui/overhangform.h"
+#include "disk/ui/overhangwindow.h"
 #include "common/ui/drivelist.h"
 
 #include <QApplication>

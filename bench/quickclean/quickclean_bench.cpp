@@ -12,7 +12,7 @@
 #include "app/ui/brisvaneform.h"
 #include "bench/common/window_rig.h"
 #include "platform/paths.h"
-#include "quickclean/ui/quickclean.h"
+#include "quickclean/ui/quickcleanwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -10,7 +10,7 @@
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "quickclean/quickcleanrun.h"
-#include "quickclean/ui/quickclean.h"
+#include "quickclean/ui/quickcleanwindow.h"
 #include "common/recordedremoval.h"
 #include "tests/support/recording_fileops.h"
 #include "tests/support/scripted_messages.h"

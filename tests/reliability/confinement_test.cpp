@@ -17,7 +17,7 @@
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/verify2.h"
 #include "platform/fileops.h"
-#include "quickclean/ui/quickclean.h"
+#include "quickclean/ui/quickcleanwindow.h"
 #include "common/ui/dirlist.h"
 #include "tests/reliability/world.h"
 #include "tests/search/filesearch_test_support.h"

@@ -1,20 +1,21 @@
 // The Cluster Overhang window: measures how much of a drive is lost because every file
-// occupies whole clusters. Start walks the chosen drive with the program's one walk (through
-// the host: the drive's own file system only, never a trash folder), accounts every file in an
-// OverhangTally (disk/overhang.h) and prints the running figures onto the window; at the end it
-// shows the wasted share as a bar. It deletes nothing. One search per opening: afterwards the
-// window only closes.
+// occupies whole clusters. Start hands the chosen drive to an OverhangRun (disk/overhangrun.h),
+// which walks it and accounts every file; the window is the run's RunUser: it prints the running
+// figures onto itself and, at the end, shows the wasted share as a bar. It deletes nothing. One
+// search per opening: afterwards the window only closes.
 //
 // The figures are printed text, not controls. During the walk they are repainted when the walk
 // driver asks (about 30 times a second) and once more at its end, so the last values are always
 // shown and a fast walk is not held up drawing numbers nobody can read.
 //
-// The window knows the main window only as a PanelHost: the program's values, the walk, the
-// status line and the progress strip.
+// The window knows the main window only as a PanelHost: the program's values, the walk's screen,
+// the status line and the progress strip.
 #pragma once
 
 #include "common/ui/layout.h"
+#include "common/runuser.h"
 #include "disk/overhang.h"
+#include "disk/overhangrun.h"
 #include "platform/diskgeometry.h"
 
 #include <QByteArray>
@@ -29,10 +30,8 @@ namespace bv {
 class DriveList;
 class PanelHost;
 class PrintSurface;
-struct WalkFile;
-struct WalkResult;
 
-class OverHangForm : public QDialog
+class OverHangForm : public QDialog, private RunUser
 {
     Q_OBJECT
 public:
@@ -47,15 +46,14 @@ public:
     void Drive1_Change();
     void StartButton_Click();
     void CancelButton_Click();
-    // The per-file accounting the walk calls for every listed file.
-    void Hanger(const WalkFile& file);
 
     // Where the figures are printed (the window's client area).
     PrintSurface* surface() const { return m_surface; }
     DriveList* driveList() const { return m_driveList; }
     // The drive the next Start searches: its root folder.
     const QByteArray& driveText() const { return m_driveText; }
-    const OverhangTally& tally() const { return m_tally; }
+    // The figures of the search, as far as it went.
+    const OverhangTally& tally() const { return m_run.tally(); }
 
     // The window's controls, as data (common/ui/layout.h).
     static const LayoutTable& layout();
@@ -73,19 +71,25 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class Hooks;
+    // RunUser: how the search meets the user here.
+    void tell(const QString& text, int style, const QString& title) override;
+    bool ask(const QString& text, int style, const QString& title) override;
+    void showFigures(const RunValues& figures) override;
+    void showStatus(const QString& text) override;
+    WalkScreen& walkScreen() override;
+    void letEventsIn() override;
 
     void Form_QueryUnload(QCloseEvent* event);
     void failStart();
     // The closing steps after the walk, however it ended.
-    void finishSearch(const WalkResult& result);
+    void finishSearch();
     // The running figures: files scanned, total sizes, space used, cluster size.
-    void printRunningFigures();
+    void printRunningFigures(const RunValues& figures);
 
     PanelHost& m_host;
     DiskGeometrySource& m_geometry;
     QByteArray m_driveText;
-    OverhangTally m_tally;
+    OverhangRun m_run;
 
     PrintSurface* m_surface = nullptr;
     DriveList* m_driveList = nullptr;

@@ -1,4 +1,4 @@
-#include "disk/ui/diskspace.h"
+#include "disk/ui/diskspacewindow.h"
 
 #include "common/ui/panelhost.h"
 #include "disk/diskspace.h"

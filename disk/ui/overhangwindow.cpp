@@ -1,4 +1,4 @@
-#include "disk/ui/overhangform.h"
+#include "disk/ui/overhangwindow.h"
 
 #include "common/format.h"
 #include "common/ui/panelhost.h"
@@ -10,7 +10,6 @@
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
-#include "common/recordedremoval.h"
 #include "common/ui/drivelist.h"
 
 #include <QCloseEvent>
@@ -76,26 +75,14 @@ protected:
 
 } // namespace
 
-// The window's side of the walk: every listed file goes to Hanger, and the figures are printed
-// when the walk driver says it is time.
-class OverHangForm::Hooks : public FeatureHooks
-{
-public:
-    explicit Hooks(OverHangForm& form) : m_form(form) {}
-    void file(const WalkFile& file) override { m_form.Hanger(file); }
-    void showProgress() override { m_form.printRunningFigures(); }
-
-private:
-    OverHangForm& m_form;
-};
-
 const LayoutTable& OverHangForm::layout()
 {
     return kLayout;
 }
 
 OverHangForm::OverHangForm(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
-    : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry)
+    : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry),
+      m_run(host.program(), *this, geometry)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -162,86 +149,86 @@ void OverHangForm::StartButton_Click()
     if (!m_startButton->isEnabled() || program.SearchState == SearchState::Running)
         return;
     m_driveList->setEnabled(false);
-    const std::optional<DiskGeometry> geometry = m_geometry.query(m_driveText);
-    const QByteArray start = resolveFolder(m_driveText);
-    if (!geometry || geometry->clusterSize() == 0 || start.isEmpty()) {
+    if (!m_run.prepare(m_driveText)) {
         failStart();
         return;
     }
     m_startButton->setEnabled(false);
-    m_tally = OverhangTally(geometry->clusterSize());
-    // The files scanned are counted from this search's first file, whatever ran before it.
-    m_host.run().FilesMatched = 0;
     m_host.letMessagesBeProcessed();
-
-    // Every file and folder, hidden ones too; the walk stays on the drive's own file system.
-    WalkOptions options;
-    options.start = start;
-    options.files = FileClass::All;
-    options.dirs = DirClass::All;
-    options.statFiles = true;
     m_workingLabel->show();
-    Hooks hooks(*this);
-    const WalkResult result = m_host.SearchDrive(options, hooks);
+    m_run.walk();
     m_host.letMessagesBeProcessed();
     if (program.SearchState != SearchState::Ended)
         return;
-    finishSearch(result);
+    finishSearch();
 }
 
-void OverHangForm::Hanger(const WalkFile& file)
+void OverHangForm::finishSearch()
 {
-    // The walk's own lstat; a file that vanished since the listing has none and adds nothing.
-    if (file.info)
-        m_tally.add(*file.info);
-}
-
-void OverHangForm::finishSearch(const WalkResult& result)
-{
-    RunValues& run = m_host.run();
     m_host.finishProgress(12);
     m_host.letMessagesBeProcessed();
     setScreenPointer(1);
 
-    const WastedShare share = m_tally.share();
+    const OverhangTally& tally = m_run.tally();
+    const WastedShare share = tally.share();
     m_wastedBar->resize(tw(qRound(share.barTwips())), m_wastedBar->height());
     m_wastedPercent->setText(wastedPercentText(share.wastedPercent));
 
     m_cancelButton->setText(QStringLiteral("&Done"));
     m_workingLabel->hide();
-    // The walk driver printed the last running figures as it ended.
-    run.FilesMatched = 0;
-    m_host.ShowStatus(QStringLiteral("Done."));
-
+    // The walk printed the last running figures as it ended.
     for (QWidget* w : m_shownAtTheEnd)
         w->show();
     m_host.letMessagesBeProcessed();
-    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(m_tally.clusterSize()));
-    m_surface->printAt(kWastedX, kWastedY, kilobytesText(m_tally.totalWasted()));
-
-    if (result.end == WalkEnd::Error) {
-        // The figures cover only the files before the failure: say so rather than present them
-        // as the whole drive's.
-        msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not counted.")
-                   .arg(endSentence(result.reason)),
-               MsgExclamation);
-    }
+    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(tally.clusterSize()));
+    m_surface->printAt(kWastedX, kWastedY, kilobytesText(tally.totalWasted()));
+    m_run.finish();
 }
 
 void OverHangForm::failStart()
 {
     setScreenPointer(1);
-    msgBox(notEnoughMemoryText(), MsgExclamation);
     // Nothing was searched: the user may pick another drive and try again.
     m_driveList->setEnabled(true);
 }
 
-void OverHangForm::printRunningFigures()
+void OverHangForm::printRunningFigures(const RunValues& figures)
 {
-    m_surface->printAt(kFilesX, kFilesY, filesScannedText(std::uint64_t(m_host.run().FilesMatched)));
-    m_surface->printAt(kSizesX, kSizesY, kilobytesText(m_tally.totalFileSizes()));
-    m_surface->printAt(kUsedX, kUsedY, kilobytesText(m_tally.actualSpaceUsed()));
-    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(m_tally.clusterSize()));
+    const OverhangTally& tally = m_run.tally();
+    m_surface->printAt(kFilesX, kFilesY, filesScannedText(std::uint64_t(figures.FilesMatched)));
+    m_surface->printAt(kSizesX, kSizesY, kilobytesText(tally.totalFileSizes()));
+    m_surface->printAt(kUsedX, kUsedY, kilobytesText(tally.actualSpaceUsed()));
+    m_surface->printAt(kClusterX, kClusterY, clusterSizeText(tally.clusterSize()));
+}
+
+void OverHangForm::tell(const QString& text, int style, const QString& title)
+{
+    msgBox(text, style, title);
+}
+
+bool OverHangForm::ask(const QString& text, int style, const QString& title)
+{
+    return msgBox(text, style, title) == AnswerYes;
+}
+
+void OverHangForm::showFigures(const RunValues& figures)
+{
+    printRunningFigures(figures);
+}
+
+void OverHangForm::showStatus(const QString& text)
+{
+    m_host.ShowStatus(text);
+}
+
+WalkScreen& OverHangForm::walkScreen()
+{
+    return m_host.walkScreen();
+}
+
+void OverHangForm::letEventsIn()
+{
+    m_host.letMessagesBeProcessed();
 }
 
 void OverHangForm::CancelButton_Click()

@@ -1,4 +1,4 @@
-#include "quickclean/ui/quickclean.h"
+#include "quickclean/ui/quickcleanwindow.h"
 
 #include "common/format.h"
 #include "platform/diskgeometry.h"
