@@ -73,7 +73,33 @@ QString errnoText(int err)
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
+// Drops the oldest runs but `keep` until `room` more runs fit and the bytes are within the bound.
+void trimHistory(const QByteArray& appFolder, const QByteArray& keep, int room)
+{
+    const QByteArray folder = runHistoryFolder(appFolder);
+    QList<HistoryRun> runs = listRunHistory(appFolder);
+    std::int64_t total = 0;
+    for (const HistoryRun& run : runs)
+        total += run.bytes;
+    qsizetype oldest = runs.size() - 1;
+    while (oldest >= 0 && (runs.size() + room > runhistory::kMostRuns || total > runhistory::kMostBytes)) {
+        if (runs[oldest].path == keep) {
+            --oldest;
+            continue;
+        }
+        removeHistoryFile(folder, baseName(runs[oldest].path));
+        total -= runs[oldest].bytes;
+        runs.removeAt(oldest);
+        --oldest;
+    }
+}
+
 } // namespace
+
+void trimRunHistory(const QByteArray& appFolder, const QByteArray& keep)
+{
+    trimHistory(appFolder, keep, 0);
+}
 
 QString runFeatureName(RunFeature feature)
 {
@@ -105,16 +131,7 @@ QByteArray beginRunHistory(const QByteArray& appFolder, RunFeature feature, QStr
                          .arg(displayPath(folder), errnoText(err));
         return {};
     }
-    // The oldest runs go first, until the new one is within the bounds.
-    QList<HistoryRun> runs = listRunHistory(appFolder);
-    std::int64_t total = 0;
-    for (const HistoryRun& run : runs)
-        total += run.bytes;
-    while (!runs.isEmpty() && (runs.size() >= runhistory::kMostRuns || total > runhistory::kMostBytes)) {
-        const HistoryRun oldest = runs.takeLast();
-        removeHistoryFile(folder, baseName(oldest.path));
-        total -= oldest.bytes;
-    }
+    trimHistory(appFolder, {}, 1);
 
     const QByteArray stamp = QDateTime::currentDateTimeUtc().toString(QLatin1String(kStampFormat)).toLatin1();
     QByteArray tail = QByteArray("_") + featureToken(feature);

@@ -9,7 +9,8 @@
 // whole lines and holds every removal made. The time of its last line is the end of the run.
 //
 // The history is bounded: the newest kMostRuns runs and at most kMostBytes in all; when a run
-// begins, the oldest runs are dropped until the new one fits.
+// begins the oldest runs are dropped until there is room for one more, and when it ends until
+// the bytes are within the bound again.
 #pragma once
 
 #include <QByteArray>
@@ -37,6 +38,10 @@ QByteArray runHistoryFolder(const QByteArray& appFolder);
 // folder cannot be made. `restoredRun`: the run a restore puts files back from.
 QByteArray beginRunHistory(const QByteArray& appFolder, RunFeature feature, QString* error,
                            const QByteArray& restoredRun = {});
+
+// Drops the oldest runs (never `keep`, the run that just ended) until the history is within its
+// bounds. A run's log calls it when it closes, since a run's size is known only then.
+void trimRunHistory(const QByteArray& appFolder, const QByteArray& keep = {});
 
 struct HistoryRun
 {

@@ -151,6 +151,7 @@ bool SearchLog::keepHistory(const QByteArray& appFolder, RunFeature feature)
     if (const int err = m_history.create(historyPath))
         return fail(QStringLiteral("The run history could not be written: %1").arg(errnoText(err)));
     m_historyPath = historyPath;
+    m_historyAppFolder = appFolder;
     // Lines written before the history began go first, so the history is the whole log.
     const FileHead sofar = readFileHead(m_path, std::numeric_limits<qint64>::max());
     if (sofar.openError || sofar.readError)
@@ -177,6 +178,7 @@ bool SearchLog::openInHistory(const QByteArray& appFolder, RunFeature feature, c
     if (!open(path))
         return false;
     m_historyPath = path;
+    m_historyAppFolder = appFolder;
     return true;
 }
 
@@ -236,11 +238,16 @@ void SearchLog::close()
         if (const int err = m_history.close())
             fail(QStringLiteral("The run history could not be closed: %1").arg(errnoText(err)));
     }
-    if (!m_file.isOpen())
-        return;
     // Some file systems (NFS) only report a failed write when the file is closed.
-    if (const int err = m_file.close())
-        fail(QStringLiteral("The search log could not be closed: %1").arg(errnoText(err)));
+    if (m_file.isOpen()) {
+        if (const int err = m_file.close())
+            fail(QStringLiteral("The search log could not be closed: %1").arg(errnoText(err)));
+    }
+    // A run's size is known once it has ended: the history is brought back within its bounds.
+    if (!m_historyAppFolder.isEmpty()) {
+        trimRunHistory(m_historyAppFolder, m_historyPath);
+        m_historyAppFolder.clear();
+    }
 }
 
 QByteArray SearchLog::escape(const QByteArray& bytes)

@@ -75,6 +75,7 @@ private:
     AppendOnlyFile m_file;
     AppendOnlyFile m_history;
     QByteArray m_historyPath;
+    QByteArray m_historyAppFolder;
     bool m_failed = false;
     QString m_error;
     QByteArray m_path;

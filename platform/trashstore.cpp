@@ -5,6 +5,8 @@
 
 #include <QHash>
 
+#include <glib.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -269,6 +271,11 @@ PutBackResult renameInto(int fromFd, const QByteArray& fromName, int parentFd, c
 
 } // namespace
 
+QByteArray homeTrashFolder()
+{
+    return joinPath(QByteArray(g_get_user_data_dir()), "Trash");
+}
+
 QList<QByteArray> trashFoldersFor(const QByteArray& homeTrash, const QList<QByteArray>& paths)
 {
     QList<QByteArray> folders;
@@ -319,6 +326,8 @@ QList<TrashEntry> listTrash(const QByteArray& trashFolder, const QSet<QByteArray
         TrashEntry entry;
         if (lstatAt(files.get(), name.constData(), entry.file) != 0)
             continue; // a record without its file: a restore finished up to the record's removal
+        if (lstatAt(::dirfd(info), recordName.constData(), entry.record) != 0)
+            continue;
         const TrashRecord record = parseRecord(readSmallFileAt(::dirfd(info), recordName));
         if (record.path.isEmpty())
             continue;
@@ -332,41 +341,98 @@ QList<TrashEntry> listTrash(const QByteArray& trashFolder, const QSet<QByteArray
     return entries;
 }
 
-PutBackResult putBackFromTrash(const TrashEntry& entry)
+struct PutBack::Open
 {
-    Fd trash(::open(entry.trashFolder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!trash.ok())
-        return {PutBackOutcome::NotInTrash, errno};
-    Fd files(openFolderAt(trash.get(), "files"));
-    Fd info(openFolderAt(trash.get(), "info"));
-    if (!files.ok() || !info.ok())
-        return {PutBackOutcome::NotInTrash, errno};
-    // The record is read again: an entry put back and trashed anew under the same name since it
-    // was listed is another file.
-    const QByteArray recordName = entry.name + kInfoSuffix;
-    const TrashRecord record = parseRecord(readSmallFileAt(info.get(), recordName));
-    const QByteArray recordPath =
-        record.path.startsWith('/') ? record.path : joinPath(volumeTopOf(entry.trashFolder), record.path);
-    if (record.path.isEmpty() || recordPath != entry.originalPath || record.deletedAtMs != entry.deletedAtMs)
-        return {PutBackOutcome::NotInTrash, 0};
-    struct stat filesSt
+    struct TrashFds
     {
+        int files = -1;
+        int info = -1;
+        dev_t dev = 0;
     };
-    if (::fstat(files.get(), &filesSt) != 0)
-        return {PutBackOutcome::Refused, errno};
+    QHash<QByteArray, TrashFds> trashes;
+    QByteArray parentPath;
+    dev_t parentVolume = 0;
     Fd parent;
-    const PutBackResult way = openParentThroughRealFolders(entry.originalPath, filesSt.st_dev, parent);
+
+    ~Open()
+    {
+        for (const TrashFds& t : std::as_const(trashes)) {
+            if (t.files >= 0)
+                ::close(t.files);
+            if (t.info >= 0)
+                ::close(t.info);
+        }
+    }
+
+    const TrashFds* trash(const QByteArray& folder)
+    {
+        auto it = trashes.find(folder);
+        if (it == trashes.end()) {
+            TrashFds fds;
+            Fd top(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (top.ok()) {
+                fds.files = openFolderAt(top.get(), "files");
+                fds.info = openFolderAt(top.get(), "info");
+                struct stat st
+                {
+                };
+                if (fds.files >= 0 && ::fstat(fds.files, &st) == 0)
+                    fds.dev = st.st_dev;
+            }
+            it = trashes.insert(folder, fds);
+        }
+        return it->files >= 0 && it->info >= 0 ? &*it : nullptr;
+    }
+
+    // The folder that is to hold `path`, opened through real folders; kept for the next file of
+    // the same folder.
+    PutBackResult parentOf(const QByteArray& path, dev_t volume)
+    {
+        const QByteArray folder = folderOf(path);
+        if (parent.ok() && parentPath == folder && parentVolume == volume)
+            return {PutBackOutcome::Done, 0};
+        parentPath.clear();
+        const PutBackResult way = openParentThroughRealFolders(path, volume, parent);
+        if (way.outcome == PutBackOutcome::Done) {
+            parentPath = folder;
+            parentVolume = volume;
+        }
+        return way;
+    }
+};
+
+PutBack::PutBack() : m_open(new Open) {}
+
+PutBack::~PutBack()
+{
+    delete m_open;
+}
+
+PutBackResult PutBack::fromTrash(const TrashEntry& entry)
+{
+    const Open::TrashFds* trash = m_open->trash(entry.trashFolder);
+    if (!trash)
+        return {PutBackOutcome::NotInTrash, ENOENT};
+    const QByteArray recordName = entry.name + kInfoSuffix;
+    FileInfo record;
+    if (lstatAt(trash->info, recordName.constData(), record) != 0)
+        return {PutBackOutcome::NotInTrash, 0};
+    if (record.ino != entry.record.ino || record.dev != entry.record.dev || record.size != entry.record.size ||
+        record.mtime.tv_sec != entry.record.mtime.tv_sec || record.mtime.tv_nsec != entry.record.mtime.tv_nsec)
+        return {PutBackOutcome::NotInTrash, 0};
+    const PutBackResult way = m_open->parentOf(entry.originalPath, trash->dev);
     if (way.outcome != PutBackOutcome::Done)
         return way;
-    const PutBackResult moved = renameInto(files.get(), entry.name, parent.get(), baseName(entry.originalPath));
+    const PutBackResult moved =
+        renameInto(trash->files, entry.name, m_open->parent.get(), baseName(entry.originalPath));
     if (moved.outcome != PutBackOutcome::Done)
         return moved;
     // The file is back; a record left behind (a kill here) lists nothing, since its file is gone.
-    ::unlinkat(info.get(), recordName.constData(), 0);
+    ::unlinkat(trash->info, recordName.constData(), 0);
     return moved;
 }
 
-PutBackResult moveBack(const QByteArray& from, const QByteArray& to)
+PutBackResult PutBack::moveBack(const QByteArray& from, const QByteArray& to)
 {
     Fd source(::open(folderOf(from).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!source.ok())
@@ -376,16 +442,10 @@ PutBackResult moveBack(const QByteArray& from, const QByteArray& to)
     };
     if (::fstat(source.get(), &st) != 0)
         return {PutBackOutcome::Refused, errno};
-    Fd parent;
-    const PutBackResult way = openParentThroughRealFolders(to, st.st_dev, parent);
+    const PutBackResult way = m_open->parentOf(to, st.st_dev);
     if (way.outcome != PutBackOutcome::Done)
         return way;
-    return renameInto(source.get(), baseName(from), parent.get(), baseName(to));
-}
-
-bool lstatPath(const QByteArray& path, FileInfo& out)
-{
-    return lstatAt(AT_FDCWD, path.constData(), out) == 0;
+    return renameInto(source.get(), baseName(from), m_open->parent.get(), baseName(to));
 }
 
 } // namespace bv

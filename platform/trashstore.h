@@ -31,7 +31,11 @@ struct TrashEntry
     QByteArray originalPath;      // absolute native path
     std::int64_t deletedAtMs = 0; // the deletion date, read as local time, in ms since the epoch
     FileInfo file;                // the trashed file as it is now (lstat)
+    FileInfo record;              // its record file as it was read (a changed record is not this entry's)
 };
+
+// The home trash ($XDG_DATA_HOME/Trash), whether it exists or not.
+QByteArray homeTrashFolder();
 
 // The trash folders a user's files can be in: the home trash, and the trash at the top of the
 // volume of each of `paths` (only those that exist).
@@ -58,14 +62,27 @@ struct PutBackResult
     int errorCode = 0;
 };
 
-// Puts a trash entry back at its original path, if its record still says what `entry` says.
-PutBackResult putBackFromTrash(const TrashEntry& entry);
+// Puts files back. One restorer keeps the trash folders and the last original folder open, so a
+// run of ten thousand files costs little more than their renames.
+class PutBack
+{
+public:
+    PutBack();
+    ~PutBack();
+    PutBack(const PutBack&) = delete;
+    PutBack& operator=(const PutBack&) = delete;
 
-// Moves a file that a run moved away (`from`) back to `to`, the same way: real folders only, the
-// folders made, nothing overwritten; within one volume only (OtherVolume otherwise).
-PutBackResult moveBack(const QByteArray& from, const QByteArray& to);
+    // Puts a trash entry back at its original path, if its record is still the one listed (the
+    // same record file, unchanged: an entry put back and trashed anew under the same name since it
+    // was listed is another file).
+    PutBackResult fromTrash(const TrashEntry& entry);
+    // Moves a file that a run moved away (`from`) back to `to`, the same way: real folders only,
+    // the folders made, nothing overwritten; within one volume only (OtherVolume otherwise).
+    PutBackResult moveBack(const QByteArray& from, const QByteArray& to);
 
-// lstat of a path (no link followed); false when it is not there.
-bool lstatPath(const QByteArray& path, FileInfo& out);
+private:
+    struct Open;
+    Open* m_open;
+};
 
 } // namespace bv

@@ -1,0 +1,1 @@
+# Restore: the run history of the removing runs, and putting their removed files back.
