@@ -43,7 +43,7 @@ bool takes(Command command, const QByteArray& option)
         return true;
     switch (command) {
     case Command::Search:
-        return QList<QByteArray>{"-t", "--type", "--used-since", "--unused-since", "--changed-since", "--min-size",
+        return QList<QByteArray>{"-t", "--type", "--used-since", "--unused-since", "--changed-on", "--min-size",
                                  "--include-hidden", "--trash", "--delete", "--yes", "-y"}
             .contains(option);
     case Command::Duplicates:
@@ -60,8 +60,8 @@ bool takes(Command command, const QByteArray& option)
 
 bool needsValue(const QByteArray& option)
 {
-    static const QList<QByteArray> withValue = {"-t",           "--type",     "--used-since", "--unused-since",
-                                                "--changed-since", "--min-size", "--types",      "--log"};
+    static const QList<QByteArray> withValue = {"-t",         "--type",     "--used-since", "--unused-since",
+                                                "--changed-on", "--min-size", "--types",      "--log"};
     return withValue.contains(option);
 }
 
@@ -164,6 +164,11 @@ Parsed parseArguments(const QList<QByteArray>& args)
             option = "-t";
             value = a.mid(2);
         }
+        // The search matches files modified or created on a given day, not since one: a name
+        // that promised more would select other files than the user meant.
+        if (option == "--changed-since")
+            return mistake(QStringLiteral("--changed-since is not a test of the search: --changed-on DATE takes "
+                                          "the files modified or created on that day"));
         if (!known(option))
             return mistake(QStringLiteral("unknown option '%1'").arg(text(option)));
         if (!takes(o.command, option))
@@ -182,12 +187,12 @@ Parsed parseArguments(const QList<QByteArray>& args)
             if (value->trimmed().isEmpty())
                 return mistake(QStringLiteral("an empty pattern matches nothing"));
             o.patterns.append(value->trimmed());
-        } else if (option == "--used-since" || option == "--unused-since" || option == "--changed-since") {
+        } else if (option == "--used-since" || option == "--unused-since" || option == "--changed-on") {
             if (o.dateTest != DateTest::None)
-                return mistake(QStringLiteral("only one of --used-since, --unused-since and --changed-since"));
+                return mistake(QStringLiteral("only one of --used-since, --unused-since and --changed-on"));
             o.dateTest = option == "--used-since"     ? DateTest::UsedSince
                          : option == "--unused-since" ? DateTest::UnusedSince
-                                                      : DateTest::ChangedSince;
+                                                      : DateTest::ChangedOn;
             o.dateText = text(*value).trimmed();
             const std::optional<QDate> date = parseUserDate(o.dateText);
             if (!date)
@@ -264,7 +269,7 @@ QString helpText()
         "\n"
         "Commands:\n"
         "  search DIR [-t PATTERN]... [--used-since DATE | --unused-since DATE |\n"
-        "             --changed-since DATE] [--min-size SIZE] [--include-hidden]\n"
+        "             --changed-on DATE] [--min-size SIZE] [--include-hidden]\n"
         "             [--trash | --delete]\n"
         "      The files below DIR that match; listed, or removed with --trash or --delete.\n"
         "  duplicates DIR [-t PATTERN]...\n"
@@ -279,9 +284,9 @@ QString helpText()
         "\n"
         "Options:\n"
         "  -t, --type PATTERN    a file pattern such as *.log (at most two; default *.*)\n"
-        "      --used-since DATE     files used on or after DATE\n"
-        "      --unused-since DATE   files not used since DATE\n"
-        "      --changed-since DATE  files modified or created on or after DATE\n"
+        "      --used-since DATE     files used after DATE\n"
+        "      --unused-since DATE   files not used since DATE (last used before it)\n"
+        "      --changed-on DATE     files modified or created on DATE\n"
         "      --min-size SIZE   files of at least SIZE bytes (K, M, G: powers of 1024)\n"
         "      --include-hidden  hidden files and folders too\n"
         "      --types LIST      the Quick Clean types to take, of TMP,BAK,FTS,$$$\n"

@@ -26,7 +26,7 @@ enum class Disposal : std::uint8_t {
 };
 
 // The date test of the file search.
-enum class DateTest : std::uint8_t { None, UsedSince, UnusedSince, ChangedSince };
+enum class DateTest : std::uint8_t { None, UsedSince, UnusedSince, ChangedOn };
 
 struct Options
 {

@@ -31,6 +31,7 @@ int runCommand(const Options& options)
     case Command::QuickClean:
         return runQuickClean(options, printer);
     case Command::Search:
+        return runSearch(options, printer);
     case Command::Duplicates:
         break;
     }

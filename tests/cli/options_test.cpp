@@ -83,7 +83,8 @@ TEST(CliOptions, MistakesAreRefusedBeforeAnythingRuns)
              {"space", "/", "--delete"},                         // a report removes nothing
              {"search", "/tmp", "--trash", "--delete"},          // one or the other
              {"search", "/tmp", "--used-since", "2024-02-30"},   // no such day
-             {"search", "/tmp", "--used-since", "2024-01-01", "--changed-since", "2024-01-01"},
+             {"search", "/tmp", "--used-since", "2024-01-01", "--changed-on", "2024-01-01"},
+             {"search", "/tmp", "--changed-since", "2024-01-01"}, // the search has no such test
              {"search", "/tmp", "--min-size", "12X"},
              {"search", "/tmp", "-t", "a", "-t", "b", "-t", "c"}, // two patterns at most
              {"search", "/tmp", "-t", "*.LOG", "-t", "*.log"},    // the same pattern twice
