@@ -9,7 +9,7 @@ namespace {
 constexpr std::int64_t kProgressEveryMs = 100;
 // How often the listing follows the run's log between the figures' calls.
 constexpr std::int64_t kPaceEveryMs = 50;
-}
+} // namespace
 
 CommandLineUser::CommandLineUser(AppState& program, Printer& printer)
     : m_program(program), m_printer(printer), m_progress(kProgressEveryMs), m_pace(kPaceEveryMs)

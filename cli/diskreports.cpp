@@ -16,8 +16,9 @@ std::optional<Volume> chosenDrive(const QByteArray& place, Printer& printer)
 {
     const std::optional<Volume> volume = place.isEmpty() ? currentVolume() : volumeOf(place);
     if (!volume)
-        printer.problem(place.isEmpty() ? QStringLiteral("the current folder is on no drive")
-                                        : QStringLiteral("no drive holds %1").arg(QString::fromUtf8(listingName(place))));
+        printer.problem(place.isEmpty()
+                            ? QStringLiteral("the current folder is on no drive")
+                            : QStringLiteral("no drive holds %1").arg(QString::fromUtf8(listingName(place))));
     return volume;
 }
 
@@ -28,23 +29,23 @@ int runSpace(const Options& options, Printer& printer)
         return ExitCannotStart;
     const std::optional<DiskGeometry> geometry = systemDiskGeometry().query(drive->mountPoint);
     if (!geometry) {
-        printer.problem(QStringLiteral("the drive %1 does not tell its size").arg(QString::fromUtf8(listingName(drive->mountPoint))));
+        printer.problem(QStringLiteral("the drive %1 does not tell its size")
+                            .arg(QString::fromUtf8(listingName(drive->mountPoint))));
         return ExitCannotStart;
     }
     const DriveSpaceReport report = driveSpaceReport(*geometry);
     // Rounded as the window rounds it (half away from zero); an empty volume reads 0.
     const std::int64_t usedPercent =
         report.totalBytes == 0 ? 0 : std::llround(double(report.usedBytes) * 100.0 / double(report.totalBytes));
-    printer.summary(QStringLiteral("space"),
-                    {{"drive", drive->mountPoint},
-                     {"total_bytes", std::int64_t(report.totalBytes)},
-                     {"free_bytes", std::int64_t(report.freeBytes)},
-                     {"used_bytes", std::int64_t(report.usedBytes)},
-                     {"used_percent", usedPercent},
-                     {"bytes_per_sector", std::int64_t(geometry->bytesPerSector)},
-                     {"sectors_per_cluster", std::int64_t(geometry->sectorsPerCluster)},
-                     {"total_clusters", std::int64_t(geometry->totalClusters)},
-                     {"read_only", geometry->readOnly}});
+    printer.summary(QStringLiteral("space"), {{"drive", drive->mountPoint},
+                                              {"total_bytes", std::int64_t(report.totalBytes)},
+                                              {"free_bytes", std::int64_t(report.freeBytes)},
+                                              {"used_bytes", std::int64_t(report.usedBytes)},
+                                              {"used_percent", usedPercent},
+                                              {"bytes_per_sector", std::int64_t(geometry->bytesPerSector)},
+                                              {"sectors_per_cluster", std::int64_t(geometry->sectorsPerCluster)},
+                                              {"total_clusters", std::int64_t(geometry->totalClusters)},
+                                              {"read_only", geometry->readOnly}});
     return printer.outputFailed() ? ExitSomeNotRemoved : ExitDone;
 }
 

@@ -18,8 +18,8 @@ struct CommandName
     Command command;
 };
 constexpr CommandName kCommands[] = {
-    {"search", Command::Search},           {"duplicates", Command::Duplicates}, {"quick-clean", Command::QuickClean},
-    {"space", Command::Space},             {"overhang", Command::Overhang},
+    {"search", Command::Search}, {"duplicates", Command::Duplicates}, {"quick-clean", Command::QuickClean},
+    {"space", Command::Space},   {"overhang", Command::Overhang},
 };
 
 QString text(const QByteArray& bytes)
@@ -43,8 +43,9 @@ bool takes(Command command, const QByteArray& option)
         return true;
     switch (command) {
     case Command::Search:
-        return QList<QByteArray>{"-t", "--type", "--used-since", "--unused-since", "--changed-on", "--min-size",
-                                 "--include-hidden", "--trash", "--delete", "--yes", "-y"}
+        return QList<QByteArray>{"-t",         "--type",           "--used-since", "--unused-since", "--changed-on",
+                                 "--min-size", "--include-hidden", "--trash",      "--delete",       "--yes",
+                                 "-y"}
             .contains(option);
     case Command::Duplicates:
         return option == "-t" || option == "--type";
@@ -60,7 +61,7 @@ bool takes(Command command, const QByteArray& option)
 
 bool needsValue(const QByteArray& option)
 {
-    static const QList<QByteArray> withValue = {"-t",         "--type",     "--used-since", "--unused-since",
+    static const QList<QByteArray> withValue = {"-t",           "--type",     "--used-since", "--unused-since",
                                                 "--changed-on", "--min-size", "--types",      "--log"};
     return withValue.contains(option);
 }
@@ -93,7 +94,10 @@ std::optional<std::int64_t> parseSize(const QString& given)
         t.chop(1);
     if (!t.isEmpty()) {
         const QChar suffix = t.back().toUpper();
-        const int power = suffix == QLatin1Char('K') ? 1 : suffix == QLatin1Char('M') ? 2 : suffix == QLatin1Char('G') ? 3 : 0;
+        const int power = suffix == QLatin1Char('K')   ? 1
+                          : suffix == QLatin1Char('M') ? 2
+                          : suffix == QLatin1Char('G') ? 3
+                                                       : 0;
         if (power > 0) {
             t.chop(1);
             for (int i = 0; i < power; ++i)
@@ -243,9 +247,9 @@ Parsed parseArguments(const QList<QByteArray>& args)
 
     const bool needsFolder = o.command == Command::Search || o.command == Command::Duplicates;
     if (places.size() > 1)
-        return mistake(QStringLiteral("%1 takes one %2, not '%3' too")
-                           .arg(command, needsFolder ? QStringLiteral("folder") : QStringLiteral("drive"),
-                                text(places.at(1))));
+        return mistake(
+            QStringLiteral("%1 takes one %2, not '%3' too")
+                .arg(command, needsFolder ? QStringLiteral("folder") : QStringLiteral("drive"), text(places.at(1))));
     if (places.isEmpty() && needsFolder)
         return mistake(QStringLiteral("%1 needs the folder to search").arg(command));
     if (!places.isEmpty())
@@ -263,49 +267,48 @@ Parsed parseArguments(const QList<QByteArray>& args)
 
 QString helpText()
 {
-    return QStringLiteral(
-        "Usage: brisvane-cli COMMAND [ARGUMENT] [OPTION]...\n"
-        "Brisvane's clean-up runs for a shell, a script or a timer; no display needed.\n"
-        "\n"
-        "Commands:\n"
-        "  search DIR [-t PATTERN]... [--used-since DATE | --unused-since DATE |\n"
-        "             --changed-on DATE] [--min-size SIZE] [--include-hidden]\n"
-        "             [--trash | --delete]\n"
-        "      The files below DIR that match; listed, or removed with --trash or --delete.\n"
-        "  duplicates DIR [-t PATTERN]...\n"
-        "      The files of the same name in more than one folder below DIR, group by group.\n"
-        "  quick-clean [DRIVE] [--types TMP,BAK,FTS,$$$] [--temp-folder] [--browser-cache]\n"
-        "             [--trash | --delete]\n"
-        "      Your own temporary files on the drive that no program has open (in the\n"
-        "      temporary folder, only those left alone for 24 hours); listed, or removed with\n"
-        "      --trash or --delete. Without a choice: the temporary folder.\n"
-        "  space [DRIVE]      The drive's capacity, free and used space, sectors and clusters.\n"
-        "  overhang [DRIVE]   The space the drive's files lose to partly filled clusters.\n"
-        "\n"
-        "Options:\n"
-        "  -t, --type PATTERN    a file pattern such as *.log (at most two; default *.*)\n"
-        "      --used-since DATE     files used after DATE\n"
-        "      --unused-since DATE   files not used since DATE (last used before it)\n"
-        "      --changed-on DATE     files modified or created on DATE\n"
-        "      --min-size SIZE   files of at least SIZE bytes (K, M, G: powers of 1024)\n"
-        "      --include-hidden  hidden files and folders too\n"
-        "      --types LIST      the Quick Clean types to take, of TMP,BAK,FTS,$$$\n"
-        "      --temp-folder     every file of the temporary folder (Quick Clean)\n"
-        "      --browser-cache   the old browser's cache folders (Quick Clean)\n"
-        "      --trash           send the files to the Trash\n"
-        "      --delete          delete the files for good (asks once on a terminal)\n"
-        "  -y, --yes             do not ask before deleting\n"
-        "      --json            one JSON object per line, the summary last\n"
-        "      --log FILE        write the run's log to FILE too\n"
-        "  -h, --help            print this help and end\n"
-        "  -v, --version         print the version and end\n"
-        "\n"
-        "DATE is 2024-01-31 or the short date of your locale; DRIVE is any folder on the\n"
-        "drive (default: the current folder's). Nothing is removed without --trash or\n"
-        "--delete. Runs that remove files keep their log in the run history.\n"
-        "\n"
-        "Exit status: 0 done; 1 some files could not be removed; 2 usage error; 3 the run\n"
-        "could not start; 130 or 143 stopped by SIGINT or SIGTERM.\n");
+    return QStringLiteral("Usage: brisvane-cli COMMAND [ARGUMENT] [OPTION]...\n"
+                          "Brisvane's clean-up runs for a shell, a script or a timer; no display needed.\n"
+                          "\n"
+                          "Commands:\n"
+                          "  search DIR [-t PATTERN]... [--used-since DATE | --unused-since DATE |\n"
+                          "             --changed-on DATE] [--min-size SIZE] [--include-hidden]\n"
+                          "             [--trash | --delete]\n"
+                          "      The files below DIR that match; listed, or removed with --trash or --delete.\n"
+                          "  duplicates DIR [-t PATTERN]...\n"
+                          "      The files of the same name in more than one folder below DIR, group by group.\n"
+                          "  quick-clean [DRIVE] [--types TMP,BAK,FTS,$$$] [--temp-folder] [--browser-cache]\n"
+                          "             [--trash | --delete]\n"
+                          "      Your own temporary files on the drive that no program has open (in the\n"
+                          "      temporary folder, only those left alone for 24 hours); listed, or removed with\n"
+                          "      --trash or --delete. Without a choice: the temporary folder.\n"
+                          "  space [DRIVE]      The drive's capacity, free and used space, sectors and clusters.\n"
+                          "  overhang [DRIVE]   The space the drive's files lose to partly filled clusters.\n"
+                          "\n"
+                          "Options:\n"
+                          "  -t, --type PATTERN    a file pattern such as *.log (at most two; default *.*)\n"
+                          "      --used-since DATE     files used after DATE\n"
+                          "      --unused-since DATE   files not used since DATE (last used before it)\n"
+                          "      --changed-on DATE     files modified or created on DATE\n"
+                          "      --min-size SIZE   files of at least SIZE bytes (K, M, G: powers of 1024)\n"
+                          "      --include-hidden  hidden files and folders too\n"
+                          "      --types LIST      the Quick Clean types to take, of TMP,BAK,FTS,$$$\n"
+                          "      --temp-folder     every file of the temporary folder (Quick Clean)\n"
+                          "      --browser-cache   the old browser's cache folders (Quick Clean)\n"
+                          "      --trash           send the files to the Trash\n"
+                          "      --delete          delete the files for good (asks once on a terminal)\n"
+                          "  -y, --yes             do not ask before deleting\n"
+                          "      --json            one JSON object per line, the summary last\n"
+                          "      --log FILE        write the run's log to FILE too\n"
+                          "  -h, --help            print this help and end\n"
+                          "  -v, --version         print the version and end\n"
+                          "\n"
+                          "DATE is 2024-01-31 or the short date of your locale; DRIVE is any folder on the\n"
+                          "drive (default: the current folder's). Nothing is removed without --trash or\n"
+                          "--delete. Runs that remove files keep their log in the run history.\n"
+                          "\n"
+                          "Exit status: 0 done; 1 some files could not be removed; 2 usage error; 3 the run\n"
+                          "could not start; 130 or 143 stopped by SIGINT or SIGTERM.\n");
 }
 
 QString versionText()

@@ -67,7 +67,8 @@ int runQuickClean(const Options& options, Printer& printer)
         if (isFailure(outcome)) {
             ++notRemoved;
             printer.problem(QStringLiteral("could not remove %1: %2")
-                                .arg(QString::fromUtf8(listingName(path)), r.reason.isEmpty() ? QStringLiteral("refused") : r.reason));
+                                .arg(QString::fromUtf8(listingName(path)),
+                                     r.reason.isEmpty() ? QStringLiteral("refused") : r.reason));
             user.failureTold();
         }
     });
@@ -79,7 +80,8 @@ int runQuickClean(const Options& options, Printer& printer)
             return;
         FileInfo info;
         lstatListed(block.path, info);
-        printer.file({block.path, info.size, info.atime, info.mtime, inUse ? FileOutcome::InUse : FileOutcome::Listed, {}});
+        printer.file(
+            {block.path, info.size, info.atime, info.mtime, inUse ? FileOutcome::InUse : FileOutcome::Listed, {}});
         if (inUse)
             ++notRemoved;
     });
@@ -101,7 +103,9 @@ int runQuickClean(const Options& options, Printer& printer)
                      {"bytes", figures.BytesReclaimed},
                      {"not_removed", notRemoved},
                      {"complete", result.end == WalkEnd::Complete},
-                     {"log", runLog.log() && !options.logFile.isEmpty() ? options.logFile : runLog.log() && acting ? runLog.log()->historyPath() : QByteArray()}});
+                     {"log", runLog.log() && !options.logFile.isEmpty() ? options.logFile
+                             : runLog.log() && acting                   ? runLog.log()->historyPath()
+                                                                        : QByteArray()}});
     if (stoppedBySignal)
         return exitForSignal(stopSignal());
     // A run cut short (its log could not be written, the walk failed) did not do all it was asked.

@@ -3,7 +3,8 @@
 namespace bv::cli {
 
 ReportingFileOps::ReportingFileOps(Listener listener)
-    : m_inner(fileOps()), m_innerIsReal(dynamic_cast<RealFileOps*>(&m_inner) != nullptr), m_listener(std::move(listener))
+    : m_inner(fileOps()), m_innerIsReal(dynamic_cast<RealFileOps*>(&m_inner) != nullptr),
+      m_listener(std::move(listener))
 {
     setFileOps(this);
 }

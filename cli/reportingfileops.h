@@ -17,8 +17,8 @@ namespace bv::cli {
 class ReportingFileOps : public FileOps
 {
 public:
-    using Listener =
-        std::function<void(const QByteArray& path, const FileInfo& listed, RemovalAction action, const ActResult& result)>;
+    using Listener = std::function<void(const QByteArray& path, const FileInfo& listed, RemovalAction action,
+                                        const ActResult& result)>;
 
     // Installs itself in place of the operations in force, and puts them back when it goes.
     explicit ReportingFileOps(Listener listener);

@@ -53,7 +53,7 @@ class LogFollower
 public:
     struct Block
     {
-        QByteArray path; // native bytes
+        QByteArray path;         // native bytes
         QList<QByteArray> lines; // the lines after the path, the ACTION line last
     };
     // `skipHeader`: the log starts with a header that ends at its first empty line.

@@ -181,14 +181,13 @@ int runSearch(const Options& options, Printer& printer)
         logCopied = false;
     }
     const WalkEnd end = run.walkResult().end;
-    printer.summary(QStringLiteral("search"),
-                    {{"folder", run.criteria().folder},
-                     {"files_matched", values.FilesMatched},
-                     {"files_removed", values.FilesRemoved},
-                     {"bytes_reclaimed", values.BytesReclaimed},
-                     {"not_removed", notRemoved},
-                     {"complete", end == WalkEnd::Complete && !logFailed},
-                     {"history", program.Log.historyPath()}});
+    printer.summary(QStringLiteral("search"), {{"folder", run.criteria().folder},
+                                               {"files_matched", values.FilesMatched},
+                                               {"files_removed", values.FilesRemoved},
+                                               {"bytes_reclaimed", values.BytesReclaimed},
+                                               {"not_removed", notRemoved},
+                                               {"complete", end == WalkEnd::Complete && !logFailed},
+                                               {"history", program.Log.historyPath()}});
     if (stopSignal() != 0)
         return exitForSignal(stopSignal());
     if (notRemoved > 0 || end != WalkEnd::Complete || logFailed || !logCopied || printer.outputFailed())

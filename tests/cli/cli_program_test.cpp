@@ -195,8 +195,8 @@ TEST_F(CliProgram, SigtermStopsBetweenFilesWithAWholeLogAndTheRestUntouched)
     for (int i = 0; i < 10; ++i)
         tree.makeWide("w" + QByteArray::number(i), 1000);
     const QByteArray log = tree.path("run.log");
-    QProcess* p = start({QStringLiteral("search"), arg(tree.root()), QStringLiteral("--trash"),
-                         QStringLiteral("--log"), arg(log)});
+    QProcess* p = start(
+        {QStringLiteral("search"), arg(tree.root()), QStringLiteral("--trash"), QStringLiteral("--log"), arg(log)});
     // Stopped once it has trashed its first file, long before its last.
     while (!p->readAllStandardOutput().contains("trashed") && p->state() == QProcess::Running)
         p->waitForReadyRead(100);

@@ -103,7 +103,8 @@ cli::Options optionsFor(const FileSearchCriteria& c, cli::Disposal disposal, con
 
 TEST(CliWorlds, NothingOutsideTheSelectionIsTouchedAndRacesAreSurvived)
 {
-    const std::uint64_t base = qEnvironmentVariableIsSet("BV_SEED_BASE") ? qEnvironmentVariableIntValue("BV_SEED_BASE") : 1;
+    const std::uint64_t base =
+        qEnvironmentVariableIsSet("BV_SEED_BASE") ? qEnvironmentVariableIntValue("BV_SEED_BASE") : 1;
     const int count = qEnvironmentVariableIsSet("BV_SEEDS") ? qEnvironmentVariableIntValue("BV_SEEDS") : 40;
     TreeFixture trees;
     int races = 0;

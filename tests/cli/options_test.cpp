@@ -77,12 +77,12 @@ TEST(CliOptions, MistakesAreRefusedBeforeAnythingRuns)
     for (const auto& args : std::initializer_list<std::initializer_list<const char*>>{
              {},
              {"clean"},
-             {"search"},                                         // no folder
-             {"search", "/tmp", "--frobnicate"},                 // unknown option
-             {"duplicates", "/tmp", "--trash"},                  // no removal from the command line
-             {"space", "/", "--delete"},                         // a report removes nothing
-             {"search", "/tmp", "--trash", "--delete"},          // one or the other
-             {"search", "/tmp", "--used-since", "2024-02-30"},   // no such day
+             {"search"},                                       // no folder
+             {"search", "/tmp", "--frobnicate"},               // unknown option
+             {"duplicates", "/tmp", "--trash"},                // no removal from the command line
+             {"space", "/", "--delete"},                       // a report removes nothing
+             {"search", "/tmp", "--trash", "--delete"},        // one or the other
+             {"search", "/tmp", "--used-since", "2024-02-30"}, // no such day
              {"search", "/tmp", "--used-since", "2024-01-01", "--changed-on", "2024-01-01"},
              {"search", "/tmp", "--changed-since", "2024-01-01"}, // the search has no such test
              {"search", "/tmp", "--min-size", "12X"},
@@ -117,8 +117,13 @@ TEST(CliOutput, EveryNameReadsBackExactlyInBothForms)
 {
     // A lone byte that is not UTF-8, a cut sequence, a surrogate written as UTF-8, a newline,
     // a terminal escape, quotes and backslashes, and valid UTF-8 beside them.
-    const QByteArray names[] = {"/tmp/caf\xe9.tmp", "/tmp/\xc3", "/tmp/\xed\xb2\x80", "/tmp/a\nACTION: x",
-                                "/tmp/\x1b[31mred", "/tmp/\"q\"\\b", "/tmp/caf\xc3\xa9 \xe2\x82\xac"};
+    const QByteArray names[] = {"/tmp/caf\xe9.tmp",
+                                "/tmp/\xc3",
+                                "/tmp/\xed\xb2\x80",
+                                "/tmp/a\nACTION: x",
+                                "/tmp/\x1b[31mred",
+                                "/tmp/\"q\"\\b",
+                                "/tmp/caf\xc3\xa9 \xe2\x82\xac"};
     for (const QByteArray& name : names) {
         const QByteArray json = jsonName(name);
         EXPECT_EQ(decodeJson(json), name) << json.toStdString();
