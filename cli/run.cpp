@@ -23,19 +23,27 @@ const char* actionName(Disposal disposal)
 int runCommand(const Options& options)
 {
     Printer printer(options.json, actionName(options.disposal));
+    int status = ExitCannotStart;
     switch (options.command) {
     case Command::Space:
-        return runSpace(options, printer);
+        status = runSpace(options, printer);
+        break;
     case Command::Overhang:
-        return runOverhang(options, printer);
+        status = runOverhang(options, printer);
+        break;
     case Command::QuickClean:
-        return runQuickClean(options, printer);
+        status = runQuickClean(options, printer);
+        break;
     case Command::Search:
-        return runSearch(options, printer);
+        status = runSearch(options, printer);
+        break;
     case Command::Duplicates:
         break;
     }
-    return ExitCannotStart;
+    // The reader of the output went away (`| head`): the run stopped between two files.
+    if (printer.outputFailed())
+        printer.problem(QStringLiteral("the output could not be written; the run stopped"));
+    return status;
 }
 
 } // namespace bv::cli

@@ -2,18 +2,15 @@
 #include "cli/commands.h"
 #include "cli/exitstatus.h"
 #include "cli/reportingfileops.h"
+#include "cli/workingfolder.h"
 #include "common/recordedremoval.h"
 #include "common/runhistory.h"
 #include "platform/appfolder.h"
 #include "platform/fileops.h"
-#include "platform/historyfolder.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
 #include "search/filesearchrun.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 
 namespace bv::cli {
 
@@ -60,46 +57,6 @@ FileSearchCriteria criteriaFrom(const Options& o, const QByteArray& folder)
     c.folder = folder;
     c.locale = QLocale();
     return c;
-}
-
-// The run's working log lives in a folder of this command's own in the data folder: the
-// desktop program's working log beside it is never touched, even while it runs.
-class WorkingFolder
-{
-public:
-    explicit WorkingFolder(const QByteArray& appFolder)
-        : m_path(joinPath(appFolder, "cli-" + QByteArray::number(QCoreApplication::applicationPid())))
-    {
-        m_ok = prepareHistoryFolder(m_path) == 0;
-    }
-    ~WorkingFolder()
-    {
-        const QString folder = QFile::decodeName(m_path);
-        QFile::remove(folder + QStringLiteral("/temp.bv"));
-        QDir().rmdir(folder);
-    }
-    bool ok() const { return m_ok; }
-    const QByteArray& path() const { return m_path; }
-    QByteArray log() const { return joinPath(m_path, "temp.bv"); }
-
-private:
-    QByteArray m_path;
-    bool m_ok = false;
-};
-
-bool copyLog(const QByteArray& from, const QByteArray& to, QString* why)
-{
-    QFile in(QFile::decodeName(from));
-    QFile out(QFile::decodeName(to));
-    if (!in.open(QIODevice::ReadOnly)) {
-        *why = in.errorString();
-        return false;
-    }
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(in.readAll()) < 0 || !out.flush()) {
-        *why = out.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace
