@@ -16,6 +16,7 @@ namespace bv::cli {
 int runSpace(const Options& options, Printer& printer);
 int runQuickClean(const Options& options, Printer& printer);
 int runSearch(const Options& options, Printer& printer);
+int runDuplicates(const Options& options, Printer& printer);
 int runOverhang(const Options& options, Printer& printer);
 
 // The drive a command names (any folder on it), or the current folder's; nothing, with the

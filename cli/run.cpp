@@ -38,6 +38,7 @@ int runCommand(const Options& options)
         status = runSearch(options, printer);
         break;
     case Command::Duplicates:
+        status = runDuplicates(options, printer);
         break;
     }
     // The reader of the output went away (`| head`): the run stopped between two files.

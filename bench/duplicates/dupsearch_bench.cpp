@@ -15,6 +15,8 @@
 //   bench_dup_search TREE [RUNS]
 #include "app/ui/brisvaneform.h"
 #include "bench/common/window_rig.h"
+#include "common/headlessuser.h"
+#include "duplicates/duplicaterun.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/duprowsview.h"
 #include "duplicates/ui/verify2.h"
@@ -27,6 +29,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -197,13 +200,12 @@ int main(int argc, char** argv)
 
     // 1. The search with the review passed over, against the pipeline.
     long groups = 0, rows = 0;
-    DupFilesFrame::ReviewHooks skip;
-    skip.skipGroup = [&](std::size_t files) {
+    DuplicateRun& run = panel.frame->duplicateRun();
+    run.passOver = [&](std::size_t files) {
         ++groups;
         rows += long(files);
         return true;
     };
-    panel.frame->setReviewHooks(skip);
     long pipelineLines = 0;
     timePipeline(tree, &pipelineLines); // warm the cache
     g_counting = true;
@@ -230,13 +232,25 @@ int main(int argc, char** argv)
     std::printf("peak heap of the run: %.1f MB, %.1f bytes per file entry\n", peak / 1e6,
                 files ? double(peak) / double(files) : 0.0);
 
-    // 2. Every group read and logged, then continued (what reviewing everything costs).
-    DupFilesFrame::ReviewHooks readAll;
-    readAll.review = [](Verify2& w) { w.ContinueButton_Click(); };
-    panel.frame->setReviewHooks(readAll);
-    const double full = panel.search(args.tree);
-    std::printf("every row read and logged, every group continued: %.3f s (%lld files checked)\n", full,
-                (long long)form.run().FilesChecked);
+    // 2. Every group read and logged, then continued (what reviewing everything costs): the same
+    // run, its user a script that continues every group.
+    {
+        HeadlessUser user;
+        RunValues values;
+        DuplicateRun headless(form.program(), values, user, user);
+        DuplicateRunOptions options;
+        options.entries.pattern2 = QStringLiteral("*.*");
+        options.entries.ignoreInstallation = options.entries.recycle = false;
+        options.entries.ignoreHiddenFiles = options.entries.ignoreHiddenDirs = false;
+        options.folder = args.tree;
+        options.folderChosen = true;
+        QElapsedTimer t;
+        t.start();
+        if (headless.begin(options) == DuplicateRun::Start::Started)
+            headless.run();
+        std::printf("every row read and logged, every group continued: %.3f s (%lld files checked)\n",
+                    t.nsecsElapsed() / 1e9, (long long)values.FilesChecked);
+    }
     // 3. Opening a group of 10,000 same-named files: the first screen (the rows in sight read
     // and logged, the window shown and painted), then the rest read and logged while it is on
     // show, until the last row is in.
@@ -244,31 +258,33 @@ int main(int argc, char** argv)
     const QByteArray groupTree = makeGroupTree(groupDir, 10000);
     QElapsedTimer open;
     std::vector<double> firstScreen, allIn;
-    DupFilesFrame::ReviewHooks measure;
-    measure.skipGroup = [&](std::size_t) {
+    double painted = 0;
+    run.passOver = [&](std::size_t) {
         open.start();
+        painted = 0;
         return false;
     };
-    measure.review = [&](Verify2& w) {
-        // The first paint of the rows is what the user sees first; the rest is read from then on.
-        double painted = 0;
-        const QMetaObject::Connection c = QObject::connect(w.rowsView(), &DupRowsView::painted, [&] {
-            if (painted == 0)
-                painted = open.nsecsElapsed() / 1e6;
-        });
-        w.show();
-        while (painted == 0)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QObject::disconnect(c);
-        firstScreen.push_back(painted);
-        while (w.isReading())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // The first paint of the rows is what the user sees first; the rest is read from then on.
+    Verify2& w = *panel.frame->reviewWindow();
+    QObject::connect(w.rowsView(), &DupRowsView::painted, [&] {
+        if (painted == 0 && open.isValid()) {
+            painted = open.nsecsElapsed() / 1e6;
+            firstScreen.push_back(painted);
+        }
+    });
+    // Once every row is in, the user presses Continue.
+    QTimer user;
+    user.setInterval(1);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!w.isVisible() || painted == 0 || w.isReading())
+            return;
         allIn.push_back(open.nsecsElapsed() / 1e6);
         if (w.rowCount() != 10000)
             std::fprintf(stderr, "the group holds %d rows\n", w.rowCount());
+        open.invalidate();
         w.ContinueButton_Click();
-    };
-    panel.frame->setReviewHooks(measure);
+    });
+    user.start();
     for (int i = 0; i < std::max(1, args.runs); ++i)
         panel.search(groupTree);
     // Best, median and worst: on a busy machine the spread is the point.

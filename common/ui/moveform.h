@@ -34,6 +34,10 @@ struct MoveRequest
     QByteArray path;            // native bytes
     FileInfo listed;            // the listing's lstat, for the re-check
     QList<QByteArray> logBlock; // the lines the log gets in front of the move's ACTION line
+    // Who carries the move out, when the run that put the file to the user does (its actions
+    // record it): called with the folder picked. Empty: the dialog moves the file itself through
+    // the recorded removal, with logBlock.
+    std::function<RemovalRecord(const QByteArray& folder)> carryOut;
 };
 
 struct MoveResult

@@ -2,15 +2,13 @@
 
 #include "common/format.h"
 #include "common/ui/counters.h"
-#include "duplicates/dupsearch.h"
-#include "duplicates/rowvalues.h"
 #include "duplicates/ui/verify2.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
-#include "common/recordedremoval.h"
+#include "common/screenpointer.h"
 #include "common/ui/dirlist.h"
 #include "common/ui/drivelist.h"
 #include "common/ui/patternboxes.h"
@@ -31,35 +29,9 @@ namespace bv {
 
 namespace {
 
-constexpr int kYieldEveryMs = 30; // grouping a million names takes a moment: the window answers
-
-QString padded(const QString& text, int length)
-{
-    return text + QString(std::max<qsizetype>(0, length - text.size()), QLatin1Char(' '));
-}
+constexpr int kFinalFloodBlocks = 12; // the progress strip's last blocks when the walk ends
 
 } // namespace
-
-// The panel's side of the walk: every listed file that matches a pattern goes into the store.
-class DupFilesFrame::DupHooks : public FeatureHooks
-{
-public:
-    explicit DupHooks(DupFilesFrame& frame) : m_frame(frame) {}
-    void file(const WalkFile& file) override
-    {
-        if (!m_frame.m_store.add(file.folder, file.name))
-            m_frame.storeFull();
-    }
-    void folderError(const QByteArray& path, int errnoValue) override
-    {
-        // An unreadable folder lists nothing and the walk goes on; the log says which.
-        m_frame.writeLog(unreadableFolderRecord(path, errnoValue));
-    }
-    void showProgress() override { printCounter(m_frame, kMatchedAt, m_frame.m_host.run().FilesMatched); }
-
-private:
-    DupFilesFrame& m_frame;
-};
 
 DupFilesFrame::DupFilesFrame(PanelHost& host, QWidget* parent) : PrintSurface(parent), m_host(host)
 {
@@ -191,7 +163,7 @@ bool DupFilesFrame::eventFilter(QObject* watched, QEvent* event)
     if (pattern && event->type() == QEvent::FocusIn)
         m_host.ShowStatus(QStringLiteral("...also supports wild characters"));
     else if (watched == dDoneButton && event->type() == QEvent::MouseMove)
-        setScreenPointer(1); // the control that stays usable while a search runs
+        setScreenPointer(pointer::Arrow); // the control that stays usable while a search runs
     return PrintSurface::eventFilter(watched, event);
 }
 
@@ -201,7 +173,7 @@ void DupFilesFrame::mouseMoveEvent(QMouseEvent* event)
     // moving over the panel wipes the status line.
     const SearchState state = m_host.program().SearchState;
     if (state == SearchState::Running)
-        setScreenPointer(11);
+        setScreenPointer(pointer::Hourglass);
     else if (state != SearchState::Reviewing)
         m_host.printStatusRaw(QString(105, QLatin1Char(' ')));
     PrintSurface::mouseMoveEvent(event);
@@ -228,28 +200,77 @@ void DupFilesFrame::setEntriesEnabled(bool enabled)
 
 Verify2* DupFilesFrame::reviewWindow()
 {
-    if (!m_reviewWindow) {
-        m_reviewWindow = new Verify2(m_host, *this, m_host.dialogParent());
-        m_reviewWindow->abortSearch = [this] { dDoneButton_Click(); };
-    }
+    if (!m_reviewWindow)
+        m_reviewWindow = new Verify2(m_host, m_host.dialogParent());
     return m_reviewWindow;
 }
 
-bool DupFilesFrame::writeLog(const QList<QByteArray>& lines)
+DuplicateRun& DupFilesFrame::duplicateRun()
 {
-    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
+    if (!m_run) {
+        RunUser& user = *this;
+        m_run = std::make_unique<DuplicateRun>(m_host.program(), m_host.run(), user,
+                                               static_cast<DuplicateReviewer&>(*reviewWindow()));
+        m_run->walkEnded = [this] {
+            m_host.finishProgress(kFinalFloodBlocks);
+            setScreenPointer(pointer::Arrow);
+        };
+        m_run->finished = [this] {
+            dDoneButton->setText(QStringLiteral("&Done"));
+            m_doneCancels = false;
+            dViewLog->setEnabled(true);
+        };
+    }
+    return *m_run;
 }
 
-void DupFilesFrame::storeFull()
+void DupFilesFrame::tell(const QString& text, int style, const QString& title)
 {
-    // Told once; the run then ends as if cancelled, without reviewing a partial list.
-    AppState& s = m_host.program();
-    if (!std::exchange(m_outOfMemory, true)) {
-        msgBox(dupOutOfMemoryText(), MsgPlain, QStringLiteral("Brisvane"));
-        writeLog(
-            {QByteArray("The search ended early: there is not enough memory for the list of files."), QByteArray()});
-    }
-    s.StopRequested = true;
+    msgBox(text, style, title);
+}
+
+bool DupFilesFrame::ask(const QString& text, int style, const QString& title)
+{
+    return msgBox(text, style, title) == AnswerYes;
+}
+
+void DupFilesFrame::showFigures(const RunValues& figures)
+{
+    // While the walk runs only the matches move; the rest are printed once it has ended.
+    if (m_host.program().SearchState == SearchState::Running)
+        printCounter(*this, kMatchedAt, figures.FilesMatched);
+    else
+        printCounters(*this, figures);
+}
+
+void DupFilesFrame::showStatus(const QString& text)
+{
+    m_host.printStatusRaw(text);
+}
+
+WalkScreen& DupFilesFrame::walkScreen()
+{
+    return m_host.walkScreen();
+}
+
+void DupFilesFrame::letEventsIn()
+{
+    m_host.letMessagesBeProcessed();
+}
+
+DuplicateRunOptions DupFilesFrame::entries() const
+{
+    DuplicateRunOptions options;
+    DupSearchEntries& e = options.entries;
+    e.pattern2 = SearchPattern[0]->currentText();
+    e.pattern3 = SearchPattern[1]->currentText();
+    e.ignoreInstallation = dIgnore->isChecked();
+    e.recycle = dRecycle->isChecked();
+    e.ignoreHiddenFiles = dHiddenFiles->isChecked();
+    e.ignoreHiddenDirs = dHiddenDir->isChecked();
+    options.folder = Dir2->path();
+    options.folderChosen = m_pathChosen;
+    return options;
 }
 
 void DupFilesFrame::dBeginButton_Click()
@@ -257,178 +278,36 @@ void DupFilesFrame::dBeginButton_Click()
     const AppState& s = m_host.program();
     if (!dBeginButton->isEnabled() || s.SearchState == SearchState::Running || s.SearchState == SearchState::Reviewing)
         return;
-    if (SearchPattern[0]->currentText().isEmpty() && SearchPattern[1]->currentText().isEmpty()) {
-        msgBox(QStringLiteral("A search pattern was not specified."), MsgExclamation);
+    DuplicateRun& run = duplicateRun();
+    DuplicateRunOptions options = entries();
+    switch (run.checkEntries(options)) {
+    case DuplicateRun::Start::Started:
+        break;
+    case DuplicateRun::Start::NoPattern:
         SearchPattern[0]->setFocus(Qt::OtherFocusReason);
         return;
-    }
-    if (!m_pathChosen) {
-        const int answer =
-            msgBox(QStringLiteral("A search path was not specified. Would you like to use the default?"), MsgQuestion);
-        if (answer != AnswerYes)
-            return;
-    }
-    if (!m_chosenFolder.stillLeadsThere())
+    case DuplicateRun::Start::Declined:
         return;
-    // The start folder as it really is: a link the user chose is followed once, here, and the
-    // log names the folder actually searched.
-    const QByteArray folder = resolveFolder(Dir2->path());
-    if (dRecycle->isChecked() && !trashUsableAt(folder))
-        return;
-    if (!startRun(folder))
-        return;
-    reviewWindow()->prepare();
-
-    DupHooks hooks(*this);
-    const WalkResult result = m_host.SearchDrive(
-        duplicateWalkOptions(folder, {SearchPattern[0]->currentText(), SearchPattern[1]->currentText()},
-                             dHiddenFiles->isChecked(), dHiddenDir->isChecked()),
-        hooks);
-    AppState& state = m_host.program();
-    RunValues& run = m_host.run();
-    // Every file entered, exactly (a file the store could not take is not one).
-    run.FilesMatched = qint64(m_store.size());
-    if (result.end == WalkEnd::Error) {
-        // The folders after the point of failure were never looked at: the log says so, and
-        // the groups found so far are still reviewed.
-        writeLog({QByteArray("The search ended early: ") + result.reason.toUtf8(), QByteArray()});
     }
-
-    m_host.finishProgress(12);
-    setScreenPointer(1);
-    reprintCounters();
-    m_host.letMessagesBeProcessed();
-    m_host.printStatusRaw(padded(QStringLiteral("Checking..."), 96));
-    if (!state.StopRequested) {
-        state.SearchState = SearchState::Reviewing;
-        ReviewDuplicates();
-    }
-    m_host.letMessagesBeProcessed();
-    m_host.printStatusRaw(padded(QStringLiteral("Done."), 106));
-    dDoneButton->setText(QStringLiteral("&Done"));
-    writeLog(dupSummaryLines(run));
-    state.Log.close();
-    m_store.clear(); // a million entries are worth giving back at once
-    dViewLog->setEnabled(true);
-    reprintCounters();
-    state.SearchState = SearchState::Finished;
-    if (result.end == WalkEnd::Error)
-        msgBox(QStringLiteral("The search could not be completed: %1 The files after that point were not checked.")
-                   .arg(endSentence(result.reason)),
-               MsgExclamation);
-}
-
-bool DupFilesFrame::startRun(const QByteArray& folder)
-{
-    AppState& s = m_host.program();
+    if (!m_chosenFolder.stillLeadsThere() || run.begin(options) != DuplicateRun::Start::Started)
+        return; // nothing was searched: the entries stay as they are for editing
     m_host.focusDummy();
     setEntriesEnabled(false);
     dDoneButton->setText(QStringLiteral("&Cancel"));
+    m_doneCancels = true;
     dDoneButton->setEnabled(true);
-    s.StopRequested = false;
-    m_host.run().resetCounters();
-    m_store.clear();
-    m_outOfMemory = false;
-
-    if (folder.isEmpty()) {
-        failStart(notEnoughMemoryText());
-        return false;
-    }
-    if (!s.Log.open(joinPath(s.AppFolder, "temp.bv"))) {
-        failStart(s.Log.error() + QStringLiteral(". Nothing was searched."));
-        return false;
-    }
-    DupSearchEntries e;
-    e.pattern2 = SearchPattern[0]->currentText();
-    e.pattern3 = SearchPattern[1]->currentText();
-    e.ignoreInstallation = dIgnore->isChecked();
-    e.recycle = dRecycle->isChecked();
-    e.ignoreHiddenFiles = dHiddenFiles->isChecked();
-    e.ignoreHiddenDirs = dHiddenDir->isChecked();
-    if (!writeLog(dupHeaderLines(e, folder, s.Now()))) {
-        failStart(QString()); // the log's failure has been told
-        return false;
-    }
-    setScreenPointer(11);
-    return true;
-}
-
-void DupFilesFrame::failStart(const QString& why)
-{
-    // Nothing was searched: close what was opened and give the entries back for editing.
-    m_host.program().Log.close();
-    setScreenPointer(1);
-    if (!why.isEmpty())
-        msgBox(why, MsgExclamation);
-    setEntriesEnabled(true);
-    dDoneButton->setEnabled(false);
-    dDoneButton->setText(QStringLiteral("&Cancel"));
-}
-
-void DupFilesFrame::ReviewDuplicates()
-{
-    AppState& s = m_host.program();
-    Pacer pacer(kYieldEveryMs);
-    const std::optional<DuplicateGroups> groups = groupDuplicates(m_store, [&] {
-        if (pacer.due())
-            m_host.letMessagesBeProcessed();
-        return s.StopRequested;
-    });
-    if (!groups)
-        return;
+    setScreenPointer(pointer::Hourglass);
     Verify2* window = reviewWindow();
-    window->setRecycle(dRecycle->isChecked());
-    const bool hideInstallation = dIgnore->isChecked();
-    for (std::size_t g = 0; g < groups->count(); ++g) {
-        if (s.StopRequested)
-            return;
-        if (m_reviewHooks.skipGroup && m_reviewHooks.skipGroup(groups->entries(g).size())) {
-            m_host.run().FilesChecked += qint64(groups->entries(g).size());
-            continue;
-        }
-        // Read now, as the files are: one that vanished or was replaced since the walk is left
-        // out, and a group left with one file holds no duplicate any more. A group to be shown
-        // opens once the rows in sight are read; the window reads the rest while it is shown.
-        const std::span<const DuplicateStore::Index> entries = groups->entries(g);
-        const bool hidden = hideInstallation && isInstallationFile(m_store.name(entries.front()));
-        GroupRowReader reader(m_store, entries);
-        if (hidden)
-            reader.readAll();
-        else
-            reader.readFirst(std::size_t(window->rowsInSight()));
-        const std::vector<ReviewRow> rows = reader.takeReady();
-        if (rows.size() < 2 && reader.entriesLeft() == 0)
-            continue;
-        if (!window->addRows(rows) || s.StopRequested) {
-            window->ResetAll();
-            return;
-        }
-        if (hidden) {
-            writeLog(dupGroupEndLines());
-            window->ResetAll();
-            continue;
-        }
-        window->readRestFrom(reader);
-        setScreenPointer(1);
-        if (m_reviewHooks.review)
-            m_reviewHooks.review(*window);
-        else
-            window->showGroup();
-        if (window->isReading()) // a review that left the group open
-            window->ResetAll();
-        writeLog(dupGroupEndLines());
-    }
+    window->setRecycle(options.entries.recycle);
+    window->prepare();
+    run.run();
+    reprintCounters();
 }
 
 void DupFilesFrame::dDoneButton_Click()
 {
-    AppState& s = m_host.program();
-    if (dDoneButton->text() == QLatin1String("&Cancel")) {
-        if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) != AnswerYes)
-            return;
-        if (s.Log.isOpen())
-            writeLog({abortLine(), QByteArray()});
-        s.StopRequested = true;
+    if (m_doneCancels) {
+        duplicateRun().cancel();
         return;
     }
     m_host.clearLogText();
@@ -437,10 +316,12 @@ void DupFilesFrame::dDoneButton_Click()
 
 void DupFilesFrame::dRefreshButton_Click()
 {
-    m_store.clear();
+    if (m_run)
+        m_run->clear();
     AND2Label->show();
     SearchPattern[1]->show();
     dDoneButton->setText(QStringLiteral("&Cancel"));
+    m_doneCancels = true;
     dViewLog->setEnabled(false);
     dIgnore->setChecked(true);
     for (QComboBox* box : SearchPattern) {

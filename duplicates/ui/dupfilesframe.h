@@ -1,27 +1,20 @@
 // The duplicate panel: files of the chosen types that share a name (without regard to letter
 // case) in more than one folder of a tree, reviewed group by group.
 //
-// A run has three phases. Begin checks the entries, writes the log header and walks the tree
-// through the main window (SearchDrive), entering every matching file into a DuplicateStore
-// (names and folders only). Then the store is grouped and each group is read afresh (size,
-// version, last access: duplicates/rowvalues.h) and shown in the review window, Verify2, where
-// the user removes, moves or keeps files; a group whose files vanished meanwhile down to one is
-// not shown. The window opens once the rows it shows first are read, and reads the rest of a
-// large group while the user looks. Last come the totals, and the panel waits for Done or View
-// Log.
-//
-// The activity state goes Running while the walk runs, Ended when it has ended, Reviewing
-// while the groups are shown, and Finished when the run is over.
+// The panel gathers the entries and starts the run (duplicates/duplicaterun.h), which walks,
+// groups and puts each group to the review window, Verify2; the panel is the run's user (its
+// messages, counters and status line) and waits, once the run is over, for Done or View Log.
 #pragma once
 
 #include "common/ui/panelhost.h"
 #include "common/ui/printsurface.h"
-#include "duplicates/dupgroups.h"
+#include "common/runuser.h"
+#include "duplicates/duplicaterun.h"
 #include "platform/chosenfolder.h"
 
 #include <QByteArray>
 
-#include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -34,7 +27,7 @@ class DirList;
 class DriveList;
 class Verify2;
 
-class DupFilesFrame : public PrintSurface, public Panel
+class DupFilesFrame : public PrintSurface, public Panel, private RunUser
 {
     Q_OBJECT
 public:
@@ -58,19 +51,9 @@ public:
     void Drive2_GotFocus();
     void Drive2_Change();
 
-    // The review window of this panel (made on first use).
+    // The review window of this panel and its run (made on first use).
     Verify2* reviewWindow();
-    // For runs without a user (measurements). skipGroup, when set, is asked about each group
-    // (its number of files) before the files are read: true passes the group over as if the
-    // user had pressed Continue without looking (nothing read, shown or logged; its files count
-    // as checked). review, when set, takes the place of showing a filled window modally and
-    // must end the group (Continue, Abort, removing every row).
-    struct ReviewHooks
-    {
-        std::function<bool(std::size_t files)> skipGroup;
-        std::function<void(Verify2&)> review;
-    };
-    void setReviewHooks(ReviewHooks hooks) { m_reviewHooks = std::move(hooks); }
+    DuplicateRun& duplicateRun();
     bool pathChosen() const { return m_pathChosen; }
 
 protected:
@@ -79,24 +62,25 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    class DupHooks;
+    // RunUser: the run's messages, figures and status line, on this panel and the main window.
+    void tell(const QString& text, int style, const QString& title) override;
+    bool ask(const QString& text, int style, const QString& title) override;
+    void showFigures(const RunValues& figures) override;
+    void showStatus(const QString& text) override;
+    WalkScreen& walkScreen() override;
+    void letEventsIn() override;
 
     void buildControls();
     void setEntriesEnabled(bool enabled);
-    bool startRun(const QByteArray& folder);
-    void failStart(const QString& why); // why: the message, or "" when already told
-    void ReviewDuplicates();
-    bool writeLog(const QList<QByteArray>& lines);
-    void storeFull();
+    DuplicateRunOptions entries() const;
 
     PanelHost& m_host;
-    DuplicateStore m_store;
     Verify2* m_reviewWindow = nullptr;
-    ReviewHooks m_reviewHooks;
+    std::unique_ptr<DuplicateRun> m_run;
     QByteArray m_lastDrive;
     bool m_pathChosen = false;   // the user picked a drive or folder since the last reset
     ChosenFolder m_chosenFolder; // what Dir2's folder was when it was picked
-    bool m_outOfMemory = false;
+    bool m_doneCancels = true;   // the Done button is the run's Cancel until a run is over
 
     // Controls, named as the panel has always named them (SearchPattern(2) and (3)).
     QLabel* Label1[2] = {};

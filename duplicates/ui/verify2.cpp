@@ -72,7 +72,7 @@ int findRoot(std::vector<int>& parent, int i)
 
 } // namespace
 
-Verify2::Verify2(PanelHost& host, Panel& panel, QWidget* parent) : QDialog(parent), m_host(host), m_panel(panel)
+Verify2::Verify2(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("Verify2"));
     setWindowTitle(QStringLiteral("Verification Window - (No File)"));
@@ -112,7 +112,7 @@ void Verify2::buildControls()
     m_scrollBar->setGeometry(twRect(6915, 315, 270, 2040));
 
     DupRowsView::Source source;
-    source.count = [this] { return rowCount() + int(m_reader ? m_reader->entriesLeft() : 0); };
+    source.count = [this] { return rowCount() + int(m_reading ? m_reading->rowsToCome() : 0); };
     source.ready = [this] { return rowCount(); };
     source.cells = [this](int r, QString* cells) { rowCells(r, cells); };
     source.spoken = [this](int r) { return spokenText(r); };
@@ -127,7 +127,7 @@ void Verify2::buildControls()
     connect(m_view, &DupRowsView::rowClicked, this, [this](int r) { selectRow(r); });
     // The rows in sight are on the screen: the rest of the group is read from now on.
     connect(m_view, &DupRowsView::painted, this, [this] {
-        if (m_reader && !m_readingStarted)
+        if (m_reading && !m_readingStarted)
             QTimer::singleShot(0, this, [this, generation = m_generation] { startReading(generation); });
     });
 
@@ -212,29 +212,8 @@ QIcon Verify2::iconOf(const Row& row) const
     return row.icon;
 }
 
-bool Verify2::writeLog(const QList<QByteArray>& lines)
+void Verify2::appendRows(std::span<const ReviewRow> files)
 {
-    return writeRecord(m_host.program().Log, lines, m_host.program(), m_host.run());
-}
-
-bool Verify2::AddRow(const ReviewRow& file)
-{
-    return addRows({&file, 1});
-}
-
-bool Verify2::addRows(std::span<const ReviewRow> files)
-{
-    m_selected = -1;
-    return appendRows(files);
-}
-
-bool Verify2::appendRows(std::span<const ReviewRow> files)
-{
-    QList<QByteArray> lines;
-    lines.reserve(qsizetype(files.size()) * 5);
-    for (const ReviewRow& file : files)
-        lines += dupRowLines(file);
-    const bool logged = writeLog(lines);
     for (const ReviewRow& file : files) {
         if (m_rows.empty())
             setWindowTitle(QStringLiteral("Verification Window - ") + shownText(file.name));
@@ -245,7 +224,30 @@ bool Verify2::appendRows(std::span<const ReviewRow> files)
         ++m_rowsAdded;
     }
     m_view->updateScrollRange();
-    return logged;
+}
+
+void Verify2::startGroup(std::span<const ReviewRow> first, GroupActions& actions, DuplicateGroupActions* reading)
+{
+    m_actions = &actions;
+    m_reading = reading;
+    m_readingStarted = false;
+    m_selected = -1;
+    if (reading && reading->rowsToCome() > 0)
+        m_rows.reserve(m_rows.size() + first.size() + reading->rowsToCome()); // no copying as rows come in
+    appendRows(first);
+    takeReadRows(); // all read already: nothing left to wait for
+}
+
+void Verify2::review(std::span<const ReviewRow> rows, GroupActions& actions)
+{
+    startGroup(rows, actions, nullptr);
+    showGroup();
+}
+
+void Verify2::reviewGroup(std::span<const ReviewRow> first, DuplicateGroupActions& actions)
+{
+    startGroup(first, actions, &actions);
+    showGroup();
 }
 
 int Verify2::rowsInSight() const
@@ -253,21 +255,13 @@ int Verify2::rowsInSight() const
     return (m_view->height() + DupRowsView::rowHeight() - 1) / DupRowsView::rowHeight();
 }
 
-void Verify2::readRestFrom(GroupRowReader& reader)
-{
-    m_reader = &reader;
-    m_readingStarted = false;
-    m_rows.reserve(m_rows.size() + reader.entriesLeft()); // no copying while the rows come in
-    takeReadRows();                                       // all read already: nothing left to wait for
-}
-
 void Verify2::startReading(std::uint64_t generation)
 {
-    if (generation != m_generation || !m_reader || m_readingStarted)
+    if (generation != m_generation || !isReading() || m_readingStarted)
         return;
     m_readingStarted = true;
     // Called on a reading thread: one wake-up waits in the queue at a time.
-    m_reader->readRestInBackground([this] {
+    m_reading->readRest([this] {
         if (!m_wakePosted.exchange(true))
             QMetaObject::invokeMethod(
                 this,
@@ -280,14 +274,15 @@ void Verify2::startReading(std::uint64_t generation)
     });
 }
 
-bool Verify2::takeReadRows()
+bool Verify2::takeReadRows(bool all)
 {
-    if (!m_reader)
+    if (!m_reading)
         return true;
-    const std::vector<ReviewRow> rows = m_reader->takeReady();
-    const bool logged = rows.empty() || appendRows(rows);
-    if (m_reader->entriesLeft() == 0) {
-        m_reader = nullptr;
+    std::vector<ReviewRow> rows;
+    const bool logged = m_reading->takeRows(rows, all);
+    appendRows(rows);
+    if (m_reading->rowsToCome() == 0) {
+        m_reading = nullptr;
         if (isVisible())
             startContentCheck();
     }
@@ -297,10 +292,9 @@ bool Verify2::takeReadRows()
 
 void Verify2::completeReading()
 {
-    if (!m_reader)
+    if (!m_reading)
         return;
-    m_reader->finish();
-    takeReadRows();
+    takeReadRows(true);
 }
 
 QString Verify2::pathLabelText() const
@@ -364,7 +358,7 @@ void Verify2::ResetAll()
 {
     // The group's every file is in the log before it ends, however it ends.
     completeReading();
-    m_reader = nullptr;
+    m_reading = nullptr;
     clearSelection();
     m_rows.clear();
     ++m_generation;
@@ -378,10 +372,8 @@ void Verify2::ResetAll()
         done(QDialog::Accepted);
     else
         hide();
-    // Counted once per group, whether the rows were seen, removed or dropped unseen.
-    m_host.run().FilesChecked += m_rowsAdded;
     m_rowsAdded = 0;
-    m_panel.reprintCounters();
+    m_actions = nullptr;
 }
 
 void Verify2::showGroup()
@@ -395,7 +387,7 @@ void Verify2::showGroup()
         m_placed = true;
     }
     m_contentDone = false;
-    if (!m_reader)
+    if (!m_reading)
         startContentCheck();
     else
         // Started at the first paint (the rows in sight are on the screen first); this is for a
@@ -547,20 +539,14 @@ void Verify2::DeleteButton_Click()
     if (!linkedFileConfirmed(m_selected, false))
         return;
     Row& row = m_rows[size_t(m_selected)];
-    RecordedRemoval request;
-    request.path = row.file.path;
-    request.listed = row.file.info;
-    request.block = {row.file.path};
-    request.action = m_recycle ? RemovalAction::Trash : RemovalAction::Delete;
-    request.decidedBy = DecidedBy::User;
-    const RemovalRecord record = removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
-    m_panel.reprintCounters();
+    const RemovalRecord record = m_actions->remove(row.ordinal);
+    const RemovalAction action = m_recycle ? RemovalAction::Trash : RemovalAction::Delete;
 
     // A refused trash says so as a refused deletion does, and its row stays; a file that changed
     // is told once its record is in the log.
     if (record.outcome != ActOutcome::Changed || record.logged) {
         const OutcomeMessage told =
-            outcomeMessage(Teller::DecisionWindow, request.action, record.outcome, displayPath(row.file.path));
+            outcomeMessage(Teller::DecisionWindow, action, record.outcome, displayPath(row.file.path));
         if (!told.text.isEmpty())
             msgBox(told.text, told.style);
     }
@@ -570,15 +556,9 @@ void Verify2::DeleteButton_Click()
         removeSelectedRow();
         break;
     case ActOutcome::Changed:
-        if (record.logged) {
-            // The row shows the file as it is now, so the next decision is about what is there.
-            if (auto now = readReviewRow(row.file.folder, row.file.name)) {
-                row.file = std::move(*now);
-                m_view->update();
-            } else {
-                removeSelectedRow();
-            }
-        }
+        // The row shows the file as it is now, so the next decision is about what is there.
+        if (record.logged)
+            showAnew(row);
         break;
     case ActOutcome::Refused:
     case ActOutcome::NotSupported:
@@ -603,7 +583,9 @@ void Verify2::MoveButton_Click()
     MoveRequest request;
     request.path = m_rows[size_t(r)].file.path;
     request.listed = m_rows[size_t(r)].file.info;
-    request.logBlock = {request.path};
+    request.carryOut = [actions = m_actions, ordinal = m_rows[size_t(r)].ordinal](const QByteArray& folder) {
+        return actions->move(ordinal, folder);
+    };
     const MoveResult result = dialog.moveFile(request);
     if (r >= rowCount() || m_selected != r)
         return;
@@ -613,14 +595,13 @@ void Verify2::MoveButton_Click()
         return; // nothing happened: the row stays as it was
     if (outcome == ActOutcome::Done && !result.newPath.isEmpty()) {
         // The row follows the file, and so do the path label, Delete and Explore.
-        row.file.folder = result.destFolder;
-        row.file.path = result.newPath;
-        row.textsMade = false;
-        FileInfo now;
-        if (lstatPath(result.newPath, now) == 0)
-            row.file.info = now;
-        setPathLabel(result.newPath);
-        m_view->update();
+        ReviewRow now;
+        if (m_actions->reread(row.ordinal, now)) {
+            row.file = std::move(now);
+            row.textsMade = false;
+            setPathLabel(row.file.path);
+            m_view->update();
+        }
     }
     // A log that cannot take a record ends the search (the user has been told).
     if (!result.record.logged) {
@@ -630,12 +611,19 @@ void Verify2::MoveButton_Click()
     if (outcome == ActOutcome::Vanished) {
         removeSelectedRow();
     } else if (outcome == ActOutcome::Changed) {
-        if (auto now = readReviewRow(row.file.folder, row.file.name)) {
-            row.file = std::move(*now);
-            m_view->update();
-        } else {
-            removeSelectedRow();
-        }
+        showAnew(row);
+    }
+}
+
+void Verify2::showAnew(Row& row)
+{
+    ReviewRow now;
+    if (m_actions->reread(row.ordinal, now)) {
+        row.file = std::move(now);
+        row.textsMade = false;
+        m_view->update();
+    } else {
+        removeSelectedRow();
     }
 }
 
@@ -646,9 +634,10 @@ void Verify2::ContinueButton_Click()
 
 void Verify2::AbortButton_Click()
 {
+    GroupActions* actions = m_actions;
     ResetAll();
-    if (abortSearch)
-        abortSearch();
+    if (actions)
+        actions->abort();
     m_host.letMessagesBeProcessed();
 }
 

@@ -2,19 +2,16 @@
 // user does with each (delete or trash it, move it, open it), then Continue to the next group
 // or Abort the search.
 //
-// The duplicate panel fills the window row by row (AddRow, which also logs each file's block)
-// and shows it modally (showGroup); the window returns once the group is done: Continue, Abort,
-// the close box, or the last row removed. Every way out ends in ResetAll, which counts the
-// group's files into FilesChecked.
-//
-// Removals and moves go through the recorded removal (common/recordedremoval.h) with the
-// values read for the row when the group was opened: a file that changed or vanished since is
-// left alone and the log says so. Deleting counts into FilesRemoved and BytesReclaimed; the
-// panel reprints its counters after each change.
-//
-// A large group opens with the rows in sight read and the rest still being read
-// (GroupRowReader): those come in below while the user looks, each logged as it comes, and show
-// "Reading..." until then. Nothing is done to a row before it is shown with its values, and
+// The run (duplicates/duplicaterun.h) hands the window a group through review() or
+// reviewGroup(), and the window shows it modally until the group is done: Continue, Abort, the
+// close box, or the last row gone. The user's Delete and Move are carried out by the run through
+// the group's actions (the recorded removal, with the values read for the row when the group was
+// opened: a file that changed or vanished since is left alone and the log says so); the window
+// only shows what became of the file. It never writes to the log and never removes a file.
+
+// A large group opens with the rows in sight read and the rest still being read: those come in
+// below while the user looks (the run logs each as it hands it over), and show "Reading..." until
+// then. Nothing is done to a row before it is shown with its values, and
 // every way of acting or going on (Delete, Move, Continue, Abort, the close box) first waits for
 // the rest, so the log holds the whole group, in order, before anything else.
 //
@@ -29,6 +26,7 @@
 // a choice (Continue, Abort, the close box).
 #pragma once
 
+#include "duplicates/duplicaterun.h"
 #include "duplicates/rowvalues.h"
 #include "duplicates/samecontent.h"
 
@@ -49,38 +47,31 @@ class QScrollBar;
 namespace bv {
 
 class DupRowsView;
-class Panel;
 class PanelHost;
 
-class Verify2 : public QDialog
+class Verify2 : public QDialog, public DuplicateReviewer
 {
     Q_OBJECT
 public:
-    // `panel` reprints its counters after every change; host gives the log and the counters.
-    Verify2(PanelHost& host, Panel& panel, QWidget* parent);
+    Verify2(PanelHost& host, QWidget* parent);
     ~Verify2() override;
 
-    // The duplicate panel's "Send all files to the Recycle Bin": how Delete removes.
+    // The duplicate panel's "Send all files to the Recycle Bin": what Delete's outcome is told as.
     void setRecycle(bool recycle) { m_recycle = recycle; }
-    // The duplicate panel's Cancel, which Abort runs: it asks, and on Yes logs the abort and
-    // stops the search.
-    std::function<void()> abortSearch;
 
-    // Adds one file as the last row and writes its block to the log. False when the log could
-    // not take it (the search has then been told to stop).
-    bool AddRow(const ReviewRow& row);
-    // AddRow for each file in order, their blocks written to the log together.
-    bool addRows(std::span<const ReviewRow> rows);
-    // The rest of the group, still to be read: its rows are added as they come in (from the
-    // first paint of the window on). `reader` must outlive the group.
-    void readRestFrom(GroupRowReader& reader);
-    bool isReading() const { return m_reader != nullptr; }
-    // How many rows the window shows at once.
-    int rowsInSight() const;
-    // Drops every row, hides the window (ending its modal display) and counts the group's
-    // files into FilesChecked.
+    // DuplicateReviewer: shows the group modally; returns when it is done.
+    void review(std::span<const ReviewRow> rows, GroupActions& actions) override;
+    void reviewGroup(std::span<const ReviewRow> first, DuplicateGroupActions& actions) override;
+    int rowsInSight() const override;
+
+    // Puts a group in the window without showing it: `first` as its rows, and the rest, if
+    // `reading` is given, taken from it as they are read (from the first paint of the window on).
+    void startGroup(std::span<const ReviewRow> first, GroupActions& actions, DuplicateGroupActions* reading);
+    bool isReading() const { return m_reading != nullptr; }
+    // Drops every row and hides the window (ending its modal display), the group's every row
+    // taken first.
     void ResetAll();
-    // Shows the window modally for the rows added; returns when the group is done.
+    // Shows the window modally for the group started; returns when the group is done.
     void showGroup();
     // Loads now what the first group shown would otherwise wait for: the window's style and
     // fonts, the file-type database and the icon theme (some 10 ms once, several times that on a
@@ -134,8 +125,9 @@ private:
 
     void buildControls();
     void removeSelectedRow();
-    bool appendRows(std::span<const ReviewRow> files);
-    bool takeReadRows();
+    void appendRows(std::span<const ReviewRow> files);
+    bool takeReadRows(bool all = false);
+    void showAnew(Row& row);
     void startReading(std::uint64_t generation);
     void completeReading();
     void startContentCheck();
@@ -146,11 +138,10 @@ private:
     void setPathLabel(const QByteArray& path);
     void checkContents(std::uint64_t generation);
     bool keyPreview(int key);
-    bool writeLog(const QList<QByteArray>& lines);
     QIcon iconOf(const Row& row) const;
 
     PanelHost& m_host;
-    Panel& m_panel;
+    GroupActions* m_actions = nullptr; // the group on display
     bool m_recycle = true;
     std::vector<Row> m_rows;
     int m_selected = -1;
@@ -167,7 +158,7 @@ private:
     std::vector<int> m_contentClass; // rows with the same bytes share a class
 
     // The rows still coming in, and whether their reading has started.
-    GroupRowReader* m_reader = nullptr;
+    DuplicateGroupActions* m_reading = nullptr;
     bool m_readingStarted = false;
     std::atomic<bool> m_wakePosted{false};
 

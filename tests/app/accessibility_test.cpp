@@ -77,7 +77,7 @@ private Q_SLOTS:
         // The windows a search opens, over the main window.
         VerificationWindow verify(*m_form, m_form.get());
         MoveForm move(*m_form, m_form.get());
-        Verify2 review(*m_form, *m_form->panel(QStringLiteral("NewFilesOption")), m_form.get());
+        Verify2 review(*m_form, m_form.get());
         for (QDialog* window :
              {static_cast<QDialog*>(&verify), static_cast<QDialog*>(&move), static_cast<QDialog*>(&review)}) {
             window->show();

@@ -304,9 +304,7 @@ private Q_SLOTS:
             check(w.selectedRow() == -1 && !w.findChild<QPushButton*>(QStringLiteral("DeleteButton"))->isEnabled(),
                   "no selection after a removal");
             check(w.pathLabelText().isEmpty(), "path label emptied");
-            const qint64 before = h.run().FilesChecked;
             press(w, "ContinueButton");
-            check(h.run().FilesChecked == before + 3, "Continue counts the group's three files");
         };
         reviewer.script[QStringLiteral("photo.txt")] = [&](Verify2& w) {
             clickRow(w, 1);
@@ -330,9 +328,7 @@ private Q_SLOTS:
             press(w, "DeleteButton");
             // One of two removed: the other stays on show.
             check(w.isVisible() && w.rowCount() == 1 && w.row(0).name == "readme.txt", "one of two deleted");
-            const qint64 before = h.run().FilesChecked;
             press(w, "ContinueButton");
-            check(h.run().FilesChecked == before + 2, "Continue counts both files of the group");
         };
         reviewer.script[QStringLiteral("sample.exe")] = [&](Verify2& w) {
             check(w.row(0).version == QStringLiteral("4.0.0.950"), "version of a Windows program");
