@@ -62,6 +62,8 @@ int runDuplicates(const Options& options, Printer& printer)
     run.entries.pattern3 = patterns.size() > 1 ? QString::fromLocal8Bit(patterns.at(1)) : QString();
     // Nothing is removed from the command line: a folder without a trash is no reason to stop.
     run.entries.recycle = fileOps().canTrashAt(folder, nullptr);
+    run.entries.ignoreHiddenFiles = !options.includeHidden;
+    run.entries.ignoreHiddenDirs = !options.includeHidden;
     run.folder = folder;
     run.folderChosen = true;
 

@@ -48,7 +48,7 @@ bool takes(Command command, const QByteArray& option)
                                  "-y"}
             .contains(option);
     case Command::Duplicates:
-        return option == "-t" || option == "--type";
+        return option == "-t" || option == "--type" || option == "--include-hidden";
     case Command::QuickClean:
         return QList<QByteArray>{"--types", "--temp-folder", "--browser-cache", "--trash", "--delete", "--yes", "-y"}
             .contains(option);
@@ -275,7 +275,7 @@ QString helpText()
                           "             --changed-on DATE] [--min-size SIZE] [--include-hidden]\n"
                           "             [--trash | --delete]\n"
                           "      The files below DIR that match; listed, or removed with --trash or --delete.\n"
-                          "  duplicates DIR [-t PATTERN]...\n"
+                          "  duplicates DIR [-t PATTERN]... [--include-hidden]\n"
                           "      The files of the same name in more than one folder below DIR, group by group.\n"
                           "  quick-clean [DRIVE] [--types TMP,BAK,FTS,$$$] [--temp-folder] [--browser-cache]\n"
                           "             [--trash | --delete]\n"

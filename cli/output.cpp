@@ -188,8 +188,9 @@ void Printer::group(const QByteArray& name, const QList<GroupRow>& rows)
         out = "{\"group\":" + jsonName(name) + ",\"files\":[";
         for (qsizetype i = 0; i < rows.size(); ++i) {
             const GroupRow& r = rows.at(i);
-            out += (i ? "," : "") + QByteArray("{\"file\":") + jsonName(r.path) + ",\"size\":" + jsonText(r.size.trimmed()) +
-                   ",\"date\":" + jsonText(r.date) + ",\"version\":" + jsonText(r.version) + '}';
+            out += (i ? "," : "") + QByteArray("{\"file\":") + jsonName(r.path) +
+                   ",\"size\":" + jsonText(r.size.trimmed()) + ",\"date\":" + jsonText(r.date) +
+                   ",\"version\":" + jsonText(r.version) + '}';
         }
         out += "]}\n";
     } else {

@@ -11,7 +11,6 @@
 #include "platform/terminal.h"
 #include "search/filesearchrun.h"
 
-
 namespace bv::cli {
 
 namespace {

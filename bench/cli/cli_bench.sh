@@ -6,7 +6,8 @@
 #               (a dry run whose date test no file passes: every file is listed, statted and
 #               tested, nothing is printed but the summary) against the bare walk engine with one
 #               lstat per file (walk_bench TREE --engine --stat). Target: at most 1.1x.
-#   duplicates  brisvane-cli duplicates TREE -t '*.*' > /dev/null against
+#   duplicates  brisvane-cli duplicates TREE -t '*.*' --include-hidden > /dev/null (every group
+#               read and printed as the review shows it) against
 #               LC_ALL=C find TREE -xdev -type f -printf '%f\n' | sort -f | uniq -di > /dev/null.
 #               Target: at most 0.4x.
 #
@@ -32,14 +33,14 @@ best() {
     local name=$1 wall cpu
     shift
     /usr/bin/time -f '%e %U %S' -o "$scratch/time" "$@" >/dev/null
-    read -r wall cpu < <(awk '{ printf "%s %.2f", $1, $2 + $3 }' "$scratch/time")
+    read -r wall cpu < <(awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$scratch/time")
     local w="${name}_wall" c="${name}_cpu"
     if [ -z "${!w}" ] || awk -v t="$wall" -v b="${!w}" 'BEGIN { exit !(t < b) }'; then printf -v "$w" '%s' "$wall"; fi
     if [ -z "${!c}" ] || awk -v t="$cpu" -v b="${!c}" 'BEGIN { exit !(t < b) }'; then printf -v "$c" '%s' "$cpu"; fi
 }
 search_cli=("$cli" search "$tree" -t '*.*' --used-since 2099-01-01 --include-hidden)
 search_engine=("$engine" "$tree" --engine --stat)
-dup_cli=("$cli" duplicates "$tree" -t '*.*')
+dup_cli=("$cli" duplicates "$tree" -t '*.*' --include-hidden)
 dup_pipeline=(sh -c 'LC_ALL=C find "$1" -xdev -type f -printf "%f\n" | sort -f | uniq -di' sh "$tree")
 
 # The dry run must see what the engine sees: every file of the tree.
