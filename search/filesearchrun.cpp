@@ -122,8 +122,8 @@ private:
     bool m_opened = false;
 };
 
-FileSearchRun::FileSearchRun(const FileSearchCriteria& criteria, AppState& program, RunValues& values,
-                             RunUser& user, FileVerifier* verifier)
+FileSearchRun::FileSearchRun(const FileSearchCriteria& criteria, AppState& program, RunValues& values, RunUser& user,
+                             FileVerifier* verifier)
     : m_criteria(criteria), m_program(program), m_values(values), m_user(user), m_verifier(verifier)
 {
 }
@@ -136,8 +136,7 @@ bool FileSearchRun::confirm()
         return true;
     // Neither the trash nor a look at each file stands between the search and a permanent
     // deletion of everything it matches: the user says so once, knowingly.
-    if (!m_criteria.recycle && !m_criteria.verify &&
-        !m_user.ask(permanentDeletionQuestion(), MsgQuestionDefaultNo))
+    if (!m_criteria.recycle && !m_criteria.verify && !m_user.ask(permanentDeletionQuestion(), MsgQuestionDefaultNo))
         return false;
     m_confirmed = true;
     return true;
@@ -189,8 +188,8 @@ void FileSearchRun::finish()
     m_user.walkScreen().setPointer(kArrowPointer);
     m_user.showStatus(QStringLiteral("Done."));
     QList<QByteArray> summary;
-    for (const QString& line : summaryLines(
-             {m_values.FilesMatched, m_values.FilesChecked, m_values.FilesRemoved, m_values.BytesReclaimed}))
+    for (const QString& line :
+         summaryLines({m_values.FilesMatched, m_values.FilesChecked, m_values.FilesRemoved, m_values.BytesReclaimed}))
         summary.append(line.toUtf8());
     writeLog(summary);
     m_program.Log.close();

@@ -37,15 +37,15 @@ MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(h
     setFont(arialFont(8.25));
     setFixedSize(twSize(2955, 1770));
 
-    m_drive1 = new DriveList(this);
-    m_drive1->setObjectName(QStringLiteral("Drive1"));
+    m_driveList = new DriveList(this);
+    m_driveList->setObjectName(QStringLiteral("Drive1"));
     // No caption beside it; Linux screen readers read a drop-down list by its current entry
     // (the drive) and use this name only while it is empty.
-    m_drive1->setAccessibleName(QStringLiteral("Drive"));
-    m_drive1->setGeometry(twRect(45, 30, 2865, 330));
-    m_dir1 = new DirList(this);
-    m_dir1->setObjectName(QStringLiteral("Dir1"));
-    m_dir1->setGeometry(twRect(45, 375, 2865, 990));
+    m_driveList->setAccessibleName(QStringLiteral("Drive"));
+    m_driveList->setGeometry(twRect(45, 30, 2865, 330));
+    m_folderList = new DirList(this);
+    m_folderList->setObjectName(QStringLiteral("Dir1"));
+    m_folderList->setGeometry(twRect(45, 375, 2865, 990));
     m_cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
     m_cancelButton->setObjectName(QStringLiteral("CancelButton"));
     m_cancelButton->setGeometry(twRect(705, 1410, 1095, 345));
@@ -54,24 +54,24 @@ MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(h
     m_okButton->setGeometry(twRect(1815, 1410, 1095, 345));
     m_okButton->setDefault(true);
 
-    setTabOrder(m_dir1, m_drive1);
-    setTabOrder(m_drive1, m_okButton);
+    setTabOrder(m_folderList, m_driveList);
+    setTabOrder(m_driveList, m_okButton);
     setTabOrder(m_okButton, m_cancelButton);
     // It opens over the window whose Move was just clicked: the rest of a double-click must not
     // land on it.
     InputGuard::install(this);
 
-    connect(m_okButton, &QPushButton::clicked, this, [this] { OkButton_Click(); });
-    connect(m_cancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
-    connect(m_drive1, &DriveList::gotFocus, this, [this] { Drive1_GotFocus(); });
-    connect(m_drive1, &DriveList::driveChanged, this, [this](const QByteArray& mp) { Drive1_Change(mp); });
+    connect(m_okButton, &QPushButton::clicked, this, [this] { onOkClicked(); });
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { onCancelClicked(); });
+    connect(m_driveList, &DriveList::gotFocus, this, [this] { onDriveListFocused(); });
+    connect(m_driveList, &DriveList::driveChanged, this, [this](const QByteArray& mp) { onDriveChanged(mp); });
 
     // Start where a classic folder list starts: the current folder on the current drive.
-    m_drive1->reload();
-    m_lastDrive = m_drive1->mountPoint();
-    m_dir1->setRoot(m_lastDrive.isEmpty() ? QByteArray("/") : m_lastDrive);
-    if (!m_dir1->setPath(QFile::encodeName(QDir::currentPath())))
-        m_dir1->setPath(m_dir1->root());
+    m_driveList->reload();
+    m_lastDrive = m_driveList->mountPoint();
+    m_folderList->setRoot(m_lastDrive.isEmpty() ? QByteArray("/") : m_lastDrive);
+    if (!m_folderList->setPath(QFile::encodeName(QDir::currentPath())))
+        m_folderList->setPath(m_folderList->root());
 }
 
 MoveResult MoveForm::moveFile(const MoveRequest& request, Mover mover)
@@ -86,7 +86,7 @@ MoveResult MoveForm::moveFile(const MoveRequest& request, Mover mover)
         r.moveCenter(screen->availableGeometry().center());
         move(r.topLeft());
     }
-    m_dir1->setFocus(Qt::OtherFocusReason);
+    m_folderList->setFocus(Qt::OtherFocusReason);
     exec();
     return m_result;
 }
@@ -101,7 +101,7 @@ void MoveForm::finish(bool chosen)
         QDialog::reject();
 }
 
-void MoveForm::OkButton_Click()
+void MoveForm::onOkClicked()
 {
     m_okButton->setEnabled(false);
     m_cancelButton->setEnabled(false);
@@ -138,7 +138,7 @@ void MoveForm::OkButton_Click()
     request.listed = m_request.listed;
     request.block = m_request.logBlock;
     request.action = RemovalAction::Move;
-    request.destFolder = m_dir1->path();
+    request.destFolder = m_folderList->path();
     const RemovalRecord record =
         m_mover             ? m_mover(request.destFolder)
         : m_request.carryOut ? m_request.carryOut(request.destFolder)
@@ -167,9 +167,9 @@ void MoveForm::OkButton_Click()
     finish(true);
 }
 
-void MoveForm::CancelButton_Click()
+void MoveForm::onCancelClicked()
 {
-    // During a copy the copy is given up; OkButton_Click then ends the dialog.
+    // During a copy the copy is given up; onOkClicked then ends the dialog.
     if (!m_okButton->isEnabled()) {
         m_cancelAsked = true;
         m_cancelButton->setEnabled(false);
@@ -182,22 +182,22 @@ void MoveForm::reject()
 {
     // Escape while the move runs (buttons disabled) must not end the dialog halfway.
     if (m_cancelButton->isEnabled())
-        CancelButton_Click();
+        onCancelClicked();
 }
 
-void MoveForm::Drive1_GotFocus()
+void MoveForm::onDriveListFocused()
 {
-    m_lastDrive = m_drive1->mountPoint();
+    m_lastDrive = m_driveList->mountPoint();
 }
 
-void MoveForm::Drive1_Change(const QByteArray& mountPoint)
+void MoveForm::onDriveChanged(const QByteArray& mountPoint)
 {
-    const QByteArray previousRoot = m_dir1->root();
-    m_dir1->setRoot(mountPoint);
-    if (!m_dir1->setPath(mountPoint)) {
-        m_dir1->setRoot(previousRoot);
+    const QByteArray previousRoot = m_folderList->root();
+    m_folderList->setRoot(mountPoint);
+    if (!m_folderList->setPath(mountPoint)) {
+        m_folderList->setRoot(previousRoot);
         msgBox(QStringLiteral("Drive is unavailable."), MsgCritical);
-        m_drive1->setMountPoint(m_lastDrive);
+        m_driveList->setMountPoint(m_lastDrive);
         return;
     }
     m_lastDrive = mountPoint;

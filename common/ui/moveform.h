@@ -68,13 +68,13 @@ public:
     MoveResult moveFile(const MoveRequest& request, Mover mover = {});
 
     // Event handlers.
-    void OkButton_Click();
-    void CancelButton_Click();
-    void Drive1_GotFocus();
-    void Drive1_Change(const QByteArray& mountPoint);
+    void onOkClicked();
+    void onCancelClicked();
+    void onDriveListFocused();
+    void onDriveChanged(const QByteArray& mountPoint);
 
-    DirList* dir1() const { return m_dir1; }
-    DriveList* drive1() const { return m_drive1; }
+    DirList* folderList() const { return m_folderList; }
+    DriveList* driveList() const { return m_driveList; }
 
 protected:
     void reject() override; // Escape: Cancel
@@ -89,8 +89,8 @@ private:
     QByteArray m_lastDrive;
     bool m_cancelAsked = false; // Cancel pressed while the file was being copied
 
-    DriveList* m_drive1 = nullptr;
-    DirList* m_dir1 = nullptr;
+    DriveList* m_driveList = nullptr;
+    DirList* m_folderList = nullptr;
     QPushButton* m_cancelButton = nullptr;
     QPushButton* m_okButton = nullptr;
 };

@@ -2,8 +2,6 @@
 
 #include "common/format.h"
 #include "common/ui/counters.h"
-#include "platform/fileops.h"
-#include "platform/listing.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
@@ -27,29 +25,21 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <sys/stat.h>
-
 namespace bv {
 
 namespace {
 
-// The screen pointer over the panel: the arrow where a control stays usable, the hourglass while
-// a search runs.
-constexpr int kArrowPointer = 1;
-constexpr int kBusyPointer = 11;
+// Blocks the progress strip gets when a run ends, shown for a moment.
+constexpr int kEndOfRunBlocks = 14;
 
 } // namespace
 
-FileSearchFrame::FileSearchFrame(PanelHost& host, QWidget* parent) : PrintSurface(parent), m_host(host)
+FileSearchFrame::FileSearchFrame(PanelHost& host, QWidget* parent) : SearchPanel(host, parent)
 {
     setObjectName(QStringLiteral("FileSearchFrame"));
     setGeometry(twRect(15, 570, 6660, 5141));
-    setBackColor(Qt::white);
-    setForeColor(Qt::red);
-    setFont(arialFont(8.25, true));
-    setMouseTracking(true);
     buildControls();
-    ResetFileSearch();
+    resetPanel();
 }
 
 FileSearchFrame::~FileSearchFrame() = default;
@@ -57,7 +47,7 @@ FileSearchFrame::~FileSearchFrame() = default;
 void FileSearchFrame::buildControls()
 {
     auto label = [&](int index, const QString& caption, QRect rect) {
-        return SearchLabel[index] = panelCaption(this, QStringLiteral("SearchLabel%1").arg(index), caption, rect);
+        return m_stepLabels[index] = panelCaption(this, QStringLiteral("SearchLabel%1").arg(index), caption, rect);
     };
     auto plainLabel = [&](const char* name, const QString& caption, QRect rect) {
         return panelCaption(this, QString::fromLatin1(name), caption, rect);
@@ -75,140 +65,110 @@ void FileSearchFrame::buildControls()
     const QRect patternRects[2] = {twRect(2475, 405, 825, 345), twRect(3705, 390, 825, 345)};
     for (int i = 0; i < 2; ++i) {
         QComboBox* box = patternBox(this, QStringLiteral("SearchPattern%1").arg(i), patternRects[i]);
-        connect(box, &QComboBox::editTextChanged, this, [this, i] { SearchPattern_Change(i); });
-        connect(box, &QComboBox::activated, this, [this, i] { SearchPattern_Click(i); });
-        SearchPattern[i] = box;
+        connect(box, &QComboBox::editTextChanged, this, [this, i] { onPatternEdited(i); });
+        connect(box, &QComboBox::activated, this, [this, i] { onPatternChosen(i); });
+        m_patternBoxes[i] = box;
         if (i == 0)
-            ANDLabel = plainLabel("ANDLabel", QStringLiteral("and"), twRect(3330, 435, 360, 240));
+            m_andLabel = plainLabel("ANDLabel", QStringLiteral("and"), twRect(3330, 435, 360, 240));
     }
 
     label(1, QStringLiteral("2. Files that "), twRect(90, 840, 1065, 255));
-    InstructionList = new QComboBox(this);
-    InstructionList->setObjectName(QStringLiteral("InstructionList"));
-    InstructionList->setGeometry(twRect(1110, 795, 2265, 345));
-    InstructionList->setEditable(true);
-    InstructionList->setInsertPolicy(QComboBox::NoInsert);
-    InstructionList->addItems(instructionItems());
-    InstructionList->setCurrentIndex(-1);
-    connect(InstructionList, &QComboBox::editTextChanged, this, &FileSearchFrame::InstructionList_Change);
-    connect(InstructionList, &QComboBox::activated, this, &FileSearchFrame::InstructionList_Change);
+    m_criterionList = new QComboBox(this);
+    m_criterionList->setObjectName(QStringLiteral("InstructionList"));
+    m_criterionList->setGeometry(twRect(1110, 795, 2265, 345));
+    m_criterionList->setEditable(true);
+    m_criterionList->setInsertPolicy(QComboBox::NoInsert);
+    m_criterionList->addItems(instructionItems());
+    m_criterionList->setCurrentIndex(-1);
+    connect(m_criterionList, &QComboBox::editTextChanged, this, &FileSearchFrame::onCriterionChanged);
+    connect(m_criterionList, &QComboBox::activated, this, &FileSearchFrame::onCriterionChanged);
 
-    SINCELabel = plainLabel("SINCELabel", QStringLiteral("since"), twRect(3375, 840, 600, 255));
-    SINCELabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    DateText = new QLineEdit(this);
-    DateText->setObjectName(QStringLiteral("DateText"));
-    DateText->setGeometry(twRect(3945, 795, 1125, 330));
-    DateText->installEventFilter(this);
+    m_sinceLabel = plainLabel("SINCELabel", QStringLiteral("since"), twRect(3375, 840, 600, 255));
+    m_sinceLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_dateEdit = new QLineEdit(this);
+    m_dateEdit->setObjectName(QStringLiteral("DateText"));
+    m_dateEdit->setGeometry(twRect(3945, 795, 1125, 330));
+    m_dateEdit->installEventFilter(this);
     label(2, QStringLiteral("will be removed."), twRect(5115, 840, 1455, 255));
 
     label(5, QStringLiteral("3. (Optional) Only files larger than"), twRect(90, 1230, 2820, 255));
-    BytesText = new QLineEdit(this);
-    BytesText->setObjectName(QStringLiteral("BytesText"));
-    BytesText->setGeometry(twRect(2970, 1185, 870, 330));
+    m_minimumSizeEdit = new QLineEdit(this);
+    m_minimumSizeEdit->setObjectName(QStringLiteral("BytesText"));
+    m_minimumSizeEdit->setGeometry(twRect(2970, 1185, 870, 330));
     label(6, QStringLiteral("bytes will be checked."), twRect(3900, 1230, 1920, 255));
 
     label(3, QStringLiteral("4. Reclaim files in the following location (Including sub directories):"),
           twRect(90, 1590, 5775, 255));
-    Drive1 = new DriveList(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(twRect(270, 1875, 2820, 330));
-    Drive1->setFont(arialFont(8.25, true));
-    Drive1->reload();
-    connect(Drive1, &DriveList::gotFocus, this, &FileSearchFrame::Drive1_GotFocus);
-    connect(Drive1, &DriveList::driveChanged, this, &FileSearchFrame::Drive1_Change);
-    Dir1 = new DirList(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(twRect(270, 2220, 2820, 990));
-    Dir1->setFont(arialFont(8.25, true));
-    Dir1->setRoot(Drive1->mountPoint());
-    // Starts in the folder given on the command line, else where the program was started, like a
-    // classic folder list.
-    if (!openStartFolder() && !Dir1->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
-        Dir1->setPath(Drive1->mountPoint());
-    m_lastDrive = Drive1->mountPoint();
-    m_chosenFolder.choose(Dir1->path());
-    connect(Dir1, &DirList::changed, this, [this](const QByteArray& path) { m_chosenFolder.choose(path); });
-    connect(Dir1, &DirList::entryOpened, this, &FileSearchFrame::Dir1_Click);
+    buildFolderPicker(QStringLiteral("Drive1"), twRect(270, 1875, 2820, 330), QStringLiteral("Dir1"),
+                      twRect(270, 2220, 2820, 990));
 
-    RecycleCheck =
+    m_recycleCheck =
         check("RecycleCheck", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 2040, 2895, 240));
-    RecycleCheck->setToolTip(QStringLiteral(
+    m_recycleCheck->setToolTip(QStringLiteral(
         "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
-    VerifyCheck = check("VerifyCheck", QStringLiteral("Bring Up Verification Window"), twRect(3630, 2280, 2895, 240));
-    IgnoreCheck = check("IgnoreCheck", QStringLiteral("Ignore Hidden and System files"), twRect(3630, 2520, 2895, 240));
-    IgnoreDir = check("IgnoreDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2760, 2895, 240));
+    m_verifyCheck = check("VerifyCheck", QStringLiteral("Bring Up Verification Window"), twRect(3630, 2280, 2895, 240));
+    m_ignoreHiddenFilesCheck =
+        check("IgnoreCheck", QStringLiteral("Ignore Hidden and System files"), twRect(3630, 2520, 2895, 240));
+    m_ignoreHiddenFoldersCheck =
+        check("IgnoreDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2760, 2895, 240));
 
-    CancelButton = button("CancelButton", QStringLiteral("&Cancel"), twRect(3120, 3030, 1125, 405));
-    ResetButton = button("ResetButton", QStringLiteral("&Reset"), twRect(4275, 3030, 1125, 405));
-    BeginButton = button("BeginButton", QStringLiteral("&Begin"), twRect(5430, 3030, 1125, 405));
+    m_cancelButton = button("CancelButton", QStringLiteral("&Cancel"), twRect(3120, 3030, 1125, 405));
+    m_resetButton = button("ResetButton", QStringLiteral("&Reset"), twRect(4275, 3030, 1125, 405));
+    m_beginButton = button("BeginButton", QStringLiteral("&Begin"), twRect(5430, 3030, 1125, 405));
 
     label(7, QStringLiteral("Number of files matching the specified file type(s):"), twRect(90, 3930, 4275, 255));
     label(8, QStringLiteral("Number of files checked:"), twRect(90, 4275, 2145, 255));
     label(4, QStringLiteral("Total bytes reclaimed:"), twRect(3330, 4275, 1905, 255));
     label(9, QStringLiteral("Number of files removed:"), twRect(90, 4620, 2145, 255));
-    ViewLogButton = button("ViewLogButton", QStringLiteral("&View Log"), twRect(4275, 4605, 1125, 405));
-    DoneButton = button("DoneButton", QStringLiteral("&Cancel"), twRect(5430, 4605, 1125, 405));
-    DoneButton->setEnabled(false);
+    m_viewLogButton = button("ViewLogButton", QStringLiteral("&View Log"), twRect(4275, 4605, 1125, 405));
+    m_doneButton = button("DoneButton", QStringLiteral("&Cancel"), twRect(5430, 4605, 1125, 405));
+    m_doneButton->setEnabled(false);
 
-    connect(CancelButton, &QPushButton::clicked, this, &FileSearchFrame::CancelButton_Click);
-    connect(ResetButton, &QPushButton::clicked, this, &FileSearchFrame::ResetButton_Click);
-    connect(BeginButton, &QPushButton::clicked, this, &FileSearchFrame::BeginButton_Click);
-    connect(ViewLogButton, &QPushButton::clicked, this, &FileSearchFrame::ViewLogButton_Click);
-    connect(DoneButton, &QPushButton::clicked, this, &FileSearchFrame::DoneButton_Click);
-    DoneButton->installEventFilter(this);
-    DoneButton->setMouseTracking(true);
+    connect(m_cancelButton, &QPushButton::clicked, this, &FileSearchFrame::onCancelClicked);
+    connect(m_resetButton, &QPushButton::clicked, this, &FileSearchFrame::onResetClicked);
+    connect(m_beginButton, &QPushButton::clicked, this, &FileSearchFrame::onBeginClicked);
+    connect(m_viewLogButton, &QPushButton::clicked, this, &FileSearchFrame::onViewLogClicked);
+    connect(m_doneButton, &QPushButton::clicked, this, &FileSearchFrame::onDoneClicked);
+    keepArrowOver(m_doneButton);
+    watchPatternBoxes(m_patternBoxes[0], m_patternBoxes[1]);
 
     // What a screen reader reads for each input: the caption beside it. The second pattern box
     // sits after "and", which is read as more than that one word.
-    SearchLabel[0]->setBuddy(SearchPattern[0]);
-    ANDLabel->setBuddy(SearchPattern[1]);
-    ANDLabel->setAccessibleName(QStringLiteral("and files of type(s)"));
-    SearchLabel[1]->setBuddy(InstructionList);
-    SINCELabel->setBuddy(DateText);
-    DateText->setAccessibleDescription(QStringLiteral("A valid date must be entered here"));
-    SearchLabel[5]->setBuddy(BytesText);
-    SearchLabel[3]->setBuddy(Drive1);
-    captionCounters(*this, SearchLabel[7], SearchLabel[8], SearchLabel[4], SearchLabel[9]);
+    m_stepLabels[0]->setBuddy(m_patternBoxes[0]);
+    m_andLabel->setBuddy(m_patternBoxes[1]);
+    m_andLabel->setAccessibleName(QStringLiteral("and files of type(s)"));
+    m_stepLabels[1]->setBuddy(m_criterionList);
+    m_sinceLabel->setBuddy(m_dateEdit);
+    m_dateEdit->setAccessibleDescription(QStringLiteral("A valid date must be entered here"));
+    m_stepLabels[5]->setBuddy(m_minimumSizeEdit);
+    m_stepLabels[3]->setBuddy(m_driveList);
+    captionCounters(*this, m_stepLabels[7], m_stepLabels[8], m_stepLabels[4], m_stepLabels[9]);
 
-    QWidget* order[] = {
-        SearchPattern[0], SearchPattern[1], InstructionList, DateText,  BytesText,    Drive1,      Dir1,
-        RecycleCheck,     VerifyCheck,      IgnoreCheck,     IgnoreDir, CancelButton, ResetButton, BeginButton,
-        ViewLogButton,    DoneButton};
+    QWidget* order[] = {m_patternBoxes[0],
+                        m_patternBoxes[1],
+                        m_criterionList,
+                        m_dateEdit,
+                        m_minimumSizeEdit,
+                        m_driveList,
+                        m_folderList,
+                        m_recycleCheck,
+                        m_verifyCheck,
+                        m_ignoreHiddenFilesCheck,
+                        m_ignoreHiddenFoldersCheck,
+                        m_cancelButton,
+                        m_resetButton,
+                        m_beginButton,
+                        m_viewLogButton,
+                        m_doneButton};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-void FileSearchFrame::paintBackground(QPainter& p)
-{
-    // A black border round the panel and a sunken box behind each counter's print position.
-    p.setPen(Qt::black);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-    drawCounterBoxes(p);
-}
-
 bool FileSearchFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool pattern = watched == SearchPattern[0] || watched == SearchPattern[1] ||
-                         (SearchPattern[0] && watched == SearchPattern[0]->lineEdit()) ||
-                         (SearchPattern[1] && watched == SearchPattern[1]->lineEdit());
-    if (pattern && event->type() == QEvent::FocusIn)
-        m_host.ShowStatus(QStringLiteral("...also supports wild characters"));
-    else if (watched == DateText && event->type() == QEvent::MouseButtonPress)
+    if (watched == m_dateEdit && event->type() == QEvent::MouseButtonPress)
         m_host.ShowStatus(QStringLiteral("A valid date must be entered here"));
-    else if (watched == DoneButton && event->type() == QEvent::MouseMove)
-        setScreenPointer(kArrowPointer); // the control that stays usable while a search runs
-    return PrintSurface::eventFilter(watched, event);
-}
-
-void FileSearchFrame::mouseMoveEvent(QMouseEvent* event)
-{
-    // While a search runs the pointer says so; otherwise moving over the panel wipes the
-    // status line.
-    if (m_host.program().SearchState == SearchState::Running)
-        setScreenPointer(kBusyPointer);
-    else
-        m_host.printStatusRaw(QString(105, QLatin1Char(' ')));
-    PrintSurface::mouseMoveEvent(event);
+    return SearchPanel::eventFilter(watched, event);
 }
 
 void FileSearchFrame::reprintCounters()
@@ -216,63 +176,53 @@ void FileSearchFrame::reprintCounters()
     printCounters(*this, m_host.run());
 }
 
-bool FileSearchFrame::openStartFolder()
-{
-    return showFolder(*Drive1, *Dir1, m_host.program().StartFolder);
-}
-
-bool FileSearchFrame::showsStartFolder() const
-{
-    const QByteArray& start = m_host.program().StartFolder;
-    return !start.isEmpty() && Dir1->path() == start;
-}
-
 void FileSearchFrame::setEntriesEnabled(bool enabled)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{SearchPattern[0], SearchPattern[1], InstructionList, DateText,
-                                                      Drive1, Dir1, RecycleCheck, VerifyCheck, IgnoreCheck, IgnoreDir,
-                                                      CancelButton, ResetButton, BeginButton, BytesText})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_patternBoxes[0], m_patternBoxes[1], m_criterionList, m_dateEdit,
+                                                      m_driveList, m_folderList, m_recycleCheck, m_verifyCheck,
+                                                      m_ignoreHiddenFilesCheck, m_ignoreHiddenFoldersCheck,
+                                                      m_cancelButton, m_resetButton, m_beginButton, m_minimumSizeEdit})
         w->setEnabled(enabled);
 }
 
-void FileSearchFrame::ResetFileSearch()
+void FileSearchFrame::resetPanel()
 {
     clearPrints();
-    DoneButton->setText(QStringLiteral("&Cancel"));
+    m_doneButton->setText(QStringLiteral("&Cancel"));
     setEntriesEnabled(true);
-    BytesText->clear();
-    m_pathChosen = showsStartFolder();
-    for (QComboBox* box : SearchPattern) {
+    m_minimumSizeEdit->clear();
+    resetFolderChoice();
+    for (QComboBox* box : m_patternBoxes) {
         box->setCurrentIndex(-1);
         box->setEditText(QString());
     }
-    SearchPattern[1]->show();
-    ANDLabel->show();
-    SearchLabel[1]->setText(QStringLiteral("2. Files that"));
-    SINCELabel->setText(QStringLiteral("since"));
-    InstructionList->setCurrentIndex(-1);
-    InstructionList->setEditText(QString());
-    DateText->clear();
-    for (QCheckBox* c : {RecycleCheck, VerifyCheck, IgnoreCheck, IgnoreDir})
+    m_patternBoxes[1]->show();
+    m_andLabel->show();
+    m_stepLabels[1]->setText(QStringLiteral("2. Files that"));
+    m_sinceLabel->setText(QStringLiteral("since"));
+    m_criterionList->setCurrentIndex(-1);
+    m_criterionList->setEditText(QString());
+    m_dateEdit->clear();
+    for (QCheckBox* c : {m_recycleCheck, m_verifyCheck, m_ignoreHiddenFilesCheck, m_ignoreHiddenFoldersCheck})
         c->setChecked(true);
     m_host.run().resetCounters();
-    ViewLogButton->setEnabled(false);
+    m_viewLogButton->setEnabled(false);
     m_host.enableLogSave();
 }
 
 FileSearchEntries FileSearchFrame::readEntries() const
 {
     FileSearchEntries e;
-    e.pattern0 = SearchPattern[0]->currentText();
-    e.pattern1 = SearchPattern[1]->currentText();
-    e.instruction = InstructionList->currentText();
-    e.sinceText = SINCELabel->text();
-    e.dateText = DateText->text();
-    e.bytesText = BytesText->text();
-    e.recycle = RecycleCheck->isChecked();
-    e.verify = VerifyCheck->isChecked();
-    e.ignoreHidden = IgnoreCheck->isChecked();
-    e.ignoreHiddenDirs = IgnoreDir->isChecked();
+    e.pattern0 = m_patternBoxes[0]->currentText();
+    e.pattern1 = m_patternBoxes[1]->currentText();
+    e.instruction = m_criterionList->currentText();
+    e.sinceText = m_sinceLabel->text();
+    e.dateText = m_dateEdit->text();
+    e.bytesText = m_minimumSizeEdit->text();
+    e.recycle = m_recycleCheck->isChecked();
+    e.verify = m_verifyCheck->isChecked();
+    e.ignoreHidden = m_ignoreHiddenFilesCheck->isChecked();
+    e.ignoreHiddenDirs = m_ignoreHiddenFoldersCheck->isChecked();
     return e;
 }
 
@@ -282,17 +232,17 @@ void FileSearchFrame::focusEntry(EntryControl control, bool selectAll)
     QLineEdit* edit = nullptr;
     switch (control) {
     case EntryControl::BytesText:
-        target = edit = BytesText;
+        target = edit = m_minimumSizeEdit;
         break;
     case EntryControl::SearchPattern0:
-        target = SearchPattern[0];
+        target = m_patternBoxes[0];
         break;
     case EntryControl::InstructionList:
-        target = InstructionList;
-        edit = InstructionList->lineEdit();
+        target = m_criterionList;
+        edit = m_criterionList->lineEdit();
         break;
     case EntryControl::DateText:
-        target = edit = DateText;
+        target = edit = m_dateEdit;
         break;
     case EntryControl::None:
         return;
@@ -302,32 +252,26 @@ void FileSearchFrame::focusEntry(EntryControl control, bool selectAll)
     target->setFocus(Qt::OtherFocusReason);
 }
 
-void FileSearchFrame::BeginButton_Click()
+void FileSearchFrame::onBeginClicked()
 {
-    if (!BeginButton->isEnabled() || m_host.program().SearchState == SearchState::Running)
+    if (!m_beginButton->isEnabled() || m_host.program().SearchState == SearchState::Running)
         return;
     const ValidationResult v = validateEntries(readEntries());
     if (v.reformattedBytes)
-        BytesText->setText(*v.reformattedBytes);
+        m_minimumSizeEdit->setText(*v.reformattedBytes);
     if (v.issue) {
         msgBox(v.issue->message, MsgExclamation);
         focusEntry(v.issue->control, v.issue->selectAll);
         return;
     }
-    if (!m_pathChosen) {
-        const int answer =
-            msgBox(QStringLiteral("A search path was not specified. Would you like to use the default?"), MsgQuestion);
-        if (answer != AnswerYes)
-            return;
-    }
-    if (!m_chosenFolder.stillLeadsThere())
+    if (!folderReadyForBegin())
         return;
     // Asked once, before anything starts: otherwise every matching file would be refused one by
     // one, and deletion never stands in for the trash.
-    if (v.criteria.recycle && !trashUsableAt(resolveFolder(Dir1->path())))
+    if (v.criteria.recycle && !trashUsableAt(resolveFolder(m_folderList->path())))
         return;
     m_criteria = v.criteria;
-    m_criteria.folder = Dir1->path();
+    m_criteria.folder = m_folderList->path();
 
     FileSearchRun run(m_criteria, m_host.program(), m_host.run(), *this, verificationWindow());
     // Asked before the panel changes, so No leaves it exactly as it was.
@@ -348,23 +292,23 @@ void FileSearchFrame::lockForRun()
 {
     m_host.focusDummy();
     setEntriesEnabled(false);
-    DoneButton->setText(QStringLiteral("&Cancel"));
-    DoneButton->setEnabled(true);
+    m_doneButton->setText(QStringLiteral("&Cancel"));
+    m_doneButton->setEnabled(true);
 }
 
 void FileSearchFrame::unlockAfterFailedStart()
 {
     // Nothing was searched: the entries are back for editing.
     setEntriesEnabled(true);
-    DoneButton->setEnabled(false);
-    DoneButton->setText(QStringLiteral("&Cancel"));
+    m_doneButton->setEnabled(false);
+    m_doneButton->setText(QStringLiteral("&Cancel"));
 }
 
 void FileSearchFrame::showRunEnd()
 {
-    m_host.finishProgress(14);
-    DoneButton->setText(QStringLiteral("&Done"));
-    ViewLogButton->setEnabled(true);
+    m_host.finishProgress(kEndOfRunBlocks);
+    m_doneButton->setText(QStringLiteral("&Done"));
+    m_viewLogButton->setEnabled(true);
     reprintCounters();
 }
 
@@ -375,99 +319,51 @@ VerificationWindow* FileSearchFrame::verificationWindow()
     return m_verificationWindow;
 }
 
-void FileSearchFrame::tell(const QString& text, int style, const QString& title)
+void FileSearchFrame::onResetClicked()
 {
-    msgBox(text, style, title);
+    resetPanel();
 }
 
-bool FileSearchFrame::ask(const QString& text, int style, const QString& title)
+void FileSearchFrame::onCancelClicked()
 {
-    return msgBox(text, style, title) == AnswerYes;
-}
-
-void FileSearchFrame::showFigures(const RunValues& figures)
-{
-    printCounters(*this, figures);
-}
-
-void FileSearchFrame::showStatus(const QString& text)
-{
-    m_host.ShowStatus(text);
-}
-
-WalkScreen& FileSearchFrame::walkScreen()
-{
-    return m_host.walkScreen();
-}
-
-void FileSearchFrame::letEventsIn()
-{
-    m_host.letMessagesBeProcessed();
-}
-
-void FileSearchFrame::ResetButton_Click()
-{
-    ResetFileSearch();
-}
-
-void FileSearchFrame::CancelButton_Click()
-{
-    ResetFileSearch();
+    resetPanel();
     m_host.closePanel(*this);
 }
 
-void FileSearchFrame::DoneButton_Click()
+void FileSearchFrame::onDoneClicked()
 {
     // While a run goes on the button is its Cancel; after it, Done closes the panel.
     if (m_activeRun) {
         m_activeRun->cancel();
         return;
     }
-    ResetFileSearch();
+    resetPanel();
     m_host.closePanel(*this);
     m_host.clearLogText();
-    DoneButton->setEnabled(false);
+    m_doneButton->setEnabled(false);
 }
 
-void FileSearchFrame::ViewLogButton_Click()
+void FileSearchFrame::onViewLogClicked()
 {
     m_host.showWorkingLog(*this);
 }
 
-void FileSearchFrame::InstructionList_Change()
+void FileSearchFrame::onCriterionChanged()
 {
-    const bool onTheDay = InstructionList->currentText().toLower() == QLatin1String("modified or created");
-    SearchLabel[1]->setText(onTheDay ? QStringLiteral("2. Files") : QStringLiteral("2. Files that"));
-    SINCELabel->setText(onTheDay ? QStringLiteral("on") : QStringLiteral("since"));
+    const bool onTheDay = m_criterionList->currentText().toLower() == QLatin1String("modified or created");
+    m_stepLabels[1]->setText(onTheDay ? QStringLiteral("2. Files") : QStringLiteral("2. Files that"));
+    m_sinceLabel->setText(onTheDay ? QStringLiteral("on") : QStringLiteral("since"));
 }
 
-void FileSearchFrame::SearchPattern_Change(int index)
+void FileSearchFrame::onPatternEdited(int index)
 {
-    PatternBoxes{SearchPattern[0], SearchPattern[1], ANDLabel}.textChanged(index);
+    PatternBoxes{m_patternBoxes[0], m_patternBoxes[1], m_andLabel}.textChanged(index);
 }
 
-void FileSearchFrame::SearchPattern_Click(int index)
+void FileSearchFrame::onPatternChosen(int index)
 {
     (void)index;
-    PatternBoxes{SearchPattern[0], SearchPattern[1], ANDLabel}.itemChosen();
-}
-
-void FileSearchFrame::Dir1_Click()
-{
-    m_pathChosen = true;
-    m_chosenFolder.choose(Dir1->path());
-}
-
-void FileSearchFrame::Drive1_GotFocus()
-{
-    m_lastDrive = Drive1->mountPoint();
-    m_pathChosen = true;
-}
-
-void FileSearchFrame::Drive1_Change()
-{
-    if (openPickedDrive(*Drive1, *Dir1, m_lastDrive))
-        m_pathChosen = true;
+    PatternBoxes{m_patternBoxes[0], m_patternBoxes[1], m_andLabel}.itemChosen();
 }
 
 } // namespace bv

@@ -106,56 +106,57 @@ VerificationWindow::~VerificationWindow() = default;
 
 void VerificationWindow::buildControls()
 {
-    m_label1 = makeLabel(this, "Label1_0", QStringLiteral("The Following File was Found:"), twRect(15, -15, 2640, 240));
-    m_label1->setFont(arialFont(8.25, true));
+    m_foundCaption =
+        makeLabel(this, "Label1_0", QStringLiteral("The Following File was Found:"), twRect(15, -15, 2640, 240));
+    m_foundCaption->setFont(arialFont(8.25, true));
 
-    m_fileName =
+    m_fileNameLink =
         makeLabel(this, "FileName", QStringLiteral("c:\\sample name\\sample.nam"), twRect(-30, 165, 5985, 240));
-    m_fileName->setFont(arialFont(8.25, true, false, true));
-    m_fileName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_fileName->setCursor(Qt::PointingHandCursor);
-    QPalette pal = m_fileName->palette();
+    m_fileNameLink->setFont(arialFont(8.25, true, false, true));
+    m_fileNameLink->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_fileNameLink->setCursor(Qt::PointingHandCursor);
+    QPalette pal = m_fileNameLink->palette();
     pal.setColor(QPalette::WindowText, kBlue);
-    m_fileName->setPalette(pal);
+    m_fileNameLink->setPalette(pal);
 
     m_lastUsedLabel = makeLabel(this, "LastUsedLabel", QStringLiteral("...It Has Not Been Used Since 2/13/75"),
                                 twRect(900, 420, 3645, 240));
-    m_bytesLabel =
+    m_sizeLabel =
         makeLabel(this, "BytesLabel", QStringLiteral("...File Size Is 2000 Bytes"), twRect(900, 660, 2775, 240));
-    m_fileAttribute =
+    m_attributeLabel =
         makeLabel(this, "FileAttribute", QStringLiteral("...It is Read-Only"), twRect(900, 900, 3765, 240));
-    for (QLabel* l : {m_lastUsedLabel, m_bytesLabel, m_fileAttribute})
+    for (QLabel* l : {m_lastUsedLabel, m_sizeLabel, m_attributeLabel})
         l->setFont(arialFont(8.25, true));
 
-    m_fileType = makeLabel(this, "FileType", QString(), twRect(4755, 855, 1140, 330));
-    m_fileType->setFont(sansFont(6.75));
-    m_fileType->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    m_fileType->setWordWrap(true);
+    m_fileTypeLabel = makeLabel(this, "FileType", QString(), twRect(4755, 855, 1140, 330));
+    m_fileTypeLabel->setFont(sansFont(6.75));
+    m_fileTypeLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_fileTypeLabel->setWordWrap(true);
 
-    m_iconMan = makeLabel(this, "IconMan", QString(), twRect(5100, 390, 480, 480));
-    m_iconMan->setAutoFillBackground(true);
-    QPalette grey = m_iconMan->palette();
+    m_fileIcon = makeLabel(this, "IconMan", QString(), twRect(5100, 390, 480, 480));
+    m_fileIcon->setAutoFillBackground(true);
+    QPalette grey = m_fileIcon->palette();
     grey.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    m_iconMan->setPalette(grey);
-    m_iconMan->setAlignment(Qt::AlignCenter);
+    m_fileIcon->setPalette(grey);
+    m_fileIcon->setAlignment(Qt::AlignCenter);
 
-    m_glassPos = QPoint(kGlassStartLeft, kGlassStartTop);
-    m_glass = makeLabel(this, "Glass", QString(), twRect(kGlassStartLeft, kGlassStartTop, 450, 450));
-    m_glass->setPixmap(magnifierBitmap());
-    m_glass->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_magnifierPos = QPoint(kGlassStartLeft, kGlassStartTop);
+    m_magnifier = makeLabel(this, "Glass", QString(), twRect(kGlassStartLeft, kGlassStartTop, 450, 450));
+    m_magnifier->setPixmap(magnifierBitmap());
+    m_magnifier->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    m_associationLabel =
+    m_noApplicationLabel =
         makeLabel(this, "AssociationLabel", QStringLiteral("Could Not Find An Application Associated With This File."),
                   twRect(0, 1125, 5895, 195));
-    m_associationLabel->setFont(arialFont(8.25, true));
-    m_associationLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QPalette red = m_associationLabel->palette();
+    m_noApplicationLabel->setFont(arialFont(8.25, true));
+    m_noApplicationLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette red = m_noApplicationLabel->palette();
     red.setColor(QPalette::WindowText, kRed);
-    m_associationLabel->setPalette(red);
-    m_associationLabel->hide();
+    m_noApplicationLabel->setPalette(red);
+    m_noApplicationLabel->hide();
 
     // Below the visible client area, as designed: it only holds the reference date.
-    m_lastAccessDate = makeLabel(this, "LastAccessDate", QStringLiteral("Label2"), twRect(285, 2670, 1215, 240));
+    m_referenceDateLabel = makeLabel(this, "LastAccessDate", QStringLiteral("Label2"), twRect(285, 2670, 1215, 240));
 
     // Etched separator: a grey line with a white one under it.
     auto* line0 = new QFrame(this);
@@ -182,19 +183,19 @@ void VerificationWindow::buildControls()
     setTabOrder(m_exploreButton, m_abortButton);
     setTabOrder(m_abortButton, m_moveButton);
 
-    connect(m_ignoreButton, &QPushButton::clicked, this, [this] { IgnoreButton_Click(); });
-    connect(m_deleteButton, &QPushButton::clicked, this, [this] { DeleteButton_Click(); });
-    connect(m_exploreButton, &QPushButton::clicked, this, [this] { ExploreButton_Click(); });
-    connect(m_moveButton, &QPushButton::clicked, this, [this] { MoveButton_Click(); });
-    connect(m_abortButton, &QPushButton::clicked, this, [this] { AbortButton_Click(); });
+    connect(m_ignoreButton, &QPushButton::clicked, this, [this] { onIgnoreClicked(); });
+    connect(m_deleteButton, &QPushButton::clicked, this, [this] { onDeleteClicked(); });
+    connect(m_exploreButton, &QPushButton::clicked, this, [this] { onExploreClicked(); });
+    connect(m_moveButton, &QPushButton::clicked, this, [this] { onMoveClicked(); });
+    connect(m_abortButton, &QPushButton::clicked, this, [this] { onAbortClicked(); });
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(150);
-    connect(m_timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    m_magnifierTimer = new QTimer(this);
+    m_magnifierTimer->setObjectName(QStringLiteral("Timer1"));
+    m_magnifierTimer->setInterval(150);
+    connect(m_magnifierTimer, &QTimer::timeout, this, [this] { onMagnifierTick(); });
 
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_fileName), static_cast<QWidget*>(m_label1), static_cast<QWidget*>(m_lastUsedLabel)}) {
+    for (QWidget* w : {static_cast<QWidget*>(m_fileNameLink), static_cast<QWidget*>(m_foundCaption),
+                       static_cast<QWidget*>(m_lastUsedLabel)}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
@@ -210,24 +211,24 @@ void VerificationWindow::load(const VerifyItem& item, FileActions& actions)
     // A long path keeps both ends (where it is and what it is called); the tip has it all.
     const QString shown = displayPath(item.path); // a newline or U+202E in a name shows written out
     // The label sticks out of the window by a pixel each side by design: fit the visible part.
-    const int room = qMin(m_fileName->width(), width()) - 6;
-    m_fileName->setText(QFontMetrics(m_fileName->font()).elidedText(shown, Qt::ElideMiddle, room));
-    m_fileName->setToolTip(shown);
+    const int room = qMin(m_fileNameLink->width(), width()) - 6;
+    m_fileNameLink->setText(QFontMetrics(m_fileNameLink->font()).elidedText(shown, Qt::ElideMiddle, room));
+    m_fileNameLink->setToolTip(shown);
     m_lastUsedLabel->setText(shownCaption(item.lastUsedText));
-    m_bytesLabel->setText(shownCaption(item.bytesText));
-    m_fileAttribute->setText(shownCaption(item.attributeText));
-    m_lastAccessDate->setText(item.referenceDate);
+    m_sizeLabel->setText(shownCaption(item.bytesText));
+    m_attributeLabel->setText(shownCaption(item.attributeText));
+    m_referenceDateLabel->setText(item.referenceDate);
 
     const FileTypeInfo type = fileTypeOf(item.path);
-    m_fileType->setText(type.description);
-    m_iconMan->setPixmap(fileTypeIcon(type, style()).pixmap(32, 32));
+    m_fileTypeLabel->setText(type.description);
+    m_fileIcon->setPixmap(fileTypeIcon(type, style()).pixmap(32, 32));
     resetControls();
 }
 
 void VerificationWindow::resetControls()
 {
     m_exploreButton->setEnabled(true);
-    m_associationLabel->hide();
+    m_noApplicationLabel->hide();
 }
 
 FileDecision VerificationWindow::verify(const VerifyItem& item, FileActions& actions)
@@ -241,10 +242,10 @@ FileDecision VerificationWindow::verify(const VerifyItem& item, FileActions& act
             move(r.topLeft());
         }
     }
-    m_timer1->start();
+    m_magnifierTimer->start();
     m_ignoreButton->setFocus(Qt::OtherFocusReason);
     exec();
-    m_timer1->stop();
+    m_magnifierTimer->stop();
     m_actions = nullptr;
     return m_decision;
 }
@@ -261,13 +262,13 @@ void VerificationWindow::finish(const FileDecision& decision)
     done(int(decision.choice));
 }
 
-void VerificationWindow::IgnoreButton_Click()
+void VerificationWindow::onIgnoreClicked()
 {
     m_opened = false;
     finish({FileChoice::Ignore, ActOutcome::NotTouched, m_actions->ignore()});
 }
 
-void VerificationWindow::DeleteButton_Click()
+void VerificationWindow::onDeleteClicked()
 {
     m_opened = false; // a removed file keeps no date to restore; one that stays gets it back
     const RemovalRecord record = m_actions->remove();
@@ -284,11 +285,11 @@ void VerificationWindow::DeleteButton_Click()
     finish({FileChoice::Remove, record.outcome, record.logged});
 }
 
-void VerificationWindow::ExploreButton_Click()
+void VerificationWindow::onExploreClicked()
 {
     const OpenOutcome r = openWithDefaultApp(m_item.path);
     if (r.result == OpenResult::NoAssociation) {
-        m_associationLabel->show();
+        m_noApplicationLabel->show();
         m_exploreButton->setEnabled(false);
         return;
     }
@@ -300,14 +301,14 @@ void VerificationWindow::ExploreButton_Click()
     m_actions->opened();
 }
 
-void VerificationWindow::FileName_Click()
+void VerificationWindow::onFileNameClicked()
 {
     // The label is a second Explore button, but not once Explore has found no application.
     if (m_exploreButton->isEnabled())
-        ExploreButton_Click();
+        onExploreClicked();
 }
 
-void VerificationWindow::MoveButton_Click()
+void VerificationWindow::onMoveClicked()
 {
     m_opened = false; // the run puts the access time back before the file moves or stays
     MoveForm dialog(m_host, this);
@@ -328,7 +329,7 @@ void VerificationWindow::MoveButton_Click()
     finish({FileChoice::Move, outcome, result.record.logged});
 }
 
-void VerificationWindow::AbortButton_Click()
+void VerificationWindow::onAbortClicked()
 {
     m_opened = false;
     m_decision = {FileChoice::Abort, ActOutcome::NotTouched, true};
@@ -340,10 +341,10 @@ void VerificationWindow::AbortButton_Click()
 
 void VerificationWindow::reject()
 {
-    Form_Unload();
+    onClosed();
 }
 
-void VerificationWindow::Form_Unload()
+void VerificationWindow::onClosed()
 {
     if (!m_actions) { // no file on display
         QDialog::reject();
@@ -353,51 +354,51 @@ void VerificationWindow::Form_Unload()
     finish({FileChoice::Close, ActOutcome::NotTouched, m_actions->ignore()});
 }
 
-void VerificationWindow::Timer1_Timer()
+void VerificationWindow::onMagnifierTick()
 {
-    QPoint& pos = m_glassPos;
-    switch (m_glassPhase) {
+    QPoint& pos = m_magnifierPos;
+    switch (m_magnifierPhase) {
     case 0:
         pos.rx() += kGlassStep;
         if (pos.x() > 200)
-            m_glassPhase = 1;
+            m_magnifierPhase = 1;
         break;
     case 1:
         pos.ry() += kGlassStep;
         if (pos.y() > 675)
-            m_glassPhase = 2;
+            m_magnifierPhase = 2;
         break;
     case 2:
         pos.rx() -= kGlassStep;
         if (pos.x() < 15)
-            m_glassPhase = 3;
+            m_magnifierPhase = 3;
         break;
     default:
         pos.ry() -= kGlassStep;
         if (pos.y() < 475)
-            m_glassPhase = 0;
+            m_magnifierPhase = 0;
         break;
     }
-    m_glass->move(twPoint(pos.x(), pos.y()));
+    m_magnifier->move(twPoint(pos.x(), pos.y()));
 }
 
 bool VerificationWindow::eventFilter(QObject* watched, QEvent* event)
 {
     auto setFileNameColour = [this](const QColor& c) {
-        QPalette pal = m_fileName->palette();
+        QPalette pal = m_fileNameLink->palette();
         if (pal.color(QPalette::WindowText) == c)
             return;
         pal.setColor(QPalette::WindowText, c);
-        m_fileName->setPalette(pal);
+        m_fileNameLink->setPalette(pal);
     };
-    if (watched == m_fileName) {
+    if (watched == m_fileNameLink) {
         if (event->type() == QEvent::MouseButtonPress) {
             setFileNameColour(kRed);
         } else if (event->type() == QEvent::MouseButtonRelease) {
             setFileNameColour(kBlue);
             const auto* me = static_cast<QMouseEvent*>(event);
-            if (me->button() == Qt::LeftButton && m_fileName->rect().contains(me->position().toPoint()))
-                FileName_Click();
+            if (me->button() == Qt::LeftButton && m_fileNameLink->rect().contains(me->position().toPoint()))
+                onFileNameClicked();
             return true;
         }
     } else if (event->type() == QEvent::MouseMove) {

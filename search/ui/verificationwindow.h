@@ -56,14 +56,14 @@ public:
     QList<QByteArray> logBlock() const;
 
     // Event handlers.
-    void IgnoreButton_Click();
-    void DeleteButton_Click();
-    void ExploreButton_Click();
-    void MoveButton_Click();
-    void AbortButton_Click();
-    void FileName_Click();
-    void Timer1_Timer();
-    void Form_Unload();
+    void onIgnoreClicked();
+    void onDeleteClicked();
+    void onExploreClicked();
+    void onMoveClicked();
+    void onAbortClicked();
+    void onFileNameClicked();
+    void onMagnifierTick();
+    void onClosed();
 
 protected:
     void reject() override; // close box and Escape: unload
@@ -79,25 +79,25 @@ private:
     FileActions* m_actions = nullptr; // the run's, for the file on display
     FileDecision m_decision;
     bool m_opened = false;
-    int m_glassPhase = 0;
-    QPoint m_glassPos; // twips: the animation steps in twips, which pixels would round away
+    int m_magnifierPhase = 0;
+    QPoint m_magnifierPos; // twips: the animation steps in twips, which pixels would round away
 
-    QLabel* m_label1 = nullptr;
-    QLabel* m_fileName = nullptr;
+    QLabel* m_foundCaption = nullptr;
+    QLabel* m_fileNameLink = nullptr;
     QLabel* m_lastUsedLabel = nullptr;
-    QLabel* m_bytesLabel = nullptr;
-    QLabel* m_fileAttribute = nullptr;
-    QLabel* m_fileType = nullptr;
-    QLabel* m_iconMan = nullptr;
-    QLabel* m_glass = nullptr;
-    QLabel* m_associationLabel = nullptr;
-    QLabel* m_lastAccessDate = nullptr;
+    QLabel* m_sizeLabel = nullptr;
+    QLabel* m_attributeLabel = nullptr;
+    QLabel* m_fileTypeLabel = nullptr;
+    QLabel* m_fileIcon = nullptr;
+    QLabel* m_magnifier = nullptr;
+    QLabel* m_noApplicationLabel = nullptr;
+    QLabel* m_referenceDateLabel = nullptr;
     QPushButton* m_abortButton = nullptr;
     QPushButton* m_moveButton = nullptr;
     QPushButton* m_exploreButton = nullptr;
     QPushButton* m_deleteButton = nullptr;
     QPushButton* m_ignoreButton = nullptr;
-    QTimer* m_timer1 = nullptr;
+    QTimer* m_magnifierTimer = nullptr;
 };
 
 } // namespace bv

@@ -314,8 +314,8 @@ private Q_SLOTS:
                     check(false, "move dialog");
                     return;
                 }
-                move->dir1()->setPath(keep.path("keep"));
-                move->OkButton_Click();
+                move->folderList()->setPath(keep.path("keep"));
+                move->onOkClicked();
             });
             press(w, "MoveButton");
             check(exists(keep.path("keep/Photo.txt")) && !exists(tree.path("q/Photo.txt")), "file moved");

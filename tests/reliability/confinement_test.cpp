@@ -257,7 +257,7 @@ private:
             e.ignoreHidden = entries.ignoreHidden;
             e.ignoreDirs = entries.ignoreHiddenDirs;
             h.fill(e, world.start());
-            h.panel->BeginButton_Click();
+            h.panel->onBeginClicked();
             log = readLogLines(QFile::encodeName(h.appFolder.path()) + "/temp.bv");
             if (!log->contains("Search for files of type(s): " + entries.pattern0.toUtf8() + "  "))
                 return {QStringLiteral("the panel did not run")};

@@ -93,7 +93,7 @@ private Q_SLOTS:
         PanelHarness h;
         ScriptedMessages boxes;
         h.fill(everyOldFile(true), world.start());
-        h.panel->BeginButton_Click();
+        h.panel->onBeginClicked();
         QFile::remove(blocker.fileName());
 
         QCOMPARE(boxes.texts(), QStringList{trashUnavailableText(QString::fromUtf8(world.start()),
@@ -131,7 +131,12 @@ private Q_SLOTS:
         PanelHarness h;
         ScriptedMessages boxes;
         h.fill(everyOldFile(recycle), world.start());
-        h.panel->BeginButton_Click();
+        if (recycle) {
+            h.panel->onBeginClicked();
+        } else {
+            boxes.answer(AnswerYes); // deleting without a look
+            h.beginDeleting(boxes);
+        }
 
         QVERIFY(snapshotTree(world.root()) == before);
         if (recycle) {
@@ -169,7 +174,8 @@ private Q_SLOTS:
         ScriptedMessages boxes;
         h.state.AppFolder = data;
         h.fill(everyOldFile(false), world.start());
-        h.panel->BeginButton_Click();
+        boxes.answer(AnswerYes); // deleting without a look
+        h.beginDeleting(boxes);
 
         QCOMPARE(boxes.shown.size(), 1);
         QVERIFY(boxes.shown[0].text.startsWith(QStringLiteral("The search log could not be written (")));

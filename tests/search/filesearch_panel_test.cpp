@@ -126,7 +126,7 @@ private Q_SLOTS:
             PanelEntries e;
             c.edit(e);
             h.fill(e);
-            h.panel->BeginButton_Click();
+            h.panel->onBeginClicked();
             QCOMPARE(boxes.shown.size(), 1);
             QCOMPARE(boxes.shown[0].text, QString::fromLatin1(c.message));
             QCOMPARE(boxes.shown[0].style, 48);
@@ -154,7 +154,7 @@ private Q_SLOTS:
         h.fill(e);
         h.child<DirList>("Dir1")->setPath(tree.root());
         boxes.answer(AnswerNo);
-        h.panel->BeginButton_Click();
+        h.panel->onBeginClicked();
         QCOMPARE(h.child<QLineEdit>("BytesText")->text(), QStringLiteral("1500"));
         QCOMPARE(boxes.texts(),
                  QStringList{QStringLiteral("A search path was not specified. Would you like to use the default?")});
@@ -163,7 +163,7 @@ private Q_SLOTS:
 
         boxes.answer(AnswerYes);
         boxes.answer(AnswerYes); // deleting without a look
-        h.panel->BeginButton_Click();
+        h.panel->onBeginClicked();
         QCOMPARE(h.button("DoneButton")->text(), QStringLiteral("&Done"));
         QVERIFY(h.logBytes().contains("Only files larger than: 1500 bytes will be checked."));
     }
@@ -190,11 +190,11 @@ private Q_SLOTS:
         QVERIFY(h.logBytes().contains("(Including sub directories): " + start + "\r\n"));
 
         // Reset keeps it chosen while the list shows it; another folder shown is not chosen.
-        h.panel->DoneButton_Click();
-        h.panel->ResetFileSearch();
+        h.panel->onDoneClicked();
+        h.panel->resetPanel();
         QVERIFY(h.panel->pathChosen());
         dir->setPath(tree.root());
-        h.panel->ResetFileSearch();
+        h.panel->resetPanel();
         QVERIFY(!h.panel->pathChosen());
     }
 
@@ -243,7 +243,7 @@ private Q_SLOTS:
         auto* dirs = h.child<DirList>("Dir1");
         drives->setDrives({{tree.root(), QStringLiteral("test")}, {"/no/such/volume", QStringLiteral("gone")}},
                           tree.root());
-        h.panel->Drive1_GotFocus();
+        h.panel->onDriveListFocused();
         QVERIFY(h.panel->pathChosen());
         ScriptedMessages boxes;
         drives->setCurrentIndex(1);

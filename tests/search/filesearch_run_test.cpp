@@ -180,7 +180,7 @@ private Q_SLOTS:
         PanelEntries e;
         e.recycle = true;
         h.fill(e, tree.root());
-        h.panel->BeginButton_Click();
+        h.panel->onBeginClicked();
 
         QCOMPARE(boxes.shown.size(), 0);
         const QByteArray trash = qgetenv("XDG_DATA_HOME") + "/Trash";
@@ -221,7 +221,7 @@ private Q_SLOTS:
         e.recycle = recycle;
         h.fill(e, tree.root());
         if (recycle) {
-            h.panel->BeginButton_Click();
+            h.panel->onBeginClicked();
         } else {
             boxes.answer(AnswerYes); // deleting without a look
             h.beginDeleting(boxes);
@@ -255,7 +255,7 @@ private Q_SLOTS:
         PanelEntries e;
         e.recycle = true;
         h.fill(e, tree.root());
-        h.panel->BeginButton_Click();
+        h.panel->onBeginClicked();
 
         QCOMPARE(boxes.texts(),
                  QStringList{trashUnavailableText(displayPath(tree.root()), QStringLiteral("no trash here"))});
@@ -471,7 +471,7 @@ private Q_SLOTS:
         h.fill(PanelEntries{}, tree.path("tree"));
         QCOMPARE(::rename(tree.path("tree").constData(), tree.path("tree.old").constData()), 0);
         tree.makeSymlink("tree", "outside");
-        h.panel->BeginButton_Click();
+        h.panel->onBeginClicked();
 
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("The folder %1 has changed since it was chosen. Choose it "
                                                            "again.")
@@ -500,10 +500,10 @@ private Q_SLOTS:
             if (ticks++ == 0)
                 h.form->quitRequested(); // what SIGTERM or the session's end does
             else if (ticks > 300)
-                window->IgnoreButton_Click(); // still waiting 3 s later: end the test, failed
+                window->onIgnoreClicked(); // still waiting 3 s later: end the test, failed
         });
         watch.start(10);
-        h.panel->BeginButton_Click();
+        h.panel->onBeginClicked();
         watch.stop();
         // The program's own event loop was asked to end; end it here as main() would.
         QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
@@ -535,10 +535,10 @@ private Q_SLOTS:
             if (!window || !window->isVisible())
                 return;
             ++shown;
-            window->IgnoreButton_Click();
+            window->onIgnoreClicked();
         });
         answer.start(10);
-        h.panel->BeginButton_Click();
+        h.panel->onBeginClicked();
         answer.stop();
 
         QCOMPARE(shown, 1);

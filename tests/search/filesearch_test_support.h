@@ -67,7 +67,7 @@ public:
         child<QCheckBox>("IgnoreDir")->setChecked(e.ignoreDirs);
         if (!folder.isEmpty()) {
             child<DirList>("Dir1")->setPath(folder);
-            panel->Dir1_Click(); // as a click in the list does
+            panel->onFolderOpened(); // as a click in the list does
         }
     }
 
@@ -76,7 +76,7 @@ public:
     // boxes the test looks at afterwards.
     void beginDeleting(ScriptedMessages& boxes)
     {
-        panel->BeginButton_Click();
+        panel->onBeginClicked();
         QVERIFY(!boxes.shown.isEmpty());
         QCOMPARE(boxes.shown[0].text, permanentDeletionQuestion());
         QCOMPARE(boxes.shown[0].style, int(MsgQuestionDefaultNo));

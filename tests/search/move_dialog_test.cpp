@@ -32,7 +32,7 @@ private:
                 MoveForm* dialog = openMoveForm();
                 QVERIFY(dialog);
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("Move To..."));
-                QVERIFY(dialog->dir1()->setPath(dest));
+                QVERIFY(dialog->folderList()->setPath(dest));
                 clickButton(dialog, dialogButton);
             });
             clickButton(f->window, "MoveButton");
@@ -161,16 +161,16 @@ private Q_SLOTS:
     void anUnreadableDriveIsToldAndTheDriveGoesBack()
     {
         MoveForm dialog(*f->host, f->window);
-        dialog.drive1()->setDrives({{"/", QStringLiteral("root")}, {"/nonexistent-bv-drive", QStringLiteral("gone")}},
-                                   "/");
-        const QByteArray before = dialog.dir1()->path();
-        dialog.Drive1_GotFocus();
-        dialog.drive1()->setCurrentIndex(1);
-        dialog.Drive1_Change("/nonexistent-bv-drive");
+        dialog.driveList()->setDrives(
+            {{"/", QStringLiteral("root")}, {"/nonexistent-bv-drive", QStringLiteral("gone")}}, "/");
+        const QByteArray before = dialog.folderList()->path();
+        dialog.onDriveListFocused();
+        dialog.driveList()->setCurrentIndex(1);
+        dialog.onDriveChanged("/nonexistent-bv-drive");
         QCOMPARE(f->boxes.texts(), QStringList{QStringLiteral("Drive is unavailable.")});
         QCOMPARE(f->boxes.shown[0].style, 16);
-        QCOMPARE(dialog.drive1()->mountPoint(), QByteArray("/"));
-        QCOMPARE(dialog.dir1()->path(), before);
+        QCOMPARE(dialog.driveList()->mountPoint(), QByteArray("/"));
+        QCOMPARE(dialog.folderList()->path(), before);
     }
 };
 

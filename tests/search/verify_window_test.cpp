@@ -372,7 +372,7 @@ private Q_SLOTS:
         QVERIFY(glass);
         QSet<QPoint> corners;
         for (int i = 0; i < 400; ++i) {
-            f->window->Timer1_Timer();
+            f->window->onMagnifierTick();
             QVERIFY2(glass->x() >= 0 && glass->x() <= tw(260), qPrintable(QString::number(glass->x())));
             QVERIFY2(glass->y() >= tw(410) && glass->y() <= tw(735), qPrintable(QString::number(glass->y())));
             if ((glass->x() == 0 || glass->x() == tw(260)) && (glass->y() == tw(410) || glass->y() == tw(735)))
