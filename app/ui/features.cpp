@@ -18,11 +18,11 @@ QList<FeatureEntry> brisvaneFeatures()
                      [](PanelHost& host, QWidget* area) -> Panel* { return new FileSearchFrame(host, area); },
                      {},
                      {}});
-    features.append({"NewFilesOption",
+    features.append({FindDuplicatesPanel::kCommand,
                      QStringLiteral("Find &Duplicates"),
                      QKeySequence(Qt::Key_F3),
                      "NewFilesIcon",
-                     [](PanelHost& host, QWidget* area) -> Panel* { return new DupFilesFrame(host, area); },
+                     [](PanelHost& host, QWidget* area) -> Panel* { return new FindDuplicatesPanel(host, area); },
                      {},
                      {}});
     features.append({"DiskSpaceOption",

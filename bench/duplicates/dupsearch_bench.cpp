@@ -19,7 +19,7 @@
 #include "duplicates/duplicaterun.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/duprowsview.h"
-#include "duplicates/ui/verify2.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 #include "common/ui/dirlist.h"
 
 #include <QApplication>
@@ -147,19 +147,19 @@ double timePipeline(const std::string& tree, long* lines)
 struct DupPanel
 {
     BrisvaneForm* form;
-    DupFilesFrame* frame;
+    FindDuplicatesPanel* frame;
 
     QWidget* child(const char* name) const { return frame->findChild<QWidget*>(QString::fromLatin1(name)); }
 
     // Fills the panel as a user would and presses Begin; seconds until the click returns.
     double search(const QByteArray& tree)
     {
-        frame->dRefreshButton_Click();
+        frame->onResetClicked();
         qobject_cast<QComboBox*>(child("SearchPattern2"))->setEditText(QStringLiteral("*.*"));
         for (const char* box : {"dRecycle", "dIgnore", "dHiddenFiles", "dHiddenDir"})
             qobject_cast<QCheckBox*>(child(box))->setChecked(false);
         qobject_cast<DirList*>(child("Dir2"))->setPath(tree);
-        frame->Dir2_Click();
+        frame->onFolderPicked();
         QElapsedTimer t;
         t.start();
         qobject_cast<QPushButton*>(child("dBeginButton"))->click();
@@ -196,7 +196,7 @@ int main(int argc, char** argv)
     bench::MainWindowRig rig;
     BrisvaneForm& form = *rig.form;
     form.openFeature(QStringLiteral("NewFilesOption"));
-    DupPanel panel{&form, static_cast<DupFilesFrame*>(form.panel(QStringLiteral("NewFilesOption")))};
+    DupPanel panel{&form, static_cast<FindDuplicatesPanel*>(form.panel(QStringLiteral("NewFilesOption")))};
 
     // 1. The search with the review passed over, against the pipeline.
     long groups = 0, rows = 0;
@@ -265,7 +265,7 @@ int main(int argc, char** argv)
         return false;
     };
     // The first paint of the rows is what the user sees first; the rest is read from then on.
-    Verify2& w = *panel.frame->reviewWindow();
+    DuplicateReviewWindow& w = *panel.frame->reviewWindow();
     QObject::connect(w.rowsView(), &DupRowsView::painted, [&] {
         if (painted == 0 && open.isValid()) {
             painted = open.nsecsElapsed() / 1e6;
@@ -282,7 +282,7 @@ int main(int argc, char** argv)
         if (w.rowCount() != 10000)
             std::fprintf(stderr, "the group holds %d rows\n", w.rowCount());
         open.invalidate();
-        w.ContinueButton_Click();
+        w.onContinueClicked();
     });
     user.start();
     for (int i = 0; i < std::max(1, args.runs); ++i)

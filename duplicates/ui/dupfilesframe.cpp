@@ -2,7 +2,7 @@
 
 #include "common/format.h"
 #include "common/ui/counters.h"
-#include "duplicates/ui/verify2.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
@@ -33,7 +33,7 @@ constexpr int kFinalFloodBlocks = 12; // the progress strip's last blocks when t
 
 } // namespace
 
-DupFilesFrame::DupFilesFrame(PanelHost& host, QWidget* parent) : PrintSurface(parent), m_host(host)
+FindDuplicatesPanel::FindDuplicatesPanel(PanelHost& host, QWidget* parent) : PrintSurface(parent), m_host(host)
 {
     setObjectName(QStringLiteral("DupFilesFrame"));
     setGeometry(twRect(15, 570, 6660, 5145));
@@ -42,12 +42,12 @@ DupFilesFrame::DupFilesFrame(PanelHost& host, QWidget* parent) : PrintSurface(pa
     setFont(arialFont(9, true));
     setMouseTracking(true);
     buildControls();
-    dRefreshButton_Click();
+    onResetClicked();
 }
 
-DupFilesFrame::~DupFilesFrame() = default;
+FindDuplicatesPanel::~FindDuplicatesPanel() = default;
 
-void DupFilesFrame::buildControls()
+void FindDuplicatesPanel::buildControls()
 {
     auto label = [&](const QString& name, const QString& caption, QRect rect) {
         return panelCaption(this, name, caption, rect);
@@ -59,95 +59,100 @@ void DupFilesFrame::buildControls()
         return panelCheck(this, QString::fromLatin1(name), caption, rect);
     };
 
-    Label1[0] = label(QStringLiteral("Label1_0"), QStringLiteral("1. Search for duplicates of type(s):"),
-                      twRect(75, 435, 3045, 270));
+    patternCaption = label(QStringLiteral("Label1_0"), QStringLiteral("1. Search for duplicates of type(s):"),
+                           twRect(75, 435, 3045, 270));
     const QRect patternRects[2] = {twRect(3045, 405, 825, 345), twRect(4305, 405, 825, 345)};
     for (int i = 0; i < 2; ++i) {
         QComboBox* box = patternBox(this, QStringLiteral("SearchPattern%1").arg(i + 2), patternRects[i]);
         connect(box, &QComboBox::editTextChanged, this, [this, i] {
-            PatternBoxes{SearchPattern[0], SearchPattern[1], AND2Label}.textChanged(i);
+            PatternBoxes{patternBoxes[0], patternBoxes[1], andLabel}.textChanged(i);
         });
         connect(box, &QComboBox::activated, this, [this] {
-            PatternBoxes{SearchPattern[0], SearchPattern[1], AND2Label}.itemChosen();
+            PatternBoxes{patternBoxes[0], patternBoxes[1], andLabel}.itemChosen();
         });
-        SearchPattern[i] = box;
+        patternBoxes[i] = box;
         if (i == 0)
-            AND2Label = label(QStringLiteral("AND2Label"), QStringLiteral("and"), twRect(3915, 435, 360, 270));
+            andLabel = label(QStringLiteral("AND2Label"), QStringLiteral("and"), twRect(3915, 435, 360, 270));
     }
 
-    Label1[1] = label(QStringLiteral("Label1_1"),
-                      QStringLiteral("2. Search for files in the following location (Including sub directories):"),
-                      twRect(75, 840, 5985, 270));
-    Drive2 = new DriveList(this);
-    Drive2->setObjectName(QStringLiteral("Drive2"));
-    Drive2->setGeometry(twRect(270, 1140, 2820, 330));
-    Drive2->setFont(arialFont(8.25, true));
-    Drive2->reload();
-    connect(Drive2, &DriveList::gotFocus, this, &DupFilesFrame::Drive2_GotFocus);
-    connect(Drive2, &DriveList::driveChanged, this, &DupFilesFrame::Drive2_Change);
-    Dir2 = new DirList(this);
-    Dir2->setObjectName(QStringLiteral("Dir2"));
-    Dir2->setGeometry(twRect(270, 1485, 2820, 1230));
-    Dir2->setFont(arialFont(8.25, true));
-    Dir2->setRoot(Drive2->mountPoint());
+    locationCaption =
+        label(QStringLiteral("Label1_1"),
+              QStringLiteral("2. Search for files in the following location (Including sub directories):"),
+              twRect(75, 840, 5985, 270));
+    driveList = new DriveList(this);
+    driveList->setObjectName(QStringLiteral("Drive2"));
+    driveList->setGeometry(twRect(270, 1140, 2820, 330));
+    driveList->setFont(arialFont(8.25, true));
+    driveList->reload();
+    connect(driveList, &DriveList::gotFocus, this, &FindDuplicatesPanel::onDriveListFocused);
+    connect(driveList, &DriveList::driveChanged, this, &FindDuplicatesPanel::onDriveChanged);
+    folderList = new DirList(this);
+    folderList->setObjectName(QStringLiteral("Dir2"));
+    folderList->setGeometry(twRect(270, 1485, 2820, 1230));
+    folderList->setFont(arialFont(8.25, true));
+    folderList->setRoot(driveList->mountPoint());
     // Starts where the program was started, like a classic folder list.
     // Starts in the folder given on the command line, else where the program was started.
-    if (!showFolder(*Drive2, *Dir2, m_host.program().StartFolder) &&
-        !Dir2->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
-        Dir2->setPath(Drive2->mountPoint());
-    m_lastDrive = Drive2->mountPoint();
-    m_chosenFolder.choose(Dir2->path());
-    connect(Dir2, &DirList::changed, this, [this](const QByteArray& path) { m_chosenFolder.choose(path); });
-    connect(Dir2, &DirList::entryOpened, this, &DupFilesFrame::Dir2_Click);
+    if (!showFolder(*driveList, *folderList, m_host.program().StartFolder) &&
+        !folderList->setPath(resolveFolder(QFile::encodeName(QDir::currentPath()))))
+        folderList->setPath(driveList->mountPoint());
+    m_lastDrive = driveList->mountPoint();
+    m_chosenFolder.choose(folderList->path());
+    connect(folderList, &DirList::changed, this, [this](const QByteArray& path) { m_chosenFolder.choose(path); });
+    connect(folderList, &DirList::entryOpened, this, &FindDuplicatesPanel::onFolderPicked);
 
-    dRecycle = check("dRecycle", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 1350, 2880, 240));
-    dRecycle->setChecked(true);
-    dRecycle->setToolTip(QStringLiteral(
+    recycleCheck =
+        check("dRecycle", QStringLiteral("Send all files to the Recycle Bin"), twRect(3630, 1350, 2880, 240));
+    recycleCheck->setChecked(true);
+    recycleCheck->setToolTip(QStringLiteral(
         "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
-    dIgnore = check("dIgnore", QStringLiteral("Do not display  installation files"), twRect(3630, 1605, 2895, 240));
-    dHiddenFiles =
+    hideInstallationCheck =
+        check("dIgnore", QStringLiteral("Do not display  installation files"), twRect(3630, 1605, 2895, 240));
+    ignoreHiddenFilesCheck =
         check("dHiddenFiles", QStringLiteral("Ignore Hidden and System Files"), twRect(3630, 1860, 2925, 240));
-    dHiddenDir = check("dHiddenDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2115, 2925, 240));
+    ignoreHiddenDirsCheck =
+        check("dHiddenDir", QStringLiteral("Ignore Hidden Directories"), twRect(3630, 2115, 2925, 240));
 
-    dCancelButton = button("dCancelButton", QStringLiteral("&Cancel"), twRect(3120, 3000, 1125, 405));
-    dRefreshButton = button("dRefreshButton", QStringLiteral("&Reset"), twRect(4275, 3000, 1125, 405));
-    dBeginButton = button("dBeginButton", QStringLiteral("&Begin"), twRect(5430, 3000, 1125, 405));
+    cancelButton = button("dCancelButton", QStringLiteral("&Cancel"), twRect(3120, 3000, 1125, 405));
+    resetButton = button("dRefreshButton", QStringLiteral("&Reset"), twRect(4275, 3000, 1125, 405));
+    beginButton = button("dBeginButton", QStringLiteral("&Begin"), twRect(5430, 3000, 1125, 405));
 
-    DuplicateLabels[0] =
+    matchedCaption =
         label(QStringLiteral("DuplicateLabels_0"),
               QStringLiteral("Number of files matching the specified file type(s):"), twRect(90, 3930, 4245, 240));
-    DuplicateLabels[1] = label(QStringLiteral("DuplicateLabels_1"), QStringLiteral("Number of files checked:"),
-                               twRect(90, 4275, 2145, 240));
-    DuplicateLabels[2] = label(QStringLiteral("DuplicateLabels_2"), QStringLiteral("Number of files removed:"),
-                               twRect(90, 4620, 2175, 240));
-    DuplicateLabels[3] = label(QStringLiteral("DuplicateLabels_3"), QStringLiteral("Total bytes reclaimed:"),
-                               twRect(3330, 4275, 1920, 240));
-    dViewLog = button("dViewLog", QStringLiteral("&View Log"), twRect(4275, 4605, 1125, 405));
-    dDoneButton = button("dDoneButton", QStringLiteral("&Cancel"), twRect(5430, 4605, 1125, 405));
-    dDoneButton->installEventFilter(this);
-    dDoneButton->setMouseTracking(true);
+    checkedCaption = label(QStringLiteral("DuplicateLabels_1"), QStringLiteral("Number of files checked:"),
+                           twRect(90, 4275, 2145, 240));
+    removedCaption = label(QStringLiteral("DuplicateLabels_2"), QStringLiteral("Number of files removed:"),
+                           twRect(90, 4620, 2175, 240));
+    reclaimedCaption = label(QStringLiteral("DuplicateLabels_3"), QStringLiteral("Total bytes reclaimed:"),
+                             twRect(3330, 4275, 1920, 240));
+    viewLogButton = button("dViewLog", QStringLiteral("&View Log"), twRect(4275, 4605, 1125, 405));
+    doneButton = button("dDoneButton", QStringLiteral("&Cancel"), twRect(5430, 4605, 1125, 405));
+    doneButton->installEventFilter(this);
+    doneButton->setMouseTracking(true);
 
-    connect(dCancelButton, &QPushButton::clicked, this, &DupFilesFrame::dCancelButton_Click);
-    connect(dRefreshButton, &QPushButton::clicked, this, &DupFilesFrame::dRefreshButton_Click);
-    connect(dBeginButton, &QPushButton::clicked, this, &DupFilesFrame::dBeginButton_Click);
-    connect(dViewLog, &QPushButton::clicked, this, &DupFilesFrame::dViewLog_Click);
-    connect(dDoneButton, &QPushButton::clicked, this, &DupFilesFrame::dDoneButton_Click);
+    connect(cancelButton, &QPushButton::clicked, this, &FindDuplicatesPanel::onCancelClicked);
+    connect(resetButton, &QPushButton::clicked, this, &FindDuplicatesPanel::onResetClicked);
+    connect(beginButton, &QPushButton::clicked, this, &FindDuplicatesPanel::onBeginClicked);
+    connect(viewLogButton, &QPushButton::clicked, this, &FindDuplicatesPanel::onViewLogClicked);
+    connect(doneButton, &QPushButton::clicked, this, &FindDuplicatesPanel::onDoneClicked);
 
     // What a screen reader reads for each input: the caption beside it.
-    Label1[0]->setBuddy(SearchPattern[0]);
-    AND2Label->setBuddy(SearchPattern[1]);
-    AND2Label->setAccessibleName(QStringLiteral("and duplicates of type(s)"));
-    Label1[1]->setBuddy(Drive2);
-    captionCounters(*this, DuplicateLabels[0], DuplicateLabels[1], DuplicateLabels[3], DuplicateLabels[2]);
+    patternCaption->setBuddy(patternBoxes[0]);
+    andLabel->setBuddy(patternBoxes[1]);
+    andLabel->setAccessibleName(QStringLiteral("and duplicates of type(s)"));
+    locationCaption->setBuddy(driveList);
+    captionCounters(*this, matchedCaption, checkedCaption, reclaimedCaption, removedCaption);
 
-    QWidget* order[] = {SearchPattern[0], SearchPattern[1], Drive2,         Dir2,          dRecycle,
-                        dIgnore,          dBeginButton,     dRefreshButton, dCancelButton, dDoneButton,
-                        dViewLog,         dHiddenFiles,     dHiddenDir};
+    QWidget* order[] = {
+        patternBoxes[0],      patternBoxes[1], driveList,    folderList, recycleCheck,  hideInstallationCheck,
+        beginButton,          resetButton,     cancelButton, doneButton, viewLogButton, ignoreHiddenFilesCheck,
+        ignoreHiddenDirsCheck};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-void DupFilesFrame::paintBackground(QPainter& p)
+void FindDuplicatesPanel::paintBackground(QPainter& p)
 {
     // A black border round the panel and a sunken box behind each counter's print position.
     p.setPen(Qt::black);
@@ -155,19 +160,19 @@ void DupFilesFrame::paintBackground(QPainter& p)
     drawCounterBoxes(p);
 }
 
-bool DupFilesFrame::eventFilter(QObject* watched, QEvent* event)
+bool FindDuplicatesPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool pattern = watched == SearchPattern[0] || watched == SearchPattern[1] ||
-                         (SearchPattern[0] && watched == SearchPattern[0]->lineEdit()) ||
-                         (SearchPattern[1] && watched == SearchPattern[1]->lineEdit());
+    const bool pattern = watched == patternBoxes[0] || watched == patternBoxes[1] ||
+                         (patternBoxes[0] && watched == patternBoxes[0]->lineEdit()) ||
+                         (patternBoxes[1] && watched == patternBoxes[1]->lineEdit());
     if (pattern && event->type() == QEvent::FocusIn)
         m_host.ShowStatus(QStringLiteral("...also supports wild characters"));
-    else if (watched == dDoneButton && event->type() == QEvent::MouseMove)
+    else if (watched == doneButton && event->type() == QEvent::MouseMove)
         setScreenPointer(pointer::Arrow); // the control that stays usable while a search runs
     return PrintSurface::eventFilter(watched, event);
 }
 
-void DupFilesFrame::mouseMoveEvent(QMouseEvent* event)
+void FindDuplicatesPanel::mouseMoveEvent(QMouseEvent* event)
 {
     // While the walk runs the pointer says so; otherwise, unless the groups are being shown,
     // moving over the panel wipes the status line.
@@ -179,33 +184,33 @@ void DupFilesFrame::mouseMoveEvent(QMouseEvent* event)
     PrintSurface::mouseMoveEvent(event);
 }
 
-void DupFilesFrame::opened()
+void FindDuplicatesPanel::opened()
 {
     m_host.letMessagesBeProcessed();
     m_host.focusDummy();
 }
 
-void DupFilesFrame::reprintCounters()
+void FindDuplicatesPanel::reprintCounters()
 {
     printCounters(*this, m_host.run());
 }
 
-void DupFilesFrame::setEntriesEnabled(bool enabled)
+void FindDuplicatesPanel::setEntriesEnabled(bool enabled)
 {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{SearchPattern[0], SearchPattern[1], Drive2, Dir2, dHiddenFiles, dHiddenDir,
-                                         dIgnore, dRecycle, dCancelButton, dRefreshButton, dBeginButton})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             patternBoxes[0], patternBoxes[1], driveList, folderList, ignoreHiddenFilesCheck, ignoreHiddenDirsCheck,
+             hideInstallationCheck, recycleCheck, cancelButton, resetButton, beginButton})
         w->setEnabled(enabled);
 }
 
-Verify2* DupFilesFrame::reviewWindow()
+DuplicateReviewWindow* FindDuplicatesPanel::reviewWindow()
 {
     if (!m_reviewWindow)
-        m_reviewWindow = new Verify2(m_host, m_host.dialogParent());
+        m_reviewWindow = new DuplicateReviewWindow(m_host, m_host.dialogParent());
     return m_reviewWindow;
 }
 
-DuplicateRun& DupFilesFrame::duplicateRun()
+DuplicateRun& FindDuplicatesPanel::duplicateRun()
 {
     if (!m_run) {
         RunUser& user = *this;
@@ -216,25 +221,25 @@ DuplicateRun& DupFilesFrame::duplicateRun()
             setScreenPointer(pointer::Arrow);
         };
         m_run->finished = [this] {
-            dDoneButton->setText(QStringLiteral("&Done"));
+            doneButton->setText(QStringLiteral("&Done"));
             m_doneCancels = false;
-            dViewLog->setEnabled(true);
+            viewLogButton->setEnabled(true);
         };
     }
     return *m_run;
 }
 
-void DupFilesFrame::tell(const QString& text, int style, const QString& title)
+void FindDuplicatesPanel::tell(const QString& text, int style, const QString& title)
 {
     msgBox(text, style, title);
 }
 
-bool DupFilesFrame::ask(const QString& text, int style, const QString& title)
+bool FindDuplicatesPanel::ask(const QString& text, int style, const QString& title)
 {
     return msgBox(text, style, title) == AnswerYes;
 }
 
-void DupFilesFrame::showFigures(const RunValues& figures)
+void FindDuplicatesPanel::showFigures(const RunValues& figures)
 {
     // While the walk runs only the matches move; the rest are printed once it has ended.
     if (m_host.program().SearchState == SearchState::Running)
@@ -243,40 +248,40 @@ void DupFilesFrame::showFigures(const RunValues& figures)
         printCounters(*this, figures);
 }
 
-void DupFilesFrame::showStatus(const QString& text)
+void FindDuplicatesPanel::showStatus(const QString& text)
 {
     m_host.printStatusRaw(text);
 }
 
-WalkScreen& DupFilesFrame::walkScreen()
+WalkScreen& FindDuplicatesPanel::walkScreen()
 {
     return m_host.walkScreen();
 }
 
-void DupFilesFrame::letEventsIn()
+void FindDuplicatesPanel::letEventsIn()
 {
     m_host.letMessagesBeProcessed();
 }
 
-DuplicateRunOptions DupFilesFrame::entries() const
+DuplicateRunOptions FindDuplicatesPanel::entries() const
 {
     DuplicateRunOptions options;
     DupSearchEntries& e = options.entries;
-    e.pattern2 = SearchPattern[0]->currentText();
-    e.pattern3 = SearchPattern[1]->currentText();
-    e.ignoreInstallation = dIgnore->isChecked();
-    e.recycle = dRecycle->isChecked();
-    e.ignoreHiddenFiles = dHiddenFiles->isChecked();
-    e.ignoreHiddenDirs = dHiddenDir->isChecked();
-    options.folder = Dir2->path();
+    e.pattern2 = patternBoxes[0]->currentText();
+    e.pattern3 = patternBoxes[1]->currentText();
+    e.ignoreInstallation = hideInstallationCheck->isChecked();
+    e.recycle = recycleCheck->isChecked();
+    e.ignoreHiddenFiles = ignoreHiddenFilesCheck->isChecked();
+    e.ignoreHiddenDirs = ignoreHiddenDirsCheck->isChecked();
+    options.folder = folderList->path();
     options.folderChosen = m_pathChosen;
     return options;
 }
 
-void DupFilesFrame::dBeginButton_Click()
+void FindDuplicatesPanel::onBeginClicked()
 {
     const AppState& s = m_host.program();
-    if (!dBeginButton->isEnabled() || s.SearchState == SearchState::Running || s.SearchState == SearchState::Reviewing)
+    if (!beginButton->isEnabled() || s.SearchState == SearchState::Running || s.SearchState == SearchState::Reviewing)
         return;
     DuplicateRun& run = duplicateRun();
     DuplicateRunOptions options = entries();
@@ -284,7 +289,7 @@ void DupFilesFrame::dBeginButton_Click()
     case DuplicateRun::Start::Started:
         break;
     case DuplicateRun::Start::NoPattern:
-        SearchPattern[0]->setFocus(Qt::OtherFocusReason);
+        patternBoxes[0]->setFocus(Qt::OtherFocusReason);
         return;
     case DuplicateRun::Start::Declined:
         return;
@@ -293,79 +298,79 @@ void DupFilesFrame::dBeginButton_Click()
         return; // nothing was searched: the entries stay as they are for editing
     m_host.focusDummy();
     setEntriesEnabled(false);
-    dDoneButton->setText(QStringLiteral("&Cancel"));
+    doneButton->setText(QStringLiteral("&Cancel"));
     m_doneCancels = true;
-    dDoneButton->setEnabled(true);
+    doneButton->setEnabled(true);
     setScreenPointer(pointer::Hourglass);
-    Verify2* window = reviewWindow();
+    DuplicateReviewWindow* window = reviewWindow();
     window->setRecycle(options.entries.recycle);
     window->prepare();
     run.run();
     reprintCounters();
 }
 
-void DupFilesFrame::dDoneButton_Click()
+void FindDuplicatesPanel::onDoneClicked()
 {
     if (m_doneCancels) {
         duplicateRun().cancel();
         return;
     }
     m_host.clearLogText();
-    dCancelButton_Click();
+    onCancelClicked();
 }
 
-void DupFilesFrame::dRefreshButton_Click()
+void FindDuplicatesPanel::onResetClicked()
 {
     if (m_run)
         m_run->clear();
-    AND2Label->show();
-    SearchPattern[1]->show();
-    dDoneButton->setText(QStringLiteral("&Cancel"));
+    andLabel->show();
+    patternBoxes[1]->show();
+    doneButton->setText(QStringLiteral("&Cancel"));
     m_doneCancels = true;
-    dViewLog->setEnabled(false);
-    dIgnore->setChecked(true);
-    for (QComboBox* box : SearchPattern) {
+    viewLogButton->setEnabled(false);
+    hideInstallationCheck->setChecked(true);
+    for (QComboBox* box : patternBoxes) {
         box->setCurrentIndex(-1);
         box->setEditText(QString());
     }
     // A folder given on the command line counts as chosen while the list shows it.
     const QByteArray& start = m_host.program().StartFolder;
-    m_pathChosen = !start.isEmpty() && Dir2->path() == start;
+    m_pathChosen = !start.isEmpty() && folderList->path() == start;
     setEntriesEnabled(true);
     clearPrints();
-    dDoneButton->setEnabled(false);
-    dHiddenFiles->setChecked(true);
-    dHiddenDir->setChecked(true);
+    doneButton->setEnabled(false);
+    ignoreHiddenFilesCheck->setChecked(true);
+    ignoreHiddenDirsCheck->setChecked(true);
     m_host.run().resetCounters();
-    // dRecycle keeps its tick.
+    // recycleCheck keeps its tick.
 }
 
-void DupFilesFrame::dCancelButton_Click()
+void FindDuplicatesPanel::onCancelClicked()
 {
-    dRefreshButton_Click();
+    onResetClicked();
     m_host.closePanel(*this);
 }
 
-void DupFilesFrame::dViewLog_Click()
+void FindDuplicatesPanel::onViewLogClicked()
 {
     m_host.showWorkingLog(*this);
 }
 
-void DupFilesFrame::Dir2_Click()
+void FindDuplicatesPanel::onFolderPicked()
 {
     m_pathChosen = true;
-    m_chosenFolder.choose(Dir2->path());
+    m_chosenFolder.choose(folderList->path());
 }
 
-void DupFilesFrame::Drive2_GotFocus()
+void FindDuplicatesPanel::onDriveListFocused()
 {
-    m_lastDrive = Drive2->mountPoint();
+    m_lastDrive = driveList->mountPoint();
     m_pathChosen = true;
 }
 
-void DupFilesFrame::Drive2_Change()
+void FindDuplicatesPanel::onDriveChanged()
 {
-    if (openPickedDrive(*Drive2, *Dir2, m_lastDrive))
+    if (openPickedDrive(*driveList, *folderList, m_lastDrive))
         m_pathChosen = true;
 }
 

@@ -2,7 +2,7 @@
 // case) in more than one folder of a tree, reviewed group by group.
 //
 // The panel gathers the entries and starts the run (duplicates/duplicaterun.h), which walks,
-// groups and puts each group to the review window, Verify2; the panel is the run's user (its
+// groups and puts each group to the review window, DuplicateReviewWindow; the panel is the run's user (its
 // messages, counters and status line) and waits, once the run is over, for Done or View Log.
 #pragma once
 
@@ -25,14 +25,17 @@ namespace bv {
 
 class DirList;
 class DriveList;
-class Verify2;
+class DuplicateReviewWindow;
 
-class DupFilesFrame : public PrintSurface, public Panel, private RunUser
+class FindDuplicatesPanel : public PrintSurface, public Panel, private RunUser
 {
     Q_OBJECT
 public:
-    DupFilesFrame(PanelHost& host, QWidget* parent);
-    ~DupFilesFrame() override;
+    // The command that opens the panel (its menu item's object name).
+    static constexpr const char* kCommand = "NewFilesOption";
+
+    FindDuplicatesPanel(PanelHost& host, QWidget* parent);
+    ~FindDuplicatesPanel() override;
 
     // The main window's side.
     QWidget* widget() override { return this; }
@@ -41,18 +44,18 @@ public:
     // The log view hides this panel; its Close brings it back.
     bool staysUnderLog() const override { return false; }
 
-    // Panel events. dDoneButton_Click is also the review window's Abort.
-    void dBeginButton_Click();
-    void dDoneButton_Click();
-    void dRefreshButton_Click();
-    void dCancelButton_Click();
-    void dViewLog_Click();
-    void Dir2_Click();
-    void Drive2_GotFocus();
-    void Drive2_Change();
+    // Panel events. onDoneClicked is also the review window's Abort.
+    void onBeginClicked();
+    void onDoneClicked();
+    void onResetClicked();
+    void onCancelClicked();
+    void onViewLogClicked();
+    void onFolderPicked();
+    void onDriveListFocused();
+    void onDriveChanged();
 
     // The review window of this panel and its run (made on first use).
-    Verify2* reviewWindow();
+    DuplicateReviewWindow* reviewWindow();
     DuplicateRun& duplicateRun();
     bool pathChosen() const { return m_pathChosen; }
 
@@ -75,29 +78,34 @@ private:
     DuplicateRunOptions entries() const;
 
     PanelHost& m_host;
-    Verify2* m_reviewWindow = nullptr;
+    DuplicateReviewWindow* m_reviewWindow = nullptr;
     std::unique_ptr<DuplicateRun> m_run;
     QByteArray m_lastDrive;
     bool m_pathChosen = false;   // the user picked a drive or folder since the last reset
-    ChosenFolder m_chosenFolder; // what Dir2's folder was when it was picked
+    ChosenFolder m_chosenFolder; // what folderList's folder was when it was picked
     bool m_doneCancels = true;   // the Done button is the run's Cancel until a run is over
 
-    // Controls, named as the panel has always named them (SearchPattern(2) and (3)).
-    QLabel* Label1[2] = {};
-    QComboBox* SearchPattern[2] = {};
-    QLabel* AND2Label = nullptr;
-    DriveList* Drive2 = nullptr;
-    DirList* Dir2 = nullptr;
-    QCheckBox* dRecycle = nullptr;
-    QCheckBox* dIgnore = nullptr;
-    QCheckBox* dHiddenFiles = nullptr;
-    QCheckBox* dHiddenDir = nullptr;
-    QPushButton* dCancelButton = nullptr;
-    QPushButton* dRefreshButton = nullptr;
-    QPushButton* dBeginButton = nullptr;
-    QLabel* DuplicateLabels[4] = {};
-    QPushButton* dViewLog = nullptr;
-    QPushButton* dDoneButton = nullptr;
+    // Controls by role; each keeps the panel's own control name as its object name
+    // ("SearchPattern2", "dBeginButton", ...), which tests and automation find it by.
+    QLabel* patternCaption = nullptr;
+    QLabel* locationCaption = nullptr;
+    QComboBox* patternBoxes[2] = {};
+    QLabel* andLabel = nullptr;
+    DriveList* driveList = nullptr;
+    DirList* folderList = nullptr;
+    QCheckBox* recycleCheck = nullptr;
+    QCheckBox* hideInstallationCheck = nullptr;
+    QCheckBox* ignoreHiddenFilesCheck = nullptr;
+    QCheckBox* ignoreHiddenDirsCheck = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QPushButton* resetButton = nullptr;
+    QPushButton* beginButton = nullptr;
+    QLabel* matchedCaption = nullptr;
+    QLabel* checkedCaption = nullptr;
+    QLabel* removedCaption = nullptr;
+    QLabel* reclaimedCaption = nullptr;
+    QPushButton* viewLogButton = nullptr;
+    QPushButton* doneButton = nullptr;
 };
 
 } // namespace bv

@@ -5,7 +5,7 @@
 #include "common/appstate.h"
 #include "app/ui/brisvaneform.h"
 #include "app/ui/logfileframe.h"
-#include "duplicates/ui/verify2.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 #include "common/ui/moveform.h"
 #include "search/ui/verificationwindow.h"
 #include "tests/support/scripted_messages.h"
@@ -77,7 +77,7 @@ private Q_SLOTS:
         // The windows a search opens, over the main window.
         VerificationWindow verify(*m_form, m_form.get());
         MoveForm move(*m_form, m_form.get());
-        Verify2 review(*m_form, m_form.get());
+        DuplicateReviewWindow review(*m_form, m_form.get());
         for (QDialog* window :
              {static_cast<QDialog*>(&verify), static_cast<QDialog*>(&move), static_cast<QDialog*>(&review)}) {
             window->show();

@@ -10,7 +10,7 @@
 #include "app/ui/logfileframe.h"
 #include "duplicates/ui/dupfilesframe.h"
 #include "duplicates/ui/duprowsview.h"
-#include "duplicates/ui/verify2.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 #include "pe_builder.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
@@ -90,7 +90,7 @@ struct DupHarness
         form = std::make_unique<BrisvaneForm>(state);
         form->Form_Load();
         form->openFeature(QStringLiteral("NewFilesOption"));
-        panel = static_cast<DupFilesFrame*>(form->panel(QStringLiteral("NewFilesOption")));
+        panel = static_cast<FindDuplicatesPanel*>(form->panel(QStringLiteral("NewFilesOption")));
     }
 
     template <typename T> T* child(const char* name) const { return panel->findChild<T*>(QString::fromLatin1(name)); }
@@ -103,7 +103,7 @@ struct DupHarness
         child<QComboBox>("SearchPattern3")->setEditText(p3);
         child<QCheckBox>("dRecycle")->setChecked(recycle);
         child<DirList>("Dir2")->setPath(folder);
-        panel->Dir2_Click(); // as a click in the list does
+        panel->onFolderPicked(); // as a click in the list does
     }
 
     // The log's lines with the fixture folders replaced by names.
@@ -124,7 +124,7 @@ struct DupHarness
     QTemporaryDir appFolder;
     AppState state;
     std::unique_ptr<BrisvaneForm> form;
-    DupFilesFrame* panel = nullptr;
+    FindDuplicatesPanel* panel = nullptr;
 };
 
 // Plays the user at the review window: when a group is shown, runs the script for its caption
@@ -139,7 +139,7 @@ public:
         m_timer.start();
     }
 
-    QHash<QString, std::function<void(Verify2&)>> script;
+    QHash<QString, std::function<void(DuplicateReviewWindow&)>> script;
     QStringList shown;
     QStringList problems;
 
@@ -147,7 +147,7 @@ private:
     void poll()
     {
         // A user looks at a group once it is on screen with its content check done.
-        auto* w = qobject_cast<Verify2*>(QApplication::activeModalWidget());
+        auto* w = qobject_cast<DuplicateReviewWindow*>(QApplication::activeModalWidget());
         if (m_busy || !w || !w->isVisible() || !w->contentChecked())
             return;
         m_busy = true;
@@ -156,10 +156,10 @@ private:
         if (auto f = script.value(title))
             f(*w);
         else
-            w->ContinueButton_Click();
+            w->onContinueClicked();
         if (w->isVisible()) {
             problems << QStringLiteral("group %1 was left open").arg(title);
-            w->ContinueButton_Click();
+            w->onContinueClicked();
         }
         m_busy = false;
     }
@@ -168,12 +168,12 @@ private:
     bool m_busy = false;
 };
 
-void clickRow(Verify2& w, int r)
+void clickRow(DuplicateReviewWindow& w, int r)
 {
     QTest::mouseClick(w.rowsView(), Qt::LeftButton, {}, QPoint(40, r * DupRowsView::rowHeight() + 5));
 }
 
-void press(Verify2& w, const char* button)
+void press(DuplicateReviewWindow& w, const char* button)
 {
     QTest::mouseClick(w.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
 }
@@ -279,16 +279,16 @@ private Q_SLOTS:
 
         // Files that go between the walk and their group's turn: a group left with one file is
         // not shown, one left with two shows those two.
-        reviewer.script[QString::fromUtf8("caf\xef\xbf\xbd-latin1.txt")] = [&](Verify2& w) {
+        reviewer.script[QString::fromUtf8("caf\xef\xbf\xbd-latin1.txt")] = [&](DuplicateReviewWindow& w) {
             ::unlink(tree.path("b/gone.txt").constData());
             ::unlink(tree.path("c/half.txt").constData());
             press(w, "ContinueButton");
         };
-        reviewer.script[QStringLiteral("half.txt")] = [&](Verify2& w) {
+        reviewer.script[QStringLiteral("half.txt")] = [&](DuplicateReviewWindow& w) {
             check(w.rowCount() == 2, "a vanished file is left out of its group");
             press(w, "ContinueButton");
         };
-        reviewer.script[QStringLiteral("Notes.txt")] = [&](Verify2& w) {
+        reviewer.script[QStringLiteral("Notes.txt")] = [&](DuplicateReviewWindow& w) {
             check(h.state.SearchState == SearchState::Reviewing, "state while reviewing");
             // Down with nothing selected selects the first row, Down again the second; the
             // window sees the keys whichever control has the focus.
@@ -306,7 +306,7 @@ private Q_SLOTS:
             check(w.pathLabelText().isEmpty(), "path label emptied");
             press(w, "ContinueButton");
         };
-        reviewer.script[QStringLiteral("photo.txt")] = [&](Verify2& w) {
+        reviewer.script[QStringLiteral("photo.txt")] = [&](DuplicateReviewWindow& w) {
             clickRow(w, 1);
             QTimer::singleShot(0, [&] {
                 auto* move = qobject_cast<MoveForm*>(QApplication::activeModalWidget());
@@ -323,18 +323,18 @@ private Q_SLOTS:
             check(w.pathLabelText() == QString::fromUtf8(keep.path("keep/Photo.txt")), "label follows the file");
             press(w, "ContinueButton");
         };
-        reviewer.script[QStringLiteral("Readme.TXT")] = [&](Verify2& w) {
+        reviewer.script[QStringLiteral("Readme.TXT")] = [&](DuplicateReviewWindow& w) {
             clickRow(w, 0);
             press(w, "DeleteButton");
             // One of two removed: the other stays on show.
             check(w.isVisible() && w.rowCount() == 1 && w.row(0).name == "readme.txt", "one of two deleted");
             press(w, "ContinueButton");
         };
-        reviewer.script[QStringLiteral("sample.exe")] = [&](Verify2& w) {
+        reviewer.script[QStringLiteral("sample.exe")] = [&](DuplicateReviewWindow& w) {
             check(w.row(0).version == QStringLiteral("4.0.0.950"), "version of a Windows program");
             press(w, "AbortButton"); // answered No: the search goes on
         };
-        reviewer.script[QStringLiteral("shared.txt")] = [&](Verify2& w) {
+        reviewer.script[QStringLiteral("shared.txt")] = [&](DuplicateReviewWindow& w) {
             check(w.contentText(0) == QStringLiteral("Same content as row 2"), "same content");
             check(w.contentText(2) == QStringLiteral("A symbolic link: content not compared"), "link");
             press(w, "AbortButton"); // answered Yes: no more groups

@@ -15,7 +15,7 @@
 //   BV_SEEDS=N (default 200) worlds from BV_SEED_BASE (default 1); BV_SEED=S runs one world.
 #include "app/ui/brisvaneform.h"
 #include "duplicates/ui/dupfilesframe.h"
-#include "duplicates/ui/verify2.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 #include "platform/fileops.h"
 #include "quickclean/ui/quickcleanwindow.h"
 #include "common/ui/dirlist.h"
@@ -118,7 +118,7 @@ QList<QByteArray> runDuplicates(const World& world, const FileSearchEntries& e, 
     BrisvaneForm form(state);
     form.Form_Load();
     form.openFeature(QStringLiteral("NewFilesOption"));
-    auto* panel = static_cast<DupFilesFrame*>(form.panel(QStringLiteral("NewFilesOption")));
+    auto* panel = static_cast<FindDuplicatesPanel*>(form.panel(QStringLiteral("NewFilesOption")));
     panel->findChild<QComboBox*>(QStringLiteral("SearchPattern2"))->setEditText(e.pattern0);
     panel->findChild<QComboBox*>(QStringLiteral("SearchPattern3"))->setEditText(QString());
     const std::pair<const char*, bool> boxes[] = {{"dRecycle", recycle},
@@ -128,13 +128,13 @@ QList<QByteArray> runDuplicates(const World& world, const FileSearchEntries& e, 
     for (const auto& [name, ticked] : boxes)
         panel->findChild<QCheckBox*>(QString::fromLatin1(name))->setChecked(ticked);
     panel->findChild<DirList*>(QStringLiteral("Dir2"))->setPath(world.start());
-    panel->Dir2_Click();
+    panel->onFolderPicked();
 
     QSet<QByteArray> tried;
     QTimer reviewer;
     bool busy = false;
     QObject::connect(&reviewer, &QTimer::timeout, [&] {
-        auto* w = qobject_cast<Verify2*>(QApplication::activeModalWidget());
+        auto* w = qobject_cast<DuplicateReviewWindow*>(QApplication::activeModalWidget());
         if (busy || !w || !w->isVisible() || !w->contentChecked())
             return;
         busy = true;
@@ -146,15 +146,15 @@ QList<QByteArray> runDuplicates(const World& world, const FileSearchEntries& e, 
             }
             tried.insert(path);
             w->selectRow(r);
-            w->DeleteButton_Click();
+            w->onDeleteClicked();
             r = 0;
         }
         if (w->isVisible())
-            w->ContinueButton_Click();
+            w->onContinueClicked();
         busy = false;
     });
     reviewer.start(5);
-    panel->dBeginButton_Click();
+    panel->onBeginClicked();
     return readLogLines(state.AppFolder + "/temp.bv");
 }
 

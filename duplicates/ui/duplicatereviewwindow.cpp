@@ -1,5 +1,5 @@
 // No GLib here: file types, opening and file operations all go through platform/.
-#include "duplicates/ui/verify2.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 
 #include "common/ui/panelhost.h"
 #include "duplicates/dupsearch.h"
@@ -72,7 +72,7 @@ int findRoot(std::vector<int>& parent, int i)
 
 } // namespace
 
-Verify2::Verify2(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+DuplicateReviewWindow::DuplicateReviewWindow(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
     setObjectName(QStringLiteral("Verify2"));
     setWindowTitle(QStringLiteral("Verification Window - (No File)"));
@@ -85,9 +85,9 @@ Verify2::Verify2(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(hos
     InputGuard::install(this); // the next group comes up where the last one was
 }
 
-Verify2::~Verify2() = default;
+DuplicateReviewWindow::~DuplicateReviewWindow() = default;
 
-void Verify2::buildControls()
+void DuplicateReviewWindow::buildControls()
 {
     const struct
     {
@@ -151,11 +151,11 @@ void Verify2::buildControls()
     for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
         b->setEnabled(false);
 
-    connect(m_abortButton, &QPushButton::clicked, this, [this] { AbortButton_Click(); });
-    connect(m_moveButton, &QPushButton::clicked, this, [this] { MoveButton_Click(); });
-    connect(m_exploreButton, &QPushButton::clicked, this, [this] { ExploreButton_Click(); });
-    connect(m_deleteButton, &QPushButton::clicked, this, [this] { DeleteButton_Click(); });
-    connect(m_continueButton, &QPushButton::clicked, this, [this] { ContinueButton_Click(); });
+    connect(m_abortButton, &QPushButton::clicked, this, [this] { onAbortClicked(); });
+    connect(m_moveButton, &QPushButton::clicked, this, [this] { onMoveClicked(); });
+    connect(m_exploreButton, &QPushButton::clicked, this, [this] { onExploreClicked(); });
+    connect(m_deleteButton, &QPushButton::clicked, this, [this] { onDeleteClicked(); });
+    connect(m_continueButton, &QPushButton::clicked, this, [this] { onContinueClicked(); });
 
     // The window sees the keys first, whichever control has the focus.
     for (QWidget* w : findChildren<QWidget*>())
@@ -163,7 +163,7 @@ void Verify2::buildControls()
     installEventFilter(this);
 }
 
-void Verify2::paintEvent(QPaintEvent* event)
+void DuplicateReviewWindow::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     QPainter p(this);
@@ -181,7 +181,7 @@ void Verify2::paintEvent(QPaintEvent* event)
     p.drawLine(0, tw(2610) + 1, width(), tw(2610) + 1);
 }
 
-void Verify2::rowCells(int r, QString* cells) const
+void DuplicateReviewWindow::rowCells(int r, QString* cells) const
 {
     const Row& row = m_rows[size_t(r)];
     if (!row.textsMade) {
@@ -197,7 +197,7 @@ void Verify2::rowCells(int r, QString* cells) const
     cells[4] = row.file.lastAccess;
 }
 
-QIcon Verify2::iconOf(const Row& row) const
+QIcon DuplicateReviewWindow::iconOf(const Row& row) const
 {
     // Looked up when the row is first painted; one theme lookup per content type.
     if (!row.iconLoaded) {
@@ -212,7 +212,7 @@ QIcon Verify2::iconOf(const Row& row) const
     return row.icon;
 }
 
-void Verify2::appendRows(std::span<const ReviewRow> files)
+void DuplicateReviewWindow::appendRows(std::span<const ReviewRow> files)
 {
     for (const ReviewRow& file : files) {
         if (m_rows.empty())
@@ -226,7 +226,8 @@ void Verify2::appendRows(std::span<const ReviewRow> files)
     m_view->updateScrollRange();
 }
 
-void Verify2::startGroup(std::span<const ReviewRow> first, GroupActions& actions, DuplicateGroupActions* reading)
+void DuplicateReviewWindow::startGroup(std::span<const ReviewRow> first, GroupActions& actions,
+                                       DuplicateGroupActions* reading)
 {
     m_actions = &actions;
     m_reading = reading;
@@ -238,24 +239,24 @@ void Verify2::startGroup(std::span<const ReviewRow> first, GroupActions& actions
     takeReadRows(); // all read already: nothing left to wait for
 }
 
-void Verify2::review(std::span<const ReviewRow> rows, GroupActions& actions)
+void DuplicateReviewWindow::review(std::span<const ReviewRow> rows, GroupActions& actions)
 {
     startGroup(rows, actions, nullptr);
     showGroup();
 }
 
-void Verify2::reviewGroup(std::span<const ReviewRow> first, DuplicateGroupActions& actions)
+void DuplicateReviewWindow::reviewGroup(std::span<const ReviewRow> first, DuplicateGroupActions& actions)
 {
     startGroup(first, actions, &actions);
     showGroup();
 }
 
-int Verify2::rowsInSight() const
+int DuplicateReviewWindow::rowsInSight() const
 {
     return (m_view->height() + DupRowsView::rowHeight() - 1) / DupRowsView::rowHeight();
 }
 
-void Verify2::startReading(std::uint64_t generation)
+void DuplicateReviewWindow::startReading(std::uint64_t generation)
 {
     if (generation != m_generation || !isReading() || m_readingStarted)
         return;
@@ -268,13 +269,13 @@ void Verify2::startReading(std::uint64_t generation)
                 [this] {
                     m_wakePosted = false;
                     if (!takeReadRows() && isVisible())
-                        ResetAll(); // the log cannot take them: the search is stopping
+                        endGroup(); // the log cannot take them: the search is stopping
                 },
                 Qt::QueuedConnection);
     });
 }
 
-bool Verify2::takeReadRows(bool all)
+bool DuplicateReviewWindow::takeReadRows(bool all)
 {
     if (!m_reading)
         return true;
@@ -290,19 +291,19 @@ bool Verify2::takeReadRows(bool all)
     return logged;
 }
 
-void Verify2::completeReading()
+void DuplicateReviewWindow::completeReading()
 {
     if (!m_reading)
         return;
     takeReadRows(true);
 }
 
-QString Verify2::pathLabelText() const
+QString DuplicateReviewWindow::pathLabelText() const
 {
     return m_pathLabel->toolTip();
 }
 
-void Verify2::setPathLabel(const QByteArray& path)
+void DuplicateReviewWindow::setPathLabel(const QByteArray& path)
 {
     m_labelPath = path;
     const QString shown = path.isEmpty() ? QString() : shownText(path);
@@ -311,7 +312,7 @@ void Verify2::setPathLabel(const QByteArray& path)
     m_pathLabel->setToolTip(shown);
 }
 
-void Verify2::selectRow(int r)
+void DuplicateReviewWindow::selectRow(int r)
 {
     if (r < 0 || r >= rowCount())
         return;
@@ -321,7 +322,7 @@ void Verify2::selectRow(int r)
     highlight(r);
 }
 
-void Verify2::highlight(int r)
+void DuplicateReviewWindow::highlight(int r)
 {
     for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
         b->setEnabled(true);
@@ -330,7 +331,7 @@ void Verify2::highlight(int r)
     m_view->selectionChanged();
 }
 
-void Verify2::clearSelection()
+void DuplicateReviewWindow::clearSelection()
 {
     for (QPushButton* b : {m_moveButton, m_exploreButton, m_deleteButton})
         b->setEnabled(false);
@@ -340,21 +341,21 @@ void Verify2::clearSelection()
     m_view->selectionChanged();
 }
 
-void Verify2::removeSelectedRow()
+void DuplicateReviewWindow::removeSelectedRow()
 {
     const int r = m_selected;
     clearSelection();
     if (r < 0 || r >= rowCount())
         return;
     if (rowCount() == 1) {
-        ResetAll();
+        endGroup();
         return;
     }
     m_rows.erase(m_rows.begin() + r);
     m_view->updateScrollRange();
 }
 
-void Verify2::ResetAll()
+void DuplicateReviewWindow::endGroup()
 {
     // The group's every file is in the log before it ends, however it ends.
     completeReading();
@@ -376,7 +377,7 @@ void Verify2::ResetAll()
     m_actions = nullptr;
 }
 
-void Verify2::showGroup()
+void DuplicateReviewWindow::showGroup()
 {
     if (m_rows.empty())
         return;
@@ -398,10 +399,10 @@ void Verify2::showGroup()
     exec();
     // Ended from outside (the program quits): the group is over all the same.
     if (!m_rows.empty() || m_rowsAdded > 0)
-        ResetAll();
+        endGroup();
 }
 
-void Verify2::prepare()
+void DuplicateReviewWindow::prepare()
 {
     if (std::exchange(m_prepared, true))
         return;
@@ -409,14 +410,14 @@ void Verify2::prepare()
     fileTypeIcon(fileTypeOf(QByteArray()), style());
 }
 
-void Verify2::startContentCheck()
+void DuplicateReviewWindow::startContentCheck()
 {
     if (std::exchange(m_contentStarted, true))
         return;
     QTimer::singleShot(0, this, [this, generation = m_generation] { checkContents(generation); });
 }
 
-void Verify2::checkContents(std::uint64_t generation)
+void DuplicateReviewWindow::checkContents(std::uint64_t generation)
 {
     if (generation != m_generation || m_rows.empty())
         return;
@@ -450,7 +451,7 @@ void Verify2::checkContents(std::uint64_t generation)
     m_contentDone = true;
 }
 
-QString Verify2::rowToolTip(int r) const
+QString DuplicateReviewWindow::rowToolTip(int r) const
 {
     const ReviewRow& file = m_rows[size_t(r)].file;
     QStringList lines;
@@ -462,7 +463,7 @@ QString Verify2::rowToolTip(int r) const
     return lines.join(QLatin1Char('\n'));
 }
 
-QString Verify2::spokenText(int r) const
+QString DuplicateReviewWindow::spokenText(int r) const
 {
     QString cells[5];
     rowCells(r, cells);
@@ -476,7 +477,7 @@ QString Verify2::spokenText(int r) const
     return parts.join(QStringLiteral(", "));
 }
 
-QString Verify2::contentText(int r) const
+QString DuplicateReviewWindow::contentText(int r) const
 {
     if (!m_contentDone)
         return QStringLiteral("Comparing contents...");
@@ -502,7 +503,7 @@ QString Verify2::contentText(int r) const
     return contentToolTip(match);
 }
 
-void Verify2::ExploreButton_Click()
+void DuplicateReviewWindow::onExploreClicked()
 {
     const OpenOutcome r = openWithDefaultApp(m_labelPath);
     if (r.result == OpenResult::NoAssociation)
@@ -511,13 +512,13 @@ void Verify2::ExploreButton_Click()
         msgBox(openFailureText(QStringLiteral("The file"), m_labelPath, r), MsgExclamation);
 }
 
-void Verify2::ThePathLabel_Click()
+void DuplicateReviewWindow::onPathLabelClicked()
 {
     if (!m_labelPath.isEmpty())
-        ExploreButton_Click();
+        onExploreClicked();
 }
 
-bool Verify2::linkedFileConfirmed(int r, bool moving)
+bool DuplicateReviewWindow::linkedFileConfirmed(int r, bool moving)
 {
     // Other rows that are symbolic links leading to this file: without it they lead nowhere.
     const ReviewRow& file = m_rows[size_t(r)].file;
@@ -531,7 +532,7 @@ bool Verify2::linkedFileConfirmed(int r, bool moving)
            msgBox(linkedFileQuestion(shownText(file.path), links, moving), MsgQuestionDefaultNo) == AnswerYes;
 }
 
-void Verify2::DeleteButton_Click()
+void DuplicateReviewWindow::onDeleteClicked()
 {
     if (m_selected < 0)
         return;
@@ -568,10 +569,10 @@ void Verify2::DeleteButton_Click()
     // A log that cannot take a record ends the search (the user has been told): nothing more
     // may be removed.
     if (!record.logged && isVisible())
-        ResetAll();
+        endGroup();
 }
 
-void Verify2::MoveButton_Click()
+void DuplicateReviewWindow::onMoveClicked()
 {
     if (m_selected < 0)
         return;
@@ -605,7 +606,7 @@ void Verify2::MoveButton_Click()
     }
     // A log that cannot take a record ends the search (the user has been told).
     if (!result.record.logged) {
-        ResetAll();
+        endGroup();
         return;
     }
     if (outcome == ActOutcome::Vanished) {
@@ -615,7 +616,7 @@ void Verify2::MoveButton_Click()
     }
 }
 
-void Verify2::showAnew(Row& row)
+void DuplicateReviewWindow::showAnew(Row& row)
 {
     ReviewRow now;
     if (m_actions->reread(row.ordinal, now)) {
@@ -627,26 +628,26 @@ void Verify2::showAnew(Row& row)
     }
 }
 
-void Verify2::ContinueButton_Click()
+void DuplicateReviewWindow::onContinueClicked()
 {
-    ResetAll();
+    endGroup();
 }
 
-void Verify2::AbortButton_Click()
+void DuplicateReviewWindow::onAbortClicked()
 {
     GroupActions* actions = m_actions;
-    ResetAll();
+    endGroup();
     if (actions)
         actions->abort();
     m_host.letMessagesBeProcessed();
 }
 
-void Verify2::reject()
+void DuplicateReviewWindow::reject()
 {
-    ResetAll();
+    endGroup();
 }
 
-bool Verify2::keyPreview(int key)
+bool DuplicateReviewWindow::keyPreview(int key)
 {
     // A dialog's Escape would end the group as the close box does, and a group is never left
     // by a key that means nothing here.
@@ -667,7 +668,7 @@ bool Verify2::keyPreview(int key)
     return false;
 }
 
-bool Verify2::eventFilter(QObject* watched, QEvent* event)
+bool DuplicateReviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
@@ -682,7 +683,7 @@ bool Verify2::eventFilter(QObject* watched, QEvent* event)
         if (watched == m_pathLabel && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             setTextColour(m_pathLabel, kBlue);
             if (m_pathLabel->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
-                ThePathLabel_Click();
+                onPathLabelClicked();
             return true;
         }
         break;

@@ -49,12 +49,12 @@ namespace bv {
 class DupRowsView;
 class PanelHost;
 
-class Verify2 : public QDialog, public DuplicateReviewer
+class DuplicateReviewWindow : public QDialog, public DuplicateReviewer
 {
     Q_OBJECT
 public:
-    Verify2(PanelHost& host, QWidget* parent);
-    ~Verify2() override;
+    DuplicateReviewWindow(PanelHost& host, QWidget* parent);
+    ~DuplicateReviewWindow() override;
 
     // The duplicate panel's "Send all files to the Recycle Bin": what Delete's outcome is told as.
     void setRecycle(bool recycle) { m_recycle = recycle; }
@@ -70,7 +70,7 @@ public:
     bool isReading() const { return m_reading != nullptr; }
     // Drops every row and hides the window (ending its modal display), the group's every row
     // taken first.
-    void ResetAll();
+    void endGroup();
     // Shows the window modally for the group started; returns when the group is done.
     void showGroup();
     // Loads now what the first group shown would otherwise wait for: the window's style and
@@ -84,12 +84,12 @@ public:
     void highlight(int row);
 
     // Event handlers.
-    void ExploreButton_Click();
-    void DeleteButton_Click();
-    void MoveButton_Click();
-    void ContinueButton_Click();
-    void AbortButton_Click();
-    void ThePathLabel_Click();
+    void onExploreClicked();
+    void onDeleteClicked();
+    void onMoveClicked();
+    void onContinueClicked();
+    void onAbortClicked();
+    void onPathLabelClicked();
 
     int rowCount() const { return int(m_rows.size()); }
     const ReviewRow& row(int r) const { return m_rows[size_t(r)].file; }
@@ -106,7 +106,7 @@ public:
     QScrollBar* scrollBar() const { return m_scrollBar; }
 
 protected:
-    void reject() override; // the close box: ResetAll (Escape never gets here)
+    void reject() override; // the close box: endGroup (Escape never gets here)
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -150,7 +150,7 @@ private:
     QByteArray m_labelPath; // the file the path label shows (native bytes)
 
     // Content check of the group on display, by ordinal; `m_generation` changes with every
-    // ResetAll, so a check still running for a group that is gone drops its results.
+    // endGroup, so a check still running for a group that is gone drops its results.
     std::uint64_t m_generation = 0;
     bool m_contentStarted = false;
     bool m_contentDone = false;

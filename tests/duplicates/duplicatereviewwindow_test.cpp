@@ -7,7 +7,7 @@
 #include "duplicates/dupgroups.h"
 #include "duplicates/rowvalues.h"
 #include "duplicates/ui/duprowsview.h"
-#include "duplicates/ui/verify2.h"
+#include "duplicates/ui/duplicatereviewwindow.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/ui/inputguard.h"
@@ -71,7 +71,7 @@ public:
         host = std::make_unique<FakeHost>(state);
         if (!state.Log.open(state.AppFolder + "/temp.bv"))
             qFatal("cannot open the log");
-        window = new Verify2(*host, host->dialogParent());
+        window = new DuplicateReviewWindow(*host, host->dialogParent());
         setRecycle(true);
     }
 
@@ -126,7 +126,7 @@ public:
     std::unique_ptr<FakeHost> host;
     HeadlessUser user;
     std::unique_ptr<DuplicateGroup> group;
-    Verify2* window = nullptr;
+    DuplicateReviewWindow* window = nullptr;
     ScriptedMessages boxes;
 
 private:
@@ -135,7 +135,7 @@ private:
 };
 
 // Runs f once the window is on show with its content check done; closes it if f did not.
-void whenShown(Verify2* w, std::function<void()> f)
+void whenShown(DuplicateReviewWindow* w, std::function<void()> f)
 {
     auto* timer = new QTimer(w);
     QObject::connect(timer, &QTimer::timeout, w, [w, timer, f] {
@@ -145,14 +145,14 @@ void whenShown(Verify2* w, std::function<void()> f)
         timer->deleteLater();
         f();
         if (w->isVisible())
-            w->ContinueButton_Click();
+            w->onContinueClicked();
     });
     timer->start(5);
 }
 
 } // namespace
 
-class Verify2Test : public QObject
+class DuplicateReviewWindowTest : public QObject
 {
     Q_OBJECT
 
@@ -160,7 +160,7 @@ private Q_SLOTS:
     void largeGroupsOpenAtOnceAndScrollFromTheTenthRow()
     {
         ReviewFixture f;
-        Verify2* w = f.window;
+        DuplicateReviewWindow* w = f.window;
         const int widgets = int(w->findChildren<QWidget*>().size());
         ReviewRow row;
         row.name = "same.txt";
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QCOMPARE(w->selectedRow(), 10);
 
         // Continue leaves the window empty for the next group.
-        w->ContinueButton_Click();
+        w->onContinueClicked();
         QCOMPARE(w->rowCount(), 0);
         QVERIFY(!w->scrollBar()->isEnabled());
     }
@@ -229,7 +229,7 @@ private Q_SLOTS:
         RecordingFileOps ops;
         (recycle ? ops.failTrash : ops.failRemove) = ActResult{ActOutcome(status), QStringLiteral("refused")};
         f.window->selectRow(0);
-        f.window->DeleteButton_Click();
+        f.window->onDeleteClicked();
 
         QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("Access was denied.")});
         QCOMPARE(f.boxes.shown[0].style, 48);
@@ -255,7 +255,7 @@ private Q_SLOTS:
         const QByteArray b = f.add("b/y.txt", "1234567");
         QTest::mouseClick(f.window->rowsView(), Qt::LeftButton, {}, QPoint(30, DupRowsView::rowHeight() + 3));
         QCOMPARE(f.window->selectedRow(), 1);
-        f.window->DeleteButton_Click();
+        f.window->onDeleteClicked();
 
         QVERIFY(!exists(b));
         const QByteArray trashed = QFile::encodeName(g_root) + "/data/Trash/files/y.txt";
@@ -267,7 +267,7 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.shown.size(), 0);
         // The last row removed ends the group.
         f.window->selectRow(0);
-        f.window->DeleteButton_Click();
+        f.window->onDeleteClicked();
         QCOMPARE(f.window->rowCount(), 0);
         if (recycle)
             QDir(QFile::decodeName(QFile::encodeName(g_root) + "/data/Trash")).removeRecursively();
@@ -281,14 +281,14 @@ private Q_SLOTS:
         f.add("b/z.txt", "small");
         writeFile(a, QByteArray(3000, 'y'), O_APPEND); // someone adds to it while it is on show
         f.window->selectRow(0);
-        f.window->DeleteButton_Click();
+        f.window->onDeleteClicked();
 
         QVERIFY(exists(a));
         QCOMPARE(f.boxes.texts(), QStringList{changedSinceListedText(displayPath(a))});
         QCOMPARE(f.actions(2), (QList<QByteArray>{a, "ACTION: Skipped - File Changed Since It Was Listed", ""}));
         QCOMPARE(f.window->row(0).size, QStringLiteral("2.9 Kb")); // what is there now
         f.window->selectRow(0);
-        f.window->DeleteButton_Click(); // decided again on what is shown: now it goes
+        f.window->onDeleteClicked(); // decided again on what is shown: now it goes
         QVERIFY(!exists(a));
         QCOMPARE(f.host->run().BytesReclaimed, 3005);
     }
@@ -305,11 +305,11 @@ private Q_SLOTS:
             for (int r = 0; r < 3; ++r)
                 before << f.window->contentText(r);
             f.window->selectRow(0);
-            f.window->DeleteButton_Click();
+            f.window->onDeleteClicked();
             for (int r = 0; r < 2; ++r)
                 after << f.window->contentText(r);
             f.window->selectRow(0);
-            f.window->DeleteButton_Click();
+            f.window->onDeleteClicked();
             after << f.window->contentText(0);
         });
         f.window->showGroup();
@@ -339,7 +339,7 @@ private Q_SLOTS:
         QTest::keyClick(f.window, Qt::Key_Down);
         QVERIFY(first->state().selected && !second->state().selected);
         // The first file removed: the first item reads the file now in its place, the second is gone.
-        f.window->DeleteButton_Click();
+        f.window->onDeleteClicked();
         QCOMPARE(list->childCount(), 1);
         QVERIFY(first->text(QAccessible::Name).contains(displayPath(folderOf(b))));
         QVERIFY(!second->isValid());
@@ -356,7 +356,7 @@ private Q_SLOTS:
         QTRY_VERIFY(exists(openedMarker()));
         QCOMPARE(f.boxes.shown.size(), 0);
         f.window->selectRow(2);
-        f.window->ExploreButton_Click();
+        f.window->onExploreClicked();
         QCOMPARE(f.boxes.texts(),
                  QStringList{QStringLiteral("Could not find the application associated with this file.")});
         QCOMPARE(f.boxes.shown[0].style, 48);
@@ -381,7 +381,7 @@ private Q_SLOTS:
         QVERIFY(f.window->rowToolTip(1).startsWith(QStringLiteral("Symbolic link to ../a/k.txt\n")));
 
         f.window->selectRow(2);
-        f.window->DeleteButton_Click();
+        f.window->onDeleteClicked();
         QVERIFY(!exists(c));
         QCOMPARE(f.boxes.shown.size(), 0);
 
@@ -389,7 +389,7 @@ private Q_SLOTS:
         f.boxes.answer(AnswerYes);
         for (int attempt = 0; attempt < 2; ++attempt) {
             f.window->selectRow(0);
-            f.window->DeleteButton_Click();
+            f.window->onDeleteClicked();
             QCOMPARE(f.boxes.shown.size(), attempt + 1);
             QCOMPARE(f.boxes.shown.last().style, 292);
             QVERIFY(f.boxes.shown.last().text.startsWith(QStringLiteral("Row 2 is a symbolic link to ")));
@@ -494,7 +494,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->selectedRow(), inSight + 1);
         QCOMPARE(f.window->row(inSight + 1).info.size, inSight + 2);
 
-        f.window->ContinueButton_Click();
+        f.window->onContinueClicked();
         const QList<QByteArray> log = f.logLines();
         QCOMPARE(log.size(), kFiles * 5);
         for (int i = 0; i < kFiles; ++i)
@@ -525,8 +525,8 @@ int main(int argc, char** argv)
     isolateDesktop(g_root, viewer);
     QApplication app(argc, argv);
     InputGuard::setQuietMsForTests(0); // buttons are pressed the moment a window is up
-    Verify2Test test;
+    DuplicateReviewWindowTest test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "verify2_test.moc"
+#include "duplicatereviewwindow_test.moc"
