@@ -1,8 +1,8 @@
 // Quick Clean's rules: which files one pass over a drive takes.
 //
-// The window (quickclean/ui/quickcleanwindow.h) runs the one walk over the chosen drive and hands
-// every folder to a QuickCleanSelector, which lists the folder's files again and answers, file
-// by file, what the run does with it. A sample run and a real run ask the same selector, so a
+// The run (quickclean/quickcleanrun.h) walks the chosen drive once and hands every folder to a
+// QuickCleanSelector, which lists the folder's files again and answers, file by file, what the
+// run does with it. A sample run and a real run ask the same selector, so a
 // sample lists exactly what a real run removes.
 //
 // What a folder gives:

@@ -31,21 +31,21 @@ QList<FeatureEntry> brisvaneFeatures()
                      nullptr,
                      {},
                      [](PanelHost& host) { openDiskSpace(host); },
-                     {&DiskSpace::layout()}});
+                     {&DiskSpaceWindow::layout()}});
     features.append({"ClusterOption",
                      QStringLiteral("Cluster Over&hang..."),
                      QKeySequence(Qt::Key_F5),
                      nullptr,
                      {},
                      [](PanelHost& host) { openOverhang(host); },
-                     {&OverHangForm::layout()}});
+                     {&ClusterOverhangWindow::layout()}});
     features.append({"QuickCleanOption",
                      QStringLiteral("&Quick Clean..."),
                      QKeySequence(Qt::Key_F6),
                      nullptr,
                      {},
                      [](PanelHost& host) { openQuickClean(host); },
-                     {}});
+                     {&QuickCleanWindow::layout()}});
     return features;
 }
 

@@ -89,19 +89,19 @@ struct Run
 
 Run searchOnce(PanelHost& host, const QByteArray& tree)
 {
-    OverHangForm window(host);
+    ClusterOverhangWindow window(host);
     window.driveList()->setDrives({{tree, QStringLiteral("bench tree")}}, tree);
-    window.Form_Load();
+    window.onOpened();
     window.show();
     QApplication::processEvents();
     const Timing before = cpuNow(RUSAGE_SELF);
     QElapsedTimer t;
     t.start();
-    window.StartButton_Click();
+    window.onStartClicked();
     Run r;
     r.time = cpuNow(RUSAGE_SELF) - before;
     r.time.wall = t.nsecsElapsed() / 1e9;
-    r.filesPrinted = window.surface()->printedAt(OverHangForm::kFilesX, OverHangForm::kFilesY);
+    r.filesPrinted = window.surface()->printedAt(ClusterOverhangWindow::kFilesX, ClusterOverhangWindow::kFilesY);
     r.bytes = window.tally().totalFileSizes();
     return r;
 }

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < args.runs; ++i) {
         bestFind = std::min(bestFind, timeFind(tree.toStdString()));
 
-        QuickClean window(form, &form);
+        QuickCleanWindow window(form, &form);
         window.setDrives({{tree, QStringLiteral("bench")}}, tree);
         window.setTempFolder(folderOf(tree));
         for (const char* box : {"TempCheck", "BakCheck", "FtsCheck", "DoeCheck", "SampleCheck"})
@@ -95,7 +95,7 @@ int main(int argc, char** argv)
         window.show();
         QElapsedTimer t;
         t.start();
-        window.StartButton_Click();
+        window.onStartClicked();
         bestClean = std::min(bestClean, t.nsecsElapsed() / 1e9);
         found = digits(window.findChild<QLabel*>(QStringLiteral("Killed"))->text());
         bytes = digits(window.findChild<QLabel*>(QStringLiteral("ReclaimedBytes"))->text());

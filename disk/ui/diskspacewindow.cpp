@@ -52,12 +52,12 @@ constexpr LayoutTable kLayout{{"DiskSpace", "Disk Space", 5175, 2745, kArial825B
 
 } // namespace
 
-const LayoutTable& DiskSpace::layout()
+const LayoutTable& DiskSpaceWindow::layout()
 {
     return kLayout;
 }
 
-DiskSpace::DiskSpace(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
+DiskSpaceWindow::DiskSpaceWindow(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
     : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -74,31 +74,31 @@ DiskSpace::DiskSpace(PanelHost& host, DiskGeometrySource& geometry, QWidget* par
     m_sectorsPerCluster = controls.get<QLabel>("SPCluster");
     m_totalClusters = controls.get<QLabel>("TCluster");
     m_driveList->reload();
-    connect(m_driveList, &DriveList::driveChanged, this, [this] { Drive1_Change(); });
-    connect(controls.get<QPushButton>("CloseButton"), &QPushButton::clicked, this, [this] { CloseButton_Click(); });
+    connect(m_driveList, &DriveList::driveChanged, this, [this] { onDriveChanged(); });
+    connect(controls.get<QPushButton>("CloseButton"), &QPushButton::clicked, this, [this] { onCloseClicked(); });
 }
 
-void DiskSpace::Form_Load()
+void DiskSpaceWindow::onOpened()
 {
     disk::centreOnScreen(this);
     // The list already stands on the drive of the current directory.
-    ShowDriveSpace(m_driveList->mountPoint(), Unanswered::ShowZeros);
+    showDriveSpace(m_driveList->mountPoint(), Unanswered::ShowZeros);
 }
 
-void DiskSpace::Drive1_Change()
+void DiskSpaceWindow::onDriveChanged()
 {
     const QByteArray root = m_driveList->mountPoint();
     m_host.letMessagesBeProcessed();
-    if (!ShowDriveSpace(root, Unanswered::KeepFigures))
+    if (!showDriveSpace(root, Unanswered::KeepFigures))
         msgBox(QStringLiteral("Cannot access the drive specified."), MsgCritical, QStringLiteral("Error."));
 }
 
-void DiskSpace::CloseButton_Click()
+void DiskSpaceWindow::onCloseClicked()
 {
     close();
 }
 
-bool DiskSpace::ShowDriveSpace(const QByteArray& root, Unanswered whenUnanswered)
+bool DiskSpaceWindow::showDriveSpace(const QByteArray& root, Unanswered whenUnanswered)
 {
     const std::optional<DiskGeometry> geometry = m_geometry.query(root);
     if (!geometry && whenUnanswered == Unanswered::KeepFigures)
@@ -107,7 +107,7 @@ bool DiskSpace::ShowDriveSpace(const QByteArray& root, Unanswered whenUnanswered
     return geometry.has_value();
 }
 
-void DiskSpace::apply(const DriveSpaceReport& r)
+void DiskSpaceWindow::apply(const DriveSpaceReport& r)
 {
     m_usedBar->setVisible(r.barVisible);
     if (r.barWidthTwips)
@@ -123,7 +123,7 @@ void DiskSpace::apply(const DriveSpaceReport& r)
     }
 }
 
-void DiskSpace::paintEvent(QPaintEvent* event)
+void DiskSpaceWindow::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     QPainter painter(this);
@@ -132,8 +132,8 @@ void DiskSpace::paintEvent(QPaintEvent* event)
 
 void openDiskSpace(PanelHost& host, DiskGeometrySource& geometry)
 {
-    DiskSpace window(host, geometry);
-    window.Form_Load();
+    DiskSpaceWindow window(host, geometry);
+    window.onOpened();
     window.exec();
 }
 

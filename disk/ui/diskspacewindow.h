@@ -21,23 +21,24 @@ struct DriveSpaceReport;
 class DriveList;
 class PanelHost;
 
-class DiskSpace : public QDialog
+class DiskSpaceWindow : public QDialog
 {
     Q_OBJECT
 public:
     // The window belongs to the host's dialog parent unless given another parent.
-    explicit DiskSpace(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry(), QWidget* parent = nullptr);
+    explicit DiskSpaceWindow(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry(),
+                             QWidget* parent = nullptr);
 
     // Opening: centre on the screen, show the drive of the current directory at once.
-    void Form_Load();
+    void onOpened();
     // The user picked another drive.
-    void Drive1_Change();
-    void CloseButton_Click();
+    void onDriveChanged();
+    void onCloseClicked();
 
     // One refresh for the drive with this root folder. False when the drive did not answer; the
-    // figures are then what `whenUnanswered` says (Form_Load shows zeros, a change keeps them).
+    // figures are then what `whenUnanswered` says (onOpened shows zeros, a change keeps them).
     enum class Unanswered { ShowZeros, KeepFigures };
-    bool ShowDriveSpace(const QByteArray& root, Unanswered whenUnanswered);
+    bool showDriveSpace(const QByteArray& root, Unanswered whenUnanswered);
 
     DriveList* driveList() const { return m_driveList; }
     // The window's controls, as data (common/ui/layout.h).

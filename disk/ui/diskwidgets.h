@@ -8,6 +8,10 @@ class QWidget;
 
 namespace bv::disk {
 
+// The screen pointers a window asks for (setScreenPointer, platform/ui/messagebox_qt.h).
+constexpr int kArrowPointer = 1;
+constexpr int kHourglassPointer = 11;
+
 // A figure's caption condensed to fit its box whole (platform/ui/fonts.h), and where that
 // condensing is not enough (a figure of twenty digits), set smaller as well: digits are never cut.
 void condenseFigureToFit(QLabel* figure);

@@ -75,12 +75,12 @@ protected:
 
 } // namespace
 
-const LayoutTable& OverHangForm::layout()
+const LayoutTable& ClusterOverhangWindow::layout()
 {
     return kLayout;
 }
 
-OverHangForm::OverHangForm(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
+ClusterOverhangWindow::ClusterOverhangWindow(PanelHost& host, DiskGeometrySource& geometry, QWidget* parent)
     : QDialog(parent ? parent : host.dialogParent()), m_host(host), m_geometry(geometry),
       m_run(host.program(), *this, geometry)
 {
@@ -113,29 +113,29 @@ OverHangForm::OverHangForm(PanelHost& host, DiskGeometrySource& geometry, QWidge
     m_surface->setPrintCaption(kWastedX, kWastedY, controls.get<QLabel>("Label4_5"));
 
     m_driveList->reload();
-    connect(m_driveList, &DriveList::gotFocus, this, [this] { Drive1_GotFocus(); });
-    connect(m_driveList, &DriveList::driveChanged, this, [this] { Drive1_Change(); });
+    connect(m_driveList, &DriveList::gotFocus, this, [this] { onDriveListFocused(); });
+    connect(m_driveList, &DriveList::driveChanged, this, [this] { onDriveChanged(); });
     m_cancelButton->setMouseTracking(true);
     m_cancelButton->installEventFilter(this);
-    connect(m_cancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
-    connect(m_startButton, &QPushButton::clicked, this, [this] { StartButton_Click(); });
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { onCancelClicked(); });
+    connect(m_startButton, &QPushButton::clicked, this, [this] { onStartClicked(); });
 }
 
-OverHangForm::~OverHangForm() = default;
+ClusterOverhangWindow::~ClusterOverhangWindow() = default;
 
-void OverHangForm::Form_Load()
+void ClusterOverhangWindow::onOpened()
 {
     disk::centreOnScreen(this);
     // The list stands on the drive of the current directory (or on the drive it was given).
     m_driveText = m_driveList->mountPoint();
 }
 
-void OverHangForm::Drive1_GotFocus()
+void ClusterOverhangWindow::onDriveListFocused()
 {
     m_driveText = m_driveList->mountPoint();
 }
 
-void OverHangForm::Drive1_Change()
+void ClusterOverhangWindow::onDriveChanged()
 {
     // The drive answers when its geometry can be read; the query is bounded, so a dead share is
     // reported instead of freezing the window. The process's current directory is left alone.
@@ -143,7 +143,7 @@ void OverHangForm::Drive1_Change()
                        [this](const QByteArray& drive) { return m_geometry.query(drive).has_value(); });
 }
 
-void OverHangForm::StartButton_Click()
+void ClusterOverhangWindow::onStartClicked()
 {
     AppState& program = m_host.program();
     if (!m_startButton->isEnabled() || program.SearchState == SearchState::Running)
@@ -163,11 +163,11 @@ void OverHangForm::StartButton_Click()
     finishSearch();
 }
 
-void OverHangForm::finishSearch()
+void ClusterOverhangWindow::finishSearch()
 {
     m_host.finishProgress(12);
     m_host.letMessagesBeProcessed();
-    setScreenPointer(1);
+    setScreenPointer(disk::kArrowPointer);
 
     const OverhangTally& tally = m_run.tally();
     const WastedShare share = tally.share();
@@ -185,14 +185,14 @@ void OverHangForm::finishSearch()
     m_run.finish();
 }
 
-void OverHangForm::failStart()
+void ClusterOverhangWindow::failStart()
 {
-    setScreenPointer(1);
+    setScreenPointer(disk::kArrowPointer);
     // Nothing was searched: the user may pick another drive and try again.
     m_driveList->setEnabled(true);
 }
 
-void OverHangForm::printRunningFigures(const RunValues& figures)
+void ClusterOverhangWindow::printRunningFigures(const RunValues& figures)
 {
     const OverhangTally& tally = m_run.tally();
     m_surface->printAt(kFilesX, kFilesY, filesScannedText(std::uint64_t(figures.FilesMatched)));
@@ -201,37 +201,37 @@ void OverHangForm::printRunningFigures(const RunValues& figures)
     m_surface->printAt(kClusterX, kClusterY, clusterSizeText(tally.clusterSize()));
 }
 
-void OverHangForm::tell(const QString& text, int style, const QString& title)
+void ClusterOverhangWindow::tell(const QString& text, int style, const QString& title)
 {
     msgBox(text, style, title);
 }
 
-bool OverHangForm::ask(const QString& text, int style, const QString& title)
+bool ClusterOverhangWindow::ask(const QString& text, int style, const QString& title)
 {
     return msgBox(text, style, title) == AnswerYes;
 }
 
-void OverHangForm::showFigures(const RunValues& figures)
+void ClusterOverhangWindow::showFigures(const RunValues& figures)
 {
     printRunningFigures(figures);
 }
 
-void OverHangForm::showStatus(const QString& text)
+void ClusterOverhangWindow::showStatus(const QString& text)
 {
     m_host.ShowStatus(text);
 }
 
-WalkScreen& OverHangForm::walkScreen()
+WalkScreen& ClusterOverhangWindow::walkScreen()
 {
     return m_host.walkScreen();
 }
 
-void OverHangForm::letEventsIn()
+void ClusterOverhangWindow::letEventsIn()
 {
     m_host.letMessagesBeProcessed();
 }
 
-void OverHangForm::CancelButton_Click()
+void ClusterOverhangWindow::onCancelClicked()
 {
     if (m_host.program().SearchState == SearchState::Running) {
         if (msgBox(QStringLiteral("Do you really want to cancel the search?"), MsgQuestion) == AnswerYes)
@@ -241,15 +241,15 @@ void OverHangForm::CancelButton_Click()
     close();
 }
 
-void OverHangForm::reject()
+void ClusterOverhangWindow::reject()
 {
     // Escape closes the window the way its close box does, question included.
     close();
 }
 
-void OverHangForm::closeEvent(QCloseEvent* event)
+void ClusterOverhangWindow::closeEvent(QCloseEvent* event)
 {
-    Form_QueryUnload(event);
+    askBeforeClosing(event);
     if (!event->isAccepted())
         return;
     // Hidden, not destroyed: a walk below us on the stack still finishes its closing steps on
@@ -257,7 +257,7 @@ void OverHangForm::closeEvent(QCloseEvent* event)
     done(QDialog::Rejected);
 }
 
-void OverHangForm::Form_QueryUnload(QCloseEvent* event)
+void ClusterOverhangWindow::askBeforeClosing(QCloseEvent* event)
 {
     event->accept();
     if (m_host.program().SearchState != SearchState::Running)
@@ -271,22 +271,23 @@ void OverHangForm::Form_QueryUnload(QCloseEvent* event)
     m_host.letMessagesBeProcessed();
 }
 
-bool OverHangForm::eventFilter(QObject* watched, QEvent* event)
+bool ClusterOverhangWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
         if (watched == m_cancelButton)
-            setScreenPointer(1); // Cancel stays usable during a search
+            setScreenPointer(disk::kArrowPointer); // Cancel stays usable during a search
         else if (watched == m_surface && m_surface->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) !=
                                              m_cancelButton) // a move Cancel passed on to its parent
-            setScreenPointer(m_host.program().SearchState == SearchState::Running ? 11 : 1);
+            setScreenPointer(m_host.program().SearchState == SearchState::Running ? disk::kHourglassPointer
+                                                                                  : disk::kArrowPointer);
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void openOverhang(PanelHost& host, DiskGeometrySource& geometry)
 {
-    OverHangForm window(host, geometry);
-    window.Form_Load();
+    ClusterOverhangWindow window(host, geometry);
+    window.onOpened();
     window.exec();
 }
 

@@ -31,21 +31,21 @@ class DriveList;
 class PanelHost;
 class PrintSurface;
 
-class OverHangForm : public QDialog, private RunUser
+class ClusterOverhangWindow : public QDialog, private RunUser
 {
     Q_OBJECT
 public:
     // The window belongs to the host's dialog parent unless given another parent.
-    explicit OverHangForm(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry(),
-                          QWidget* parent = nullptr);
-    ~OverHangForm() override;
+    explicit ClusterOverhangWindow(PanelHost& host, DiskGeometrySource& geometry = systemDiskGeometry(),
+                                   QWidget* parent = nullptr);
+    ~ClusterOverhangWindow() override;
 
     // Opening: centre on the screen; the drive text is the drive of the current directory.
-    void Form_Load();
-    void Drive1_GotFocus();
-    void Drive1_Change();
-    void StartButton_Click();
-    void CancelButton_Click();
+    void onOpened();
+    void onDriveListFocused();
+    void onDriveChanged();
+    void onStartClicked();
+    void onCancelClicked();
 
     // Where the figures are printed (the window's client area).
     PrintSurface* surface() const { return m_surface; }
@@ -79,7 +79,7 @@ private:
     WalkScreen& walkScreen() override;
     void letEventsIn() override;
 
-    void Form_QueryUnload(QCloseEvent* event);
+    void askBeforeClosing(QCloseEvent* event);
     void failStart();
     // The closing steps after the walk, however it ended.
     void finishSearch();

@@ -5,7 +5,6 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/twips.h"
-#include "platform/ui/fonts.h"
 #include "platform/ui/messagebox_qt.h"
 #include "platform/users.h"
 #include "quickclean/quickcleanrun.h"
@@ -25,34 +24,128 @@ namespace bv {
 
 namespace {
 
+using namespace bv::layout;
+
+constexpr int kClientWidth = 4920;
+constexpr int kClientHeight = 3105;
+constexpr Font kWindowSans{Family::Sans, 8.25};
+constexpr Font kStatusItalic{Family::Sans, 8.25, false, true};
+
 // Where the two counts stand, by whether the captions are the sample run's (shorter) ones.
-constexpr int kKilledLeft = 1305;
-constexpr int kBytesLeft = 1440;
+constexpr int kFilesCountLeft = 1305;
+constexpr int kBytesCountLeft = 1440;
 constexpr int kSampleCountsLeft = 1000;
+
+// The etched separator above the counts: a grey line and a white one under it.
+constexpr int kSeparatorGreyY = 2235;
+constexpr int kSeparatorWhiteY = 2265;
+
+// The screen pointers of setScreenPointer().
+constexpr int kArrowPointer = 1;
+constexpr int kHourglassPointer = 11;
+
+constexpr char kIntroduction[] =
+    "Many applications create temporary files but do not remove them when they are no longer needed. This utility "
+    "will search your drive for these types of files and reclaim disk space.";
+
+// The window, as designed. The two counts are empty until a file counts.
+constexpr ControlSpec kControls[] = {
+    {"Label1_0", Kind::Label, {15, 0, 4860, 750}, kIntroduction, kArial825, {}, 0, WordWrap | LeftTop},
+    {"Label1_1",
+     Kind::Label,
+     {30, 690, 2040, 240},
+     "Please specify the drive:",
+     kArial825Bold,
+     {},
+     0,
+     LeftTop,
+     "Drive1"},
+    {"Drive1", Kind::DriveList, {2100, 645, 1845, 315}, "", kWindowFont, {}, 1},
+    {"Label1_2",
+     Kind::Label,
+     {15, 1005, 3735, 225},
+     "The following types of files will be removed:",
+     kArial825Bold,
+     {},
+     0,
+     LeftTop},
+    {"TempCheck", Kind::CheckBox, {135, 1245, 855, 240}, "*.TMP", kArial825, {}, 2},
+    {"FtsCheck", Kind::CheckBox, {1200, 1245, 855, 240}, "*.FTS", kArial825, {}, 3},
+    {"WindowsCheck", Kind::CheckBox, {2175, 1245, 2550, 240}, "Files in Windows Temp folder", kArial825, {}, 4},
+    {"BakCheck", Kind::CheckBox, {135, 1485, 855, 240}, "*.BAK", kArial825, {}, 5},
+    {"DoeCheck", Kind::CheckBox, {1200, 1485, 855, 240}, "*.$$$ ", kArial825, {}, 6},
+    {"IECheck", Kind::CheckBox, {2175, 1485, 2550, 240}, "IE 3.0 Temporary Internet Files", kArial825, {}, 7},
+    {"Label1_5", Kind::Label, {15, 1695, 1395, 225}, "Search Options:", kArial825Bold, {}, 0, LeftTop},
+    // Reaches nearer to Sample Run: the caption is a few pixels wider than its classic box here.
+    {"RecycleCheck", Kind::CheckBox, {135, 1935, 2580, 240}, "Send Files to the Recycle Bin", kArial825, {}, 8},
+    {"SampleCheck", Kind::CheckBox, {2760, 1935, 1200, 240}, "Sample Run", kArial825, {}, 9},
+    {"Label1_3", Kind::Label, {15, 2295, 1305, 240}, "Files removed:", kArial825Bold, {}, 0, LeftTop},
+    {"Killed", Kind::Label, {kFilesCountLeft, 2295, 810, 195}, "", kArial825Bold, {kRed}, 0, LeftTop},
+    {"Label1_4", Kind::Label, {15, 2520, 1425, 240}, "Bytes reclaimed:", kArial825Bold, {}, 0, LeftTop},
+    {"ReclaimedBytes", Kind::Label, {kBytesCountLeft, 2520, 1200, 195}, "", kArial825Bold, {kRed}, 0, LeftTop},
+    {"CancelButton", Kind::Button, {2535, 2730, 1170, 375}, "&Cancel", kWindowFont, {}, 12, NotDefault},
+    {"StartButton", Kind::Button, {3735, 2730, 1185, 375}, "&Start", kWindowFont, {}, 11, NotDefault},
+    {"Status", Kind::Label, {0, 2895, 900, 210}, "Working...", kStatusItalic, {}, 0, Hidden},
+};
+
+constexpr LayoutTable kLayout{{"QuickClean", "Quick Clean", kClientWidth, kClientHeight, kWindowSans}, kControls};
 
 } // namespace
 
-QuickClean::QuickClean(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+const LayoutTable& QuickCleanWindow::layout()
 {
-    setObjectName(QStringLiteral("QuickClean"));
-    setWindowTitle(QStringLiteral("Quick Clean"));
+    return kLayout;
+}
+
+QuickCleanWindow::QuickCleanWindow(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
+{
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
-    setFont(sansFont(8.25));
-    setFixedSize(twSize(4920, 3105));
+    applyForm(this, kLayout);
     setMouseTracking(true);
-    buildControls();
+    const Controls controls = buildLayout(this, kLayout);
+    m_driveList = controls.get<DriveList>("Drive1");
+    m_tmpFilesBox = controls.get<QCheckBox>("TempCheck");
+    m_ftsFilesBox = controls.get<QCheckBox>("FtsCheck");
+    m_tempFolderBox = controls.get<QCheckBox>("WindowsCheck");
+    m_bakFilesBox = controls.get<QCheckBox>("BakCheck");
+    m_dollarFilesBox = controls.get<QCheckBox>("DoeCheck");
+    m_browserCacheBox = controls.get<QCheckBox>("IECheck");
+    m_recycleBox = controls.get<QCheckBox>("RecycleCheck");
+    m_sampleRunBox = controls.get<QCheckBox>("SampleCheck");
+    m_filesCaption = controls.get<QLabel>("Label1_3");
+    m_bytesCaption = controls.get<QLabel>("Label1_4");
+    m_filesCount = controls.get<QLabel>("Killed");
+    m_bytesCount = controls.get<QLabel>("ReclaimedBytes");
+    m_cancelButton = controls.get<QPushButton>("CancelButton");
+    m_startButton = controls.get<QPushButton>("StartButton");
+    m_workingLabel = controls.get<QLabel>("Status");
+
+    // The temporary folder is emptied and what goes is recycled, unless the user says otherwise.
+    m_tempFolderBox->setChecked(true);
+    m_recycleBox->setChecked(true);
+    m_recycleBox->setToolTip(QStringLiteral(
+        "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
+
+    connect(m_driveList, &DriveList::gotFocus, this, &QuickCleanWindow::onDriveListFocused);
+    connect(m_driveList, &DriveList::driveChanged, this, &QuickCleanWindow::onDriveChanged);
+    connect(m_sampleRunBox, &QCheckBox::clicked, this, &QuickCleanWindow::onSampleRunClicked);
+    connect(m_startButton, &QPushButton::clicked, this, &QuickCleanWindow::onStartClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QuickCleanWindow::onCancelClicked);
+    m_cancelButton->setMouseTracking(true);
+    m_cancelButton->installEventFilter(this);
+
     setTempFolder(systemTempFolder());
-    Drive1->reload();
-    Form_Load();
+    m_driveList->reload();
+    onOpened();
 }
 
-void QuickClean::setTempFolder(const QByteArray& folder)
+void QuickCleanWindow::setTempFolder(const QByteArray& folder)
 {
     m_tempFolder = folder;
     // The caption names the classic folder; which folder that is here is said where it is asked.
-    WindowsCheck->setToolTip(
+    m_tempFolderBox->setToolTip(
         folder.isEmpty()
             ? QStringLiteral("There is no temporary folder here: /tmp is missing.")
             : QStringLiteral("The temporary folder here is %1.\nEvery file directly in it is removed, except files "
@@ -60,168 +153,76 @@ void QuickClean::setTempFolder(const QByteArray& folder)
                   .arg(displayPath(folder)));
 }
 
-QuickClean::~QuickClean() = default;
+QuickCleanWindow::~QuickCleanWindow() = default;
 
-void QuickClean::buildControls()
+void QuickCleanWindow::setDrives(const QList<DriveEntry>& drives, const QByteArray& current)
 {
-    const QFont plain = arialFont(8.25);
-    const QFont bold = arialFont(8.25, true);
-    auto label = [&](int index, const QString& caption, QRect rect, const QFont& font) {
-        auto* l = new QLabel(caption, this);
-        l->setObjectName(QStringLiteral("Label1_%1").arg(index));
-        l->setGeometry(rect);
-        l->setFont(font);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        Label1[index] = l;
-        return l;
-    };
-    auto check = [&](const char* name, const QString& caption, QRect rect, bool ticked) {
-        auto* c = new QCheckBox(caption, this);
-        c->setObjectName(QString::fromLatin1(name));
-        c->setGeometry(rect);
-        c->setFont(plain);
-        c->setChecked(ticked);
-        return c;
-    };
-    auto count = [&](const char* name, QRect rect) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(rect);
-        l->setFont(bold);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        setTextColour(l, Qt::red);
-        return l;
-    };
-    auto button = [&](const char* name, const QString& caption, QRect rect) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(rect);
-        // Enter never starts a clean by itself.
-        b->setAutoDefault(false);
-        return b;
-    };
-
-    label(0,
-          QStringLiteral("Many applications create temporary files but do not remove them when they are no longer "
-                         "needed. This utility will search your drive for these types of files and reclaim disk "
-                         "space."),
-          twRect(15, 0, 4860, 750), plain)
-        ->setWordWrap(true);
-    QLabel* driveCaption = label(1, QStringLiteral("Please specify the drive:"), twRect(30, 690, 2040, 240), bold);
-    Drive1 = new DriveList(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    driveCaption->setBuddy(Drive1);
-    Drive1->setGeometry(twRect(2100, 645, 1845, 315));
-    label(2, QStringLiteral("The following types of files will be removed:"), twRect(15, 1005, 3735, 225), bold);
-    TempCheck = check("TempCheck", QStringLiteral("*.TMP"), twRect(135, 1245, 855, 240), false);
-    FtsCheck = check("FtsCheck", QStringLiteral("*.FTS"), twRect(1200, 1245, 855, 240), false);
-    WindowsCheck =
-        check("WindowsCheck", QStringLiteral("Files in Windows Temp folder"), twRect(2175, 1245, 2550, 240), true);
-    BakCheck = check("BakCheck", QStringLiteral("*.BAK"), twRect(135, 1485, 855, 240), false);
-    DoeCheck = check("DoeCheck", QStringLiteral("*.$$$ "), twRect(1200, 1485, 855, 240), false);
-    IECheck = check("IECheck", QStringLiteral("IE 3.0 Temporary Internet Files"), twRect(2175, 1485, 2550, 240), false);
-    label(5, QStringLiteral("Search Options:"), twRect(15, 1695, 1395, 225), bold);
-    // Reaches nearer to Sample Run: the caption is a few pixels wider than its classic box here.
-    RecycleCheck =
-        check("RecycleCheck", QStringLiteral("Send Files to the Recycle Bin"), twRect(135, 1935, 2580, 240), true);
-    RecycleCheck->setToolTip(QStringLiteral(
-        "The Recycle Bin is the desktop's Trash: files sent there can be restored until it is emptied."));
-    SampleCheck = check("SampleCheck", QStringLiteral("Sample Run"), twRect(2760, 1935, 1200, 240), false);
-    label(3, QStringLiteral("Files removed:"), twRect(15, 2295, 1305, 240), bold);
-    Killed = count("Killed", twRect(kKilledLeft, 2295, 810, 195));
-    label(4, QStringLiteral("Bytes reclaimed:"), twRect(15, 2520, 1425, 240), bold);
-    ReclaimedBytes = count("ReclaimedBytes", twRect(kBytesLeft, 2520, 1200, 195));
-    CancelButton = button("CancelButton", QStringLiteral("&Cancel"), twRect(2535, 2730, 1170, 375));
-    StartButton = button("StartButton", QStringLiteral("&Start"), twRect(3735, 2730, 1185, 375));
-    Status = new QLabel(QStringLiteral("Working..."), this);
-    Status->setObjectName(QStringLiteral("Status"));
-    Status->setGeometry(twRect(0, 2895, 900, 210));
-    QFont italic = sansFont(8.25);
-    italic.setItalic(true);
-    Status->setFont(italic);
-    Status->hide();
-
-    QWidget* order[] = {Drive1,  TempCheck,    FtsCheck,    WindowsCheck, BakCheck,    DoeCheck,
-                        IECheck, RecycleCheck, SampleCheck, StartButton,  CancelButton};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
-
-    connect(Drive1, &DriveList::gotFocus, this, &QuickClean::Drive1_GotFocus);
-    connect(Drive1, &DriveList::driveChanged, this, &QuickClean::Drive1_Change);
-    connect(SampleCheck, &QCheckBox::clicked, this, &QuickClean::SampleCheck_Click);
-    connect(StartButton, &QPushButton::clicked, this, &QuickClean::StartButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &QuickClean::CancelButton_Click);
-    CancelButton->setMouseTracking(true);
-    CancelButton->installEventFilter(this);
-}
-
-void QuickClean::setDrives(const QList<DriveEntry>& drives, const QByteArray& current)
-{
-    Drive1->setDrives(drives, current);
-    m_driveText = Drive1->mountPoint();
+    m_driveList->setDrives(drives, current);
+    m_driveText = m_driveList->mountPoint();
     m_chosenDrive.choose(m_driveText);
 }
 
-void QuickClean::Form_Load()
+void QuickCleanWindow::onOpened()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
         move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
     }
-    m_driveText = Drive1->mountPoint();
+    m_driveText = m_driveList->mountPoint();
     m_chosenDrive.choose(m_driveText);
-    Drive1->setFocus(Qt::OtherFocusReason);
+    m_driveList->setFocus(Qt::OtherFocusReason);
 }
 
-QuickCleanChoices QuickClean::choices() const
+QuickCleanChoices QuickCleanWindow::choices() const
 {
     QuickCleanChoices c;
-    c.tmpFiles = TempCheck->isChecked();
-    c.bakFiles = BakCheck->isChecked();
-    c.ftsFiles = FtsCheck->isChecked();
-    c.dollarFiles = DoeCheck->isChecked();
-    c.tempFolder = WindowsCheck->isChecked();
-    c.browserCache = IECheck->isChecked();
-    c.recycle = RecycleCheck->isChecked();
-    c.sample = SampleCheck->isChecked();
+    c.tmpFiles = m_tmpFilesBox->isChecked();
+    c.bakFiles = m_bakFilesBox->isChecked();
+    c.ftsFiles = m_ftsFilesBox->isChecked();
+    c.dollarFiles = m_dollarFilesBox->isChecked();
+    c.tempFolder = m_tempFolderBox->isChecked();
+    c.browserCache = m_browserCacheBox->isChecked();
+    c.recycle = m_recycleBox->isChecked();
+    c.sample = m_sampleRunBox->isChecked();
     return c;
 }
 
-void QuickClean::Drive1_GotFocus()
+void QuickCleanWindow::onDriveListFocused()
 {
-    m_driveText = Drive1->mountPoint();
+    m_driveText = m_driveList->mountPoint();
     if (m_chosenDrive.path() != m_driveText)
         m_chosenDrive.choose(m_driveText);
 }
 
-void QuickClean::Drive1_Change()
+void QuickCleanWindow::onDriveChanged()
 {
     // A bounded query of the drive's root: a dead network share is reported, never waited on.
-    keepReachableDrive(*Drive1, m_driveText, m_host,
+    keepReachableDrive(*m_driveList, m_driveText, m_host,
                        [](const QByteArray& drive) { return systemDiskGeometry().query(drive).has_value(); });
     m_chosenDrive.choose(m_driveText);
 }
 
-void QuickClean::SampleCheck_Click()
+void QuickCleanWindow::onSampleRunClicked()
 {
-    const bool sample = SampleCheck->isChecked();
-    Label1[3]->setText(sample ? QStringLiteral("Files found:") : QStringLiteral("Files removed:"));
-    Label1[4]->setText(sample ? QStringLiteral("Total bytes:") : QStringLiteral("Bytes reclaimed:"));
-    Killed->move(tw(sample ? kSampleCountsLeft : kKilledLeft), Killed->y());
-    ReclaimedBytes->move(tw(sample ? kSampleCountsLeft : kBytesLeft), ReclaimedBytes->y());
+    const bool sample = m_sampleRunBox->isChecked();
+    m_filesCaption->setText(sample ? QStringLiteral("Files found:") : QStringLiteral("Files removed:"));
+    m_bytesCaption->setText(sample ? QStringLiteral("Total bytes:") : QStringLiteral("Bytes reclaimed:"));
+    m_filesCount->move(tw(sample ? kSampleCountsLeft : kFilesCountLeft), m_filesCount->y());
+    m_bytesCount->move(tw(sample ? kSampleCountsLeft : kBytesCountLeft), m_bytesCount->y());
 }
 
-void QuickClean::setInputsEnabled(bool enabled)
+void QuickCleanWindow::setInputsEnabled(bool enabled)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{RecycleCheck, SampleCheck, IECheck, TempCheck, BakCheck, FtsCheck,
-                                                      DoeCheck, WindowsCheck, Drive1, StartButton})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_recycleBox, m_sampleRunBox, m_browserCacheBox, m_tmpFilesBox, m_bakFilesBox,
+                                         m_ftsFilesBox, m_dollarFilesBox, m_tempFolderBox, m_driveList, m_startButton})
         w->setEnabled(enabled);
 }
 
-void QuickClean::StartButton_Click()
+void QuickCleanWindow::onStartClicked()
 {
     AppState& program = m_host.program();
-    if (!StartButton->isEnabled() || program.SearchState == SearchState::Running)
+    if (!m_startButton->isEnabled() || program.SearchState == SearchState::Running)
         return;
     if (!m_chosenDrive.stillLeadsThere())
         return;
@@ -230,7 +231,7 @@ void QuickClean::StartButton_Click()
     if (!run.prepare({m_driveText, m_tempFolder, choices()}))
         return;
 
-    Status->show();
+    m_workingLabel->show();
     setInputsEnabled(false);
     program.StopRequested = false;
     m_host.run().resetCounters();
@@ -243,55 +244,55 @@ void QuickClean::StartButton_Click()
         return;
 
     m_host.finishProgress(12);
-    setScreenPointer(1);
-    CancelButton->setText(QStringLiteral("&Done"));
-    Status->hide();
+    setScreenPointer(kArrowPointer);
+    m_cancelButton->setText(QStringLiteral("&Done"));
+    m_workingLabel->hide();
     // The counts are this window's own; the main window's counters belong to the search panels,
     // which expect them at zero while no panel is open.
     m_host.run().resetCounters();
     run.finish();
 }
 
-void QuickClean::tell(const QString& text, int style, const QString& title)
+void QuickCleanWindow::tell(const QString& text, int style, const QString& title)
 {
     msgBox(text, style, title);
 }
 
-bool QuickClean::ask(const QString& text, int style, const QString& title)
+bool QuickCleanWindow::ask(const QString& text, int style, const QString& title)
 {
     return msgBox(text, style, title) == AnswerYes;
 }
 
-void QuickClean::showFigures(const RunValues& figures)
+void QuickCleanWindow::showFigures(const RunValues& figures)
 {
     m_figures = figures;
     showCounts();
 }
 
-void QuickClean::showStatus(const QString& text)
+void QuickCleanWindow::showStatus(const QString& text)
 {
     m_host.ShowStatus(text);
 }
 
-WalkScreen& QuickClean::walkScreen()
+WalkScreen& QuickCleanWindow::walkScreen()
 {
     return m_host.walkScreen();
 }
 
-void QuickClean::letEventsIn()
+void QuickCleanWindow::letEventsIn()
 {
     m_host.letMessagesBeProcessed();
 }
 
-void QuickClean::showCounts()
+void QuickCleanWindow::showCounts()
 {
     if (m_figures.FilesRemoved == 0)
         return; // an empty caption until the first file
-    Killed->setText(QString::number(m_figures.FilesRemoved));
-    ReclaimedBytes->setText(formatPicture(double(m_figures.BytesReclaimed), QStringLiteral("#,###,###,##0")));
+    m_filesCount->setText(QString::number(m_figures.FilesRemoved));
+    m_bytesCount->setText(formatPicture(double(m_figures.BytesReclaimed), QStringLiteral("#,###,###,##0")));
 }
 
-void QuickClean::CancelButton_Click()
+void QuickCleanWindow::onCancelClicked()
 {
     AppState& program = m_host.program();
     if (program.SearchState == SearchState::Running) {
@@ -302,7 +303,7 @@ void QuickClean::CancelButton_Click()
     close();
 }
 
-void QuickClean::closeEvent(QCloseEvent* event)
+void QuickCleanWindow::closeEvent(QCloseEvent* event)
 {
     AppState& program = m_host.program();
     if (program.SearchState != SearchState::Running) {
@@ -321,39 +322,39 @@ void QuickClean::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void QuickClean::reject()
+void QuickCleanWindow::reject()
 {
     // Escape closes the window the way its close box does, with the same question during a run.
     close();
 }
 
-void QuickClean::paintEvent(QPaintEvent* event)
+void QuickCleanWindow::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     // The etched separator above the counts.
     QPainter p(this);
     p.setPen(QColor(0x80, 0x80, 0x80));
-    p.drawLine(0, tw(2235), width(), tw(2235));
+    p.drawLine(0, tw(kSeparatorGreyY), width(), tw(kSeparatorGreyY));
     p.setPen(Qt::white);
-    p.drawLine(0, tw(2265), width(), tw(2265));
+    p.drawLine(0, tw(kSeparatorWhiteY), width(), tw(kSeparatorWhiteY));
 }
 
-void QuickClean::mouseMoveEvent(QMouseEvent* event)
+void QuickCleanWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    setScreenPointer(m_host.program().SearchState == SearchState::Running ? 11 : 1);
+    setScreenPointer(m_host.program().SearchState == SearchState::Running ? kHourglassPointer : kArrowPointer);
     QDialog::mouseMoveEvent(event);
 }
 
-bool QuickClean::eventFilter(QObject* watched, QEvent* event)
+bool QuickCleanWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == CancelButton && event->type() == QEvent::MouseMove)
-        setScreenPointer(1); // the button that stays usable during a run
+    if (watched == m_cancelButton && event->type() == QEvent::MouseMove)
+        setScreenPointer(kArrowPointer); // the button that stays usable during a run
     return QDialog::eventFilter(watched, event);
 }
 
 void openQuickClean(PanelHost& host)
 {
-    QuickClean window(host, host.dialogParent());
+    QuickCleanWindow window(host, host.dialogParent());
     window.exec();
 }
 

@@ -9,19 +9,20 @@
 // line and progress strip. The window itself never walks and never removes a file. A run happens
 // once per opening: afterwards Cancel reads "&Done".
 //
+// Its controls are one LayoutTable (common/ui/layout.h), listed in the feature's entry.
+//
 // The drives can be given (setDrives), so tests present a fixture tree as a drive.
 #pragma once
 
+#include "common/runuser.h"
+#include "common/ui/drivelist.h"
+#include "common/ui/layout.h"
 #include "common/ui/panelhost.h"
 #include "platform/chosenfolder.h"
-#include "common/runuser.h"
 #include "quickclean/quickclean.h"
-#include "common/ui/drivelist.h"
 
 #include <QDialog>
 #include <QList>
-
-#include <cstdint>
 
 class QCheckBox;
 class QLabel;
@@ -29,13 +30,13 @@ class QPushButton;
 
 namespace bv {
 
-class QuickClean : public QDialog, private RunUser
+class QuickCleanWindow : public QDialog, private RunUser
 {
     Q_OBJECT
 public:
-    // Drive1 lists the system's drives, the drive of the current directory chosen.
-    explicit QuickClean(PanelHost& host, QWidget* parent = nullptr);
-    ~QuickClean() override;
+    // The drive list shows the system's drives, the drive of the current directory chosen.
+    explicit QuickCleanWindow(PanelHost& host, QWidget* parent = nullptr);
+    ~QuickCleanWindow() override;
 
     // Lists these drives instead, `current` chosen, as at load (tests present a tree as a drive).
     void setDrives(const QList<DriveEntry>& drives, const QByteArray& current);
@@ -43,17 +44,21 @@ public:
     // given another (tests present a folder of a tree as the temporary folder).
     void setTempFolder(const QByteArray& folder);
 
-    // Window events, named as the window has always named them.
-    void Form_Load();
-    void Drive1_GotFocus();
-    void Drive1_Change();
-    void SampleCheck_Click();
-    void StartButton_Click();
-    void CancelButton_Click();
+    // Opening: centred on the screen, the drive of the current directory chosen.
+    void onOpened();
+    void onDriveListFocused();
+    void onDriveChanged();
+    // The sample run's captions are shorter, and the counts move up to them.
+    void onSampleRunClicked();
+    void onStartClicked();
+    void onCancelClicked();
 
     // The drive the next Start cleans.
     const QByteArray& driveText() const { return m_driveText; }
     QuickCleanChoices choices() const;
+
+    // The window's controls, as data.
+    static const LayoutTable& layout();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,7 +76,6 @@ private:
     WalkScreen& walkScreen() override;
     void letEventsIn() override;
 
-    void buildControls();
     void setInputsEnabled(bool enabled);
     void showCounts();
 
@@ -81,21 +85,22 @@ private:
     ChosenFolder m_chosenDrive; // what the drive's root was when it was picked
     RunValues m_figures;        // the run's counts as last shown (empty captions until a file counts)
 
-    QLabel* Label1[6] = {};
-    DriveList* Drive1 = nullptr;
-    QCheckBox* TempCheck = nullptr;
-    QCheckBox* FtsCheck = nullptr;
-    QCheckBox* WindowsCheck = nullptr;
-    QCheckBox* BakCheck = nullptr;
-    QCheckBox* DoeCheck = nullptr;
-    QCheckBox* IECheck = nullptr;
-    QCheckBox* RecycleCheck = nullptr;
-    QCheckBox* SampleCheck = nullptr;
-    QLabel* Killed = nullptr;
-    QLabel* ReclaimedBytes = nullptr;
-    QPushButton* CancelButton = nullptr;
-    QPushButton* StartButton = nullptr;
-    QLabel* Status = nullptr;
+    DriveList* m_driveList = nullptr;
+    QCheckBox* m_tmpFilesBox = nullptr;
+    QCheckBox* m_ftsFilesBox = nullptr;
+    QCheckBox* m_tempFolderBox = nullptr;
+    QCheckBox* m_bakFilesBox = nullptr;
+    QCheckBox* m_dollarFilesBox = nullptr;
+    QCheckBox* m_browserCacheBox = nullptr;
+    QCheckBox* m_recycleBox = nullptr;
+    QCheckBox* m_sampleRunBox = nullptr;
+    QLabel* m_filesCaption = nullptr;
+    QLabel* m_bytesCaption = nullptr;
+    QLabel* m_filesCount = nullptr;
+    QLabel* m_bytesCount = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_startButton = nullptr;
+    QLabel* m_workingLabel = nullptr;
 };
 
 // Tools > Quick Clean: the window over the host, with the system's drives, until it closes.

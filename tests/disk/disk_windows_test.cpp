@@ -126,7 +126,7 @@ struct OverhangHarness
     {
         geometry.volumes.insert(tree.root(), DiskGeometry{512, 8, 1000, 2000});
         window.driveList()->setDrives({{tree.root(), QStringLiteral("fixture")}}, tree.root());
-        window.Form_Load();
+        window.onOpened();
         window.show();
     }
     QString printed(int x, int y) const { return window.surface()->printedAt(x, y); }
@@ -149,7 +149,7 @@ struct OverhangHarness
     AppState program;
     FakeHost host;
     FakeDiskGeometry geometry;
-    OverHangForm window;
+    ClusterOverhangWindow window;
 };
 
 } // namespace
@@ -164,8 +164,8 @@ private Q_SLOTS:
         geometry.volumes.insert(currentDrive(), sixteenTerabytes());
         AppState program;
         FakeHost host(program);
-        DiskSpace w(host, geometry);
-        w.Form_Load();
+        DiskSpaceWindow w(host, geometry);
+        w.onOpened();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -194,9 +194,9 @@ private Q_SLOTS:
         geometry.volumes.insert("/tiny", DiskGeometry{1, 1, 977, 2000});
         AppState program;
         FakeHost host(program);
-        DiskSpace w(host, geometry);
+        DiskSpaceWindow w(host, geometry);
         w.driveList()->setDrives({{"/big", "big"}, {"/empty", "e"}, {"/tiny", "t"}, {"/gone", "g"}}, "/big");
-        w.Form_Load();
+        w.onOpened();
         w.show();
         auto* flood = child<QLabel>(&w, "Flood");
         const int fullWidth = flood->width();
@@ -233,9 +233,9 @@ private Q_SLOTS:
         geometry.volumes.insert("/huge", DiskGeometry{4096, 1, 1ull << 50, 1ull << 51}); // 8 EiB
         AppState program;
         FakeHost host(program);
-        DiskSpace w(host, geometry);
+        DiskSpaceWindow w(host, geometry);
         w.driveList()->setDrives({{"/big", "big"}, {"/huge", "huge"}}, "/huge");
-        w.Form_Load();
+        w.onOpened();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         const std::pair<const char*, const char*> pairs[] = {{"Dummy1", "TotalCapacity"}, {"Dummy2", "FSpace"},
@@ -270,8 +270,8 @@ private Q_SLOTS:
         AppState program;
         FakeHost host(program);
         FakeDiskGeometry geometry;
-        OverHangForm w(host, geometry);
-        w.Form_Load();
+        ClusterOverhangWindow w(host, geometry);
+        w.onOpened();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.driveText(), currentDrive());
@@ -289,9 +289,9 @@ private Q_SLOTS:
         FakeDiskGeometry geometry;
         geometry.volumes.insert("/a", DiskGeometry{512, 8, 1, 2});
         geometry.volumes.insert("/c", DiskGeometry{512, 8, 1, 2});
-        OverHangForm w(host, geometry);
+        ClusterOverhangWindow w(host, geometry);
         w.driveList()->setDrives({{"/a", "a"}, {"/b", "b"}, {"/c", "c"}}, "/a");
-        w.Form_Load();
+        w.onOpened();
         w.show();
 
         pickDrive(w.driveList(), "/b");
@@ -320,11 +320,14 @@ private Q_SLOTS:
         const FindFigures expected = findFigures(tree.root(), tree.path(".Trash-1000"), 4096);
         QCOMPARE(expected.files, 150u + 11u); // the fixture is what this test thinks it is
         QVERIFY(workingShown);
-        QCOMPARE(h.printed(OverHangForm::kFilesX, OverHangForm::kFilesY), filesScannedText(expected.files));
-        QCOMPARE(h.printed(OverHangForm::kSizesX, OverHangForm::kSizesY), kilobytesText(expected.sizes));
-        QCOMPARE(h.printed(OverHangForm::kUsedX, OverHangForm::kUsedY), kilobytesText(expected.used));
-        QCOMPARE(h.printed(OverHangForm::kClusterX, OverHangForm::kClusterY), QStringLiteral("4,096  Bytes"));
-        QCOMPARE(h.printed(OverHangForm::kWastedX, OverHangForm::kWastedY),
+        QCOMPARE(h.printed(ClusterOverhangWindow::kFilesX, ClusterOverhangWindow::kFilesY),
+                 filesScannedText(expected.files));
+        QCOMPARE(h.printed(ClusterOverhangWindow::kSizesX, ClusterOverhangWindow::kSizesY),
+                 kilobytesText(expected.sizes));
+        QCOMPARE(h.printed(ClusterOverhangWindow::kUsedX, ClusterOverhangWindow::kUsedY), kilobytesText(expected.used));
+        QCOMPARE(h.printed(ClusterOverhangWindow::kClusterX, ClusterOverhangWindow::kClusterY),
+                 QStringLiteral("4,096  Bytes"));
+        QCOMPARE(h.printed(ClusterOverhangWindow::kWastedX, ClusterOverhangWindow::kWastedY),
                  kilobytesText(expected.used - expected.sizes));
         QCOMPARE(h.window.tally().totalFileSizes(), expected.sizes);
         QCOMPARE(h.window.tally().actualSpaceUsed(), expected.used);
@@ -372,8 +375,10 @@ private Q_SLOTS:
             else
                 QVERIFY(accounted < all.files);
             // Either way the closing steps show the figures of every file accounted.
-            QCOMPARE(h.printed(OverHangForm::kFilesX, OverHangForm::kFilesY), filesScannedText(accounted));
-            QCOMPARE(h.printed(OverHangForm::kUsedX, OverHangForm::kUsedY), kilobytesText(accounted * 4096));
+            QCOMPARE(h.printed(ClusterOverhangWindow::kFilesX, ClusterOverhangWindow::kFilesY),
+                     filesScannedText(accounted));
+            QCOMPARE(h.printed(ClusterOverhangWindow::kUsedX, ClusterOverhangWindow::kUsedY),
+                     kilobytesText(accounted * 4096));
             QCOMPARE(h.button("CancelButton")->text(), QStringLiteral("&Done"));
             QVERIFY(h.window.isVisible());
         }
@@ -424,8 +429,8 @@ private Q_SLOTS:
         AppState program;
         FakeHost host(program);
         FakeDiskGeometry geometry;
-        OverHangForm w(host, geometry);
-        w.Form_Load();
+        ClusterOverhangWindow w(host, geometry);
+        w.onOpened();
         w.show();
         program.SearchState = SearchState::Running;
         moveMouseOver(w.surface());

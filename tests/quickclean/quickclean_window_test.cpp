@@ -70,7 +70,7 @@ struct Window
 {
     AppState state;
     FakeHost host{state};
-    QuickClean window{host, host.dialogParent()};
+    QuickCleanWindow window{host, host.dialogParent()};
 
     Window(const TreeFixture& tree, const char* ticked)
     {
@@ -103,7 +103,7 @@ struct Window
         const qsizetype before = asks ? boxes->shown.size() : 0;
         if (asks)
             boxes->answer(AnswerYes);
-        window.StartButton_Click();
+        window.onStartClicked();
         if (asks && boxes->shown.size() > before && boxes->shown[before].text == deleteWithoutTrashQuestion())
             boxes->shown.removeAt(before);
     }
@@ -469,7 +469,7 @@ private Q_SLOTS:
                     w.window.close();
                 } else if (!byCloseBox && removals <= 2) {
                     boxes.answer(removals == 1 ? AnswerNo : AnswerYes);
-                    w.window.CancelButton_Click();
+                    w.window.onCancelClicked();
                 }
             };
             w.start();

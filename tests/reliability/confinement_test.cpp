@@ -164,7 +164,7 @@ void runQuickClean(const World& world, const QuickCleanChoices& c)
     AppState state;
     state.Now = worldNow;
     FakeHost host(state);
-    QuickClean window(host, host.dialogParent());
+    QuickCleanWindow window(host, host.dialogParent());
     window.setDrives({{world.start(), QStringLiteral("world")}}, world.start());
     window.setTempFolder(world.start());
     const std::pair<const char*, bool> boxes[] = {{"TempCheck", c.tmpFiles},      {"BakCheck", c.bakFiles},
@@ -177,7 +177,7 @@ void runQuickClean(const World& world, const QuickCleanChoices& c)
             box->click();
     }
     window.show();
-    window.StartButton_Click();
+    window.onStartClicked();
 }
 
 } // namespace
@@ -243,6 +243,8 @@ private:
             log = runDuplicates(world, entries, recycle);
         } else if (feature == Feature::QuickClean) {
             ScriptedMessages boxes;
+            if (!selection.clean.recycle)
+                boxes.answer(AnswerYes);           // deleting past the trash is confirmed once, before the run
             runQuickClean(world, selection.clean); // Quick Clean keeps no log
         } else if (panel) {
             PanelHarness h;
