@@ -65,10 +65,4 @@ FileDecision CommandLineUser::verify(const VerifyItem& file, FileActions& action
     return FileDecision{FileChoice::Ignore, ActOutcome::NotTouched, true};
 }
 
-void CommandLineUser::review(std::span<const ReviewRow> rows, GroupActions& actions)
-{
-    if (onGroup)
-        onGroup(rows, actions);
-}
-
 } // namespace bv::cli

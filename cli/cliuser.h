@@ -15,7 +15,7 @@
 
 namespace bv::cli {
 
-class CommandLineUser : public RunUser, public FileVerifier, public GroupReviewer, private WalkScreen
+class CommandLineUser : public RunUser, public FileVerifier, private WalkScreen
 {
 public:
     CommandLineUser(AppState& program, Printer& printer);
@@ -24,8 +24,6 @@ public:
     bool answer = false;
     // How a file put to the user is decided (the command's own rule); unset: it is left in place.
     std::function<FileDecision(const VerifyItem&, FileActions&)> onFile;
-    // How a group is handled; unset: it is left as it is.
-    std::function<void(std::span<const ReviewRow>, GroupActions&)> onGroup;
     // The progress text from the run's figures.
     std::function<QString(const RunValues&)> figuresText;
     // Runs whenever the run shows its figures (at the status line's pace) and at every turn
@@ -49,7 +47,6 @@ public:
     void letEventsIn() override;
 
     FileDecision verify(const VerifyItem& file, FileActions& actions) override;
-    void review(std::span<const ReviewRow> rows, GroupActions& actions) override;
 
 private:
     void showStatusPath(const QByteArray&) override {}

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/exitstatus.h"
 #include "cli/options.h"
+#include "platform/filesizelimit.h"
 #include "platform/terminal.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,9 @@
 
 int main(int argc, char** argv)
 {
+    // A log that reaches the file-size limit fails its write and stops the run; it is not killed
+    // between a file's record and its removal.
+    bv::letWritesFailAtFileSizeLimit();
     QList<QByteArray> args;
     for (int i = 1; i < argc; ++i)
         args.append(QByteArray(argv[i]));
