@@ -139,10 +139,10 @@ void MoveForm::onOkClicked()
     request.block = m_request.logBlock;
     request.action = RemovalAction::Move;
     request.destFolder = m_folderList->path();
-    const RemovalRecord record =
-        m_mover             ? m_mover(request.destFolder)
-        : m_request.carryOut ? m_request.carryOut(request.destFolder)
-                             : removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
+    const RemovalRecord record = m_mover ? m_mover(request.destFolder)
+                                 : m_request.carryOut
+                                     ? m_request.carryOut(request.destFolder)
+                                     : removeWithRecord(request, &m_host.program().Log, m_host.program(), m_host.run());
     if (copying)
         m_host.ShowStatus(QString());
     // Given up on request (Cancel, or the program is ending): nothing to report, nothing recorded.
