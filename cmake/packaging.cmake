@@ -27,7 +27,7 @@ set(BV_COPYRIGHT_HOLDER "The Brisvane developers" CACHE STRING "Copyright holder
 set(BV_COPYRIGHT_YEARS "2026" CACHE STRING "Years of the copyright line")
 set(BV_COPYRIGHT "${BV_COPYRIGHT_YEARS} ${BV_COPYRIGHT_HOLDER}")
 # The programs the package installs, each with its manual page packaging/man/<program>.1.in.
-set(BV_PROGRAMS brisvane quillbar)
+set(BV_PROGRAMS brisvane quillbar brisvane-cli)
 target_compile_definitions(brisvane PRIVATE BV_DESKTOP_ID="${BV_APP_ID_PREFIX}.Brisvane")
 target_compile_definitions(quillbar PRIVATE BV_DESKTOP_ID="${BV_APP_ID_PREFIX}.Quillbar")
 target_compile_definitions(bv_app_ui PRIVATE BV_COPYRIGHT="${BV_COPYRIGHT}") # the About box

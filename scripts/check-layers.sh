@@ -13,7 +13,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 features=$(for f in */feature.cmake; do dirname "$f"; done | sort)
-product="platform common app charbar $features"
+product="platform common app charbar cli $features"
 status=0
 report() {
     local what=$1 hits=$2

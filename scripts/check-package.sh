@@ -2,9 +2,9 @@
 # Builds the Debian package from a built tree and checks it as Debian and a user meet it: lintian
 # (no error, no warning), its files, its dependencies, its manual pages (man --warnings), its
 # copyright file and changelog, its desktop entries and AppStream metainfo (pedantic, no warning),
-# its icons, and both programs started from a scratch root (--version, --help, and an offscreen
-# start ended by SIGTERM). Nothing is installed on this machine: the package is unpacked into a
-# temporary folder.
+# its icons, both desktop programs started from a scratch root (--version, --help, and an
+# offscreen start ended by SIGTERM), and brisvane-cli run there without a display. Nothing is
+# installed on this machine: the package is unpacked into a temporary folder.
 #
 # Usage: scripts/check-package.sh [build-dir]   (default: build, as scripts/test.sh leaves it)
 set -euo pipefail
@@ -15,7 +15,7 @@ fail() {
     echo "check-package: $*" >&2
     exit 1
 }
-for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli lintian man; do
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli lintian man readelf; do
     command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
 done
 
@@ -128,7 +128,7 @@ for png in "$share"/icons/hicolor/*x*/apps/*.png; do
     [ "${w}x$h" = "$size" ] || fail "$png is ${w}x$h"
 done
 
-# Both programs from the scratch root: versions, the installed help document, a clean start and end.
+# Both desktop programs from the scratch root: versions, the installed help document, a clean start and end.
 for app in brisvane quillbar; do
     out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$app" --version)
     [ "$out" = "${app^} $version" ] || fail "$app --version says '$out'"
@@ -138,6 +138,23 @@ done
 
 home="$scratch/home"
 mkdir -p "$home"
+
+# brisvane-cli from the scratch root, as on a machine without a display: its version and help, no
+# widget or X11 library among what it links, and a dry run and a report that work without one.
+cli="$root/usr/bin/brisvane-cli"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$cli" --version)
+[ "$out" = "brisvane-cli (Brisvane) $version" ] || fail "brisvane-cli --version says '$out'"
+"$cli" --help | grep -q '^Usage: brisvane-cli COMMAND' || fail "brisvane-cli --help does not show its usage"
+if readelf -d "$cli" | grep -E 'NEEDED.*(libQt6(Gui|Widgets)|libX11|libXtst)'; then
+    fail "brisvane-cli links a library that needs a display"
+fi
+mkdir -p "$scratch/tree/sub" && touch "$scratch/tree/sub/a.tmp"
+env -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" XDG_DATA_HOME="$home/.local/share" \
+    "$cli" search "$scratch/tree" -t '*.tmp' --json >"$scratch/cli.json" ||
+    fail "brisvane-cli search failed without a display"
+grep -q '"outcome":"listed"' "$scratch/cli.json" && [ -e "$scratch/tree/sub/a.tmp" ] ||
+    { cat "$scratch/cli.json"; fail "brisvane-cli search did not list (and only list) the file"; }
+env -u DISPLAY -u WAYLAND_DISPLAY "$cli" space "$scratch" >/dev/null || fail "brisvane-cli space failed"
 catches_sigterm() { # the program has installed its SIGTERM handler: bit 14 of SigCgt
     local mask
     mask=$(awk '/^SigCgt:/ {print $2}' "/proc/$1/status" 2>/dev/null) || return 1

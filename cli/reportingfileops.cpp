@@ -1,0 +1,48 @@
+#include "cli/reportingfileops.h"
+
+namespace bv::cli {
+
+ReportingFileOps::ReportingFileOps(Listener listener)
+    : m_inner(fileOps()), m_innerIsReal(dynamic_cast<RealFileOps*>(&m_inner) != nullptr),
+      m_listener(std::move(listener))
+{
+    setFileOps(this);
+}
+
+ReportingFileOps::~ReportingFileOps()
+{
+    setFileOps(m_innerIsReal ? nullptr : &m_inner);
+}
+
+ActResult ReportingFileOps::trash(const QByteArray& path, const FileInfo& listed)
+{
+    const ActResult result = m_inner.trash(path, listed);
+    m_listener(path, listed, RemovalAction::Trash, result);
+    return result;
+}
+
+ActResult ReportingFileOps::remove(const QByteArray& path, const FileInfo& listed)
+{
+    const ActResult result = m_inner.remove(path, listed);
+    m_listener(path, listed, RemovalAction::Delete, result);
+    return result;
+}
+
+ActResult ReportingFileOps::move(const QByteArray& path, const FileInfo& listed, const QByteArray& destFolder)
+{
+    const ActResult result = m_inner.move(path, listed, destFolder);
+    m_listener(path, listed, RemovalAction::Move, result);
+    return result;
+}
+
+ActResult ReportingFileOps::restoreAccessTime(const QByteArray& path, const FileInfo& listed, const timespec& atime)
+{
+    return m_inner.restoreAccessTime(path, listed, atime);
+}
+
+bool ReportingFileOps::canTrashAt(const QByteArray& folder, QString* why)
+{
+    return m_inner.canTrashAt(folder, why);
+}
+
+} // namespace bv::cli
