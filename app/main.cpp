@@ -61,6 +61,7 @@ int main(int argc, char** argv)
     state.StartFolder = start.path;
     QString error;
     state.AppFolder = bv::prepareAppFolder(&error);
+    state.HistoryFolder = state.AppFolder;
     if (state.AppFolder.isEmpty()) {
         bv::msgBox(QStringLiteral("Brisvane cannot start: its data folder could not be created (%1).").arg(error),
                    bv::MsgCritical);

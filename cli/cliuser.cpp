@@ -40,8 +40,6 @@ bool CommandLineUser::ask(const QString& text, int, const QString&)
 void CommandLineUser::letEventsIn()
 {
     stopAsked();
-    if (onEvents)
-        onEvents();
     if (onPace && m_pace.due())
         onPace();
 }

@@ -29,8 +29,6 @@ public:
     // Runs whenever the run shows its figures (at the status line's pace) and at every turn
     // of the event loop it asks for.
     std::function<void()> onPace;
-    // Runs at every turn of the event loop the run itself asks for (before each removal).
-    std::function<void()> onEvents;
 
     // A removal that failed was just told with the system's reason: the run's own message for
     // it is not told again.

@@ -4,7 +4,6 @@
 #include "cli/reportingfileops.h"
 #include "cli/workingfolder.h"
 #include "common/recordedremoval.h"
-#include "common/runhistory.h"
 #include "platform/appfolder.h"
 #include "platform/fileops.h"
 #include "platform/paths.h"
@@ -99,14 +98,10 @@ int runSearch(const Options& options, Printer& printer)
     user.figuresText = [](const RunValues& r) {
         return QStringLiteral("%1 files looked at, %2 removed").arg(r.FilesMatched).arg(r.FilesRemoved);
     };
-    // A run that removes keeps its log in the run history from before its first removal: the
-    // run turns the event loop right before each one, and the history takes what the log holds.
-    user.onEvents = [&] {
-        SearchLog& log = program.Log;
-        if (acting && log.isOpen() && !log.failed() && log.historyPath().isEmpty() &&
-            !log.keepHistory(appFolder, RunFeature::FileSearch))
-            stopForLogFailure(log, program, values);
-    };
+    // A run that removes keeps its log in the run history of the real data folder (the working
+    // log lives in a folder of this process's own); a listing removes nothing and keeps none.
+    if (acting)
+        program.HistoryFolder = appFolder;
     std::int64_t notRemoved = 0;
     user.onFile = [&](const VerifyItem& item, FileActions& actions) {
         printer.file({item.path, item.info.size, item.info.atime, item.info.mtime, FileOutcome::Listed, {}});

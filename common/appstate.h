@@ -38,6 +38,10 @@ struct AppState
     // Folder of the working log, its word-processor copy and the lock file.
     QByteArray AppFolder;
 
+    // The data folder whose run history (common/runhistory.h) keeps the log of every run that can
+    // remove files; empty: no history is kept (a listing that removes nothing, a test).
+    QByteArray HistoryFolder;
+
     // A folder given on the command line, resolved to its real path; empty if none. The search
     // panels start their folder lists there and count it as chosen.
     QByteArray StartFolder;

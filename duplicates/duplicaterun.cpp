@@ -215,8 +215,11 @@ DuplicateRun::Start DuplicateRun::begin(const DuplicateRunOptions& options)
     };
     if (folder.isEmpty())
         return refuse(notEnoughMemoryText());
-    if (!m_program.Log.open(joinPath(m_program.AppFolder, "temp.bv")))
-        return refuse(m_program.Log.error() + QStringLiteral(". Nothing was searched."));
+    // The review can remove files: the log is kept in the run history from its first line on.
+    if (!m_program.Log.open(joinPath(m_program.AppFolder, "temp.bv")) ||
+        (!m_program.HistoryFolder.isEmpty() &&
+         !m_program.Log.keepHistory(m_program.HistoryFolder, RunFeature::DuplicateSearch)))
+        return refuse(endSentence(m_program.Log.error()) + QStringLiteral(" Nothing was searched."));
     if (!writeLog(dupHeaderLines(m_options.entries, folder, m_program.Now())))
         return refuse(QString()); // the log's failure has been told
     return Start::Started;

@@ -238,6 +238,14 @@ bool QuickCleanRun::prepare(const QuickCleanOptions& options)
 
 bool QuickCleanRun::writeHeader()
 {
+    // A real run keeps its record in the run history, begun only now that the run is sure to go.
+    if (m_log == nullptr && !m_options.choices.sample && !m_program.HistoryFolder.isEmpty()) {
+        if (!m_historyLog.openInHistory(m_program.HistoryFolder, RunFeature::QuickClean)) {
+            m_user.tell(endSentence(m_historyLog.error()) + QStringLiteral(" Nothing was removed."), MsgExclamation);
+            return false;
+        }
+        m_log = &m_historyLog;
+    }
     if (m_log == nullptr)
         return true;
     const QuickCleanChoices& c = m_options.choices;

@@ -104,6 +104,7 @@ private:
     AppState& m_program;
     RunUser& m_user;
     SearchLog* m_log;
+    SearchLog m_historyLog; // a real run's record in the run history, when no log was given
     QuickCleanOptions m_options;
     std::optional<std::pair<uid_t, QByteArray>> m_runner;
     FilesInUse m_inUse;

@@ -163,7 +163,10 @@ bool FileSearchRun::start()
     // The start folder as it really is: a link the user chose is followed once, here, and the
     // log names the folder actually searched.
     m_criteria.folder = resolveFolder(m_criteria.folder);
-    const bool opened = !m_criteria.folder.isEmpty() && m_program.Log.open(joinPath(m_program.AppFolder, "temp.bv"));
+    // A run that can remove files keeps its log in the run history from its first line on.
+    const bool opened = !m_criteria.folder.isEmpty() && m_program.Log.open(joinPath(m_program.AppFolder, "temp.bv")) &&
+                        (m_program.HistoryFolder.isEmpty() ||
+                         m_program.Log.keepHistory(m_program.HistoryFolder, RunFeature::FileSearch));
     if (opened && writeLog(headerLines(m_criteria, m_program.Now())))
         return true;
     // Nothing was searched: close what was opened.

@@ -224,7 +224,7 @@ void QuickCleanWindow::onStartClicked()
         return;
     if (!m_chosenDrive.stillLeadsThere())
         return;
-    // Quick Clean keeps no log.
+    // A real run keeps its record in the run history (the run begins it); there is no working log.
     QuickCleanRun run(program, *this);
     if (!run.prepare({m_driveText, m_tempFolder, choices()}))
         return;

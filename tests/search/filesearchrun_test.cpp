@@ -1,6 +1,7 @@
 // The file search's run without a window, as the tests, the benchmarks and the command line
 // drive it (the panel's runs are in filesearch_run_test.cpp).
 #include "common/headlessuser.h"
+#include "common/runhistory.h"
 #include "platform/messages.h"
 #include "search/filesearchrun.h"
 #include "tests/support/tree_fixture.h"
@@ -41,6 +42,7 @@ TEST(FileSearchRun, DeletingWithoutALookIsAskedOnceAndNoStartsNothing)
         SCOPED_TRACE(yes ? "Yes" : "No");
         AppState program;
         program.AppFolder = QFile::encodeName(appFolder.path());
+        program.HistoryFolder = program.AppFolder;
         RunValues values;
         HeadlessUser user;
         user.answers = {yes};
@@ -53,5 +55,13 @@ TEST(FileSearchRun, DeletingWithoutALookIsAskedOnceAndNoStartsNothing)
         EXPECT_EQ(::lstat(tree.path("old.tmp").constData(), &st) == 0, !yes);
         EXPECT_EQ(::lstat(logPath.constData(), &st) == 0, yes); // No: not even a log header
         EXPECT_EQ(values.FilesMatched, yes ? 1 : 0);            // No: no walk
+        // The run's history is the very text of its log; a run that never started has none.
+        const QList<HistoryRun> history = listRunHistory(program.AppFolder);
+        ASSERT_EQ(history.size(), yes ? 1 : 0);
+        if (yes) {
+            QFile kept(QString::fromUtf8(history[0].path)), log(QString::fromUtf8(logPath));
+            ASSERT_TRUE(kept.open(QIODevice::ReadOnly) && log.open(QIODevice::ReadOnly));
+            EXPECT_EQ(kept.readAll(), log.readAll());
+        }
     }
 }
