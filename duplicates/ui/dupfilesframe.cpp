@@ -245,7 +245,8 @@ void FindDuplicatesPanel::showFigures(const RunValues& figures)
 
 void FindDuplicatesPanel::showStatus(const QString& text)
 {
-    // The run pads its texts ("Checking...", "Done.") to wipe what the line held before.
+    // The run pads its texts ("Checking...", "Done.") itself to wipe what the line held: they are
+    // printed as they are, not fitted to the status box.
     m_host.printStatusRaw(text);
 }
 
