@@ -1,5 +1,6 @@
 #include "app/ui/features.h"
 
+#include "common/ui/moveform.h"
 #include "disk/ui/diskspacewindow.h"
 #include "disk/ui/overhangwindow.h"
 #include "duplicates/ui/dupfilesframe.h"
@@ -19,14 +20,14 @@ QList<FeatureEntry> brisvaneFeatures()
                      "FileSearchIcon",
                      [](PanelHost& host, QWidget* area) -> Panel* { return new FileSearchFrame(host, area); },
                      {},
-                     {&FileSearchFrame::layout(), &VerificationWindow::layout()}});
+                     {&FileSearchFrame::layout(), &VerificationWindow::layout(), &MoveForm::layout()}});
     features.append({FindDuplicatesPanel::kCommand,
                      QStringLiteral("Find &Duplicates"),
                      QKeySequence(Qt::Key_F3),
                      "NewFilesIcon",
                      [](PanelHost& host, QWidget* area) -> Panel* { return new FindDuplicatesPanel(host, area); },
                      {},
-                     {}});
+                     {&FindDuplicatesPanel::layout()}});
     features.append({"DiskSpaceOption",
                      QStringLiteral("D&isk Space..."),
                      QKeySequence(Qt::Key_F4),

@@ -159,7 +159,7 @@ struct DupPanel
         for (const char* box : {"dRecycle", "dIgnore", "dHiddenFiles", "dHiddenDir"})
             qobject_cast<QCheckBox*>(child(box))->setChecked(false);
         qobject_cast<DirList*>(child("Dir2"))->setPath(tree);
-        frame->onFolderPicked();
+        frame->onFolderOpened();
         QElapsedTimer t;
         t.start();
         qobject_cast<QPushButton*>(child("dBeginButton"))->click();

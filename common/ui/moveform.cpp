@@ -10,6 +10,7 @@
 #include "common/recordedremoval.h"
 #include "common/ui/dirlist.h"
 #include "common/ui/drivelist.h"
+#include "common/ui/layout.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,38 +26,40 @@ namespace {
 constexpr int kCopyPassEveryMs = 15;    // clicks and Cancel answered at once during a copy
 constexpr int kCopyStatusEveryMs = 100; // the progress text, often enough to see it move
 
+using namespace bv::layout;
+
+// The dialog, as designed. The two lists have no caption beside them: each is named for a
+// screen reader (Linux screen readers read a drop-down list by its current entry, the drive, and
+// use the name only while it is empty). The folder list comes first in the tab order: it is
+// what the user came for.
+constexpr ControlSpec kControls[] = {
+    {"Drive1", Kind::DriveList, {45, 30, 2865, 330}, "", kWindowFont, {}, 2, Plain, nullptr, "Drive"},
+    {"Dir1", Kind::DirList, {45, 375, 2865, 990}, "", kWindowFont, {}, 1, Plain, nullptr, "Folder"},
+    {"CancelButton", Kind::Button, {705, 1410, 1095, 345}, "&Cancel", kWindowFont, {}, 4},
+    {"OkButton", Kind::Button, {1815, 1410, 1095, 345}, "&OK", kWindowFont, {}, 3},
+};
+
+constexpr LayoutTable kLayout{{"MoveForm", "Move To...", 2955, 1770, kArial825}, kControls};
+
 } // namespace
+
+const LayoutTable& MoveForm::layout()
+{
+    return kLayout;
+}
 
 MoveForm::MoveForm(PanelHost& host, QWidget* parent) : QDialog(parent), m_host(host)
 {
-    setObjectName(QStringLiteral("MoveForm"));
-    setWindowTitle(QStringLiteral("Move To..."));
     // Fixed border, no close box: the dialog ends through OK or Cancel.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
-    setFont(arialFont(8.25));
-    setFixedSize(twSize(2955, 1770));
-
-    m_driveList = new DriveList(this);
-    m_driveList->setObjectName(QStringLiteral("Drive1"));
-    // No caption beside it; Linux screen readers read a drop-down list by its current entry
-    // (the drive) and use this name only while it is empty.
-    m_driveList->setAccessibleName(QStringLiteral("Drive"));
-    m_driveList->setGeometry(twRect(45, 30, 2865, 330));
-    m_folderList = new DirList(this);
-    m_folderList->setObjectName(QStringLiteral("Dir1"));
-    m_folderList->setGeometry(twRect(45, 375, 2865, 990));
-    m_cancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
-    m_cancelButton->setObjectName(QStringLiteral("CancelButton"));
-    m_cancelButton->setGeometry(twRect(705, 1410, 1095, 345));
-    m_okButton = new QPushButton(QStringLiteral("&OK"), this);
-    m_okButton->setObjectName(QStringLiteral("OkButton"));
-    m_okButton->setGeometry(twRect(1815, 1410, 1095, 345));
+    applyForm(this, kLayout);
+    const Controls controls = buildLayout(this, kLayout);
+    m_driveList = controls.get<DriveList>("Drive1");
+    m_folderList = controls.get<DirList>("Dir1");
+    m_cancelButton = controls.get<QPushButton>("CancelButton");
+    m_okButton = controls.get<QPushButton>("OkButton");
     m_okButton->setDefault(true);
-
-    setTabOrder(m_folderList, m_driveList);
-    setTabOrder(m_driveList, m_okButton);
-    setTabOrder(m_okButton, m_cancelButton);
     // It opens over the window whose Move was just clicked: the rest of a double-click must not
     // land on it.
     InputGuard::install(this);

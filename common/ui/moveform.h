@@ -13,6 +13,7 @@
 #pragma once
 
 #include "common/recordedremoval.h"
+#include "common/ui/layout.h"
 #include "platform/fsinfo.h"
 
 #include <QByteArray>
@@ -31,8 +32,8 @@ class DriveList;
 
 struct MoveRequest
 {
-    QByteArray path;            // native bytes
-    FileInfo listed;            // the listing's lstat, for the re-check
+    QByteArray path; // native bytes
+    FileInfo listed; // the listing's lstat, for the re-check
 };
 
 struct MoveResult
@@ -53,6 +54,9 @@ class MoveForm : public QDialog
     Q_OBJECT
 public:
     MoveForm(PanelHost& host, QWidget* parent);
+
+    // The dialog's controls, as data (common/ui/layout.h).
+    static const LayoutTable& layout();
 
     // What moves the file into the folder picked, with its record: the run's own move. The
     // dialog keeps answering meanwhile and shows how far a copy is.

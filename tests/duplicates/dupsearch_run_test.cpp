@@ -103,7 +103,7 @@ struct DupHarness
         child<QComboBox>("SearchPattern3")->setEditText(p3);
         child<QCheckBox>("dRecycle")->setChecked(recycle);
         child<DirList>("Dir2")->setPath(folder);
-        panel->onFolderPicked(); // as a click in the list does
+        panel->onFolderOpened(); // as a click in the list does
     }
 
     // The log's lines with the fixture folders replaced by names.
@@ -482,6 +482,21 @@ private Q_SLOTS:
         QVERIFY(!h.button("dDoneButton")->isEnabled());
         QVERIFY(h.state.SearchState == SearchState::Idle);
         QVERIFY(!ops.ops().contains("trash"));
+    }
+
+    // A folder the list shows but nobody picked is asked about once; Yes searches it.
+    void theDefaultFolderIsAskedAboutOnce()
+    {
+        TreeFixture tree{"a/x.txt:1", "b/y.txt:1"};
+        DupHarness h;
+        ScriptedMessages boxes;
+        boxes.answer(AnswerYes);
+        h.child<QComboBox>("SearchPattern2")->setEditText(QStringLiteral("*.txt"));
+        h.child<DirList>("Dir2")->setPath(tree.root());
+        h.button("dBeginButton")->click();
+        const QString question = QStringLiteral("A search path was not specified. Would you like to use the default?");
+        QCOMPARE(boxes.texts().count(question), 1);
+        QCOMPARE(h.run().FilesMatched, 2);
     }
 };
 

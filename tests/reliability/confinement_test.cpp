@@ -128,7 +128,7 @@ QList<QByteArray> runDuplicates(const World& world, const FileSearchEntries& e, 
     for (const auto& [name, ticked] : boxes)
         panel->findChild<QCheckBox*>(QString::fromLatin1(name))->setChecked(ticked);
     panel->findChild<DirList*>(QStringLiteral("Dir2"))->setPath(world.start());
-    panel->onFolderPicked();
+    panel->onFolderOpened();
 
     QSet<QByteArray> tried;
     QTimer reviewer;
