@@ -3,13 +3,9 @@
 #include "common/format.h"
 #include "platform/ui/fonts.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalBlocker>
 
 namespace bv {
@@ -45,37 +41,6 @@ void PatternBoxes::itemChosen() const
         return;
     second->show();
     andLabel->show();
-}
-
-QLabel* panelCaption(QWidget* panel, const QString& name, const QString& caption, const QRect& rect)
-{
-    auto* l = new QLabel(caption, panel);
-    l->setObjectName(name);
-    l->setGeometry(rect);
-    l->setFont(arialFont(9, true));
-    setTextColour(l, Qt::black);
-    condenseToFit(l);
-    return l;
-}
-
-QPushButton* panelButton(QWidget* panel, const QString& name, const QString& caption, const QRect& rect)
-{
-    auto* b = new QPushButton(caption, panel);
-    b->setObjectName(name);
-    b->setGeometry(rect);
-    b->setFont(arialFont(8.25, false));
-    setTextColour(b, Qt::black);
-    return b;
-}
-
-QCheckBox* panelCheck(QWidget* panel, const QString& name, const QString& caption, const QRect& rect)
-{
-    auto* c = new QCheckBox(caption, panel);
-    c->setObjectName(name);
-    c->setGeometry(rect);
-    c->setFont(arialFont(8.25, true));
-    setTextColour(c, Qt::black);
-    return c;
 }
 
 QComboBox* patternBox(QWidget* panel, const QString& name, const QRect& rect)

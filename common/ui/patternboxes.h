@@ -11,20 +11,12 @@
 #include <QRect>
 #include <QString>
 
-class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPushButton;
 class QWidget;
 
 namespace bv {
 
-// A caption: bold Arial 9 pt, black, condensed to fit its box.
-QLabel* panelCaption(QWidget* panel, const QString& name, const QString& caption, const QRect& rect);
-// A button: Arial 8.25 pt, black.
-QPushButton* panelButton(QWidget* panel, const QString& name, const QString& caption, const QRect& rect);
-// A check box: bold Arial 8.25 pt, black.
-QCheckBox* panelCheck(QWidget* panel, const QString& name, const QString& caption, const QRect& rect);
 // A file-pattern box: editable, empty, its list the usual patterns, red bold Arial 9 pt; `panel`
 // filters its events (the box and its line edit), as the panels show a hint when it gets the focus.
 QComboBox* patternBox(QWidget* panel, const QString& name, const QRect& rect);

@@ -278,8 +278,7 @@ bool ClusterOverhangWindow::eventFilter(QObject* watched, QEvent* event)
             setScreenPointer(kArrowPointer); // Cancel stays usable during a search
         else if (watched == m_surface && m_surface->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) !=
                                              m_cancelButton) // a move Cancel passed on to its parent
-            setScreenPointer(m_host.program().SearchState == SearchState::Running ? kHourglassPointer
-                                                                                  : kArrowPointer);
+            setScreenPointer(m_host.program().SearchState == SearchState::Running ? kHourglassPointer : kArrowPointer);
     }
     return QDialog::eventFilter(watched, event);
 }
