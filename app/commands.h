@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which commands of the main window can be used, as a pure function of what the window shows.
 //
 // The main window has three looks of its command bar: idle (everything usable), locked (a panel

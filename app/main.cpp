@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Brisvane: finds files that waste disk space and removes them safely.
 #include "common/appstate.h"
 #include "common/commandline.h"

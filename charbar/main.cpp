@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quillbar: a floating bar of twelve buttons that types special characters into another
 // window, found by its title. Start-up chooses the X11 platform where there is one, reads the
 // settings, shows the bar, and makes sure the settings are written however the program ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "charbar/x11_window_service.h"
 
 #include "platform/x11/xdesktop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window service of the real program: the X11 desktop behind the plain interface of
 // platform/x11, fed by the Qt event loop so keyboard mapping changes are seen as they happen.
 //

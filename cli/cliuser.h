@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user of a run on the command line: what the run tells goes to standard error, its figures
 // show as progress on a terminal, and a stop signal (or a reader of the output that went away)
 // becomes the run's stop request, seen between files.

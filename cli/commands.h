@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of brisvane-cli, each a run of the same core the windows drive, and the exit
 // status it ends with (cli/exitstatus.h).
 #pragma once

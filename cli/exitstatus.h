@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exit statuses of brisvane-cli, for the scripts and timers that run it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // brisvane-cli: Brisvane's runs from a shell, a script or a timer, on the core and the platform
 // layer only, so it runs where there is no display.
 #include "cli/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of brisvane-cli: one command and its options, parsed as a pure function of
 // the arguments so that a mistake is told before anything is touched.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What brisvane-cli prints: a human-readable listing by default, or with --json one JSON object
 // per line (one per file, then the summary), and progress on standard error when that is a
 // terminal.

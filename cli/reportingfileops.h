@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every removal a run makes, seen as it happens: the system's file operations with a listener.
 //
 // The runs remove files only through fileOps() (platform/fileops.h), after the file's record is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of a command-line run, and the files a dry run lists from it.
 //
 // A run that removes files keeps its log in the run history, as the windows' runs do, and in

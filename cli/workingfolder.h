@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a command-line run keeps its working log.
 //
 // The file search and the duplicate search write their log to "temp.bv" in the folder they are

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Brisvane's layers as libraries, bottom up; each links only the layers below it:
 #
 #   bv_platform      platform/       the only code that calls the OS and GIO (Qt Core)

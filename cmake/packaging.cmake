@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing both programs and the Debian package that carries them.
 #
 #   cmake --install build --prefix /usr   the programs, their manual pages, the help document,

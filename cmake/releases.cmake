@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The release notes, kept once in packaging/releases.txt, turned into what the package carries:
 #
 #   bv_read_releases(<file>) sets, in the caller's scope,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The values Brisvane keeps, by how long they live.
 //
 // - AppState: the program's values, from start to exit (the data folder, the clock, the working

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of both programs: --help and --version, and for Brisvane one optional start
 // folder (a desktop file or a file manager passes one) and --restore-last (the restore window on
 // the last run that removed files). Parsing is a pure function of the

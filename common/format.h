@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number and date texts shared by the logs and the panels.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user of a run without windows: the answers come from a script, and what the run told the
 // user is kept for the caller to read. The tests, the benchmarks and the command line drive the
 // very same runs as the windows do through it (common/runuser.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of a log read back from disk.
 //
 // Logs written here are UTF-8. A log saved by the Windows version of the program is in the

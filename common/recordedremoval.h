@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Removing or moving one listed file together with its record in the search log: the one
 // sequence every window that removes files goes through (the file search's unattended run, the
 // verification window, the move dialog, the duplicate review window, Quick Clean).

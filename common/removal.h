@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Removing or moving a file a search has listed.
 //
 // A search lists a file, then may wait a long time (a verification window, a busy walk) before

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run history: every run that can remove files (a file search, a duplicate search, Quick
 // Clean; never a sample run) keeps its log in "history/" of the program's data folder, and so
 // does every restore, so what went to the trash can be put back days later.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a run meets its user.
 //
 // A run (the file search, the duplicate search and its review, Quick Clean, the overhang search,

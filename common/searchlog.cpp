@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/searchlog.h"
 
 #include "common/format.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working search log ("temp.bv" in the program's data folder): one open at a time, written
 // line by line by the searches, read back by the log viewer.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one directory walk of Brisvane.
 //
 // Every tree-wide feature (file search, duplicate search, quick clean, cluster overhang)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The walk as every tree-wide feature runs it: the one directory walk (common/walk.h) plus what
 // each run shows and counts, whatever the feature.
 //

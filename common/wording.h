@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the log and the user are told about acting on a listed file: the only place that words it.
 //
 // Every act on a file (trash, delete, move) ends in one ActOutcome (platform/fileops.h). The

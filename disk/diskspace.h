@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The disk space report as a pure function of a volume's geometry: every caption the Disk Space
 // window shows, and the used-space bar, computed in one place so the window only applies them.
 //

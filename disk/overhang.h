@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cluster overhang accounting: how much of a volume is lost because every file occupies whole
 // clusters. The Cluster Overhang window feeds OverhangTally one walked file at a time and prints
 // the texts below; nothing here knows about windows or the walk.

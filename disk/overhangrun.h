@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One cluster overhang search: the walk over a drive that accounts every file in an
 // OverhangTally (disk/overhang.h). It deletes nothing. The window, a benchmark or a test gives it
 // the drive and a RunUser; the run does the rest:

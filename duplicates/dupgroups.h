@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The duplicate finder's collection and grouping, without windows.
 //
 // Two files are duplicates when their names are equal without regard to letter case; size,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One duplicate search, from Begin to its totals, without a window.
 //
 // A run checks the entries (a pattern, the start folder, the trash), opens the working log and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a duplicate run writes to the search log, apart from the removals themselves (those go
 // through common/recordedremoval.h): the header with the entries and options, each reviewed
 // file's block, the line that closes a group, and the totals.

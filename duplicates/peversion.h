@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file version a Windows program carries in its version resource, read without Windows.
 //
 // The review window shows each duplicate's version: for a PE file (.exe, .dll, ...) the fixed

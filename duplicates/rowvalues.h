@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a row of the duplicate review shows for one file: size, version and last-access date.
 //
 // These are read when the group is shown, not during the walk (the store keeps names only), so

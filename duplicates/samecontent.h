@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which rows of a duplicate group hold the same bytes.
 //
 // Same-named files are often copies of one another, and often not: the review window tells

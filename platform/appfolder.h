@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's data folder ($XDG_DATA_HOME/Brisvane, default ~/.local/share/Brisvane), which
 // holds the working log and its copy, and the lock that keeps one Brisvane per user: a second
 // one would share the working log and erase the first one's at its exit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start folder a user chose for a run, remembered as what its path led to at that moment.
 //
 // A panel shows a folder long before its run starts. If the folder is replaced meanwhile (by a

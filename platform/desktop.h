@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a document with the desktop's default application for its content type (GIO).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geometry and fill of one volume, in place of the classic free-space call: sectors,
 // clusters and what is free.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a file's contents without making it look used.
 //
 // Searches never read contents; the duplicate finder does, twice: a Windows program's version

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GLib before Qt: its headers use names Qt defines as macros.
 #include <gio/gio.h>
 #include <gio/gunixmounts.h>

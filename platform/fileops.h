@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The only place that trashes, deletes or moves a file, or writes its access time back.
 //
 // Every feature that removes files goes through fileOps(), so tests can install a fake of their

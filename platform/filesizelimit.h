@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file-size limit on the process (ulimit -f).
 //
 // By default the system kills a process with SIGXFSZ the moment it writes past its limit: in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file's type name and icon names, from its name alone (GIO content types).
 //
 // The contents are never read: reading a file would stamp its access time and make it look

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files of one folder as a per-folder feature reads them again.
 //
 // The walk hands a per-folder feature (quick clean) each folder as an open descriptor, already

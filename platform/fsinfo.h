@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the platform layer tells about one directory entry: the attribute classes a listing is
 // asked for, and one lstat() of a file. Shared by the folder listing (platform/listing.h) and
 // the tree walk (common/walk.h), which re-exports these names for its callers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files of the run history: one folder beside the working log, private to the user (0700),
 // holding one log file (0600) per run. Only the folder's listing and the removal of a file
 // are here; what the files hold and how many are kept is common/runhistory.h's.

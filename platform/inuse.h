@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The files that running programs are using: held open, or mapped into memory.
 //
 // A clean-up that removes a file a program still writes to or has mapped breaks that program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listing one folder, in place of the list-box directory fill.
 //
 // Two layers. FolderScan is the engine: it reads an open folder with getdents64 into buffers it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file I/O of the search log: creating and appending to the working log, reading a log back
 // for the viewer, and copying one (save, the word-processor copy). The log's own rules (its
 // escaping, line ends, limits and messages) are common/searchlog.h's; this is only where they

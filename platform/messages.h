@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every message box of both programs goes through this one service, so tests can answer the
 // boxes in advance and check each wording, style and title exactly.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path helpers. A path is a QByteArray of native bytes: it is what finds the file. Text for a
 // window or a log is derived from it (displayPath) and never used to find the file again.
 // The separator is "/"; a folder path has no trailing separator except a root.

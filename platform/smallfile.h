@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a small file the program keeps for itself (a settings file) without ever waiting on
 // it. open() of a FIFO for reading blocks until some writer comes, which may be never, and
 // opening a device can act on it: the name is looked at first and read only when it leads to a

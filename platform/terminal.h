@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a program run from a shell, a script or a scheduler needs of its terminal and of the
 // signals that ask it to stop.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop trash as GIO fills it (the freedesktop.org layout): each trashed file lies in
 // "files/" of a trash folder with its record "info/<name>.trashinfo", which holds its original
 // path (trash::orig-path) and the local time it was trashed (trash::deletion-date). The home

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window geometry is designed in twips (1/1440 inch). Here a twip is 1/15 of a logical pixel
 // (96 dpi); Qt scales logical pixels on HiDPI screens, so layouts stay as designed.
 // This is the one place that converts.

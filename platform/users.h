@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Who runs Brisvane, what that user may change, and the system temporary folder as that user's
 // programs see it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mounted volumes, in place of drive letters.
 //
 // A drive is a mounted volume that holds files; pseudo file systems (proc, sysfs, cgroup, ...)

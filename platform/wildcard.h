@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names compared the way a Windows user expects: DOS wildcards and name order, both without
 // regard to letter case.
 //

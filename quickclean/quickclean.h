@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quick Clean's rules: which files one pass over a drive takes.
 //
 // The run (quickclean/quickcleanrun.h) walks the chosen drive once and hands every folder to a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One Quick Clean run: the pass over a drive that removes, or as a sample run only counts, the
 // files the rules of quickclean/quickclean.h take. The window, a benchmark or a test gives it
 // its options and a RunUser; the run does everything else.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting removed files back: what a run of the history removed, what became of each file since,
 // and the restore run that puts them back.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shows what a screen reader finds in a window: starts a program on an X server of its own with
 # the accessibility bus (AT-SPI) running, prints the tree of its windows as the bus serves it
 # (role, name, description, labelled-by, states), then presses each named object in turn through

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks from outside that input meant for one file never acts on the next one: a file search
 # with the verification window on, over f1.txt ... f5.txt, driven with xdotool under Xvfb and
 # openbox. The window comes back for the next file at once and in the same place, so

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The layers' rules as a grep sees them (cmake/layers.cmake has the compiler enforce the includes;
 # tests/layers shows it): fails, naming each offending line, when
 #   - a header of the project is included by a bare name (looked up beside the including file,

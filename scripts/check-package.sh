@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a built tree and checks it as Debian and a user meet it: lintian
 # (no error, no warning), its files, its dependencies, its manual pages (man --warnings), its
 # copyright file and changelog, its desktop entries and AppStream metainfo (pedantic, no warning),

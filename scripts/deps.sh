@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages Brisvane and Quillbar need to build, run and test,
 # when any of them is missing. Safe to run again.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds Brisvane and starts it from the user's home folder
 # (its folder lists start in the current folder).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the pictures of every window for the README and the AppStream metainfo, at 100 % and at
 # 200 % (QT_SCALE_FACTOR=2, saved as NAME-200.png), into docs/screenshots.
 #

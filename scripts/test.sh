@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, checks the formatting and the layers' rules, builds everything with
 # warnings as errors and runs every test headless (the probes that show a wrong include failing the
 # build among them), builds the Debian package and checks it, then builds again with

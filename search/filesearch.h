@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file search's logic, without widgets: what the panel's entries mean and what the search
 // does with each listed file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One file search from Begin to its summary, without a window.
 //
 // The panel (or a test, a benchmark, the command line) hands the run its criteria, the start

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/features.h"
 
 #include "common/ui/moveform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The features of Brisvane, in the order of the Tools menu: the one place that knows them all.
 //
 // A feature is either a panel in the main window's work area (created once, shown by its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon bar's pictures, drawn by the program itself: one 448 x 35 picture of five buttons
 // in three looks, plus the window icon. The click targets laid over the bar are ClickLabels
 // (platform/ui/clicklabel.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log panel: shows the working search log (after a file search or a duplicate search) or a
 // saved log, saves the working log under a name the user picks, and prints what it shows.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window of Brisvane: menus, icon bar, status strip and the work area where the
 // feature panels and the log panel are shown. It owns the program's values and is the host
 // every feature window runs in (common/ui/panelhost.h): the walk driver, the status line, the

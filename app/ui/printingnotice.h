@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small "One Moment..." window shown, centred on the screen, while the log is sent to the
 // printer: printing a long log takes a moment and the main window does not answer meanwhile.
 #pragma once

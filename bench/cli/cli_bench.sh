@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # brisvane-cli against its references on one tree, side by side in one run, warm cache, the
 # sides alternating, best wall time of N runs each (bench/README.md):
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window-level benchmarks share: GNU find as the reference, and the start-up of an
 // offscreen application over a tree named on the command line.
 #pragma once

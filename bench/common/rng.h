@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small, fast, seeded random number generator (splitmix64) for the benchmarks' generated trees
 // and names: the same seed always gives the same tree. Plain C++, so the tree generator needs no Qt.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window offscreen as the window benchmarks drive it: its own data folder, message
 // boxes counted instead of waited for, and removals recorded instead of done, so a benchmark
 // can never change the tree it measures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a whole cluster overhang search as the user runs it: the main window up offscreen, the
 // Cluster Overhang window open over it with the tree presented as its only drive, Start
 // pressed, the status line, the progress strip, the printed figures and the event loop live.

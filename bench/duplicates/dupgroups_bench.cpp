@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fills a DuplicateStore with names like a user's home (the walk benchmark's tree, generated
 // in memory), then reports what the store costs per entry and how long grouping takes.
 //

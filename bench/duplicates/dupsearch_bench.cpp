@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a whole duplicate search as the user runs it: the panel filled in ("*.*", hidden files
 // and folders included), Begin pressed, offscreen, with the status line, the counters and the
 // event loop live and the log written, and every group passed over as a user pressing Continue

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a Quick Clean sample run as the user starts it: the window over the main window,
 // offscreen, the tree presented as the only drive, the four type boxes ticked (the temporary
 // folder's box too, as it starts) and Start pressed, with the status line, the progress strip

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_restore DIR [runs]: (1) puts 10,000 trashed files of one run back with the restore, against
 // a bare loop of rename(2) and unlink of each trash record; (2) opens the restore window on a
 // history of 200 runs and a trash of 100,000 entries. DIR gets a data folder, a trash and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a whole file search as the user runs it: the panel filled in, Begin pressed, offscreen,
 // with the status line, the counters and the event loop live, and the log written; then the very
 // same run without a window (HeadlessUser), against the bare walk with one lstat per file. The

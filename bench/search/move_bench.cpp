@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A move to another file system, as the move dialog makes it: how long it takes, how much room
 // the copy takes there, and how long the dialog would go without a turn of its event loop (the
 // longest gap between two progress reports, which the dialog answers clicks and Cancel in, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes a deterministic folder tree for the walk benchmark: by default 500,000 files in 50,000
 // folders, names and extensions like a user's home, some hidden, sizes 0 to 4 KiB made with
 // ftruncate (sparse, so the tree costs inodes, not disk space), plus a few deep chains.

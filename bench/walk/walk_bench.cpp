@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the walk engine against GNU find on one tree, side by side, warm cache:
 //   1. listing every file:       walkTree(statFiles = false)  vs  find DIR -xdev
 //   2. one lstat per file:       walkTree(statFiles = true)   vs  find DIR -xdev -printf '%s %A@\n'

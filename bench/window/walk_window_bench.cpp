@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the walk as the user runs it: through the main window, offscreen, with the status line
 // and the progress strip live and the event loop turning, against the bare engine with one
 // lstat per file over the same tree, and GNU find as a reference. Best of N warm runs each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "charbar/core/charnames.h"
 
 #include "charbar/core/cp1252.h"

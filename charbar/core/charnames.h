@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Unicode names of the characters (COPYRIGHT SIGN for ©), which a screen reader reads for
 // the grid's cells and the bar's buttons, from ICU's copy of the Unicode character database.
 #pragma once

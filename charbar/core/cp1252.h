@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The character set of Quillbar's buttons: codes 0 to 255 of the Windows-1252 code page, which
 // the settings file stores and the grid shows, mapped to the Unicode characters typed and shown.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where things go on Quillbar's windows: the bar's design sizes, the assignment dialog's cell
 // grid and close-up, where the button menu pops up, and how a remembered position is brought
 // back onto the screens there are now. Plain arithmetic, so it can be checked without windows.

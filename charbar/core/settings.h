@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quillbar.ini: what the bar remembers between runs (position, host caption, font, the twelve
 // character codes, always on top). Nineteen lines with CR LF, UTF-8, read at start and written
 // at exit. This module only turns settings into bytes and back, and finds and writes the file;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How Quillbar reaches the host window: find a top-level window by its title, make it the
 // active window, and type characters into it. The real service talks to the X server; tests use
 // a recording fake.

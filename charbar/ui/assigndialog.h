@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The assignment dialog: the host window's title, the buttons' font, and a grid of the 256
 // Windows-1252 codes from which the user picks the character for the button last pressed.
 // It is created once and only hidden afterwards, so its grid, font list and font stay.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "charbar/ui/baroptions.h"
 
 #include "charbar/ui/characterbar.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hidden window behind the bar: it holds the 4200 ms timer that re-applies the
 // always-on-top state, and the button menu the bar pops up on a right click. It is never
 // shown. It also opens the assignment dialog, which it creates on first use and keeps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bar: twelve character buttons under a drag strip. A left press types the button's
 // character into the host window (found by its title through the window service); a right
 // press opens the button menu of the hidden Options window. The bar never takes the keyboard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four result counters as the search panels show them: printed onto the panel inside the
 // sunken boxes it draws, each as a leading blank (or minus sign), the digits and one blank.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A folder list in the classic drive-and-folder style, shared by the file-search panel, the
 // duplicate panel and the move dialog: the chosen folder's ancestors from its volume's root
 // down to the folder itself (shown open), then its sub-folders. One click opens the clicked

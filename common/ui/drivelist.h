@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drive list in the classic style, shared by the file-search panel, the duplicate panel and
 // the move dialog: a combo box of the mounted volumes that hold files, each shown as its mount
 // point with its label or device. The current drive at start is the volume that holds the

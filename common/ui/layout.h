@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window's controls as data: one table per window, one builder that turns it into widgets.
 //
 // A LayoutTable holds the window itself (its name, title, client size, font and background) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The move-to dialog: the user picks a folder and the file on display is moved there instead
 // of being removed. Opened modally by a verification window (the file search's or the
 // duplicate review's), which describes the file and its log block in a MoveRequest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the feature windows of Brisvane and its main window know each other.
 //
 // The main window is a host: it owns the program's values, the status line, the progress

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the two search panels (the file search's and the duplicate finder's) are made of alike:
 // their captions, buttons, check boxes and file-pattern boxes in the looks both share, and the
 // pattern boxes' handlers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A widget that text can be "printed" onto at a position, like a classic form: the printed
 // items persist until cleared and every repaint draws them again. Printing at a position
 // replaces what was printed there, so the list never grows. A repaint only draws.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every tree-wide search panel (file search, duplicates) has in common: the white printing
 // surface with its black border and counter boxes, a drive list and a folder list that pick the
 // start folder, Begin's two checks of that folder, the pointer and status line as the mouse moves,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Disk Space window: capacity, free and used space of one drive in bytes and kilobytes, a
 // used-space bar with its percentage, and the drive's geometry. It opens on the drive of the
 // current directory; picking another drive in its list refreshes every figure. It changes

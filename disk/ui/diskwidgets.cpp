@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "disk/ui/diskwidgets.h"
 
 #include "common/ui/layout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the two disk windows share besides their layout tables: figures that always fit, the
 // etched separator and centring on the screen.
 #pragma once

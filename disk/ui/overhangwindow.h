@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Cluster Overhang window: measures how much of a drive is lost because every file
 // occupies whole clusters. Start hands the chosen drive to an OverhangRun (disk/overhangrun.h),
 // which walks it and accounts every file; the window is the run's RunUser: it prints the running

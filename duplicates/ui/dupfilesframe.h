@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The duplicate panel: files of the chosen types that share a name (without regard to letter
 // case) in more than one folder of a tree, reviewed group by group.
 //

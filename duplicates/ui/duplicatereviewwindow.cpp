@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // No GLib here: file types, opening and file operations all go through platform/.
 #include "duplicates/ui/duplicatereviewwindow.h"
 

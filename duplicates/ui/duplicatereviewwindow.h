@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The duplicate review window: one group of same-named files, one row per file, and what the
 // user does with each (delete or trash it, move it, open it), then Continue to the next group
 // or Abort the search.

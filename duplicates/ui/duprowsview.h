@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows of the duplicate review window, painted by one widget.
 //
 // A group can hold thousands of same-named files, so the rows are not controls: the view keeps

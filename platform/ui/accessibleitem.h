@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A part of a widget that is no widget of its own (a text printed onto a panel, a painted row),
 // as assistive technology sees it: a leaf with a role, a name and a place. The widget's own
 // accessible interface makes one per part when a screen reader first asks for it, registers it

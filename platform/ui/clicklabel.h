@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A label that is clicked like a button: the transparent click targets laid over a drawn picture.
 #pragma once
 

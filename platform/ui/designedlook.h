@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One look under any desktop theme. The windows draw fixed colours of their own (white panels,
 // red counters, black text, the greys of their design) over the toolkit's palette. A desktop
 // theme that brings its own palette (a dark GTK theme through Qt's GTK platform theme, say) would

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file's icon as the desktop shows it, from its content type (platform/filetype.h): the icon
 // theme's icon for the type, then its generic icon, then a plain document.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The classic fonts the windows are designed for, as this desktop has them: "Arial" is
 // Liberation Sans (package fonts-liberation), "MS Sans Serif" and "Small Fonts" the default
 // sans font, "Terminal" a monospace font. Also the two things every window does with them:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Input that arrives before a window could have been seen never acts on it.
 //
 // A window that comes back for the next item (the verification window for the next file, the

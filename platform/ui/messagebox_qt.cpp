@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/messagebox_qt.h"
 
 #include "platform/ui/inputguard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real message-box service: a QMessageBox per call, modal to the active window, which
 // ignores clicks and keys for a moment after it appears (platform/ui/inputguard.h).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Xlib and XTest stay inside this file: their macros must never meet Qt's headers.
 #include "platform/x11/xdesktop.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reaching other programs' windows on an X11 display: finding a top-level window by its title,
 // activating it, and typing characters into it through the XTest extension.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Quick Clean window: one pass over a drive that removes the files of a few temporary types,
 // everything in the temporary folder and in the old browser cache, or, as a sample run, only
 // counts them.

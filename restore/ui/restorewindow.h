@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Restore Removed Files window: the runs of the history that removed files (when, which
 // feature, how many files and bytes, how many can still be put back) and, for the chosen run,
 // each removed file with its state now. The user puts back the chosen files or all of them; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-search panel: the user's four steps (file types, a date criterion, an optional
 // minimum size, a start folder), four options, and the run they start.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verification window: one matched file at a time, the user decides its fate (delete or
 // trash it, move it, open it to look at it, leave it, or abort the search).
 //

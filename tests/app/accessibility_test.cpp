@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader hears of Brisvane, through Qt's accessibility interfaces (the ones the
 // AT-SPI bridge serves): every window opened through the real main window names each control a
 // user can reach; the icon bar's click targets are buttons named by their help text that

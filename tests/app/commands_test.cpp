@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command states of the main window, as one table: what the user can reach in each
 // situation. Help, Refresh, About and Exit are always there; features open only from idle.
 #include "app/commands.h"

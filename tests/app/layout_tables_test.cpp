@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What must hold for every window, checked over the windows' layout tables (common/ui/layout.h)
 // as the feature table lists them: every control has a name of its own, every caption ends
 // inside its box, every control a user can reach is named for a screen reader, and the builder

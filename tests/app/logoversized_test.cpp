@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A working log too large for the viewer goes to the word processor: the question, the copy,
 // and the desktop's default application, in an XDG setup of the test's own. Run twice by
 // ctest: with no application for the copy's type, and (BV_TEST_DEFAULT_APP=1) with a test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log panel driven headless: showing, opening, saving and closing a log with the command
 // states each leaves behind, the file dialogs, and printing.
 #include "common/appstate.h"

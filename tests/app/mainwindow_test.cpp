@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window, driven headless: command states, menus, About, quitting, counters,
 // status line fitting and the walk driver's progress strip.
 #include "common/appstate.h"

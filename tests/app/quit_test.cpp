@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program, ended by the system rather than by the user: it must end cleanly, taking
 // its working log (a record of the user's paths) with it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window service for tests: a list of window titles stands for the desktop, and every find,
 // activation and typed text is recorded. Deliveries end at once, or when the test says so.
 #pragma once

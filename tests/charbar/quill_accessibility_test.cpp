@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader hears of Quillbar, and the assignment grid from the keyboard: every
 // reachable control named, the cells and buttons by the characters' Unicode names, a press from
 // assistive technology types as a click does, and the arrow keys and Space or Enter pick a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic of Quillbar's windows: the character grid, the close-up, the popup menu's
 // position and bringing a remembered position back onto the screens.
 #include "charbar/core/layout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file and the character table: what is written reads back, files of older
 // versions and damaged files read sensibly, and the file is replaced in one piece.
 #include "charbar/core/cp1252.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quillbar's windows driven as a user would, with a fake desktop behind the window service and
 // scripted message boxes: delivery, the error paths, the menu, dragging, the assignment dialog.
 #include "charbar/core/layout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quillbar on a real X server (Xvfb, started by run_x11_test.sh, with or without openbox): the
 // bar's buttons are pressed with the XTest mouse, and a host window in another process must
 // receive each character itself, in order, also while it is busy, and must have the focus again

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs an X11 test on an X server of its own: Xvfb, and openbox when the mode asks for a window
 # manager. Both are stopped by their process ids when the test ends, however it ends.
 # Usage: run_x11_test.sh nowm|openbox TEST-EXECUTABLE [ARGS...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A host window for the X11 tests: it appends every character it receives to a file, in order.
 // With --busy it sleeps after each key, so keys queue up behind it as they do in a busy program.
 #include <QApplication>

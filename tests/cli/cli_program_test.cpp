@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // brisvane-cli as a script meets it: one scenario per output form and per exit status, the real
 // program in a child process with a home and trash of the test's own.
 #include "tests/support/tree_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reliability worlds (tests/reliability/world.h) cleaned through the command line: the
 // same guarantees as the windows' runs, nothing outside the selection touched and races
 // survived, for the file search's command with random criteria, half of them with races

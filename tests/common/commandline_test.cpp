@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of both programs: what each argument list asks for, the start folder's bytes
 // kept from argv to the walk, and a folder that cannot be used told in words.
 #include "common/commandline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file operations and the re-checked removal, on real files: trash into an isolated trash
 // (HOME and XDG_DATA_HOME point into the build tree, set by ctest), moves within and across
 // file systems, exact access times, and the cases a fake has to make (CI runs as root).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reusable drive and folder lists: rows keep native bytes, one click opens a folder, and a
 // folder that cannot be listed leaves the list where it was.
 #include "common/ui/dirlist.h"

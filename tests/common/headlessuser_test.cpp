@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless user drives a run the way its script says: questions, files in question, groups,
 // and the moments a run lets events in.
 #include "common/headlessuser.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The removal with its log record: every outcome leaves the file, the log and the counters in
 // agreement, and a log that fails (before the block, or between the block and the action line)
 // stops the run and never loses a removal silently.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The working search log as its writers and the viewer use it: line format, durability of each
 // line, escaping of names, failures, and reading and copying a log back.
 #include "common/searchlog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A chain of folders thousands of levels deep, walked with a descriptor limit far below its
 // depth. Its own executable: the lowered limit holds for the whole process.
 #include "common/walk.h"

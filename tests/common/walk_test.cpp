@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree walk against real folder trees: order, hooks, classes, patterns, and what it must
 // never do (follow links, list FIFOs, enter trash or other volumes, crash on a bad start).
 #include "common/walk.h"

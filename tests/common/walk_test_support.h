@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A WalkHooks that writes down what the walk handed out, as lines relative to a root, so a test
 // compares one list with another.
 #pragma once

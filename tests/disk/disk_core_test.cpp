@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Disk geometry from the system, the disk space report's figures and the cluster overhang
 // accounting, without windows.
 #include "disk/diskspace.h"

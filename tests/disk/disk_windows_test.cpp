@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Disk Space and Cluster Overhang windows offscreen, over volumes a fake geometry source
 // makes up and fixture trees presented as drives.
 #include "common/appstate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A geometry source for tests: volumes by root folder, every query recorded. A root it was not
 // told about does not answer, as a drive without a medium or a dead share.
 #pragma once

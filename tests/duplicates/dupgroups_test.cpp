@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The duplicate store and the grouping: which files make a group, in which order, and what a
 // walk with the run's patterns puts in.
 #include "duplicates/dupgroups.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The duplicate review window on a fake host, with files in an isolated desktop (its own trash
 // and default applications): how its rows behave at scale, the removals that do not happen
 // (refused, changed since shown), the trash, the content tooltips as rows go, Explore, link rows,

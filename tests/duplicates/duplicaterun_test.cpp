@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole duplicate run without a window: the user's decisions come from a script, and the run
 // carries them out, logs them and counts every group's files however the group ends.
 #include "common/headlessuser.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the review shows per row (size, date, version), which rows hold the same bytes, and
 // that reading contents for either leaves the files' access times alone.
 #include "duplicates/rowvalues.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole duplicate searches through the panel in the main window, headless, on fixture trees,
 // with the review window driven the way a user drives it (row clicks, arrow keys, buttons, the
 // move dialog): the log line by line against an expected file, what is removed and moved, the

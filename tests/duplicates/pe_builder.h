@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small Windows PE files built byte by byte, for the version parser's tests and the fuzzer's
 // seed corpus: a DOS header, the PE headers (PE32 or PE32+), one ".rsrc" section and a resource
 // tree type -> name -> language -> data holding a VS_VERSION_INFO with its fixed file info.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PE version parser: the version of well-formed files, "N/A" for everything else, and
 // bounded work on damaged and hostile files. Files are built byte by byte (pe_builder.h); real
 // Windows programs shipped in Debian packages are read too when the machine has some.

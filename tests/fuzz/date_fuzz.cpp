@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the date the user types in the file search: the first byte picks a locale, the
 // rest is the typed text (UTF-8). Any text gives a valid date or nothing, within the years a
 // file time can have; a date it gives reads back the same from its ISO form and from the short

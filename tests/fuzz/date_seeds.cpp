@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seeds for the date fuzzer: a locale byte (see date_fuzz.cpp), then the typed text.
 #include "tests/fuzz/seed_writer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a fuzz target does with a property that does not hold: name the line, then abort, so
 // libFuzzer keeps the input as a finding (and a corpus replay fails).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for reading a log back (any file can be opened as a saved log) and for the
 // escaping every logged line goes through.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seeds for the log reader fuzzer: two bytes of limits (see log_fuzz.cpp), then a file: a log as
 // the file search writes it, an older Windows-1252 log, a long line, a cut character, bare line
 // ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the PE version fuzzer's seed corpus: small well-formed and slightly odd PE files made
 // by the tests' builder, so the fuzzer starts from inputs that reach deep into the parser.
 #include "tests/duplicates/pe_builder.h"

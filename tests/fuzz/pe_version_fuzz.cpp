@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the PE version parser: any bytes must give "N/A" or four numbers, after a
 // bounded number of bytes read; a crash, a hang, a read out of bounds or a large allocation is
 // a finding (the sanitizers and libFuzzer's limits report those).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target over files instead of under libFuzzer: each argument is a file or a folder
 // of files, fed to LLVMFuzzerTestOneInput one by one in name order. A build without libFuzzer
 // (gcc, the sanitizer build) checks the committed corpus this way on every test run.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds every fuzz target with clang and libFuzzer (plus ASan and UBSan) and runs each one for
 # the given number of seconds, starting from its committed corpus.
 #

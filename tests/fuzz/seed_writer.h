@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main() of every seed generator: writes a fuzz target's seeds into a folder, or checks that
 // a folder holds exactly those seeds (the test that keeps the committed corpus reproducible).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for Quillbar's settings file: any bytes give settings the bar can use (positions
 // within the pixel arithmetic's range, only assignable character codes), and the file written
 // for those settings reads back to the very same settings, so one start and exit never changes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seeds for the Quillbar settings fuzzer: files as the program writes them, as older versions
 // wrote them (Windows-1252, other line ends) and a few damaged ones.
 #include "charbar/core/settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the name matching every walk filters through: a pattern and names (the input
 // split at NUL bytes, which no file name holds). Besides crashes and time, it checks what the
 // listing and the pattern boxes rely on:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Seeds for the wildcard fuzzer: a pattern, then names, NUL-separated.
 #include "tests/fuzz/seed_writer.h"
 

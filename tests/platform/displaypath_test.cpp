@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text shown for a file name: what the name holds that would make it look like another name is
 // written out, and nothing else changes.
 #include "platform/paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listing one folder: what it shows, in which order, and how it fails.
 #include "platform/listing.h"
 #include "tests/support/tree_fixture.h"

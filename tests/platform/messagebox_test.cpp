@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real message box: what it shows and what it answers. File names reach message texts as
 // they are, so a name that looks like markup must be shown as written, never rendered.
 #include "platform/ui/messagebox_qt.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives from mountinfo text: parsing, escapes, which mounts are drives, which drive holds a path.
 #include "platform/volumes.h"
 

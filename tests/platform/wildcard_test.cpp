@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DOS wildcards and name order.
 #include "platform/wildcard.h"
 

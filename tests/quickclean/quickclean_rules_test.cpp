@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Quick Clean's rules without a window: the decision for one file, the folder rules, the
 // temporary folder as TMPDIR gives it, the files in use as /proc shows them, and a folder's
 // selection on a real tree.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole Quick Clean run without a window: the record it keeps in a log, and the question a
 // real run that deletes asks before it starts.
 #include "common/format.h"

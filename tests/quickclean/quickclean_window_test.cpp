@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole Quick Clean runs through the window, headless, on fixture trees presented as a drive,
 // with the tree's "tmp" as the temporary folder: what goes and what stays, the counts, and every
 // path on which nothing may be removed (a trash folder, another user's file, a file in use or

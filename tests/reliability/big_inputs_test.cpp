@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Big and deep inputs hold: a folder of 200,000 entries, a chain of folders 10,000 levels deep
 // (paths five times PATH_MAX), a 100 GB sparse file and a path of 4,000 bytes, each searched by
 // the file search's core pieces (walk, criteria, recorded removal) and its selected files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Nothing outside the selection is ever touched, and races are survived: a few hundred seeded
 // worlds (tests/reliability/world.h), each cleaned once with random criteria, deleting or
 // recycling every file selected. Three in five go to the file search, without the verification

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failures are told, never hidden: real faults under a file search through the panel in the main
 // window. A trash that cannot be made, a read-only volume (a tmpfs remounted read-only) under
 // deletion and under recycling, and a disk that fills up under the log (a tmpfs of a few pages

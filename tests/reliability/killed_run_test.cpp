@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log loses nothing: a scripted unattended run of the real file search runs in a child
 // process over a world of about a thousand files and is killed (SIGKILL) once the log holds a
 // random number of removals. The one checker then holds the log against the disk: every file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program side of the killed-run test: a scripted unattended file search, the very run Begin
 // starts, answered by a user who says Yes to deleting without a look, that the test kills at a
 // moment of its choosing.

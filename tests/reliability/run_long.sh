@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The long variants of the reliability suite and the fuzzers, run by hand (CI runs the short ones):
 # more seeded worlds, more killed runs, bigger and deeper inputs, longer fuzzing.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The randomised world of the reliability tests, and the one checker every run goes through.
 //
 // A World is a small folder tree made from a seed: a start folder for the search and, beside it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run history and the restore, end to end on real files: removals made the way every run
 // makes them (the recorded removal, into the desktop trash) with the working log kept in the
 // history, then put back from what the history and the trash say.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file search's core: Begin's checks, typed sizes and dates, the date criteria at their
 // day boundaries, attribute texts and the log's header lines.
 #include "search/filesearch.h"

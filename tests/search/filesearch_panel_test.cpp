@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-search panel as the user sees it: its controls, Begin's checks with their messages,
 // focus and selection, and the small handlers (pattern boxes, criterion, drive, Done/Cancel).
 #include "filesearch_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole file-search runs through the panel, headless, on fixture trees: what is removed, what
 // the log says (line by line against an expected file for a complete run), the counters, and
 // the paths where a removal must not happen: a refused removal, a volume without a trash, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the file-search panel tests: a main window with its own data folder and a fixed
 // clock and locale, and helpers that fill the panel the way a user would.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file search's run without a window, as the tests, the benchmarks and the command line
 // drive it (the panel's runs are in filesearch_run_test.cpp).
 #include "common/headlessuser.h"

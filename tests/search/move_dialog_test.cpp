@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The move-to dialog opened from the verification window: moves within and across file
 // systems with their log lines, a taken name refused without overwriting, Cancel and a failed
 // move both bringing the same file back, a file that changed since it was listed left alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the verification window and move dialog tests: an isolated desktop (its own HOME,
 // trash and default applications), a main window with a working log, files with exact times,
 // and a way to press buttons of a modal window once it runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verification window, driven headless in an isolated desktop: every way out of the window
 // (its buttons and its close box) with the exact log lines and counters, Explore with a real
 // default application and the access time put back to the nanosecond, and the failures that

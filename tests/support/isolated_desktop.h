@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An XDG desktop of the test's own: HOME, the data, config and system folders in a temporary
 // root, the shared MIME database linked in (so content types still resolve from names), and,
 // when asked, one test application registered as the default for some content types.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fake of the file operations (platform/fileops.h) for tests: it installs itself for its
 // lifetime, records every call and, unless told to fail that operation, passes it on to the real
 // implementation (so files really go), or succeeds without acting when passThrough is false.

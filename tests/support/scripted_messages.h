@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A message service for tests: answers boxes from a script and records every box shown.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A folder tree built for one test, described as data.
 //
 // TreeFixture makes a fresh temporary folder and fills it from entry strings, one per entry,

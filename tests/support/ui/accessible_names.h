@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What assistive technology hears of a window: the names Qt's accessibility interfaces give the
 // controls, the same ones the AT-SPI bridge hands to a screen reader.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/ui/fake_host.h"
 
 #include "platform/paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A host for a feature window in tests, without the main window: it keeps the program's and the
 // run's values, runs the real walk driver, and records what the window asked of it (status
 // lines, the progress strip, panel closes, log views).
