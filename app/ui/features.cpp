@@ -56,7 +56,8 @@ QList<FeatureEntry> brisvaneFeatures()
                      nullptr,
                      {},
                      [](PanelHost& host) { openRestoreWindow(host); },
-                     {&RestoreWindow::layout()}});
+                     {&RestoreWindow::layout()},
+                     true});
     return features;
 }
 

@@ -34,10 +34,13 @@ struct FeatureEntry
     std::function<Panel*(PanelHost& host, QWidget* workArea)> makePanel;
     // A tools window: opened modally, from the idle window only.
     std::function<void(PanelHost& host)> openTool;
-
     // The layout tables of the feature's windows (common/ui/layout.h), which the checks every
     // window must pass run over.
     QList<const LayoutTable*> layouts;
+
+    // A tools window that also opens over a panel or the log, whenever no run goes on: putting
+    // back what a run just removed is wanted right there, with the panel still showing it.
+    bool opensBesideRuns = false;
 };
 
 QList<FeatureEntry> brisvaneFeatures();

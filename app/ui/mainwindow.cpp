@@ -388,7 +388,7 @@ void MainWindow::applyCommands(CommandLook look)
     for (const auto& item : own)
         action(QString::fromLatin1(item.name))->setEnabled(commandEnabled(look, item.command));
     for (const Feature& f : m_features)
-        f.action->setEnabled(commandEnabled(look, Command::Feature));
+        f.action->setEnabled(f.entry.opensBesideRuns || commandEnabled(look, Command::Feature));
 }
 
 void MainWindow::lockCommands(bool locked)
@@ -547,7 +547,16 @@ WalkResult MainWindow::SearchDrive(const WalkOptions& options, FeatureHooks& fea
 void MainWindow::openFeature(const QString& actionName)
 {
     const Feature* f = feature(actionName);
-    if (!f || !commandEnabled(m_look, Command::Feature))
+    if (!f)
+        return;
+    if (f->entry.opensBesideRuns) {
+        // Never in the middle of a run: its walk or its review is waiting for this very loop.
+        const SearchState state = m_state.SearchState;
+        if (state != SearchState::Running && state != SearchState::Reviewing)
+            f->entry.openTool(*this);
+        return;
+    }
+    if (!commandEnabled(m_look, Command::Feature))
         return;
     if (f->entry.openTool) {
         f->entry.openTool(*this);

@@ -145,6 +145,8 @@ private Q_SLOTS:
         QCOMPARE(enabledItems(), always);
         QCOMPARE(enabledIcons(), QStringList({"HelpIcon"}));
         QCOMPARE(int(m_form->iconBarState()), 1);
+        // Putting back what a run just removed is offered over a panel too (never mid-run).
+        QVERIFY(m_form->action(QStringLiteral("RestoreOption"))->isEnabled());
 
         m_form->showLogViewCommands();
         QCOMPARE(enabledItems(),
