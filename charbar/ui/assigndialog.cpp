@@ -48,7 +48,7 @@ using namespace bv::layout;
 // The grid's cells are named "Letters(0)" to "Letters(255)".
 struct CellNames
 {
-    std::array<std::array<char, 12>, kCellCount> text{};
+    std::array<std::array<char, 13>, kCellCount> text{}; // "Letters(255)" and its end
 };
 constexpr CellNames kCellNames = [] {
     CellNames names;
