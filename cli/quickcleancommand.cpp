@@ -62,17 +62,7 @@ int runQuickClean(const Options& options, Printer& printer)
     };
 
     std::int64_t notRemoved = 0;
-    ReportingFileOps reporter([&](const QByteArray& path, const FileInfo& listed, RemovalAction, const ActResult& r) {
-        const FileOutcome outcome = fileOutcome(r.outcome);
-        printer.file({path, listed.size, listed.atime, listed.mtime, outcome, r.reason});
-        if (isFailure(outcome)) {
-            ++notRemoved;
-            printer.problem(QStringLiteral("could not remove %1: %2")
-                                .arg(QString::fromUtf8(listingName(path)),
-                                     r.reason.isEmpty() ? QStringLiteral("refused") : r.reason));
-            user.failureTold();
-        }
-    });
+    ReportingFileOps reporter(printEachAct(printer, user, notRemoved));
     // What the run counts (a dry run) or leaves in use is in its log only: the listing follows it.
     LogFollower follower(runLog.path(), [&](const LogFollower::Block& block) {
         const QByteArray& action = block.lines.last();

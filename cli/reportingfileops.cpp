@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/reportingfileops.h"
 
+#include "cli/cliuser.h"
+#include "cli/output.h"
+
 namespace bv::cli {
 
 ReportingFileOps::ReportingFileOps(Listener listener)
@@ -44,6 +47,22 @@ ActResult ReportingFileOps::restoreAccessTime(const QByteArray& path, const File
 bool ReportingFileOps::canTrashAt(const QByteArray& folder, QString* why)
 {
     return m_inner.canTrashAt(folder, why);
+}
+
+ReportingFileOps::Listener printEachAct(Printer& printer, CommandLineUser& user, std::int64_t& notRemoved)
+{
+    return [&printer, &user, &notRemoved](const QByteArray& path, const FileInfo& listed, RemovalAction,
+                                          const ActResult& r) {
+        const FileOutcome outcome = fileOutcome(r.outcome);
+        printer.file({path, listed.size, listed.atime, listed.mtime, outcome, r.reason});
+        if (isFailure(outcome)) {
+            ++notRemoved;
+            printer.problem(QStringLiteral("could not remove %1: %2")
+                                .arg(QString::fromUtf8(listingName(path)),
+                                     r.reason.isEmpty() ? QStringLiteral("refused") : r.reason));
+            user.failureTold();
+        }
+    };
 }
 
 } // namespace bv::cli

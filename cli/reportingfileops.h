@@ -11,9 +11,13 @@
 #include "common/wording.h"
 #include "platform/fileops.h"
 
+#include <cstdint>
 #include <functional>
 
 namespace bv::cli {
+
+class CommandLineUser;
+class Printer;
 
 class ReportingFileOps : public FileOps
 {
@@ -38,5 +42,10 @@ private:
     bool m_innerIsReal;
     Listener m_listener;
 };
+
+// What the acting commands listen with: each act printed as the file's line; a removal that
+// failed is also told on standard error with the system's reason (the run's own message for it is
+// then not told again) and counted in `notRemoved`.
+ReportingFileOps::Listener printEachAct(Printer& printer, CommandLineUser& user, std::int64_t& notRemoved);
 
 } // namespace bv::cli

@@ -108,17 +108,7 @@ int runSearch(const Options& options, Printer& printer)
         printer.file({item.path, item.info.size, item.info.atime, item.info.mtime, FileOutcome::Listed, {}});
         return FileDecision{FileChoice::Ignore, ActOutcome::NotTouched, actions.ignore()};
     };
-    ReportingFileOps reporter([&](const QByteArray& path, const FileInfo& listed, RemovalAction, const ActResult& r) {
-        const FileOutcome outcome = fileOutcome(r.outcome);
-        printer.file({path, listed.size, listed.atime, listed.mtime, outcome, r.reason});
-        if (isFailure(outcome)) {
-            ++notRemoved;
-            printer.problem(QStringLiteral("could not remove %1: %2")
-                                .arg(QString::fromUtf8(listingName(path)),
-                                     r.reason.isEmpty() ? QStringLiteral("refused") : r.reason));
-            user.failureTold();
-        }
-    });
+    ReportingFileOps reporter(printEachAct(printer, user, notRemoved));
 
     FileSearchRun run(criteriaFrom(options, folder), program, values, user, &user);
     const FileSearchRun::Outcome outcome = run.run();
