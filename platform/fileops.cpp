@@ -5,6 +5,8 @@
 
 #include "platform/fileops.h"
 
+#include "platform/fd.h"
+
 #include "platform/paths.h"
 
 #include <QRandomGenerator>
@@ -91,29 +93,6 @@ ActResult done()
 {
     return {ActOutcome::Done, {}};
 }
-
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Opens a folder of a listed path without following a link anywhere on the way: a descriptor,
 // or -ELOOP when a link stands where a folder was, -ENOTDIR when a file does, or another -errno.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/inuse.h"
 
+#include "platform/fd.h"
+
 #include <QSet>
 
 #include <cerrno>
@@ -15,23 +17,6 @@
 namespace bv {
 
 namespace {
-
-class Fd
-{
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool isPid(const char* name)
 {

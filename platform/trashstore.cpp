@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/trashstore.h"
 
+#include "platform/fd.h"
+
 #include "platform/listing.h"
 #include "platform/paths.h"
 
@@ -23,36 +25,6 @@ namespace {
 constexpr char kInfoSuffix[] = ".trashinfo";
 constexpr qsizetype kInfoSuffixLength = sizeof(kInfoSuffix) - 1;
 constexpr qint64 kLongestRecord = 64 * 1024;
-
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    bool ok() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 int openFolderAt(int dirFd, const char* name)
 {
